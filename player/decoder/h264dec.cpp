@@ -1,0 +1,1 @@
+// H.264 decoder engine (placeholder until the engine lands).
