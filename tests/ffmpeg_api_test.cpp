@@ -54,7 +54,8 @@ TEST_P(FfmpegApiDecode, EveryPictureMatchesItsReference) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, FfmpegApiDecode,
                          ::testing::Values(Case{"cif_aud", 352, 288, 50}, Case{"cif_noaud", 352, 288, 50},
-                                           Case{"d1", 704, 576, 25}));
+                                           Case{"d1", 704, 576, 25},
+                                           Case{"fhd", 1920, 1080, 3}));
 
 TEST(FfmpegApi, RejectsBadArguments) {
     int have = 1;
