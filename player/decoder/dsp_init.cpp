@@ -1,0 +1,37 @@
+// Filling the kernel table: plain set, SIMD set, or by CPU level.
+#include <cstring>
+
+#include "dsp_common.h"
+
+void H264DspInitPlain(H264DspTable* dsp) {
+    using namespace h264dsp;
+    std::memset(dsp, 0, sizeof(*dsp));
+    dsp->inverseTransform4x4 = PlainInverseTransform4x4;
+    dsp->clearInnerEdgeStrength = PlainClearInnerEdgeStrength;
+    dsp->innerEdgeStrengthFromCoeffs = PlainInnerEdgeStrengthFromCoeffs;
+    dsp->dbTranspose8x8 = PlainDbTranspose8x8;
+    dsp->dbLumaNormal = PlainDbLumaNormal;
+    dsp->dbLumaStrong = PlainDbLumaStrong;
+    dsp->dbChromaNormal = PlainDbChromaNormal;
+    dsp->dbChromaStrong = PlainDbChromaStrong;
+    dsp->dbGatherLeft = PlainDbGatherLeft;
+    dsp->dbScatterLeft = PlainDbScatterLeft;
+    dsp->dbGatherTopChroma = PlainDbGatherTopChroma;
+    dsp->dbStoreRow8 = PlainDbStoreRow8;
+    dsp->dbGatherTop = PlainDbGatherTop;
+    dsp->dbScatterTop = PlainDbScatterTop;
+    dsp->mbStoreLuma = PlainMbStoreLuma;
+    dsp->mbStoreChroma = PlainMbStoreChroma;
+    dsp->intra4x4Pred = kPlainIntra4x4;
+    dsp->intra16x16Pred = kPlainIntra16x16;
+    dsp->intraChromaPred = kPlainIntraChroma;
+}
+
+void H264DspInitSimd(H264DspTable* dsp) { H264DspInitPlain(dsp); }
+
+void H264DecInitDspFunctions(H264DspTable* dsp, int cpuLevel) {
+    if (cpuLevel > 3)
+        H264DspInitSimd(dsp);
+    else
+        H264DspInitPlain(dsp);
+}
