@@ -1,0 +1,16 @@
+// The SDK's global objects, built at load in this order and destroyed at
+// unload in the reverse order: the play-handle manager, then the device
+// manager. (The log is built before both, on first use, and ends after them.)
+#include "core/ManagerServer.h"
+#include "media/SDKObjectManager.h"
+
+namespace {
+CSDKObjectManager g_objects __attribute__((init_priority(300)));
+CManagerServer g_manager __attribute__((init_priority(301)));
+}  // namespace
+
+CSDKObjectManager& SdkObjects() { return g_objects; }
+CManagerServer& SdkManager() { return g_manager; }
+
+// Set by the first successful NET_Init; never cleared.
+volatile LONG g_winsockStarted = 0;

@@ -1,0 +1,91 @@
+#include "media/SDKObjectManager.h"
+
+CSDKObjectManager::CSDKObjectManager() = default;
+
+CSDKObjectManager::~CSDKObjectManager() { CloseAll(); }
+
+// Play handles are not built yet: no handle can be created, so every
+// handle is unknown.
+int CSDKObjectManager::CreateRealPlayHandle(HWND) {
+    CWriteGuard g(playLock_);
+    ++handleCounter_;
+    return -1;
+}
+
+int CSDKObjectManager::CloseRealPlayHandle(int handle) {
+    CWriteGuard g(playLock_);
+    return FindObject(handle) ? 0 : -1;
+}
+
+CSDKObject* CSDKObjectManager::FindObject(int handle) {
+    (void)handle;
+    return nullptr;
+}
+
+int CSDKObjectManager::CloseAll() { return 0; }
+
+int CSDKObjectManager::AddStreamCallback(int key, NET_StreamDataCallback callback, void* user) {
+    CWriteGuard g(callbackLock_);
+    callbacks_.emplace(key, StreamCallbackEntry{key, callback, user});
+    return 1;
+}
+
+int CSDKObjectManager::RemoveStreamCallback(int key) {
+    CWriteGuard g(callbackLock_);
+    return callbacks_.erase(key) ? 0 : NET_ERR_NOT_FOUND;
+}
+
+bool CSDKObjectManager::CallStreamCallback(int key, unsigned char* data, int length,
+                                           int streamType, int audioCodec) {
+    CReadGuard g(callbackLock_);
+    auto it = callbacks_.find(key);
+    if (it == callbacks_.end() || !it->second.callback) return false;
+    it->second.callback(data, length, streamType, audioCodec, it->second.user);
+    return true;
+}
+
+bool CSDKObjectManager::HasStreamCallback(int key) {
+    CReadGuard g(callbackLock_);
+    return callbacks_.count(key) != 0;
+}
+
+int CSDKObjectManager::AddTalkSession(int loginId, int channel, int value) {
+    CWriteGuard g(talkLock_);
+    talks_.emplace(loginId, TalkSession{loginId, channel, value});
+    return 0;
+}
+
+int CSDKObjectManager::RemoveTalkSession(int loginId) {
+    CWriteGuard g(talkLock_);
+    return talks_.erase(loginId) ? 0 : NET_ERR_NOT_FOUND;
+}
+
+int CSDKObjectManager::SetTalkParams(int codecType, int sampleRateType) {
+    talkCodecType_ = codecType;
+    sampleRateType_ = sampleRateType;
+    return 0;
+}
+
+// The sound player and capture are not built yet: the player cannot be
+// opened (58) and capture cannot start (57).
+int CSDKObjectManager::StartAudioPlay() {
+    if (soundStarts_ > 0) {
+        ++soundStarts_;
+        return 61;
+    }
+    return 58;
+}
+
+int CSDKObjectManager::ReleaseAudioPlay() {
+    if (soundStarts_ > 0) --soundStarts_;
+    return 1;
+}
+
+bool CSDKObjectManager::AudioDecode(const unsigned char*, int, int) { return false; }
+
+int CSDKObjectManager::SoundCaptureStart(NET_CaptureCallback, int) { return 57; }
+
+int CSDKObjectManager::StopCapture() {
+    captureRunning_ = false;
+    return 0;
+}
