@@ -25,6 +25,12 @@ void H264DspInitPlain(H264DspTable* dsp) {
     dsp->intra4x4Pred = kPlainIntra4x4;
     dsp->intra16x16Pred = kPlainIntra16x16;
     dsp->intraChromaPred = kPlainIntraChroma;
+    dsp->lumaMc4x4 = kPlainLumaMc4x4;
+    dsp->lumaMc4x8 = kPlainLumaMc4x8;
+    dsp->lumaMc8x16 = kPlainLumaMc8x16;
+    dsp->chromaMc4x2 = kPlainChromaMc4x2;
+    dsp->chromaMc8x4 = kPlainChromaMc8x4;
+    dsp->interReconstruct = kPlainInterRecon;
 }
 
 void H264DspInitSimd(H264DspTable* dsp) { H264DspInitPlain(dsp); }
