@@ -1,0 +1,477 @@
+// Decoder engine: bit reader, byte scanner, creation limits, parameter-set
+// and slice-header refusals, picture buffer, and stream decoding against
+// reference MD5 lists (the fixtures and a few conformance streams).
+#include <gtest/gtest.h>
+#include <cstring>
+#include "annexb.h"
+#include "decoder_stream.h"
+#include "h264_internal.h"
+
+namespace {
+
+// ------------------------------------------------------------ bit writer
+class BitWriter {
+public:
+    void Bits(uint32_t v, int n) {
+        for (int i = n - 1; i >= 0; --i) Bit((v >> i) & 1);
+    }
+    void Ue(uint32_t v) {
+        uint64_t x = uint64_t(v) + 1;
+        int len = 0;
+        while ((x >> len) > 1) ++len;
+        Bits(0, len);
+        for (int i = len; i >= 0; --i) Bit(uint32_t(x >> i) & 1);
+    }
+    void Se(int32_t v) { Ue(v > 0 ? uint32_t(2 * v - 1) : uint32_t(-2 * int64_t(v))); }
+    void Trailing() {
+        Bit(1);
+        while (n_ % 8) Bit(0);
+    }
+    // The unit as an Annex B NAL unit with emulation prevention.
+    std::vector<uint8_t> Nal(uint8_t header) const {
+        std::vector<uint8_t> out = {0, 0, 0, 1, header};
+        int zeros = 0;
+        for (uint8_t b : bytes_) {
+            if (zeros >= 2 && b <= 3) {
+                out.push_back(3);
+                zeros = 0;
+            }
+            out.push_back(b);
+            zeros = b == 0 ? zeros + 1 : 0;
+        }
+        return out;
+    }
+
+private:
+    void Bit(uint32_t b) {
+        if (n_ % 8 == 0) bytes_.push_back(0);
+        if (b) bytes_.back() |= uint8_t(0x80 >> (n_ % 8));
+        ++n_;
+    }
+    std::vector<uint8_t> bytes_;
+    int n_ = 0;
+};
+
+H264BitReader ReaderOver(const std::vector<uint8_t>& b) {
+    H264BitReader br;
+    br.buf = b.data();
+    br.size = uint32_t(b.size());
+    br.pos = 0;
+    br.end = uint32_t(8 * b.size());
+    return br;
+}
+
+TEST(BitReader, ExpGolombCodes) {
+    struct Case {
+        std::vector<uint8_t> bytes;
+        uint32_t ue;
+    } cases[] = {{{0x80}, 0}, {{0x40}, 1}, {{0x38}, 6}, {{0x01, 0xFE}, 254}, {{0x00, 0x00, 0x80, 0x00}, 65535}};
+    for (const Case& c : cases) {
+        H264BitReader br = ReaderOver(c.bytes);
+        EXPECT_EQ(BitReadUe(&br), c.ue);
+    }
+    std::vector<uint8_t> b = {0x38};  // 00111: code 6 -> se -3
+    H264BitReader br = ReaderOver(b);
+    EXPECT_EQ(BitReadSe(&br), -3);
+    b = {0x20};  // 00100: code 3 -> se 2
+    br = ReaderOver(b);
+    EXPECT_EQ(BitReadSe(&br), 2);
+}
+
+TEST(BitReader, BoundedAndOverlongCodes) {
+    std::vector<uint8_t> b = {0xFF};
+    H264BitReader br = ReaderOver(b);
+    EXPECT_EQ(BitReadBits(8, &br), 0xFFu);
+    EXPECT_EQ(BitReadBits(32, &br), 0u);  // past the end: zeros, no read outside
+    std::vector<uint8_t> z(8, 0);
+    br = ReaderOver(z);
+    g_bitUeOverflow = false;
+    BitReadUe(&br);
+    EXPECT_TRUE(g_bitUeOverflow);
+}
+
+TEST(BitReader, MoreRbspData) {
+    // 1 0000000: only the stop bit is left.
+    std::vector<uint8_t> b = {0xA0};  // bit 1 (data), then stop bit at 2
+    H264BitReader br = ReaderOver(b);
+    br.end = 2;
+    EXPECT_TRUE(BitMoreRbspData(&br));
+    BitReadBits(2, &br);
+    EXPECT_FALSE(BitMoreRbspData(&br));
+}
+
+// ------------------------------------------------------------ creation
+TEST(Create, ParametersAreClamped) {
+    struct Case {
+        H264DecParams in;
+        uint32_t w, h, r;
+    } cases[] = {
+        {{0, 0, 1, 5, 0, 0}, 45, 36, 4},
+        {{0, 0, 200, 200, 40, 0}, 45, 36, 16},
+        {{0, 0, 22, 18, 2, 0}, 22, 18, 2},
+        {{0, 0, 128, 6, 16, 1}, 128, 6, 16},
+    };
+    for (const Case& c : cases) {
+        H264DecContext* d = H264DecCreate(&c.in);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->maxW, c.w);
+        EXPECT_EQ(d->maxH, c.h);
+        EXPECT_EQ(d->refFrames, c.r);
+        EXPECT_EQ(d->numPictureStores, 2 * c.r + 4);
+        EXPECT_EQ(d->planeU[0][0], 128);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(d->planeY[1]) % 16, 0u);
+        H264DecRelease(d);
+    }
+    EXPECT_EQ(H264DecRelease(nullptr), nullptr);
+}
+
+TEST(Create, ProcessorLevel) {
+    H264DecParams p{0, 0, 22, 18, 2, 0};
+    H264DecSetCpuLevelOverride(1);  // no CMOV
+    EXPECT_EQ(H264DecCreate(&p), nullptr);
+    H264DecSetCpuLevelOverride(-1);
+    int level = H264DecCpuLevel();
+    EXPECT_GE(level, 0);
+    EXPECT_LE(level, 5);
+}
+
+TEST(Create, NullArguments) {
+    H264DecPicture pic;
+    EXPECT_EQ(H264DecDecodeFrame(nullptr, nullptr, 0, 0, 0, &pic, 0), -3);
+    H264DecParams p{0, 0, 22, 18, 2, 0};
+    H264DecContext* d = H264DecCreate(&p);
+    EXPECT_EQ(H264DecDecodeFrame(d, nullptr, 0, 0, 0, nullptr, 0), -3);
+    EXPECT_EQ(H264DecGetOutputPicture(d, nullptr), -3);
+    EXPECT_EQ(H264DecGetOutputPicture(nullptr, &pic), -3);
+    EXPECT_EQ(H264DecGetOutputPicture(d, &pic), -2);
+    H264DecRelease(d);
+}
+
+// ------------------------------------------------------------ parameter sets
+struct SpsFields {
+    uint32_t profile = 66, level = 30, id = 0, log2FrameNum = 0, pocType = 2, log2Lsb = 0;
+    uint32_t numRef = 1, widthMinus1 = 10, heightMinus1 = 8, frameMbsOnly = 1;
+    bool crop = false;
+    uint32_t crop4[4] = {0, 0, 0, 0};
+    // High-profile extras.
+    uint32_t chroma = 1, depth = 0, scaling = 0;
+};
+
+std::vector<uint8_t> SpsRbsp(const SpsFields& f) {
+    BitWriter w;
+    w.Bits(f.profile, 8);
+    w.Bits(0, 8);
+    w.Bits(f.level, 8);
+    w.Ue(f.id);
+    if (f.profile >= 100) {
+        w.Ue(f.chroma);
+        w.Ue(f.depth);
+        w.Ue(0);
+        w.Bits(0, 1);
+        w.Bits(f.scaling, 1);
+    }
+    w.Ue(f.log2FrameNum);
+    w.Ue(f.pocType);
+    if (f.pocType == 0) w.Ue(f.log2Lsb);
+    w.Ue(f.numRef);
+    w.Bits(0, 1);
+    w.Ue(f.widthMinus1);
+    w.Ue(f.heightMinus1);
+    w.Bits(f.frameMbsOnly, 1);
+    if (!f.frameMbsOnly) w.Bits(0, 1);
+    w.Bits(1, 1);
+    w.Bits(f.crop ? 1 : 0, 1);
+    if (f.crop)
+        for (uint32_t v : f.crop4) w.Ue(v);
+    w.Bits(0, 1);
+    w.Trailing();
+    return w.Nal(0x67);
+}
+
+// Runs one NAL unit (header byte first, emulation prevention removed by
+// the scanner) through the NAL layer and returns its status.
+uint32_t RunNal(H264DecContext* d, const std::vector<uint8_t>& annexB) {
+    std::vector<uint8_t> s = annexB;
+    if (s.size() < 4 || s[0] != 0 || s[1] != 0) {
+        s.insert(s.begin(), {0, 0, 0, 1});
+    }
+    // Feed the unit plus a closing start code; the result is the return of
+    // the NAL layer, captured by decoding the RBSP directly.
+    d->rbspLen = 0;
+    size_t begin = 4;
+    std::vector<uint8_t> rbsp;
+    int zeros = 0;
+    for (size_t i = begin; i < s.size(); ++i) {
+        if (zeros >= 2 && s[i] == 3) {
+            zeros = 0;
+            continue;
+        }
+        rbsp.push_back(s[i]);
+        zeros = s[i] == 0 ? zeros + 1 : 0;
+    }
+    std::memcpy(d->rbsp, rbsp.data(), rbsp.size());
+    std::memset(d->rbsp + rbsp.size(), 0, 8);
+    d->br.buf = d->rbsp;
+    d->br.size = uint32_t(rbsp.size());
+    d->br.pos = 0;
+    uint8_t last = rbsp.back();
+    d->br.end = uint32_t(8 * (rbsp.size() - 1) + 7 - __builtin_ctz(last));
+    return H264DecodeNal(d);
+}
+
+std::vector<uint8_t> WithHeader(uint8_t h, const std::vector<uint8_t>& rbspWithoutHeader) {
+    std::vector<uint8_t> v = {0, 0, 0, 1, h};
+    v.insert(v.end(), rbspWithoutHeader.begin(), rbspWithoutHeader.end());
+    return v;
+}
+
+class Params : public ::testing::Test {
+protected:
+    void SetUp() override {
+        H264DecParams p{0, 0, 100, 75, 2, 0};
+        d = H264DecCreate(&p);
+        ASSERT_NE(d, nullptr);
+    }
+    void TearDown() override { H264DecRelease(d); }
+    uint32_t Sps(const SpsFields& f) {
+        return RunNal(d, SpsRbsp(f));
+    }
+    H264DecContext* d = nullptr;
+};
+
+TEST_F(Params, SequenceParameterSetRefusals) {
+    struct Case {
+        const char* what;
+        void (*edit)(SpsFields&);
+        uint32_t want;
+    } cases[] = {
+        {"baseline CIF", [](SpsFields&) {}, 7},
+        {"id above 31", [](SpsFields& f) { f.id = 32; }, 0x20000001},
+        {"log2_max_frame_num above 16", [](SpsFields& f) { f.log2FrameNum = 13; }, 0x20000002},
+        {"poc type 3", [](SpsFields& f) { f.pocType = 3; }, 0x20000004},
+        {"poc lsb above 16 bits", [](SpsFields& f) { f.pocType = 0; f.log2Lsb = 13; }, 0x20000004},
+        {"17 references", [](SpsFields& f) { f.numRef = 17; }, 0x20000003},
+        {"more references than the decoder", [](SpsFields& f) { f.numRef = 3; }, 0x2000000a},
+        {"field coding", [](SpsFields& f) { f.frameMbsOnly = 0; }, 0x2000000b},
+        {"1920x1088 over 100x75", [](SpsFields& f) { f.widthMinus1 = 119; f.heightMinus1 = 67; }, 0x2000000c},
+        {"16 pixels wide", [](SpsFields& f) { f.widthMinus1 = 0; }, 0x2000000c},
+        {"crop all of the width", [](SpsFields& f) { f.crop = true; f.crop4[0] = 44; f.crop4[1] = 44; }, 0x20000006},
+        {"crop half the width in units", [](SpsFields& f) { f.crop = true; f.crop4[0] = 88; }, 0x20000006},
+        {"crop 8 rows", [](SpsFields& f) { f.crop = true; f.crop4[3] = 4; }, 7},
+        {"high profile 4:2:0 8-bit", [](SpsFields& f) { f.profile = 100; }, 7},
+        {"high profile 4:2:2", [](SpsFields& f) { f.profile = 100; f.chroma = 2; }, 0x2000000d},
+        {"high profile 10-bit", [](SpsFields& f) { f.profile = 110; f.depth = 2; }, 0x2000000d},
+        {"high profile scaling matrices", [](SpsFields& f) { f.profile = 100; f.scaling = 1; }, 0x2000000d},
+    };
+    for (const Case& c : cases) {
+        SpsFields f;
+        c.edit(f);
+        EXPECT_EQ(Sps(f), c.want) << c.what;
+    }
+    SpsFields f;
+    f.crop = true;
+    f.crop4[3] = 4;
+    ASSERT_EQ(Sps(f), 7u);
+    EXPECT_EQ(d->spsTable[0].cropBottom, 8u);
+}
+
+TEST_F(Params, PictureBufferSizeFromLevel) {
+    SpsFields f;
+    f.widthMinus1 = 44;
+    f.heightMinus1 = 35;
+    f.level = 30;
+    f.numRef = 2;
+    ASSERT_EQ(Sps(f), 7u);
+    // 3,110,400 / 622,080 = 5, capped at 2R = 4.
+    EXPECT_EQ(d->spsTable[0].dpbSize, 4u);
+    f.level = 99;  // unknown level: 16, capped at 2R
+    ASSERT_EQ(Sps(f), 7u);
+    EXPECT_EQ(d->spsTable[0].dpbSize, 4u);
+}
+
+std::vector<uint8_t> Pps(uint32_t id, uint32_t cabac, uint32_t groups, int qp, bool t8x8, int chromaOffset = 0) {
+    BitWriter w;
+    w.Ue(id);
+    w.Ue(0);
+    w.Bits(cabac, 1);
+    w.Bits(0, 1);
+    w.Ue(groups);
+    w.Ue(0);
+    w.Ue(0);
+    w.Bits(0, 1);
+    w.Bits(0, 2);
+    w.Se(qp - 26);
+    w.Se(0);
+    w.Se(chromaOffset);
+    w.Bits(1, 1);
+    w.Bits(0, 1);
+    w.Bits(0, 1);
+    if (t8x8) {
+        w.Bits(1, 1);
+        w.Bits(0, 1);
+        w.Se(0);
+    }
+    w.Trailing();
+    return w.Nal(0x68);
+}
+
+TEST_F(Params, PictureParameterSetRefusals) {
+    ASSERT_EQ(Sps(SpsFields()), 7u);
+    EXPECT_EQ(RunNal(d, Pps(0, 0, 0, 26, false)), 8u);
+    EXPECT_EQ(RunNal(d, Pps(1, 1, 0, 26, false)), 0x2000001bu);
+    EXPECT_EQ(RunNal(d, Pps(1, 0, 1, 26, false)), 0x2000001au);
+    EXPECT_EQ(RunNal(d, Pps(1, 0, 0, 52, false)), 0x20000013u);
+    EXPECT_EQ(RunNal(d, Pps(1, 0, 0, 26, false, 13)), 0x20000015u);
+    EXPECT_EQ(RunNal(d, Pps(1, 0, 0, 26, true)), 0x2000001du);
+    EXPECT_EQ(RunNal(d, Pps(256, 0, 0, 26, false)), 0x20000011u);
+    EXPECT_EQ(d->ppsTable[1].id, 256u);  // refused sets are not stored
+}
+
+std::vector<uint8_t> Slice(uint8_t nalHeader, uint32_t sliceType, uint32_t frameNum, int qpDelta,
+                           uint32_t firstMb = 0, uint32_t idrId = 0) {
+    BitWriter w;
+    w.Ue(firstMb);
+    w.Ue(sliceType);
+    w.Ue(0);
+    w.Bits(frameNum, 4);
+    if ((nalHeader & 31) == 5) w.Ue(idrId);
+    if (sliceType % 5 == 0) {
+        w.Bits(0, 1);
+        w.Bits(0, 1);
+    }
+    if (nalHeader & 0x60) {
+        if ((nalHeader & 31) == 5) w.Bits(0, 2);
+        else w.Bits(0, 1);
+    }
+    w.Se(qpDelta);
+    w.Ue(1);  // deblocking off
+    w.Trailing();
+    return w.Nal(nalHeader);
+}
+
+TEST_F(Params, SliceHeaderRefusalsAndStreamStates) {
+    // Slices before parameter sets are held back.
+    EXPECT_EQ(RunNal(d, Slice(0x65, 7, 0, 0)), kErrSliceTooEarly);
+    ASSERT_EQ(Sps(SpsFields()), 7u);
+    ASSERT_EQ(RunNal(d, Pps(0, 0, 0, 26, false)), 8u);
+    EXPECT_EQ(d->streamState, 2u);
+    // A P slice cannot start decoding.
+    EXPECT_EQ(RunNal(d, Slice(0x41, 5, 1, 0)), kErrSliceTooEarly);
+    EXPECT_EQ(RunNal(d, Slice(0x41, 6, 1, 0)), 0x3000001au);  // B
+    EXPECT_EQ(RunNal(d, Slice(0x41, 8, 1, 0)), 0x3000001cu);  // SP
+    EXPECT_EQ(RunNal(d, Slice(0x41, 9, 1, 0)), 0x3000001cu);  // SI
+    EXPECT_EQ(RunNal(d, Slice(0x41, 10, 1, 0)), 0x30000001u);
+    EXPECT_EQ(RunNal(d, Slice(0x65, 7, 0, 26)), 0x3000000bu);  // QP 52
+    EXPECT_EQ(RunNal(d, Slice(0x65, 7, 0, 0, 99)), 0x3000000eu);  // first_mb past the picture
+    EXPECT_EQ(RunNal(d, Slice(0x65, 7, 3, 0)), 0x30000003u);  // IDR with frame_num 3
+    // Data partitions are not supported.
+    EXPECT_EQ(RunNal(d, WithHeader(0x02, {0x80})), kErrNalUnsupported);
+    EXPECT_EQ(RunNal(d, WithHeader(0x09, {0x10})), uint32_t(kNalIgnored));
+}
+
+TEST_F(Params, SeiMessages) {
+    EXPECT_EQ(RunNal(d, WithHeader(0x06, {0xE0, 0x01, 0x01, 0x80})), 2u);
+    EXPECT_EQ(d->interlacedHint, 1u);
+    EXPECT_EQ(RunNal(d, WithHeader(0x06, {0xE0, 0x01, 0x00, 0x80})), 2u);
+    EXPECT_EQ(d->interlacedHint, 0u);
+    EXPECT_EQ(RunNal(d, WithHeader(0x06, {0xF0, 0x03, 0xAA, 0xBB, 0xCC, 0x80})), 2u);
+    ASSERT_TRUE(d->haveUserData);
+    EXPECT_EQ(d->userData[0], 240);
+    EXPECT_EQ(d->userData[1], 3);
+    EXPECT_EQ(d->userData[2], 0xAA);
+    EXPECT_EQ(d->userData[4], 0xCC);
+    // A length beyond the unit is cut at the unit's end; an empty SEI is fine.
+    EXPECT_EQ(RunNal(d, WithHeader(0x06, {0xF0, 0xFF, 0x11, 0x80})), 2u);
+    EXPECT_LE(d->userData[1], 2);
+    EXPECT_EQ(RunNal(d, WithHeader(0x06, {0x80})), 2u);
+}
+
+// ------------------------------------------------------------ streams
+std::vector<uint8_t> Fixture(const char* name) { return testsupport::ReadFileBytes(std::string(SELVANE_TEST_DATA) + "/" + name); }
+
+TEST(Streams, FixturesMatchLibavcodec) {
+    for (const char* name : {"cif_aud", "cif_noaud", "d1"}) {
+        std::vector<uint8_t> data = Fixture((std::string(name) + ".264").c_str());
+        std::vector<std::string> want = testsupport::ReadFrameMd5s(std::string(SELVANE_TEST_DATA) + "/" + name + ".framemd5");
+        ASSERT_FALSE(data.empty());
+        for (uint32_t mode : {0u, 1u}) {
+            dectest::DecodeResult got = dectest::DecodeStream(data, mode, 65536);
+            ASSERT_EQ(got.md5s.size(), want.size()) << name << " mode " << mode;
+            for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(got.md5s[i], want[i]) << name << " frame " << i;
+        }
+    }
+}
+
+TEST(Streams, ConformanceSubset) {
+    // A few streams under the target too: intra only, PCM, P with several slices.
+    for (const char* name : {"SVA_BA1_B", "CVPCMNL1_SVA_C", "BA_MW_D"}) {
+        std::string base = std::string(SELVANE_CONFORMANCE) + "/h264/" + name;
+        std::vector<uint8_t> data = testsupport::ReadFileBytes(base + ".264");
+        std::vector<std::string> want = testsupport::ReadFrameMd5s(base + ".framemd5");
+        if (data.empty()) GTEST_SKIP() << "conformance streams not present";
+        dectest::DecodeResult got = dectest::DecodeStream(data, H264DEC_OUTPUT_POC_ORDER, 1000);
+        ASSERT_EQ(got.md5s.size(), want.size()) << name;
+        for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(got.md5s[i], want[i]) << name << " frame " << i;
+    }
+}
+
+TEST(Scanner, OneBytePerCallAndFlush) {
+    std::vector<uint8_t> data = Fixture("cif_aud.264");
+    ASSERT_FALSE(data.empty());
+    data.resize(std::min<size_t>(data.size(), 60000));  // a few pictures
+    dectest::DecodeResult whole = dectest::DecodeStream(data, 0, 0);
+    dectest::DecodeResult bytes = dectest::DecodeStream(data, 0, 1);
+    ASSERT_GT(whole.md5s.size(), 1u);
+    EXPECT_EQ(bytes.md5s, whole.md5s);
+
+    H264DecParams p{0, 0, 22, 18, 16, 0};
+    H264DecContext* d = H264DecCreate(&p);
+    H264DecPicture pic;
+    int outputs = 0;
+    for (size_t i = 0; i < data.size(); ++i) {
+        int rc = H264DecDecodeFrame(d, &data[i], 1, uint32_t(i), 7, &pic, 0);
+        while (rc == 0) {
+            ++outputs;
+            EXPECT_EQ(pic.callerValue2, 7u);
+            rc = H264DecDecodeFrame(d, nullptr, 0, 0, 0, &pic, 0);
+        }
+        EXPECT_EQ(rc, -1);
+    }
+    // The last pictures (whose units no start code has closed yet) only come
+    // with the flush; a second flush has nothing.
+    int flushed = 0;
+    while (H264DecDecodeFrame(d, nullptr, 0, 0, 0, &pic, H264DEC_FLUSH) == 0) ++flushed;
+    EXPECT_GE(flushed, 1);
+    outputs += flushed;
+    EXPECT_EQ(H264DecDecodeFrame(d, nullptr, 0, 0, 0, &pic, H264DEC_FLUSH), -2);
+    EXPECT_EQ(size_t(outputs), whole.md5s.size());
+    // New data after a flush decodes normally.
+    int again = 0;
+    int rc = H264DecDecodeFrame(d, data.data(), uint32_t(data.size()), 0, 0, &pic, 0);
+    while (rc == 0) {
+        ++again;
+        rc = H264DecDecodeFrame(d, nullptr, 0, 0, 0, &pic, 0);
+    }
+    while (H264DecDecodeFrame(d, nullptr, 0, 0, 0, &pic, H264DEC_FLUSH) == 0) ++again;
+    EXPECT_EQ(size_t(again), whole.md5s.size());
+    H264DecRelease(d);
+}
+
+TEST(Scanner, EmulationPreventionRemoved) {
+    H264DecParams p{0, 0, 22, 18, 2, 0};
+    H264DecContext* d = H264DecCreate(&p);
+    H264DecPicture pic;
+    // SEI user data whose payload holds 00 00 03 01 and ends with 00 00 03.
+    std::vector<uint8_t> s = {0, 0, 0, 1, 0x06, 0xF0, 0x04, 0x00, 0x00, 0x03, 0x01, 0x07, 0x80,
+                              0, 0, 0, 1, 0x06, 0xE0, 0x01, 0x00, 0x00, 0x03, 0, 0, 1, 0x09, 0x10};
+    EXPECT_EQ(H264DecDecodeFrame(d, s.data(), uint32_t(s.size()), 0, 0, &pic, 0), -1);
+    EXPECT_EQ(d->userData[1], 4);
+    EXPECT_EQ(d->userData[2], 0x00);
+    EXPECT_EQ(d->userData[3], 0x00);
+    EXPECT_EQ(d->userData[4], 0x01);
+    EXPECT_EQ(d->userData[5], 0x07);
+    EXPECT_EQ(d->interlacedHint, 0u);
+    H264DecRelease(d);
+}
+
+}  // namespace
