@@ -301,6 +301,8 @@ struct alignas(16) H264DecContext {
     H264PicParamSet activePps;
     uint32_t haveActiveSps, haveActivePps;
     H264SliceHeader sh;
+    H264SliceHeader picSh;  // last slice header of the picture being decoded
+    uint32_t wrapFrameNum;  // frame_num that PicNum values are relative to
     H264LastSlice last;
     uint32_t paramsChanged;
     // 9. output queue

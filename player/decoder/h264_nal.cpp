@@ -393,6 +393,9 @@ int H264IsNewPicture(const H264DecContext* c) {
 void H264RememberSlice(H264DecContext* c) {
     H264LastSlice& l = c->last;
     const H264SliceHeader& sh = c->sh;
+    // The picture is marked and stored with its own header once the next
+    // picture's first slice has already replaced the current one.
+    c->picSh = sh;
     l.valid = 1;
     l.ppsId = sh.ppsId;
     l.frameNum = sh.frameNum;

@@ -6,7 +6,7 @@
 namespace {
 
 int32_t FrameNumWrap(const H264DecContext* c, const H264Picture* p) {
-    uint32_t cur = c->sh.frameNum;
+    uint32_t cur = c->wrapFrameNum;
     return p->frameNum > cur ? int32_t(p->frameNum) - int32_t(c->activeSps.maxFrameNum) : int32_t(p->frameNum);
 }
 
@@ -86,8 +86,7 @@ H264Picture* FindLongTerm(H264DecContext* c, uint32_t longTermPicNum) {
     return nullptr;
 }
 
-void RunMmco(H264DecContext* c, H264Picture* cur) {
-    const H264SliceHeader& sh = c->sh;
+void RunMmco(H264DecContext* c, H264Picture* cur, const H264SliceHeader& sh) {
     int32_t currPicNum = int32_t(sh.frameNum);
     for (uint32_t k = 0; k < sh.numMmco; ++k) {
         const H264Mmco& m = sh.mmco[k];
@@ -209,8 +208,8 @@ void ComputePoc(H264DecContext* c, H264Picture* p, uint32_t nalRefIdc, bool idr,
 }
 
 // Marks, stores and outputs a finished picture (frame_num gap frames too).
-void StorePicture(H264DecContext* c, H264Picture* p) {
-    const H264SliceHeader& sh = c->sh;
+void StorePicture(H264DecContext* c, H264Picture* p, const H264SliceHeader& sh) {
+    c->wrapFrameNum = p->frameNum;
     c->lastHadMmco5 = 0;
     if (p->idr) {
         if (sh.noOutputOfPriorPics) {
@@ -235,7 +234,7 @@ void StorePicture(H264DecContext* c, H264Picture* p) {
         }
     } else if (p->reference) {
         if (!p->nonExisting && sh.adaptiveRefPicMarking) {
-            RunMmco(c, p);
+            RunMmco(c, p, sh);
             if (p->hadMmco5) {
                 c->lastHadMmco5 = 1;
                 p->frameNum = 0;
@@ -383,7 +382,7 @@ void H264FinishPicture(H264DecContext* c) {
     if (!p) return;
     c->cur = nullptr;
     if (p->mbsDecoded < p->mbsExpected) p->damaged = 1;
-    StorePicture(c, p);
+    StorePicture(c, p, c->picSh);
 }
 
 int H264StartPicture(H264DecContext* c) {
@@ -416,14 +415,11 @@ int H264StartPicture(H264DecContext* c) {
                 static const int32_t kZero[2] = {0, 0};
                 if (s.pocType != 0) ComputePoc(c, g, 1, false, fn, 0, 0, kZero);
                 else g->topPoc = g->bottomPoc = g->poc = 0;
-                // Gap frames see no memory-management operations of the slice.
-                uint32_t savedAdaptive = c->sh.adaptiveRefPicMarking;
-                c->sh.adaptiveRefPicMarking = 0;
-                uint32_t savedFrameNum = c->sh.frameNum;
-                c->sh.frameNum = fn;
-                StorePicture(c, g);
-                c->sh.frameNum = savedFrameNum;
-                c->sh.adaptiveRefPicMarking = savedAdaptive;
+                // Gap frames are marked by the sliding window alone.
+                c->picSh.nalType = 1;
+                c->picSh.adaptiveRefPicMarking = 0;
+                c->picSh.frameNum = fn;
+                StorePicture(c, g, c->picSh);
                 c->prevRefFrameNum = fn;
                 fn = (fn + 1) % maxFrameNum;
             }
@@ -441,6 +437,7 @@ int H264StartPicture(H264DecContext* c) {
 }
 
 int H264BuildRefList0(H264DecContext* c) {
+    c->wrapFrameNum = c->sh.frameNum;
     H264Picture* st[kMaxDpb];
     H264Picture* lt[kMaxDpb];
     uint32_t ns = 0, nl = 0;
@@ -475,6 +472,7 @@ int H264BuildRefList0(H264DecContext* c) {
 
 void H264ModifyRefList0(H264DecContext* c) {
     const H264SliceHeader& sh = c->sh;
+    c->wrapFrameNum = sh.frameNum;
     if (!sh.refListModification) return;
     int32_t maxFrameNum = int32_t(c->activeSps.maxFrameNum);
     int32_t currPicNum = int32_t(sh.frameNum);
