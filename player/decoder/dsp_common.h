@@ -20,6 +20,7 @@ extern const H264ChromaMcFn kPlainChromaMc4x2[4];
 extern const H264ChromaMcFn kPlainChromaMc8x4[4];
 extern const H264InterReconFn kPlainInterRecon[16];
 
+void PlainWeightedReconstructQuadrant(const H264ReconQuadrant* quad, const H264ReconState* st);
 void PlainInverseTransform4x4(const int16_t* blk, int16_t* dst);
 void PlainClearInnerEdgeStrength(uint8_t* bS);
 void PlainInnerEdgeStrengthFromCoeffs(const uint8_t* flags, uint8_t* bS);

@@ -1,7 +1,7 @@
 // Filling the kernel table: plain set, SIMD set, or by CPU level.
 #include <cstring>
 
-#include "dsp_common.h"
+#include "dsp_sse2.h"
 
 void H264DspInitPlain(H264DspTable* dsp) {
     using namespace h264dsp;
@@ -33,7 +33,35 @@ void H264DspInitPlain(H264DspTable* dsp) {
     dsp->interReconstruct = kPlainInterRecon;
 }
 
-void H264DspInitSimd(H264DspTable* dsp) { H264DspInitPlain(dsp); }
+void H264DspInitSimd(H264DspTable* dsp) {
+    using namespace h264dsp;
+    // Slots without a wide member (inner edge strengths from flags, Intra
+    // 4x4) keep the plain kernel; every slot gives the plain set's output.
+    H264DspInitPlain(dsp);
+    dsp->inverseTransform4x4 = Sse2InverseTransform4x4;
+    dsp->clearInnerEdgeStrength = Sse2ClearInnerEdgeStrength;
+    dsp->dbTranspose8x8 = Sse2DbTranspose8x8;
+    dsp->dbLumaNormal = Sse2DbLumaNormal;
+    dsp->dbLumaStrong = Sse2DbLumaStrong;
+    dsp->dbChromaNormal = Sse2DbChromaNormal;
+    dsp->dbChromaStrong = Sse2DbChromaStrong;
+    dsp->dbGatherLeft = Sse2DbGatherLeft;
+    dsp->dbScatterLeft = Sse2DbScatterLeft;
+    dsp->dbGatherTopChroma = Sse2DbGatherTopChroma;
+    dsp->dbStoreRow8 = Sse2DbStoreRow8;
+    dsp->dbGatherTop = Sse2DbGatherTop;
+    dsp->dbScatterTop = Sse2DbScatterTop;
+    dsp->mbStoreLuma = Sse2MbStoreLuma;
+    dsp->mbStoreChroma = Sse2MbStoreChroma;
+    dsp->intra16x16Pred = kSse2Intra16x16;
+    dsp->intraChromaPred = kSse2IntraChroma;
+    dsp->lumaMc4x4 = kSse2LumaMc4x4;
+    dsp->lumaMc4x8 = kSse2LumaMc4x8;
+    dsp->lumaMc8x16 = kSse2LumaMc8x16;
+    dsp->chromaMc4x2 = kSse2ChromaMc4x2;
+    dsp->chromaMc8x4 = kSse2ChromaMc8x4;
+    dsp->interReconstruct = kSse2InterRecon;
+}
 
 void H264DecInitDspFunctions(H264DspTable* dsp, int cpuLevel) {
     if (cpuLevel > 3)

@@ -32,7 +32,9 @@ inline void Weight(uint8_t* d, int w, int h, int logWD, int weight, int offset) 
         }
 }
 
-void WeightedReconstructQuadrant(const H264ReconQuadrant* quad, const H264ReconState* st) {
+}  // namespace
+
+void PlainWeightedReconstructQuadrant(const H264ReconQuadrant* quad, const H264ReconState* st) {
     const int q = quad->quadrant & 3;
     int ref = st->refIdxL0[q] >> quad->refIdxShift;
     if (ref < 0 || ref > 31) ref = 0;  // intra or damaged: never index outside the table
@@ -44,11 +46,9 @@ void WeightedReconstructQuadrant(const H264ReconQuadrant* quad, const H264ReconS
     ReconstructQuadrant(quad, st);
 }
 
-}  // namespace
-
 const H264InterReconFn kPlainInterRecon[16] = {
     nullptr, ReconstructQuadrant,         nullptr, nullptr,
-    nullptr, WeightedReconstructQuadrant, nullptr, nullptr,
+    nullptr, PlainWeightedReconstructQuadrant, nullptr, nullptr,
     nullptr, nullptr,                     nullptr, nullptr,
     nullptr, nullptr,                     nullptr, nullptr,
 };

@@ -45,11 +45,11 @@ void RefFilterLine(uint8_t* base, int step, bool chroma, int bS, int qPp, int qP
         const int tc0 = kTc0[indexA][bS - 1];
         const int ap = chroma ? beta : std::abs(p[2] - p[0]), aq = chroma ? beta : std::abs(q[2] - q[0]);
         const int tc = chroma ? tc0 + 1 : tc0 + (ap < beta ? 1 : 0) + (aq < beta ? 1 : 0);
-        const int delta = Clip3(-tc, tc, (((q[0] - p[0]) << 2) + (p[1] - q[1]) + 4) >> 3);
+        const int delta = Clip3(-tc, tc, ((q[0] - p[0]) * 4 + (p[1] - q[1]) + 4) >> 3);
         pf[0] = Clip3(0, 255, p[0] + delta);
         qf[0] = Clip3(0, 255, q[0] - delta);
-        if (!chroma && ap < beta) pf[1] = p[1] + Clip3(-tc0, tc0, (p[2] + ((p[0] + q[0] + 1) >> 1) - (p[1] << 1)) >> 1);
-        if (!chroma && aq < beta) qf[1] = q[1] + Clip3(-tc0, tc0, (q[2] + ((p[0] + q[0] + 1) >> 1) - (q[1] << 1)) >> 1);
+        if (!chroma && ap < beta) pf[1] = p[1] + Clip3(-tc0, tc0, (p[2] + ((p[0] + q[0] + 1) >> 1) - 2 * p[1]) >> 1);
+        if (!chroma && aq < beta) qf[1] = q[1] + Clip3(-tc0, tc0, (q[2] + ((p[0] + q[0] + 1) >> 1) - 2 * q[1]) >> 1);
     } else if (chroma) {
         pf[0] = (2 * p[1] + p[0] + q[1] + 2) >> 2;
         qf[0] = (2 * q[1] + q[0] + p[1] + 2) >> 2;

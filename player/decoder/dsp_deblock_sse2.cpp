@@ -1,0 +1,214 @@
+// Deblocking kernels, SSE2 set: 8 edge positions per call in 16-bit lanes,
+// filtered or unfiltered samples chosen by masks; the same samples as the
+// plain set.
+#include "dsp_sse2.h"
+
+namespace h264dsp {
+
+using namespace sse2;
+
+namespace {
+
+inline __m128i Abs16(__m128i a, __m128i b) {
+    const __m128i d = _mm_sub_epi16(a, b);
+    return _mm_max_epi16(d, _mm_sub_epi16(_mm_setzero_si128(), d));
+}
+// a < b on signed 16-bit lanes.
+inline __m128i Lt(__m128i a, __m128i b) { return _mm_cmplt_epi16(a, b); }
+inline __m128i Select(__m128i mask, __m128i a, __m128i b) {
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+inline __m128i Clamp(__m128i v, __m128i lo, __m128i hi) { return _mm_min_epi16(_mm_max_epi16(v, lo), hi); }
+// Byte i of a packed word to 16-bit lanes 2i and 2i + 1.
+inline __m128i Pairs(uint32_t w) {
+    const __m128i b = _mm_cvtsi32_si128(static_cast<int>(w));
+    return Widen(_mm_unpacklo_epi8(b, b));
+}
+inline __m128i Pack(__m128i v) { return _mm_packus_epi16(v, v); }
+
+}  // namespace
+
+void Sse2DbTranspose8x8(uint8_t* blk) {
+    const __m128i r0 = Load8(blk), r1 = Load8(blk + 8), r2 = Load8(blk + 16), r3 = Load8(blk + 24);
+    const __m128i r4 = Load8(blk + 32), r5 = Load8(blk + 40), r6 = Load8(blk + 48), r7 = Load8(blk + 56);
+    const __m128i a0 = _mm_unpacklo_epi8(r0, r1), a1 = _mm_unpacklo_epi8(r2, r3);
+    const __m128i a2 = _mm_unpacklo_epi8(r4, r5), a3 = _mm_unpacklo_epi8(r6, r7);
+    const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b1 = _mm_unpackhi_epi16(a0, a1);
+    const __m128i b2 = _mm_unpacklo_epi16(a2, a3), b3 = _mm_unpackhi_epi16(a2, a3);
+    const __m128i c0 = _mm_unpacklo_epi32(b0, b2), c1 = _mm_unpackhi_epi32(b0, b2);
+    const __m128i c2 = _mm_unpacklo_epi32(b1, b3), c3 = _mm_unpackhi_epi32(b1, b3);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(blk), c0);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(blk + 16), c1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(blk + 32), c2);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(blk + 48), c3);
+}
+
+void Sse2DbLumaNormal(uint8_t* p, uint8_t* q, uint32_t alpha4, int32_t beta, uint32_t tc0x4) {
+    const __m128i p2 = Widen(Load8(p + 8)), p1 = Widen(Load8(p + 16)), p0 = Widen(Load8(p + 24));
+    const __m128i q0 = Widen(Load8(q)), q1 = Widen(Load8(q + 8)), q2 = Widen(Load8(q + 16));
+    const __m128i alpha = Pairs(alpha4), tc0 = Pairs(tc0x4), vb = _mm_set1_epi16(static_cast<int16_t>(beta));
+    const __m128i filt = _mm_and_si128(_mm_and_si128(Lt(Abs16(p0, q0), alpha), Lt(Abs16(p1, p0), vb)), Lt(Abs16(q1, q0), vb));
+    const __m128i condP = _mm_and_si128(filt, Lt(Abs16(p2, p0), vb));
+    const __m128i condQ = _mm_and_si128(filt, Lt(Abs16(q2, q0), vb));
+    // tc = tc0 + one for each side whose p2/q2 test passes (masks are -1).
+    const __m128i tc = _mm_sub_epi16(_mm_sub_epi16(tc0, condP), condQ);
+    const __m128i ntc = _mm_sub_epi16(_mm_setzero_si128(), tc), ntc0 = _mm_sub_epi16(_mm_setzero_si128(), tc0);
+    __m128i delta = _mm_add_epi16(_mm_slli_epi16(_mm_sub_epi16(q0, p0), 2), _mm_sub_epi16(p1, q1));
+    delta = Clamp(_mm_srai_epi16(_mm_add_epi16(delta, _mm_set1_epi16(4)), 3), ntc, tc);
+    const __m128i avg = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(p0, q0), _mm_set1_epi16(1)), 1);
+    const __m128i dp1 = Clamp(_mm_sub_epi16(_mm_srai_epi16(_mm_add_epi16(p2, avg), 1), p1), ntc0, tc0);
+    const __m128i dq1 = Clamp(_mm_sub_epi16(_mm_srai_epi16(_mm_add_epi16(q2, avg), 1), q1), ntc0, tc0);
+    const __m128i np0 = Select(filt, _mm_add_epi16(p0, delta), p0);
+    const __m128i nq0 = Select(filt, _mm_sub_epi16(q0, delta), q0);
+    const __m128i np1 = Select(condP, _mm_add_epi16(p1, dp1), p1);
+    const __m128i nq1 = Select(condQ, _mm_add_epi16(q1, dq1), q1);
+    Store8(p + 16, Pack(np1));
+    Store8(p + 24, Pack(np0));
+    Store8(q, Pack(nq0));
+    Store8(q + 8, Pack(nq1));
+}
+
+void Sse2DbLumaStrong(uint8_t* p, uint8_t* q, int32_t alpha, int32_t beta) {
+    const __m128i p3 = Widen(Load8(p)), p2 = Widen(Load8(p + 8)), p1 = Widen(Load8(p + 16)), p0 = Widen(Load8(p + 24));
+    const __m128i q0 = Widen(Load8(q)), q1 = Widen(Load8(q + 8)), q2 = Widen(Load8(q + 16)), q3 = Widen(Load8(q + 24));
+    const __m128i va = _mm_set1_epi16(static_cast<int16_t>(alpha)), vb = _mm_set1_epi16(static_cast<int16_t>(beta));
+    const __m128i ad = Abs16(p0, q0);
+    const __m128i filt = _mm_and_si128(_mm_and_si128(Lt(ad, va), Lt(Abs16(p1, p0), vb)), Lt(Abs16(q1, q0), vb));
+    const __m128i small = Lt(ad, _mm_set1_epi16(static_cast<int16_t>((alpha >> 2) + 2)));
+    const __m128i strongP = _mm_and_si128(small, Lt(Abs16(p2, p0), vb));
+    const __m128i strongQ = _mm_and_si128(small, Lt(Abs16(q2, q0), vb));
+    const __m128i c2 = _mm_set1_epi16(2), c4 = _mm_set1_epi16(4);
+    const __m128i pq = _mm_add_epi16(p0, q0);
+    // Strong p side.
+    const __m128i sp0 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_add_epi16(p2, _mm_slli_epi16(p1, 1)), _mm_slli_epi16(pq, 1)), _mm_add_epi16(q1, c4)), 3);
+    const __m128i sp1 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(p2, p1), _mm_add_epi16(pq, c2)), 2);
+    const __m128i sp2 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p3, 1), _mm_add_epi16(_mm_slli_epi16(p2, 1), p2)), _mm_add_epi16(_mm_add_epi16(p1, pq), c4)), 3);
+    const __m128i wp0 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p1, 1), p0), _mm_add_epi16(q1, c2)), 2);
+    // Strong q side.
+    const __m128i sq0 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_add_epi16(q2, _mm_slli_epi16(q1, 1)), _mm_slli_epi16(pq, 1)), _mm_add_epi16(p1, c4)), 3);
+    const __m128i sq1 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(q2, q1), _mm_add_epi16(pq, c2)), 2);
+    const __m128i sq2 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q3, 1), _mm_add_epi16(_mm_slli_epi16(q2, 1), q2)), _mm_add_epi16(_mm_add_epi16(q1, pq), c4)), 3);
+    const __m128i wq0 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q1, 1), q0), _mm_add_epi16(p1, c2)), 2);
+    const __m128i fp = _mm_and_si128(filt, strongP), fq = _mm_and_si128(filt, strongQ);
+    Store8(p + 8, Pack(Select(fp, sp2, p2)));
+    Store8(p + 16, Pack(Select(fp, sp1, p1)));
+    Store8(p + 24, Pack(Select(filt, Select(strongP, sp0, wp0), p0)));
+    Store8(q, Pack(Select(filt, Select(strongQ, sq0, wq0), q0)));
+    Store8(q + 8, Pack(Select(fq, sq1, q1)));
+    Store8(q + 16, Pack(Select(fq, sq2, q2)));
+}
+
+namespace {
+
+void ChromaNormal(uint8_t* p, uint8_t* q, __m128i alpha, __m128i vb, __m128i tc, int qs) {
+    const __m128i p1 = Widen(Load8(p)), p0 = Widen(Load8(p + 8));
+    const __m128i q0 = Widen(Load8(q)), q1 = Widen(Load8(q + qs));
+    const __m128i filt = _mm_and_si128(_mm_and_si128(Lt(Abs16(p0, q0), alpha), Lt(Abs16(p1, p0), vb)), Lt(Abs16(q1, q0), vb));
+    __m128i delta = _mm_add_epi16(_mm_slli_epi16(_mm_sub_epi16(q0, p0), 2), _mm_sub_epi16(p1, q1));
+    delta = Clamp(_mm_srai_epi16(_mm_add_epi16(delta, _mm_set1_epi16(4)), 3), _mm_sub_epi16(_mm_setzero_si128(), tc), tc);
+    delta = _mm_and_si128(filt, delta);
+    Store8(p + 8, Pack(_mm_add_epi16(p0, delta)));
+    Store8(q, Pack(_mm_sub_epi16(q0, delta)));
+}
+
+void ChromaStrong(uint8_t* p, uint8_t* q, __m128i va, __m128i vb) {
+    const __m128i p1 = Widen(Load8(p)), p0 = Widen(Load8(p + 8));
+    const __m128i q0 = Widen(Load8(q)), q1 = Widen(Load8(q + 8));
+    const __m128i filt = _mm_and_si128(_mm_and_si128(Lt(Abs16(p0, q0), va), Lt(Abs16(p1, p0), vb)), Lt(Abs16(q1, q0), vb));
+    const __m128i c2 = _mm_set1_epi16(2);
+    const __m128i np0 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p1, 1), p0), _mm_add_epi16(q1, c2)), 2);
+    const __m128i nq0 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q1, 1), q0), _mm_add_epi16(p1, c2)), 2);
+    Store8(p + 8, Pack(Select(filt, np0, p0)));
+    Store8(q, Pack(Select(filt, nq0, q0)));
+}
+
+}  // namespace
+
+void Sse2DbChromaNormal(uint8_t* cbP, uint8_t* cbQ, uint8_t* crP, uint8_t* crQ,
+                        uint32_t alpha4, int32_t beta, uint32_t tc0x4, int32_t qStride) {
+    const __m128i alpha = Pairs(alpha4), vb = _mm_set1_epi16(static_cast<int16_t>(beta));
+    const __m128i tc = _mm_add_epi16(Pairs(tc0x4), _mm_set1_epi16(1));
+    ChromaNormal(cbP, cbQ, alpha, vb, tc, qStride);
+    ChromaNormal(crP, crQ, alpha, vb, tc, qStride);
+}
+
+void Sse2DbChromaStrong(uint8_t* cbP, uint8_t* cbQ, uint8_t* crP, uint8_t* crQ,
+                        int32_t alpha, int32_t beta) {
+    const __m128i va = _mm_set1_epi16(static_cast<int16_t>(alpha)), vb = _mm_set1_epi16(static_cast<int16_t>(beta));
+    ChromaStrong(cbP, cbQ, va, vb);
+    ChromaStrong(crP, crQ, va, vb);
+}
+
+namespace {
+// 8 rows of 4 bytes into 4 rows of 8 (row step 8).
+inline void Gather8x4(uint8_t* dst, const uint8_t* src, int stride) {
+    __m128i r[8];
+    for (int i = 0; i < 8; ++i) r[i] = Load4(src + i * stride);
+    const __m128i a0 = _mm_unpacklo_epi8(r[0], r[1]), a1 = _mm_unpacklo_epi8(r[2], r[3]);
+    const __m128i a2 = _mm_unpacklo_epi8(r[4], r[5]), a3 = _mm_unpacklo_epi8(r[6], r[7]);
+    const __m128i b0 = _mm_unpacklo_epi16(a0, a1), b2 = _mm_unpacklo_epi16(a2, a3);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_unpacklo_epi32(b0, b2));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16), _mm_unpackhi_epi32(b0, b2));
+}
+// 4 rows of 8 (row step 8) back into 8 rows of 4 bytes.
+inline void Scatter4x8(const uint8_t* src, uint8_t* dst, int stride) {
+    const __m128i r0 = Load8(src), r1 = Load8(src + 8), r2 = Load8(src + 16), r3 = Load8(src + 24);
+    const __m128i a0 = _mm_unpacklo_epi8(r0, r1), a1 = _mm_unpacklo_epi8(r2, r3);
+    const __m128i lo = _mm_unpacklo_epi16(a0, a1), hi = _mm_unpackhi_epi16(a0, a1);
+    Store4(dst, lo);
+    Store4(dst + stride, _mm_srli_si128(lo, 4));
+    Store4(dst + 2 * stride, _mm_srli_si128(lo, 8));
+    Store4(dst + 3 * stride, _mm_srli_si128(lo, 12));
+    Store4(dst + 4 * stride, hi);
+    Store4(dst + 5 * stride, _mm_srli_si128(hi, 4));
+    Store4(dst + 6 * stride, _mm_srli_si128(hi, 8));
+    Store4(dst + 7 * stride, _mm_srli_si128(hi, 12));
+}
+}  // namespace
+
+void Sse2DbGatherLeft(uint8_t* dst, const uint8_t* top, const uint8_t* bottom, int32_t stride) {
+    Gather8x4(dst, top, stride);
+    Gather8x4(dst + 32, bottom, stride);
+}
+
+void Sse2DbScatterLeft(const uint8_t* src, uint8_t* top, uint8_t* bottom, int32_t stride) {
+    Scatter4x8(src, top, stride);
+    Scatter4x8(src + 32, bottom, stride);
+}
+
+void Sse2DbGatherTopChroma(uint8_t* dst, const uint8_t* src, int32_t stride) {
+    Store8(dst, Load8(src));
+    Store8(dst + 8, Load8(src + stride));
+}
+
+void Sse2DbStoreRow8(uint8_t* dst, const uint8_t* src) { Store8(dst, Load8(src)); }
+
+void Sse2DbGatherTop(uint8_t* left, uint8_t* right, const uint8_t* src, int32_t stride) {
+    for (int r = 0; r < 4; ++r) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + r * stride));
+        Store8(left + 8 * r, v);
+        Store8(right + 8 * r, _mm_srli_si128(v, 8));
+    }
+}
+
+void Sse2DbScatterTop(uint8_t* dst, int32_t stride, const uint8_t* left, const uint8_t* right) {
+    for (int r = 1; r < 4; ++r)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + r * stride), _mm_unpacklo_epi64(Load8(left + 8 * r), Load8(right + 8 * r)));
+}
+
+void Sse2MbStoreLuma(uint8_t* dst, int32_t stride, const uint8_t* predY) {
+    for (int y = 0; y < 16; ++y) {
+        const uint8_t* row = predY + 128 * (y >> 3) + 8 * (y & 7);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + y * stride), _mm_unpacklo_epi64(Load8(row), Load8(row + 64)));
+    }
+}
+
+void Sse2MbStoreChroma(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC, const uint8_t* predCb,
+                       const uint8_t* predCr) {
+    for (int y = 0; y < 8; ++y) {
+        Store8(dstCb + y * strideC, Load8(predCb + 8 * y));
+        Store8(dstCr + y * strideC, Load8(predCr + 8 * y));
+    }
+}
+
+}  // namespace h264dsp

@@ -1,0 +1,175 @@
+// Motion compensation kernels, SSE2 set: the same samples as the plain set.
+// Half samples are computed in 16-bit lanes (exact for 8-bit input); the
+// centre sample's vertical pass runs in 32-bit lanes, so every position
+// equals the standard's value for every input.
+#include "dsp_sse2.h"
+
+namespace h264dsp {
+namespace {
+
+using namespace sse2;
+
+// W bytes of a row widened to 16-bit lanes.
+template <int W>
+inline __m128i LoadG(const uint8_t* p) {
+    return Widen(W == 8 ? Load8(p) : Load4(p));
+}
+
+// Unrounded horizontal six-tap sums of W positions starting at p; reads
+// exactly p - 2 .. p + W + 2.
+template <int W>
+inline __m128i HTap(const uint8_t* p) {
+    __m128i c;
+    if (W == 8) {
+        c = _mm_unpacklo_epi64(Load8(p - 2), _mm_srli_si128(Load8(p + 3), 3));
+    } else {
+        c = _mm_or_si128(Load8(p - 2), _mm_slli_si128(_mm_srli_si128(Load4(p + 3), 3), 8));
+    }
+    const __m128i s0 = Widen(c), s1 = Widen(_mm_srli_si128(c, 1)), s2 = Widen(_mm_srli_si128(c, 2));
+    const __m128i s3 = Widen(_mm_srli_si128(c, 3)), s4 = Widen(_mm_srli_si128(c, 4)), s5 = Widen(_mm_srli_si128(c, 5));
+    const __m128i a = _mm_add_epi16(s0, s5), b = _mm_add_epi16(s1, s4), d = _mm_add_epi16(s2, s3);
+    return _mm_add_epi16(_mm_sub_epi16(a, _mm_mullo_epi16(b, _mm_set1_epi16(5))), _mm_mullo_epi16(d, _mm_set1_epi16(20)));
+}
+
+inline __m128i Tap6(__m128i r0, __m128i r1, __m128i r2, __m128i r3, __m128i r4, __m128i r5) {
+    const __m128i a = _mm_add_epi16(r0, r5), b = _mm_add_epi16(r1, r4), d = _mm_add_epi16(r2, r3);
+    return _mm_add_epi16(_mm_sub_epi16(a, _mm_mullo_epi16(b, _mm_set1_epi16(5))), _mm_mullo_epi16(d, _mm_set1_epi16(20)));
+}
+
+// Clip((v + 16) >> 5) into bytes.
+inline __m128i Half(__m128i v) {
+    const __m128i r = _mm_srai_epi16(_mm_add_epi16(v, _mm_set1_epi16(16)), 5);
+    return _mm_packus_epi16(r, r);
+}
+
+// Centre sample from six rows of unrounded horizontal sums, in 32 bits.
+inline __m128i Centre(const __m128i* b1) {
+    const __m128i c1 = _mm_set1_epi16(1), c5 = _mm_set1_epi16(-5), c20 = _mm_set1_epi16(20);
+    const __m128i r = _mm_set1_epi32(512);
+    const __m128i lo = _mm_add_epi32(
+        _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(b1[0], b1[5]), c1), _mm_madd_epi16(_mm_unpacklo_epi16(b1[1], b1[4]), c5)),
+        _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(b1[2], b1[3]), c20), r));
+    const __m128i hi = _mm_add_epi32(
+        _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(b1[0], b1[5]), c1), _mm_madd_epi16(_mm_unpackhi_epi16(b1[1], b1[4]), c5)),
+        _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(b1[2], b1[3]), c20), r));
+    const __m128i w = _mm_packs_epi32(_mm_srai_epi32(lo, 10), _mm_srai_epi32(hi, 10));
+    return _mm_packus_epi16(w, w);
+}
+
+template <int W>
+inline void StoreRow(uint8_t* d, __m128i v) {
+    if (W == 8)
+        Store8(d, v);
+    else
+        Store4(d, v);
+}
+
+template <int W, int H, int XF, int YF>
+void LumaMc(const H264McBlock* blk) {
+    constexpr int idx = 4 * XF + YF;
+    const int stride = blk->strideY;
+    const uint8_t* g0 = blk->srcY + (YF ? 2 * stride : 0) + (XF ? 2 : 0);
+    constexpr bool needB = XF != 0;                       // horizontal half samples b (and s)
+    constexpr bool needH = YF != 0 && (idx != 10 && idx != 9 && idx != 11);
+    constexpr bool needJ = idx == 6 || idx == 9 || idx == 10 || idx == 11 || idx == 14;
+    constexpr bool needM = idx == 13 || idx == 14 || idx == 15;
+    constexpr bool needS = idx == 7 || idx == 11 || idx == 15;
+
+    if (idx == 0) {
+        for (int y = 0; y < H; ++y) {
+            uint8_t* d = blk->dstY + 8 * (y & 7) + 128 * (y >> 3);
+            StoreRow<W>(d, W == 8 ? Load8(g0 + y * stride) : Load4(g0 + y * stride));
+        }
+        return;
+    }
+    // Rows -2 .. H + 2 of the block, as needed.
+    __m128i gRows[H + 5], gRowsR[H + 5], b1Rows[H + 5];
+    const int r0 = YF ? -2 : 0, r1 = YF ? H + 3 : (needS ? H + 1 : H);
+    for (int r = r0; r < r1; ++r) {
+        const uint8_t* row = g0 + r * stride;
+        if (needH || needM || idx == 1 || idx == 2 || idx == 3 || idx == 5 || idx == 6 || idx == 7) gRows[r + 2] = LoadG<W>(row);
+        if (needM) gRowsR[r + 2] = LoadG<W>(row + 1);
+        if (needB && (needJ || (r >= 0 && r <= H))) b1Rows[r + 2] = HTap<W>(row);
+    }
+    for (int y = 0; y < H; ++y) {
+        uint8_t* d = blk->dstY + 8 * (y & 7) + 128 * (y >> 3);
+        const __m128i* g = gRows + y + 2;
+        __m128i out;
+        __m128i h = _mm_setzero_si128(), b = _mm_setzero_si128(), j = _mm_setzero_si128();
+        __m128i m = _mm_setzero_si128(), s = _mm_setzero_si128();
+        if (needH || idx == 1 || idx == 2 || idx == 3 || idx == 5 || idx == 6 || idx == 7)
+            h = Half(Tap6(g[-2], g[-1], g[0], g[1], g[2], g[3]));
+        if (needB) b = Half(b1Rows[y + 2]);
+        if (needJ) j = Centre(b1Rows + y);
+        if (needM) {
+            const __m128i* gr = gRowsR + y + 2;
+            m = Half(Tap6(gr[-2], gr[-1], gr[0], gr[1], gr[2], gr[3]));
+        }
+        if (needS) s = Half(b1Rows[y + 3]);
+        switch (idx) {
+            case 1: out = _mm_avg_epu8(_mm_packus_epi16(g[0], g[0]), h); break;
+            case 2: out = h; break;
+            case 3: out = _mm_avg_epu8(_mm_packus_epi16(g[1], g[1]), h); break;
+            case 4: out = _mm_avg_epu8(W == 8 ? Load8(g0 + y * stride) : Load4(g0 + y * stride), b); break;
+            case 5: out = _mm_avg_epu8(b, h); break;
+            case 6: out = _mm_avg_epu8(h, j); break;
+            case 7: out = _mm_avg_epu8(h, s); break;
+            case 8: out = b; break;
+            case 9: out = _mm_avg_epu8(b, j); break;
+            case 10: out = j; break;
+            case 11: out = _mm_avg_epu8(j, s); break;
+            case 12: out = _mm_avg_epu8(W == 8 ? Load8(g0 + y * stride + 1) : Load4(g0 + y * stride + 1), b); break;
+            case 13: out = _mm_avg_epu8(b, m); break;
+            case 14: out = _mm_avg_epu8(j, m); break;
+            default: out = _mm_avg_epu8(m, s); break;
+        }
+        StoreRow<W>(d, out);
+    }
+}
+
+#define H264_SSE2_LUMA_ROW(W, H)                                                      \
+    {LumaMc<W, H, 0, 0>, LumaMc<W, H, 0, 1>, LumaMc<W, H, 0, 2>, LumaMc<W, H, 0, 3>, \
+     LumaMc<W, H, 1, 0>, LumaMc<W, H, 1, 1>, LumaMc<W, H, 1, 2>, LumaMc<W, H, 1, 3>, \
+     LumaMc<W, H, 2, 0>, LumaMc<W, H, 2, 1>, LumaMc<W, H, 2, 2>, LumaMc<W, H, 2, 3>, \
+     LumaMc<W, H, 3, 0>, LumaMc<W, H, 3, 1>, LumaMc<W, H, 3, 2>, LumaMc<W, H, 3, 3>}
+
+// Bilinear chroma with the standard's weights in 16-bit lanes (at most
+// 64 * 255 + 32, so no overflow); the same value as the plain formulas.
+template <int W, int H, int Cls>
+void ChromaMc(const H264McBlock* blk) {
+    const int stride = blk->strideC, fx = blk->fracCx, fy = blk->fracCy;
+    const __m128i wA = _mm_set1_epi16(static_cast<int16_t>((8 - fx) * (8 - fy)));
+    const __m128i wB = _mm_set1_epi16(static_cast<int16_t>(fx * (8 - fy)));
+    const __m128i wC = _mm_set1_epi16(static_cast<int16_t>((8 - fx) * fy));
+    const __m128i wD = _mm_set1_epi16(static_cast<int16_t>(fx * fy));
+    const __m128i r32 = _mm_set1_epi16(32);
+    const uint8_t* srcs[2] = {blk->srcCb, blk->srcCr};
+    uint8_t* dsts[2] = {blk->dstCb, blk->dstCr};
+    for (int k = 0; k < 2; ++k) {
+        const uint8_t* s = srcs[k];
+        uint8_t* d = dsts[k];
+        for (int y = 0; y < H; ++y) {
+            const uint8_t* row = s + y * stride;
+            if (Cls == 0) {
+                StoreRow<W>(d + 8 * y, W == 8 ? Load8(row) : Load4(row));
+                continue;
+            }
+            __m128i acc = _mm_add_epi16(_mm_mullo_epi16(LoadG<W>(row), wA), r32);
+            if (Cls & 1) acc = _mm_add_epi16(acc, _mm_mullo_epi16(LoadG<W>(row + 1), wB));
+            if (Cls & 2) acc = _mm_add_epi16(acc, _mm_mullo_epi16(LoadG<W>(row + stride), wC));
+            if (Cls == 3) acc = _mm_add_epi16(acc, _mm_mullo_epi16(LoadG<W>(row + stride + 1), wD));
+            acc = _mm_srli_epi16(acc, 6);
+            StoreRow<W>(d + 8 * y, _mm_packus_epi16(acc, acc));
+        }
+    }
+}
+
+}  // namespace
+
+const H264LumaMcFn kSse2LumaMc4x4[16] = H264_SSE2_LUMA_ROW(4, 4);
+const H264LumaMcFn kSse2LumaMc4x8[16] = H264_SSE2_LUMA_ROW(4, 8);
+const H264LumaMcFn kSse2LumaMc8x16[16] = H264_SSE2_LUMA_ROW(8, 16);
+const H264ChromaMcFn kSse2ChromaMc4x2[4] = {ChromaMc<4, 2, 0>, ChromaMc<4, 2, 1>, ChromaMc<4, 2, 2>, ChromaMc<4, 2, 3>};
+const H264ChromaMcFn kSse2ChromaMc8x4[4] = {ChromaMc<8, 4, 0>, ChromaMc<8, 4, 1>, ChromaMc<8, 4, 2>, ChromaMc<8, 4, 3>};
+
+}  // namespace h264dsp
