@@ -106,6 +106,7 @@ int __stdcall ffmpeg_h264_decode(intptr_t handle, const uint8_t* data, int lengt
         }
         dec->packet->data = nullptr;
         dec->packet->size = 0;
+        if (r == AVERROR(EAGAIN)) return length;  // nothing came out after all
         if (r < 0 && r != AVERROR_INVALIDDATA) return -1;
         if (r == AVERROR_INVALIDDATA) return length;  // damaged unit: consumed, no picture
     }
