@@ -238,7 +238,7 @@ void H264PlaceCoeffs(int16_t* blk, const int32_t* level, const int32_t* run, int
     for (int32_t i = 0; i < totalCoeff; ++i) {
         p += run[i];
         int32_t pos = kZigzag4x4[p & 15];
-        blk[pos] = int16_t((level[i] * dequant[1 + kPosClass[pos]]) << shift);
+        blk[pos] = int16_t(level[i] * dequant[1 + kPosClass[pos]] * (1 << shift));
         ++p;
     }
 }

@@ -2,9 +2,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include "h264_dsp.h"
 #include "h264dec.h"
-
-struct H264DspTable;
 
 // ---------------------------------------------------------------- bit reader
 struct H264BitReader {
@@ -343,6 +342,7 @@ struct alignas(16) H264DecContext {
     int32_t qp;
     uint32_t mbCounter;
     H264MvCandidate cand[3];
+    H264PredWeightTable weights;  // explicit weights of the current slice
     // 12. kernels
     H264DspTable* dsp;
 };

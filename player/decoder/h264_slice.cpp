@@ -127,7 +127,7 @@ uint32_t DecodeChroma(H264DecContext* c) {
         int64_t f[4] = {int64_t(cc[0]) + cc[1] + cc[2] + cc[3], int64_t(cc[0]) - cc[1] + cc[2] - cc[3],
                         int64_t(cc[0]) + cc[1] - cc[2] - cc[3], int64_t(cc[0]) - cc[1] - cc[2] + cc[3]};
         for (int k = 0; k < 4; ++k)
-            dc[comp][k] = int32_t(((f[k] * w->dequantC[1]) << w->dequantC[0]) >> 1);
+            dc[comp][k] = int32_t((f[k] * w->dequantC[1] * (int64_t(1) << w->dequantC[0])) >> 1);
     }
     int16_t* coef[2] = {w->coefCb, w->coefCr};
     if (chromaCbp == 1) {
@@ -204,7 +204,7 @@ uint32_t DecodeResidualI16(H264DecContext* c) {
     }
     int32_t dcY[16];  // by luma4x4BlkIdx
     for (int i = 0; i < 16; ++i) {
-        int64_t v = ((f[i] * 16 * w->dequantY[1]) << w->dequantY[0]) + 32;
+        int64_t v = f[i] * 16 * w->dequantY[1] * (int64_t(1) << w->dequantY[0]) + 32;
         dcY[kBlkIdx[i >> 2][i & 3]] = int32_t(v >> 6);
     }
     for (int q = 0; q < 4; ++q) {
