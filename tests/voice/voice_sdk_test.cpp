@@ -48,6 +48,14 @@ std::vector<int16_t> Ramp(int n, int from = -32768, int step = 331) {
     return s;
 }
 
+struct Transcoder {
+    alignas(8) uint8_t mem[QV_VOICE_TRANSCODER_STATE_SIZE];
+    explicit Transcoder(int type) {
+        std::memset(mem, 0xCD, sizeof mem);
+        EXPECT_EQ(0, QV_VOICE_TransCodeReset(mem, type));
+    }
+};
+
 // ---------------------------------------------------------------- G.711
 
 TEST(VoiceG711, FrameOf320SamplesHasTheDocumentedHeader) {
@@ -458,6 +466,55 @@ TEST(VoiceFrames, ErrorCodes) {
     for (const auto& c : cases) EXPECT_EQ(int(c.want), c.got) << c.what;
 }
 
+TEST(VoiceFrames, ArbitraryFramesStayWithinTheirBounds) {
+    // Random headers and payloads: a decode either fails or writes at most
+    // the type's samples, never touches the frame, never writes past 488.
+    uint32_t seed = 2463534242u;
+    auto next = [&] {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        return seed;
+    };
+    const int types[] = {1, 2, 3, 4, 5, 6, 7, 35, 36, 37, 38, 39, 65, 66, 67, 68};
+    for (int type : types) {
+        Decoder dec(type);
+        int decoded = 0;
+        for (int i = 0; i < 300; ++i) {
+            std::vector<uint8_t> frame(QV_VOICE_MAX_FRAME_BYTES);
+            for (auto& b : frame) b = uint8_t(next());
+            if (i % 4) frame[1] = uint8_t((frame[1] & ~3) | 1);
+            if (i % 2) frame[2] = uint8_t(next() % 160);
+            const auto before = frame;
+            std::vector<int16_t> out(QV_VOICE_MAX_DECODE_SAMPLES + 64, 0x5A5A);
+            int n = -1;
+            const int rc = QV_VOICE_DecodeFrame(dec.mem, frame.data(), out.data(), &n);
+            ASSERT_EQ(before, frame) << type;
+            if (rc != 0) {
+                ASSERT_EQ(0, n);
+                continue;
+            }
+            ++decoded;
+            ASSERT_GE(n, 0);
+            ASSERT_LE(n, QV_VOICE_MAX_DECODE_SAMPLES);
+            for (size_t k = QV_VOICE_MAX_DECODE_SAMPLES; k < out.size(); ++k) ASSERT_EQ(0x5A5A, out[k]);
+        }
+        EXPECT_GT(decoded, 0) << type;
+    }
+    for (int trans : {99, 100}) {
+        Transcoder t(trans);
+        for (int i = 0; i < 300; ++i) {
+            std::vector<uint8_t> frame(QV_VOICE_MAX_FRAME_BYTES + 16);
+            for (auto& b : frame) b = uint8_t(next());
+            frame[1] = 0x01;
+            frame[2] = uint8_t(next() % 130);
+            const auto tail = std::vector<uint8_t>(frame.begin() + QV_VOICE_MAX_FRAME_BYTES, frame.end());
+            QV_VOICE_TransCodeFrame(t.mem, frame.data());
+            ASSERT_EQ(tail, std::vector<uint8_t>(frame.begin() + QV_VOICE_MAX_FRAME_BYTES, frame.end()));
+        }
+    }
+}
+
 TEST(VoiceFrames, UnknownTypeIsStoredAndReportedByLaterCalls) {
     const auto s = Ramp(160);
     std::vector<uint8_t> frame(QV_VOICE_MAX_FRAME_BYTES);
@@ -526,13 +583,6 @@ TEST(VoiceFrames, Version) {
 
 // ---------------------------------------------------------------- transcodes
 
-struct Transcoder {
-    alignas(8) uint8_t mem[QV_VOICE_TRANSCODER_STATE_SIZE];
-    explicit Transcoder(int type) {
-        std::memset(mem, 0xCD, sizeof mem);
-        EXPECT_EQ(0, QV_VOICE_TransCodeReset(mem, type));
-    }
-};
 
 TEST(VoiceTranscode, SwappedG711BecomesPlainG711) {
     const auto s = Ramp(320);
