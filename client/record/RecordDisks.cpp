@@ -17,6 +17,25 @@ bool IsDots(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// TRUE when the folder holds the sub-folder named keep and nothing else.
+bool HoldsOnly(const std::string& path, const char* keep) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((path + "\\*.*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    bool kept = false, other = false;
+    do {
+        if (IsDots(fd.cFileName))
+            continue;
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && lstrcmpiA(fd.cFileName, keep) == 0)
+            kept = true;
+        else
+            other = true;
+    } while (!other && FindNextFileA(find, &fd));
+    FindClose(find);
+    return kept && !other;
+}
+
 // One file of a tree; read-only and system files get a second try.
 bool DeleteOneFile(const std::string& path, const std::function<void(const std::string&)>& log,
                    const std::function<std::string(const char*)>& translate) {
@@ -210,7 +229,10 @@ bool CRecordDisks::CleanUpRecordDisk() {
     auto log = [this](const std::string& line) { Log(line); };
     auto tr = [this](const char* s) { return Tr(s); };
     for (const RecordFolderEntry& e : folders) {
-        // Snapshots kept under the date folder are the operator's: spared.
+        // Snapshots kept under the date folder are the operator's: spared. A
+        // date folder left with nothing else has nothing to give.
+        if (HoldsOnly(e.path, kPictureFolderName))
+            continue;
         if (DeleteFolderTree(e.path, log, tr, kPictureFolderName)) {
             Log(Tr("Disk Clean Up! Delete Record Folder:") + " " + e.path);
         } else if (seams_.saveLocalLog) {

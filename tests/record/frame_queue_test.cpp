@@ -287,7 +287,7 @@ TEST(FrameQueue, StressProducersAndStallingWriter) {
     };
 
     std::atomic<bool> stop{false};
-    std::vector<uint32_t> putCount(kChannels, 0);
+    std::vector<std::atomic<uint32_t>> putCount(kChannels);
     std::vector<std::thread> producers;
     const auto start = std::chrono::steady_clock::now();
     for (int p = 0; p < kProducers; ++p) {
@@ -327,12 +327,17 @@ TEST(FrameQueue, StressProducersAndStallingWriter) {
     int round = 0;
     while (std::chrono::steady_clock::now() - start < kRun) {
         drain();
-        // Now and then the disk is slow: one long stall mid-run, short ones otherwise.
+        // Now and then the disk is slow: short stalls, and one long stall
+        // mid-run that lasts until the heavy channels have lapped the writer
+        // (40 frames of 90 KB and more are over 3 MiB).
         ++round;
-        if (round == 20)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        else
+        if (round == 10) {
+            const uint32_t from = putCount[0].load();
+            while (putCount[0].load() - from < 40 && std::chrono::steady_clock::now() - start < kRun)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(round % 7 == 0 ? 200 : 20));
+        }
     }
     for (auto& th : producers)
         th.join();
@@ -340,8 +345,8 @@ TEST(FrameQueue, StressProducersAndStallingWriter) {
 
     uint64_t allPut = 0, allTaken = 0, allLost = 0;
     for (int ch = 0; ch < kChannels; ++ch) {
-        EXPECT_EQ(putCount[ch], last[ch]) << ch;
-        EXPECT_EQ(putCount[ch], taken[ch] + lost[ch]) << ch;
+        EXPECT_EQ(putCount[ch].load(), last[ch]) << ch;
+        EXPECT_EQ(putCount[ch].load(), taken[ch] + lost[ch]) << ch;
         EXPECT_EQ(uint64_t(lost[ch]), q.LostFrames(ch)) << ch;
         allPut += putCount[ch];
         allTaken += taken[ch];

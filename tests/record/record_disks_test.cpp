@@ -269,6 +269,18 @@ TEST_F(RecordDisks, CleanUpLeavesOtherFoldersAndPicturesAlone) {
     EXPECT_TRUE(IsFile("P:\\TQX RecordData\\20261103"));
     EXPECT_TRUE(IsFile("P:\\Other\\20261101\\keep.264"));
     EXPECT_TRUE(IsDir("Q:\\TQX RecordData\\20261001\\10.0.0.7\\01"));
+    // A date folder left with pictures only is not deleted again and again.
+    EXPECT_FALSE(disks.CleanUpRecordDisk());
+    EXPECT_EQ(1, CleanUpLines());
+    EXPECT_TRUE(IsFile("P:\\TQX RecordData\\20261102\\TQX PictureData\\10.0.0.7-01-080000.bmp"));
+}
+
+TEST_F(RecordDisks, EmptyDateFolderIsRemoved) {
+    MakeDirs("P:\\TQX RecordData\\20261130");
+    CRecordDisks disks(Seams());
+    EXPECT_FALSE(disks.CleanUpRecordDisk());
+    EXPECT_FALSE(IsDir("P:\\TQX RecordData\\20261130"));
+    EXPECT_EQ(1, CleanUpLines());
 }
 
 TEST_F(RecordDisks, ReadOnlyFileInADateFolderIsDeleted) {
