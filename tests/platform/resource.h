@@ -1,0 +1,25 @@
+#pragma once
+#define IDD_TEST 100
+#define IDD_NESTED 101
+#define IDC_NUMBER 1001
+#define IDC_NAME 1002
+#define IDC_CHECK 1003
+#define IDC_RADIO1 1004
+#define IDC_RADIO2 1005
+#define IDC_COMBO 1006
+#define IDC_CHECKLIST 1007
+#define IDC_OWNERBTN 1008
+#define IDC_COLORSTATIC 1009
+#define IDC_LIST 1010
+#define IDC_TREE 1011
+#define IDC_TAB 1012
+#define IDC_SLIDER 1013
+#define IDC_PROGRESS 1014
+#define IDC_IP 1015
+#define IDC_DATE 1016
+#define IDC_NESTED 1017
+#define IDC_ASK 1018
+#define IDC_CMD_FIRST 1020
+#define IDC_CMD_LAST 1022
+#define IDC_COUNT 1023
+#define IDS_HELLO 2001
