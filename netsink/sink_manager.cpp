@@ -222,14 +222,20 @@ unsigned WINAPI CSinkManager::ThreadMain(void* arg) {
 void CSinkManager::Run(Worker& w) {
     const DWORD n = DWORD(w.count);
     bool error = false;
+    DWORD lastSweep = GetTickCount();
     while (!stop_) {
         if (error) Sleep(1);
         error = false;
-        DWORD r = WaitForMultipleObjects(n + 1, w.handles.data(), FALSE, INFINITE);
+        DWORD r = WaitForMultipleObjects(n + 1, w.handles.data(), FALSE, kSweepMs);
         if (r == WAIT_FAILED) {
             error = true;
             continue;
         }
+        if (GetTickCount() - lastSweep >= kSweepMs) {
+            Sweep(w);
+            lastSweep = GetTickCount();
+        }
+        if (r == WAIT_TIMEOUT) continue;
         DWORD k = r - WAIT_OBJECT_0;
         if (k >= n) continue;  // the stop event
         if (!Dispatch(w, w.first + int(k))) error = true;
@@ -241,6 +247,43 @@ void CSinkManager::Run(Worker& w) {
             pos += q - WAIT_OBJECT_0;
             if (!Dispatch(w, w.first + int(pos))) error = true;
             ++pos;
+        }
+    }
+}
+
+// Readiness the socket events did not report is picked up here: Wine, for
+// one, can miss a read event on a socket that is sent on while its data is
+// taken. One select over the group's open sockets, without waiting.
+void CSinkManager::Sweep(Worker& w) {
+    if (!SweepKind()) return;
+    fd_set rd, wr;
+    FD_ZERO(&rd);
+    FD_ZERO(&wr);
+    {
+        Lock l(lock_);
+        for (int i = 0; i < w.count; ++i) {
+            const Slot& slot = slots_[size_t(w.first + i)];
+            if (slot.state != SlotState::Open) continue;
+            FD_SET(slot.sock, &rd);
+            if (slot.ring.Used()) FD_SET(slot.sock, &wr);
+        }
+        if (!rd.fd_count) return;
+        timeval zero{0, 0};
+        if (select(0, &rd, wr.fd_count ? &wr : nullptr, nullptr, &zero) <= 0) return;
+    }
+    for (int i = 0; i < w.count && !stop_; ++i) {
+        int index = w.first + i;
+        SOCKET s;
+        {
+            Lock l(lock_);
+            const Slot& slot = slots_[size_t(index)];
+            if (slot.state != SlotState::Open) continue;
+            s = slot.sock;
+        }
+        long events = (FD_ISSET(s, &rd) ? FD_READ : 0) | (FD_ISSET(s, &wr) ? FD_WRITE : 0);
+        if (events) {
+            int errors[FD_MAX_EVENTS] = {};
+            OnEvents(w, index, s, events, errors);
         }
     }
 }
@@ -265,11 +308,15 @@ bool CTcpSinkManager::OnEvents(Worker& w, int index, SOCKET s, long events, cons
     bool ok = true;
     const int id = idBase_ + index;
     if (events & FD_READ) {
-        int got = ReceiveIfCurrent(w, index, s, nullptr);
-        if (got > 0) {
+        // Receive until the socket would block, a few buffers at most: a
+        // receive that ends in would-block leaves FD_READ armed for certain.
+        for (int i = 0; i < 8; ++i) {
+            int got = ReceiveIfCurrent(w, index, s, nullptr);
+            if (got <= 0) {
+                if (i == 0) ok = false;  // the sink stays open until FD_CLOSE
+                break;
+            }
             if (onData_) onData_(kind_, id, w.buf.get(), got, nullptr);
-        } else {
-            ok = false;  // the sink stays open until FD_CLOSE
         }
     }
     if (events & FD_WRITE) {
@@ -471,6 +518,9 @@ bool CListenSinkManager::OnEvents(Worker& w, int index, SOCKET s, long events, c
             ns = accept(s, reinterpret_cast<sockaddr*>(&peer), &len);
         }
         if (ns == INVALID_SOCKET) break;
+        // The new socket inherits the listener's event selection; it takes
+        // events only from its own slot once accepted.
+        WSAEventSelect(ns, nullptr, 0);
         HandleAccepted(ns, peer, port);
     }
     return true;

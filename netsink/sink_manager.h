@@ -20,6 +20,7 @@ constexpr uint32_t kMinSendBuf = 0x8000;
 constexpr int kRecvBuf = 0x8000;
 constexpr int kSlotsPerThread = MAXIMUM_WAIT_OBJECTS - 1;  // 63, the stop event makes 64
 constexpr DWORD kStopWaitMs = 5000;
+constexpr DWORD kSweepMs = 100;
 
 class Lock {
 public:
@@ -88,6 +89,8 @@ protected:
     // Called on the event thread for each signalled open slot, without the
     // lock; s is the socket the events belong to. false records an error.
     virtual bool OnEvents(Worker& w, int index, SOCKET s, long events, const int* errors) = 0;
+    // Whether the event threads also look for readiness the events missed.
+    virtual bool SweepKind() const { return false; }
     // Closes a slot's socket: the lock is held.
     virtual void CloseSlotLocked(Slot& slot);
 
@@ -111,6 +114,7 @@ protected:
 private:
     static unsigned WINAPI ThreadMain(void* arg);
     void Run(Worker& w);
+    void Sweep(Worker& w);
     bool Dispatch(Worker& w, int index);
 };
 
@@ -129,6 +133,7 @@ public:
     using CSinkManager::CSinkManager;
 
 protected:
+    bool SweepKind() const override { return true; }
     bool OnEvents(Worker& w, int index, SOCKET s, long events, const int* errors) override;
 };
 
