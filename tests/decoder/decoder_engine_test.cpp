@@ -2,6 +2,7 @@
 // and slice-header refusals, picture buffer, and stream decoding against
 // reference MD5 lists (the fixtures and a few conformance streams).
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include "annexb.h"
 #include "decoder_stream.h"
@@ -409,9 +410,14 @@ TEST(Streams, ConformanceSubset) {
         std::vector<uint8_t> data = testsupport::ReadFileBytes(base + ".264");
         std::vector<std::string> want = testsupport::ReadFrameMd5s(base + ".framemd5");
         if (data.empty()) GTEST_SKIP() << "conformance streams not present";
-        dectest::DecodeResult got = dectest::DecodeStream(data, H264DEC_OUTPUT_POC_ORDER, 1000);
-        ASSERT_EQ(got.md5s.size(), want.size()) << name;
-        for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(got.md5s[i], want[i]) << name << " frame " << i;
+        for (int level : {-1, 3}) {  // the selected kernel set, then the plain one
+            H264DecSetCpuLevelOverride(level);
+            dectest::DecodeResult got = dectest::DecodeStream(data, H264DEC_OUTPUT_POC_ORDER, 1000);
+            H264DecSetCpuLevelOverride(-1);
+            ASSERT_EQ(got.md5s.size(), want.size()) << name;
+            for (size_t i = 0; i < want.size(); ++i)
+                EXPECT_EQ(got.md5s[i], want[i]) << name << " level " << level << " frame " << i;
+        }
     }
 }
 
@@ -472,6 +478,246 @@ TEST(Scanner, EmulationPreventionRemoved) {
     EXPECT_EQ(d->userData[5], 0x07);
     EXPECT_EQ(d->interlacedHint, 0u);
     H264DecRelease(d);
+}
+
+TEST(Streams, DamagedSlicesMarkPicturesAndDecodingGoesOn) {
+    // Corrupt bytes inside slice data (never in the first 40 bytes, which
+    // hold the parameter sets): every picture still comes out, some marked
+    // damaged, and nothing reads or writes outside its buffers.
+    std::string base = std::string(SELVANE_CONFORMANCE) + "/h264/";
+    for (const char* file : {"CVPCMNL1_SVA_C.264", "SVA_BA1_B.264", "BA_MW_D.264"}) {
+        std::vector<uint8_t> data = testsupport::ReadFileBytes(base + file);
+        if (data.empty()) GTEST_SKIP() << "conformance streams not present";
+        size_t clean = dectest::DecodeStream(data, 0).md5s.size();
+        uint32_t seed = 12345;
+        for (size_t i = 40; i < data.size(); i += 97) {
+            seed = seed * 1103515245u + 12345u;
+            if ((seed >> 16) % 3 == 0) data[i] ^= uint8_t(seed >> 24) | 1;
+        }
+        dectest::DecodeResult got = dectest::DecodeStream(data, 0, 777);
+        EXPECT_GT(got.damaged, 0) << file;
+        EXPECT_GE(2 * got.md5s.size(), clean) << file;  // a damaged slice header can cost its picture
+    }
+}
+
+TEST(Streams, TruncatedPcmMacroblock) {
+    // A stream cut inside an I_PCM macroblock: the samples that would lie
+    // past the unit are not read; the picture comes out damaged.
+    std::vector<uint8_t> data = testsupport::ReadFileBytes(std::string(SELVANE_CONFORMANCE) + "/h264/CVPCMNL1_SVA_C.264");
+    if (data.empty()) GTEST_SKIP() << "conformance streams not present";
+    std::vector<size_t> starts = testsupport::FindStartCodes(data);
+    ASSERT_GT(starts.size(), 4u);
+    for (size_t cut : {starts[3] + 200, starts[3] + 500, starts[3] + 1000}) {
+        std::vector<uint8_t> part(data.begin(), data.begin() + long(cut));
+        dectest::DecodeResult got = dectest::DecodeStream(part, 0);
+        EXPECT_GE(got.md5s.size(), 1u);
+        EXPECT_GE(got.damaged, 1);
+    }
+}
+
+// ------------------------------------------------------------ picture buffer
+// Drives the picture buffer with synthetic slice headers.
+class PictureBuffer : public ::testing::Test {
+protected:
+    void Make(uint32_t mode, uint32_t numRef, uint32_t pocType = 2, bool gaps = false, uint32_t dpbSize = 4) {
+        H264DecParams p{0, 0, 22, 18, 4, mode};
+        d = H264DecCreate(&p);
+        ASSERT_NE(d, nullptr);
+        H264SeqParamSet& s = d->activeSps;
+        std::memset(&s, 0, sizeof s);
+        s.maxFrameNum = 16;
+        s.pocType = pocType;
+        s.log2MaxPocLsbMinus4 = 0;
+        s.numRefFrames = numRef;
+        s.gapsAllowed = gaps;
+        s.width = 352;
+        s.height = 288;
+        s.dpbSize = dpbSize;
+        d->haveActiveSps = 1;
+    }
+    void TearDown() override { H264DecRelease(d); }
+    // Starts a picture; the previous one is finished by the start.
+    int Start(uint32_t nalType, uint32_t refIdc, uint32_t frameNum, uint32_t pocLsb = 0,
+              std::vector<H264Mmco> mmco = {}, bool noOutputOfPrior = false, bool longTerm = false) {
+        H264SliceHeader& sh = d->sh;
+        std::memset(&sh, 0, sizeof sh);
+        sh.nalType = nalType;
+        sh.nalRefIdc = refIdc;
+        sh.frameNum = frameNum;
+        sh.pocLsb = pocLsb;
+        sh.sizeMbs = 1;
+        sh.widthMbs = 22;
+        sh.heightMbs = 18;
+        sh.noOutputOfPriorPics = noOutputOfPrior;
+        sh.longTermReference = longTerm;
+        sh.adaptiveRefPicMarking = !mmco.empty();
+        sh.numMmco = uint32_t(mmco.size());
+        for (size_t i = 0; i < mmco.size(); ++i) sh.mmco[i] = mmco[i];
+        int rc = H264StartPicture(d);
+        d->picSh = sh;
+        if (d->cur) d->cur->mbsDecoded = 1;
+        return rc;
+    }
+    void Finish() { H264FinishPicture(d); }
+    std::vector<int> ShortRefs() {
+        std::vector<int> v;
+        for (uint32_t i = 0; i < d->dpbCount; ++i)
+            if (d->dpb[i]->reference && !d->dpb[i]->longTerm) v.push_back(int(d->dpb[i]->frameNum));
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+    std::vector<int> LongRefs() {
+        std::vector<int> v;
+        for (uint32_t i = 0; i < d->dpbCount; ++i)
+            if (d->dpb[i]->reference && d->dpb[i]->longTerm) v.push_back(int(d->dpb[i]->longTermFrameIdx));
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+    std::vector<int> Drain() {
+        std::vector<int> pocs;
+        H264DecPicture pic;
+        while (H264DecGetOutputPicture(d, &pic) == 0) pocs.push_back(pic.poc);
+        return pocs;
+    }
+    static H264Mmco Op(uint32_t op, uint32_t a = 0, uint32_t b = 0) {
+        H264Mmco m{};
+        m.op = op;
+        if (op == 1 || op == 3) m.diffPicNumsMinus1 = a;
+        if (op == 2) m.longTermPicNum = a;
+        if (op == 3) m.longTermFrameIdx = b;
+        if (op == 6) m.longTermFrameIdx = a;
+        if (op == 4) m.maxLongTermFrameIdxPlus1 = a;
+        return m;
+    }
+    H264DecContext* d = nullptr;
+};
+
+TEST_F(PictureBuffer, SlidingWindow) {
+    Make(0, 2);
+    ASSERT_EQ(Start(5, 1, 0), 0);
+    for (uint32_t fn = 1; fn <= 3; ++fn) ASSERT_EQ(Start(1, 1, fn), 0);
+    Finish();
+    EXPECT_EQ(ShortRefs(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(Drain().size(), 4u);  // output mode 0: every picture, in decoding order
+}
+
+TEST_F(PictureBuffer, NumRefFramesZeroKeepsOne) {
+    Make(0, 0);
+    ASSERT_EQ(Start(5, 1, 0), 0);
+    ASSERT_EQ(Start(1, 1, 1), 0);
+    ASSERT_EQ(Start(1, 1, 2), 0);
+    Finish();
+    EXPECT_EQ(ShortRefs(), (std::vector<int>{2}));
+}
+
+TEST_F(PictureBuffer, FrameNumGapInsertsNonExistingFrames) {
+    Make(0, 4, 2, true);
+    ASSERT_EQ(Start(5, 1, 0), 0);
+    ASSERT_EQ(Start(1, 1, 1), 0);
+    ASSERT_EQ(Start(1, 1, 4), 0);  // 2 and 3 are missing
+    Finish();
+    EXPECT_EQ(ShortRefs(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(Drain().size(), 3u);  // non-existing frames are never output
+    // Without gaps allowed, a frame_num behind the expected one is refused.
+    ASSERT_EQ(Start(1, 1, 5), 0);
+    d->activeSps.gapsAllowed = 0;
+    EXPECT_EQ(Start(1, 1, 2), -1);
+}
+
+TEST_F(PictureBuffer, MemoryManagementOperations) {
+    Make(0, 4);
+    ASSERT_EQ(Start(5, 1, 0), 0);
+    ASSERT_EQ(Start(1, 1, 1), 0);
+    ASSERT_EQ(Start(1, 1, 2), 0);
+    // At frame 3: allow long-term index 0..1 (op 4), frame 2 becomes long-term
+    // 1 (op 3, picNum 3 - 1 - 0 = 2), frame 1 is unmarked (op 1, 3 - 1 - 1).
+    ASSERT_EQ(Start(1, 1, 3, 0, {Op(4, 2), Op(3, 0, 1), Op(1, 1)}), 0);
+    ASSERT_EQ(Start(1, 1, 4), 0);
+    EXPECT_EQ(ShortRefs(), (std::vector<int>{0, 3}));
+    EXPECT_EQ(LongRefs(), (std::vector<int>{1}));
+    // At frame 5: long-term 1 removed (op 2), the picture itself long-term 0 (op 6).
+    ASSERT_EQ(Start(1, 1, 5, 0, {Op(2, 1), Op(6, 0)}), 0);
+    ASSERT_EQ(Start(1, 1, 6), 0);
+    EXPECT_EQ(LongRefs(), (std::vector<int>{0}));
+    EXPECT_EQ(ShortRefs(), (std::vector<int>{0, 3, 4}));
+    // Op 4 with 0: no long-term index is allowed any more.
+    ASSERT_EQ(Start(1, 1, 7, 0, {Op(4, 0)}), 0);
+    ASSERT_EQ(Start(1, 1, 8), 0);
+    EXPECT_TRUE(LongRefs().empty());
+    // Op 5: everything unmarked; the picture becomes frame_num 0, order count 0.
+    ASSERT_EQ(Start(1, 1, 9, 0, {Op(5)}), 0);
+    H264Picture* p = d->cur;
+    ASSERT_EQ(Start(1, 1, 1), 0);  // frame_num 1 follows the reset
+    EXPECT_EQ(p->frameNum, 0u);
+    EXPECT_EQ(p->poc, 0);
+    EXPECT_EQ(ShortRefs(), (std::vector<int>{0}));
+}
+
+TEST_F(PictureBuffer, LaterIdrIsNotRefused) {
+    Make(1, 2);
+    for (int gop = 0; gop < 3; ++gop) {
+        ASSERT_EQ(Start(5, 1, 0), 0) << gop;
+        ASSERT_EQ(Start(1, 1, 1), 0) << gop;
+        ASSERT_EQ(Start(1, 1, 2), 0) << gop;
+    }
+    Finish();
+    H264FlushDpb(d);
+    EXPECT_EQ(Drain().size(), 9u);
+}
+
+TEST_F(PictureBuffer, OutputOrderByPictureOrderCount) {
+    // Order counts of the decoding order 0, 8, 4, 2, 6 (the last three non-reference).
+    for (uint32_t mode : {0u, 1u}) {
+        Make(mode, 2, 0, false, 3);
+        ASSERT_EQ(Start(5, 1, 0, 0), 0);
+        ASSERT_EQ(Start(1, 1, 1, 8), 0);
+        ASSERT_EQ(Start(1, 0, 2, 4), 0);
+        ASSERT_EQ(Start(1, 0, 2, 2), 0);
+        ASSERT_EQ(Start(1, 0, 2, 6), 0);
+        Finish();
+        H264FlushDpb(d);
+        std::vector<int> got = Drain();
+        if (mode == 0) EXPECT_EQ(got, (std::vector<int>{0, 8, 4, 2, 6}));
+        else EXPECT_EQ(got, (std::vector<int>{0, 2, 4, 6, 8}));
+        H264DecRelease(d);
+        d = nullptr;
+    }
+}
+
+TEST_F(PictureBuffer, IdrWithoutOutputOfPriorPicturesDropsWaiting) {
+    Make(1, 2, 0, false, 4);
+    ASSERT_EQ(Start(5, 1, 0, 0), 0);
+    ASSERT_EQ(Start(1, 1, 1, 2), 0);
+    ASSERT_EQ(Start(1, 1, 2, 4), 0);
+    ASSERT_EQ(Start(5, 1, 0, 0, {}, true), 0);  // drops 0, 2, 4 still waiting
+    Finish();
+    H264FlushDpb(d);
+    EXPECT_EQ(Drain().size(), 1u);
+}
+
+TEST_F(PictureBuffer, ReferenceListOrderAndModification) {
+    Make(0, 4);
+    ASSERT_EQ(Start(5, 1, 0), 0);
+    ASSERT_EQ(Start(1, 1, 1), 0);
+    ASSERT_EQ(Start(1, 1, 2), 0);
+    ASSERT_EQ(Start(1, 1, 3), 0);
+    d->sh.kind = kSliceP;
+    d->sh.numRefIdxL0Minus1 = 2;
+    ASSERT_EQ(H264BuildRefList0(d), 0);
+    EXPECT_EQ(d->refList0Size, 3u);
+    EXPECT_EQ(d->refList0[0]->frameNum, 2u);  // PicNum descending
+    EXPECT_EQ(d->refList0[1]->frameNum, 1u);
+    EXPECT_EQ(d->refList0[2]->frameNum, 0u);
+    EXPECT_EQ(d->refList0[20]->frameNum, 2u);  // padded with the first entry
+    // Move frame 0 to the front: abs_diff_pic_num_minus1 2 subtracts 3 from 3.
+    d->sh.refListModification = 1;
+    d->sh.numModOps = 1;
+    d->sh.modIdc[0] = 0;
+    d->sh.modValue[0] = 2;
+    H264ModifyRefList0(d);
+    EXPECT_EQ(d->refList0[0]->frameNum, 0u);
+    EXPECT_EQ(d->refList0[1]->frameNum, 2u);
+    EXPECT_EQ(d->refList0[2]->frameNum, 1u);
 }
 
 }  // namespace
