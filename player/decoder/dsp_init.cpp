@@ -35,8 +35,8 @@ void H264DspInitPlain(H264DspTable* dsp) {
 
 void H264DspInitSimd(H264DspTable* dsp) {
     using namespace h264dsp;
-    // Slots without a wide member (inner edge strengths from flags, Intra
-    // 4x4) keep the plain kernel; every slot gives the plain set's output.
+    // The inner edge strengths from coefficient flags keep the plain kernel
+    // (a branch-free table walk); every slot gives the plain set's output.
     H264DspInitPlain(dsp);
     dsp->inverseTransform4x4 = Sse2InverseTransform4x4;
     dsp->clearInnerEdgeStrength = Sse2ClearInnerEdgeStrength;
@@ -53,6 +53,7 @@ void H264DspInitSimd(H264DspTable* dsp) {
     dsp->dbScatterTop = Sse2DbScatterTop;
     dsp->mbStoreLuma = Sse2MbStoreLuma;
     dsp->mbStoreChroma = Sse2MbStoreChroma;
+    dsp->intra4x4Pred = kSse2Intra4x4;
     dsp->intra16x16Pred = kSse2Intra16x16;
     dsp->intraChromaPred = kSse2IntraChroma;
     dsp->lumaMc4x4 = kSse2LumaMc4x4;

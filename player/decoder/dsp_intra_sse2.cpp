@@ -1,6 +1,7 @@
-// Intra 16x16 and chroma prediction, SSE2 set: rows of predicted samples
-// built in registers, residual added with saturation. Intra 4x4 blocks use
-// the plain kernels (their 4-sample rows gain nothing from the wide set).
+// Intra prediction, SSE2 set: rows of predicted samples built in
+// registers, residual added with saturation. Intra 4x4 filters its 13
+// neighbours once (two-tap and three-tap averages of the whole edge) and
+// picks each mode's samples from them by a constant table.
 #include "dsp_sse2.h"
 
 namespace h264dsp {
@@ -15,6 +16,55 @@ inline void Row16(uint8_t* luma, const int16_t* coefY, int y, __m128i v) {
     const int o = 128 * (y >> 3) + 8 * (y & 7);
     Store8(luma + o, AddClip8(v, LoadRes8(coefY + o)));
     Store8(luma + o + 64, AddClip8(_mm_srli_si128(v, 8), LoadRes8(coefY + o + 64)));
+}
+
+// Edge of a 4x4 block: E = L3 L2 L1 L0 TL T0..T7 T7 T7 T7; then the two-tap
+// averages AV[i] = (E[i] + E[i+1] + 1) >> 1 at 16, the three-tap
+// LP[i] = (E[i-1] + 2 E[i] + E[i+1] + 2) >> 2 at 32, and the horizontal-up
+// corner (L2 + 3 L3 + 2) >> 2 at 48.
+const uint8_t kIntra4x4Gather[9][16] = {
+    {5, 6, 7, 8, 5, 6, 7, 8, 5, 6, 7, 8, 5, 6, 7, 8},
+    {3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {38, 39, 40, 41, 39, 40, 41, 42, 40, 41, 42, 43, 41, 42, 43, 44},
+    {36, 37, 38, 39, 35, 36, 37, 38, 34, 35, 36, 37, 33, 34, 35, 36},
+    {20, 21, 22, 23, 36, 37, 38, 39, 35, 20, 21, 22, 34, 36, 37, 38},
+    {19, 36, 37, 38, 18, 35, 19, 36, 17, 34, 18, 35, 16, 33, 17, 34},
+    {21, 22, 23, 24, 38, 39, 40, 41, 22, 23, 24, 25, 39, 40, 41, 42},
+    {18, 34, 17, 33, 17, 33, 16, 48, 16, 48, 0, 0, 0, 0, 0, 0},
+};
+
+template <int Mode>
+void Intra4x4(int32_t b, uint8_t* luma, const int16_t* coefY, int32_t cbp) {
+    alignas(16) uint8_t s[64];
+    const uint16_t(&nb)[15][16] = H264Intra4x4Neighbours;
+    for (int k = 0; k < 4; ++k) s[3 - k] = luma[nb[k][b]];
+    s[4] = luma[nb[12][b]];
+    for (int k = 0; k < 8; ++k) s[5 + k] = luma[nb[4 + k][b]];
+    s[13] = s[14] = s[15] = s[12];
+    alignas(16) uint8_t pred[16];
+    if (Mode == 2) {
+        const bool la = luma[nb[13][b]] != 0, ta = luma[nb[14][b]] != 0;
+        const int sl = s[0] + s[1] + s[2] + s[3], st = s[5] + s[6] + s[7] + s[8];
+        const int dc = la && ta ? (sl + st + 4) >> 3 : la ? (sl + 2) >> 2 : ta ? (st + 2) >> 2 : 128;
+        std::memset(pred, dc, 16);
+    } else {
+        const __m128i e = _mm_load_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i en = _mm_srli_si128(e, 1), ep = _mm_slli_si128(e, 1);
+        _mm_store_si128(reinterpret_cast<__m128i*>(s + 16), _mm_avg_epu8(e, en));
+        // (a + 2b + c + 2) >> 2 == avg(b, floor((a + c) / 2)).
+        const __m128i half = _mm_sub_epi8(_mm_avg_epu8(ep, en), _mm_and_si128(_mm_xor_si128(ep, en), _mm_set1_epi8(1)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(s + 32), _mm_avg_epu8(half, e));
+        s[48] = static_cast<uint8_t>((s[1] + 3 * s[0] + 2) >> 2);
+        for (int i = 0; i < 16; ++i) pred[i] = s[kIntra4x4Gather[Mode][i]];
+    }
+    uint8_t* dst = luma + H264Blk4x4Offset[b];
+    if (cbp & (1 << (b >> 2))) {
+        const int16_t* res = coefY + H264Blk4x4Offset[b];
+        for (int y = 0; y < 4; ++y) Store4(dst + 8 * y, AddClip8(Load4(pred + 4 * y), Load8(res + 8 * y)));
+    } else {
+        for (int y = 0; y < 4; ++y) std::memcpy(dst + 8 * y, pred + 4 * y, 4);
+    }
 }
 
 template <int Mode>
@@ -124,6 +174,8 @@ void IntraChroma(const uint8_t* luma, uint8_t* cb, uint8_t* cr, const int16_t* c
 
 }  // namespace
 
+const H264Intra4x4Fn kSse2Intra4x4[9] = {Intra4x4<0>, Intra4x4<1>, Intra4x4<2>, Intra4x4<3>, Intra4x4<4>,
+                                         Intra4x4<5>, Intra4x4<6>, Intra4x4<7>, Intra4x4<8>};
 const H264Intra16x16Fn kSse2Intra16x16[4] = {Intra16x16<0>, Intra16x16<1>, Intra16x16<2>, Intra16x16<3>};
 const H264IntraChromaFn kSse2IntraChroma[4] = {IntraChroma<0>, IntraChroma<1>, IntraChroma<2>, IntraChroma<3>};
 
