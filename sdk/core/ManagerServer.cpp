@@ -141,7 +141,26 @@ void CManagerServer::Cleanup() {
     JoinWorkers(g_sdkProcessEnding ? 0 : 500, &tableLock_);
     CloseMessageSocket();
     CloseAll();
+    // The receives of the sockets just closed complete on the port: free
+    // them before it closes.
+    if (Port() && !g_sdkProcessEnding) {
+        DWORD bytes;
+        ULONG_PTR key;
+        OVERLAPPED* ov;
+        DWORD deadline = GetTickCount() + 1000;
+        while (int(deadline - GetTickCount()) > 0) {
+            ov = nullptr;
+            BOOL ok = GetQueuedCompletionStatus(Port(), &bytes, &key, &ov, 50);
+            if (!ok && !ov) break;  // nothing more within 50 ms
+            if (ov) ReleaseOrphanedReceive(ov);
+        }
+    }
+    ClosePort();
 }
+
+HANDLE SdkCompletionPort() { return SdkManager().Port(); }
+
+void SdkSetLastError(int code) { InterlockedExchange(&SdkManager().lastError, code); }
 
 int CManagerServer::OpenMessageSocket(unsigned short port) {
     if (messageSocket_ == INVALID_SOCKET) {
@@ -228,6 +247,7 @@ DWORD WINAPI IocpWorkerThread(LPVOID param) {
             ReleaseOrphanedReceive(ov);
         } else if (!ok) {
             // A failed receive: the stream stays silent; no new receive.
+            client->OnReceiveFailed(channel, kind, ov);
         } else if (bytes > 0) {
             client->OnIoCompletion(channel, kind, bytes, ov);
         } else {
@@ -237,7 +257,7 @@ DWORD WINAPI IocpWorkerThread(LPVOID param) {
             wsprintfA(text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
             // 客户端关闭:%s (GBK)
             SDK_LOG("\xBF\xCD\xBB\xA7\xB6\xCB\xB9\xD8\xB1\xD5:%s", text);
-            client->OnStreamClosed(channel, kind);
+            client->OnStreamClosed(channel, kind, ov);
         }
     }
     return 0;

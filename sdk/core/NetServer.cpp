@@ -12,6 +12,14 @@ int SdkProcessorCount() {
 CNetServer::~CNetServer() {
     Stop();
     JoinWorkers(g_sdkProcessEnding ? 0 : 500, nullptr);
+    ClosePort();
+}
+
+void CNetServer::ClosePort() {
+    if (port_) {
+        CloseHandle(port_);
+        port_ = nullptr;
+    }
 }
 
 DWORD WINAPI CNetServer::DefaultWorkerRoutine(LPVOID) { return 0; }
@@ -36,6 +44,7 @@ int CNetServer::Start(LPTHREAD_START_ROUTINE routine) {
         if (!h) {
             Stop();
             JoinWorkers(500, nullptr);  // no half-started server stays behind
+            ClosePort();
             return -2;
         }
         SDK_LOG("IOCP Index:%d, id:%d", i, int(id));
@@ -63,8 +72,4 @@ void CNetServer::JoinWorkers(DWORD timeoutMs, CRWLock* lockForTerminate) {
         CloseHandle(h);
     }
     workers_.clear();
-    if (port_) {
-        CloseHandle(port_);
-        port_ = nullptr;
-    }
 }

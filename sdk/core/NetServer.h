@@ -24,8 +24,9 @@ public:
     bool Running() const { return running_ != 0; }
     HANDLE Port() const { return port_; }
     // Ends the workers: waits up to timeoutMs for each, then terminates it
-    // (under lockForTerminate when given); closes every handle.
+    // (under lockForTerminate when given); closes their handles.
     void JoinWorkers(DWORD timeoutMs, class CRWLock* lockForTerminate);
+    void ClosePort();
     size_t WorkerCount() const { return workers_.size(); }
 
     static DWORD WINAPI DefaultWorkerRoutine(LPVOID);
