@@ -7,6 +7,7 @@
 #include "avcodec_shim.h"
 #include "cvt_yuv2bmp.h"
 #include "media_log.h"
+#include "qv_deinterlace.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -113,8 +114,9 @@ int CVideoDecDrawH264::InitQvDecoder() {
 
 void CVideoDecDrawH264::ReleaseQvDecoder() {
     const QvDecoderFns* qv = g_qv.load();
-    if (m_Deinterlacer && qv && qv->releaseDeinterlace) qv->releaseDeinterlace(m_Deinterlacer);
-    m_Deinterlacer = 0;
+    if (m_Deinterlacer) QV_ReleaseDeinterlace(m_Deinterlacer);
+    m_Deinterlacer = nullptr;
+    m_DeinterlaceFrame.clear();
     if (m_QvDecoder && qv) qv->release(m_QvDecoder);
     m_QvDecoder = 0;
     if (m_DecoderType == 1) m_DirectxDraw.ReleaseSurfaces();
@@ -140,22 +142,28 @@ int CVideoDecDrawH264::DecDraw(const uint8_t* data, int length) {
                           : qv->decodeNalu(m_QvDecoder, data, length, &pic);
     if (r <= 0 || pic.width <= 0 || pic.height <= 0 || !pic.y) return 0;
     int width = pic.width, height = pic.height;
-    if (pic.field && qv->initDeinterlace && qv->deinterlace) {
+    if (pic.field) {
         // The frame is twice the field's height; its luma rows are a
         // multiple of 8 wide and its chroma starts grey.
-        int stride = (width + 7) & ~7;
+        const int stride = (width + 7) & ~7;
         height = pic.height * 2;
         if (!m_Deinterlacer || m_DeinterlaceWidth != width || m_DeinterlaceHeight != height) {
-            if (m_Deinterlacer && qv->releaseDeinterlace) qv->releaseDeinterlace(m_Deinterlacer);
-            m_Deinterlacer = qv->initDeinterlace(width, height);
+            if (m_Deinterlacer) QV_ReleaseDeinterlace(m_Deinterlacer);
+            m_Deinterlacer = nullptr;
+            qvDEINTERLACE_PARA_S para = {width, pic.height, pic.yStride, pic.cStride, stride, stride / 2};
+            if (QV_InitDeinterlace(&m_Deinterlacer, para) != 0) m_Deinterlacer = nullptr;
             m_DeinterlaceWidth = width;
             m_DeinterlaceHeight = height;
+            m_DeinterlaceFrame.assign(size_t(stride) * height + 2 * size_t(stride / 2) * (height / 2), 128);
         }
-        std::vector<uint8_t> frame(size_t(stride) * height + 2 * size_t(stride / 2) * (height / 2), 128);
-        uint8_t* fy = frame.data();
+        if (!m_Deinterlacer) return 0;
+        uint8_t* fy = m_DeinterlaceFrame.data();
         uint8_t* fu = fy + size_t(stride) * height;
         uint8_t* fv = fu + size_t(stride / 2) * (height / 2);
-        if (!m_Deinterlacer || qv->deinterlace(m_Deinterlacer, &pic, fy, fu, fv, stride) < 0) return 0;
+        qvDEINTERLACE_FRAME_S out = {fy, fu, fv};
+        if (QV_Deinterlace(m_Deinterlacer, out, const_cast<uint8_t*>(pic.y), const_cast<uint8_t*>(pic.u),
+                           const_cast<uint8_t*>(pic.v), QV_PIC_FIELD_OUTPUT) != 0)
+            return 0;
         CopyPicture(fy, stride, fu, fv, stride / 2, width, height);
     } else {
         CopyPicture(pic.y, pic.yStride, pic.u, pic.v, pic.cStride, width, height);

@@ -31,8 +31,9 @@ struct QvPicture {
     int field;
 };
 
-// The type-1 decoder and its deinterlacer. Until qv_h264dec provides them
-// none is installed and decoder type 1 draws nothing.
+// The type-1 decoder. Until qv_h264dec provides it none is installed and
+// decoder type 1 draws nothing. (Its fields go through Orvik's own
+// deinterlacer, QV_Deinterlace.)
 struct QvDecoderFns {
     intptr_t (*create)(int p0, int accessUnitMode, int p2);
     // Decodes an access unit (or NAL units when not in access-unit mode);
@@ -40,10 +41,6 @@ struct QvDecoderFns {
     int (*decodeAu)(intptr_t dec, const uint8_t* data, int length, QvPicture* out);
     int (*decodeNalu)(intptr_t dec, const uint8_t* data, int length, QvPicture* out);
     void (*release)(intptr_t dec);
-    // Deinterlaces a field picture into a frame of width x 2 x height.
-    intptr_t (*initDeinterlace)(int width, int height);
-    int (*deinterlace)(intptr_t di, const QvPicture* field, uint8_t* y, uint8_t* u, uint8_t* v, int yStride);
-    void (*releaseDeinterlace)(intptr_t di);
 };
 
 class CVideoDecDrawH264 {
@@ -101,8 +98,9 @@ private:
 
     std::vector<uint8_t> m_Picture;  // contiguous 4:2:0, types 1 and 2
     int m_PictureWidth = 0, m_PictureHeight = 0;
-    intptr_t m_Deinterlacer = 0;
+    void* m_Deinterlacer = nullptr;
     int m_DeinterlaceWidth = 0, m_DeinterlaceHeight = 0;
+    std::vector<uint8_t> m_DeinterlaceFrame;
 
     AVCodecContext* m_Context = nullptr;
     AVFrame* m_Frame = nullptr;

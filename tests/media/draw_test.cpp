@@ -302,6 +302,62 @@ TEST_P(DecodeAndDraw, LastPictureIsInTheWindow) {
 INSTANTIATE_TEST_SUITE_P(Types, DecodeAndDraw, ::testing::Values(3, 2),
                          [](const ::testing::TestParamInfo<int>& i) { return "Type" + std::to_string(i.param); });
 
+// Decoder type 1 through its seam, with a stand-in for the chip maker's
+// decoder that hands out a known picture: whole, or as its top field.
+namespace fakeqv {
+Picture g_pic;
+bool g_field = false;
+std::vector<uint8_t> g_fieldPlanes;
+intptr_t Create(int, int, int) { return 42; }
+int Decode(intptr_t dec, const uint8_t*, int, orvik::QvPicture* out) {
+    if (dec != 42) return -1;
+    const Picture& p = g_pic;
+    if (!g_field) {
+        *out = {p.width, p.height, p.Y(), p.U(), p.V(), p.width, p.width / 2, 0};
+        return 1;
+    }
+    // Every second line of each plane, strides doubled.
+    *out = {p.width, p.height / 2, p.Y(), p.U(), p.V(), 2 * p.width, p.width, 1};
+    return 1;
+}
+void Release(intptr_t) {}
+const orvik::QvDecoderFns kFns = {Create, Decode, Decode, Release};
+}  // namespace fakeqv
+
+TEST(DecodeAndDrawTypes, TypeOneDrawsFramesAndDeinterlacedFields) {
+    fakeqv::g_pic = DecodePicture("cif_aud", 7);
+    ASSERT_EQ(fakeqv::g_pic.width, 352);
+    orvik::CVideoDecDrawH264::SetQvDecoder(&fakeqv::kFns);
+    TestWindow win(352, 288);
+    uint8_t au[] = {0, 0, 0, 1, 0x65, 0x88, 0x84, 0x00};
+    int w, h;
+    {
+        fakeqv::g_field = false;
+        orvik::CVideoDecDrawH264 dd;
+        dd.m_DecoderType = 1;
+        ASSERT_EQ(dd.InitDecoder(win.hwnd), 0);
+        EXPECT_EQ(dd.DecDraw(au, int(sizeof au)), 1);
+        EXPECT_LT(MeanError(win.Capture(w, h), fakeqv::g_pic), 4.0);
+    }
+    {
+        // A field of 352 x 144 becomes a frame of 352 x 288; the deinterlacer
+        // gives the previous field, so the second one shows the picture with
+        // its odd lines interpolated.
+        fakeqv::g_field = true;
+        orvik::CVideoDecDrawH264 dd;
+        dd.m_DecoderType = 1;
+        ASSERT_EQ(dd.InitDecoder(win.hwnd), 0);
+        EXPECT_EQ(dd.DecDraw(au, int(sizeof au)), 1);
+        EXPECT_EQ(dd.DecDraw(au, int(sizeof au)), 1);
+        EXPECT_EQ(dd.m_DirectxDraw.Width(), 352);
+        EXPECT_EQ(dd.m_DirectxDraw.Height(), 288);
+        double err = MeanError(win.Capture(w, h), fakeqv::g_pic);
+        std::printf("deinterlaced field: mean error %.2f\n", err);
+        EXPECT_LT(err, 12.0);
+    }
+    orvik::CVideoDecDrawH264::SetQvDecoder(nullptr);
+}
+
 TEST(DecodeAndDrawTypes, UnknownAndAbsentDecoders) {
     TestWindow win(64, 64);
     orvik::CVideoDecDrawH264 unknown;
