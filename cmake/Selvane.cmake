@@ -16,7 +16,7 @@ else()
   add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
 endif()
 
-set(SELVANE_TEST_TIMEOUT 120 CACHE STRING "Default time-out of one test executable, in seconds")
+set(SELVANE_TEST_TIMEOUT 600 CACHE STRING "Default time-out of one test executable, in seconds")
 
 # gtest for the target: Debian's googletest source, built with the cross compiler.
 function(selvane_add_gtest_target)
