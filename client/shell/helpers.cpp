@@ -1,0 +1,132 @@
+#include "helpers.h"
+
+#include <cstdlib>
+#include <vector>
+
+CString GetModuleDirectory() {
+  char path[MAX_PATH] = {};
+  if (!::GetModuleFileNameA(nullptr, path, MAX_PATH)) return CString();
+  CString p = path;
+  int slash = p.ReverseFind('\\');
+  return slash >= 0 ? p.Left(slash + 1) : CString();
+}
+
+BOOL FileExists(const char* path, uint32_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA d{};
+  if (!path || !::GetFileAttributesExA(path, GetFileExInfoStandard, &d)) return FALSE;
+  if (d.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return FALSE;
+  if (size) *size = d.nFileSizeLow;
+  return TRUE;
+}
+
+int SplitString(const CString& text, char separator, CStringArray& out) {
+  int added = 0, start = 0, len = text.GetLength();
+  for (int i = 0; i <= len; ++i) {
+    if (i == len || text[i] == separator) {
+      if (i > start) {
+        out.Add(text.Mid(start, i - start));
+        ++added;
+      }
+      start = i + 1;
+    }
+  }
+  return added;
+}
+
+CString IntToString(int value) {
+  CString s;
+  s.Format("%d", value);
+  return s;
+}
+
+int RoundToInt(double value) {
+  int whole = int(value);
+  return value - whole >= 0.5 ? whole + 1 : whole;
+}
+
+namespace {
+// The comma-separated numbers of a skin key, by position: a missing or
+// non-numeric part counts as 0.
+void ParseNumbers(const CString& text, int* out, int count) {
+  int start = 0, index = 0, len = text.GetLength();
+  for (int i = 0; i < count; ++i) out[i] = 0;
+  for (int i = 0; i <= len && index < count; ++i) {
+    if (i == len || text[i] == ',') {
+      CString part = text.Mid(start, i - start);
+      part.Trim();
+      out[index++] = atoi(part);
+      start = i + 1;
+    }
+  }
+}
+}  // namespace
+
+CRect ParseRect(const CString& text) {
+  if (text.IsEmpty()) return CRect(0, 0, 0, 0);
+  int v[4];
+  ParseNumbers(text, v, 4);
+  return CRect(v[0], v[1], v[2] + 1, v[3] + 1);
+}
+
+COLORREF ParseColor(const CString& text) {
+  if (text.IsEmpty()) return 0;
+  int v[3];
+  ParseNumbers(text, v, 3);
+  return RGB(BYTE(v[0]), BYTE(v[1]), BYTE(v[2]));
+}
+
+BOOL LoadDibFile(const char* path, CBitmap& out, BOOL withPalette) {
+  CFile f;
+  if (!f.Open(path, CFile::modeRead | CFile::shareDenyWrite)) return FALSE;
+  BITMAPFILEHEADER fh{};
+  if (f.Read(&fh, sizeof fh) != sizeof fh || fh.bfType != 0x4D42) return FALSE;
+  ULONGLONG total = f.GetLength();
+  if (total <= sizeof fh || total > 64u * 1024 * 1024) return FALSE;
+  UINT rest = UINT(total - sizeof fh);
+  std::vector<BYTE> dib(rest);
+  if (f.Read(dib.data(), rest) != rest) return FALSE;
+  if (rest < sizeof(BITMAPINFOHEADER)) return FALSE;
+  const auto* bih = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+  if (bih->biSize < sizeof(BITMAPINFOHEADER) || bih->biSize > rest || bih->biWidth <= 0 || bih->biHeight == 0 ||
+      bih->biPlanes != 1)
+    return FALSE;
+  WORD bits = bih->biBitCount;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return FALSE;
+  DWORD colours = bih->biClrUsed ? bih->biClrUsed : (bits <= 8 ? (1u << bits) : 0);
+  if (colours > 256 && bits <= 8) return FALSE;
+  size_t table = bits <= 8 ? colours * 4 : (bih->biCompression == BI_BITFIELDS ? 12 : 0) + size_t(bih->biClrUsed) * 4;
+  size_t bitsOffset = bih->biSize + table;
+  ULONGLONG height = ULONGLONG(bih->biHeight < 0 ? -LONGLONG(bih->biHeight) : bih->biHeight);
+  ULONGLONG stride = ((ULONGLONG(bih->biWidth) * bits + 31) / 32) * 4;
+  ULONGLONG need = bih->biCompression == BI_RGB || bih->biCompression == BI_BITFIELDS ? stride * height : 0;
+  if (bitsOffset > rest || need > rest - bitsOffset) return FALSE;
+  HDC screen = ::GetDC(nullptr);
+  if (!screen) return FALSE;
+  HPALETTE oldPal = nullptr;
+  HPALETTE pal = nullptr;
+  if (withPalette && bits <= 8 && colours <= 256 && colours > 0) {
+    std::vector<BYTE> lpBuf(sizeof(LOGPALETTE) + colours * sizeof(PALETTEENTRY));
+    auto* lp = reinterpret_cast<LOGPALETTE*>(lpBuf.data());
+    lp->palVersion = 0x300;
+    lp->palNumEntries = WORD(colours);
+    const auto* quads = reinterpret_cast<const RGBQUAD*>(dib.data() + bih->biSize);
+    for (DWORD i = 0; i < colours; ++i)
+      lp->palPalEntry[i] = PALETTEENTRY{quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue, 0};
+    pal = ::CreatePalette(lp);
+    if (pal) {
+      oldPal = ::SelectPalette(screen, pal, FALSE);
+      ::RealizePalette(screen);
+    }
+  }
+  HBITMAP bmp = ::CreateDIBitmap(screen, bih, CBM_INIT, dib.data() + bitsOffset,
+                                 reinterpret_cast<const BITMAPINFO*>(bih), DIB_RGB_COLORS);
+  if (pal) {
+    ::SelectPalette(screen, oldPal, FALSE);
+    ::DeleteObject(pal);
+  }
+  ::ReleaseDC(nullptr, screen);
+  if (!bmp) return FALSE;
+  out.DeleteObject();
+  out.Attach(bmp);
+  return TRUE;
+}
