@@ -269,39 +269,43 @@ void H264DeblockMacroblock(const H264DeblockParams* p) {
     alignas(16) uint8_t bufC[64];
     alignas(16) uint8_t bufY2[32];
 
-    // Vertical edges, on transposed blocks.
-    for (int q = 0; q < 4; ++q) d->dbTranspose8x8(Y + 64 * q);
-    d->dbTranspose8x8(Cb);
-    d->dbTranspose8x8(Cr);
+    // Vertical edges, on transposed blocks. A macroblock without any vertical
+    // edge to filter skips the transposes (same samples, less work).
+    const bool anyVertical = Any4(bS) || Any4(bS + 16) || Any4(bS + 20) || Any4(bS + 24);
+    if (anyVertical) {
+        for (int q = 0; q < 4; ++q) d->dbTranspose8x8(Y + 64 * q);
+        d->dbTranspose8x8(Cb);
+        d->dbTranspose8x8(Cr);
 
-    if (Any4(bS)) {
-        const Thresholds tl = MakeThresholds(p->qpLeft, p->qp, offA, offB);
-        const Thresholds tcc = MakeThresholds(p->qpcLeft, p->qpc, offA, offB);
-        d->dbGatherLeft(bufY, y0 - 4, y0 + 8 * p->strideY - 4, p->strideY);
-        d->dbGatherLeft(bufC, cb0 - 4, cr0 - 4, strideC);
-        if (bS[0] == 4) {
-            d->dbLumaStrong(bufY, Y, tl.alpha, tl.beta);
-            d->dbLumaStrong(bufY + 32, Y + 128, tl.alpha, tl.beta);
-            d->dbChromaStrong(bufC + 16, Cb, bufC + 48, Cr, tcc.alpha, tcc.beta);
-        } else {
-            LumaEdge(d, tl, bufY, Y, bS);
-            LumaEdge(d, tl, bufY + 32, Y + 128, bS + 2);
-            ChromaEdge(d, tcc, bufC + 16, Cb, bufC + 48, Cr, bS);
+        if (Any4(bS)) {
+            const Thresholds tl = MakeThresholds(p->qpLeft, p->qp, offA, offB);
+            const Thresholds tcc = MakeThresholds(p->qpcLeft, p->qpc, offA, offB);
+            d->dbGatherLeft(bufY, y0 - 4, y0 + 8 * p->strideY - 4, p->strideY);
+            d->dbGatherLeft(bufC, cb0 - 4, cr0 - 4, strideC);
+            if (bS[0] == 4) {
+                d->dbLumaStrong(bufY, Y, tl.alpha, tl.beta);
+                d->dbLumaStrong(bufY + 32, Y + 128, tl.alpha, tl.beta);
+                d->dbChromaStrong(bufC + 16, Cb, bufC + 48, Cr, tcc.alpha, tcc.beta);
+            } else {
+                LumaEdge(d, tl, bufY, Y, bS);
+                LumaEdge(d, tl, bufY + 32, Y + 128, bS + 2);
+                ChromaEdge(d, tcc, bufC + 16, Cb, bufC + 48, Cr, bS);
+            }
+            d->dbScatterLeft(bufY, y0 - 4, y0 + 8 * p->strideY - 4, p->strideY);
+            d->dbScatterLeft(bufC, cb0 - 4, cr0 - 4, strideC);
         }
-        d->dbScatterLeft(bufY, y0 - 4, y0 + 8 * p->strideY - 4, p->strideY);
-        d->dbScatterLeft(bufC, cb0 - 4, cr0 - 4, strideC);
-    }
-    LumaEdge(d, inL, Y, Y + 32, bS + 16);
-    LumaEdge(d, inL, Y + 128, Y + 160, bS + 18);
-    LumaEdge(d, inL, Y + 32, Y + 64, bS + 20);
-    LumaEdge(d, inL, Y + 160, Y + 192, bS + 22);
-    if (Any4(bS + 20)) ChromaEdge(d, inC, Cb + 16, Cb + 32, Cr + 16, Cr + 32, bS + 20);
-    LumaEdge(d, inL, Y + 64, Y + 96, bS + 24);
-    LumaEdge(d, inL, Y + 192, Y + 224, bS + 26);
+        LumaEdge(d, inL, Y, Y + 32, bS + 16);
+        LumaEdge(d, inL, Y + 128, Y + 160, bS + 18);
+        LumaEdge(d, inL, Y + 32, Y + 64, bS + 20);
+        LumaEdge(d, inL, Y + 160, Y + 192, bS + 22);
+        if (Any4(bS + 20)) ChromaEdge(d, inC, Cb + 16, Cb + 32, Cr + 16, Cr + 32, bS + 20);
+        LumaEdge(d, inL, Y + 64, Y + 96, bS + 24);
+        LumaEdge(d, inL, Y + 192, Y + 224, bS + 26);
 
-    for (int q = 0; q < 4; ++q) d->dbTranspose8x8(Y + 64 * q);
-    d->dbTranspose8x8(Cb);
-    d->dbTranspose8x8(Cr);
+        for (int q = 0; q < 4; ++q) d->dbTranspose8x8(Y + 64 * q);
+        d->dbTranspose8x8(Cb);
+        d->dbTranspose8x8(Cr);
+    }
 
     // Horizontal edges.
     if (Any4(bS + 8)) {
