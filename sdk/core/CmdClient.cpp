@@ -160,17 +160,8 @@ int CCMDClient::OpenStream(const char* hostText, int port, int channel, int kind
         std::snprintf(s.url, sizeof s.url, "rtsp://%s:%d/%s", s.hostText, port, s.streamName);
         s.optionsDone = s.describeDone = s.setupDone = s.playing = false;
         s.cseq = 0;
-        if (!s.hold) s.hold.reset(new (std::nothrow) uint8_t[rtsp::InterleavedParser::kHoldSize]);
-        if (!s.hold) return -7;
-        if (!s.frame) s.frame.reset(new (std::nothrow) uint8_t[rtsp::FrameAssembler::kCapacity]);
-        if (!s.frame) return -8;
-        if (!s.parser) s.parser.reset(new rtsp::InterleavedParser(s.hold.get()));
-        if (!s.assembler)
-            s.assembler.reset(new rtsp::FrameAssembler(s.frame.get(), rtsp::FrameAssembler::kMaxUnit,
-                                                       OnFrame, OnOversized, &s));
-        s.parser->Reset();
-        s.assembler->Reset();
-        s.reply.clear();
+        int r = EnsureBuffers(s);
+        if (r != 0) return r;
     }
 
     // The connection is made outside the connection lock: the workers go on
@@ -190,6 +181,12 @@ int CCMDClient::OpenStream(const char* hostText, int port, int channel, int kind
         Lock g(lock_);
         StreamSlot& s = *slots_[channel][SlotIndex(kind)];
         CloseSlot(s, false);  // a start on another thread may have come first
+        // A stop on another thread may have freed the buffers meanwhile.
+        if (int r = EnsureBuffers(s)) {
+            shutdown(sock, SD_BOTH);
+            closesocket(sock);
+            return r;
+        }
         s.state = kRtspOpening;
         s.socket = sock;
         if (!PostReceive(s)) {
@@ -202,6 +199,22 @@ int CCMDClient::OpenStream(const char* hostText, int port, int channel, int kind
         s.state = kRtspOptionsSent;
     }
     Sleep(100);
+    return 0;
+}
+
+int CCMDClient::EnsureBuffers(StreamSlot& s) {
+    if (!s.hold) s.hold.reset(new (std::nothrow) uint8_t[rtsp::InterleavedParser::kHoldSize]);
+    if (!s.hold) return -7;
+    if (!s.frame) s.frame.reset(new (std::nothrow) uint8_t[rtsp::FrameAssembler::kCapacity]);
+    if (!s.frame) return -8;
+    if (!s.parser) s.parser.reset(new (std::nothrow) rtsp::InterleavedParser(s.hold.get()));
+    if (!s.assembler)
+        s.assembler.reset(new (std::nothrow) rtsp::FrameAssembler(
+            s.frame.get(), rtsp::FrameAssembler::kMaxUnit, OnFrame, OnOversized, &s));
+    if (!s.parser || !s.assembler) return -8;
+    s.parser->Reset();
+    s.assembler->Reset();
+    s.reply.clear();
     return 0;
 }
 

@@ -94,6 +94,7 @@ private:
     static int SlotIndex(int kind);
     StreamSlot* Slot(int channel, int kind);
     void CloseSlot(StreamSlot& s, bool freeBuffers);
+    int EnsureBuffers(StreamSlot& s);  // 0, -7 or -8
     bool PostReceive(StreamSlot& s);
     bool Send(StreamSlot& s, const char* text, size_t length);
     void HandleReplyBytes(StreamSlot& s, const uint8_t* data, size_t size);
