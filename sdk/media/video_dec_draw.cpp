@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "avcodec_shim.h"
@@ -79,7 +80,13 @@ void CVideoDecDrawH264::WriteSnapshot(const uint8_t* y, int yStride, const uint8
     }
     // The buffer is sized by the picture: any size the decoder gives fits.
     CCvtYuv2BMP cvt(width, height);
-    std::vector<uint8_t> rgb(cvt.ImageSize());
+    std::vector<uint8_t> rgb;
+    try {
+        rgb.resize(cvt.ImageSize());
+    } catch (const std::bad_alloc&) {
+        MediaLog("snapshot: no memory for the picture");
+        return;
+    }
     if (rgb.empty() || !cvt.YuvToRgb(y, yStride, u, v, cStride, rgb.data())) {
         MediaLog("snapshot: picture size not convertible");
         return;
@@ -135,6 +142,16 @@ void CVideoDecDrawH264::CopyPicture(const uint8_t* y, int yStride, const uint8_t
 }
 
 int CVideoDecDrawH264::DecDraw(const uint8_t* data, int length) {
+    try {
+        return DecDrawQv(data, length);
+    } catch (...) {
+        // GBK text: exception
+        MediaLog("CVideoDecDrawH264::DecDraw \xD2\xEC\xB3\xA3");
+        return 0;
+    }
+}
+
+int CVideoDecDrawH264::DecDrawQv(const uint8_t* data, int length) {
     const QvDecoderFns* qv = g_qv.load();
     if (!qv || !m_QvDecoder || !data || length <= 0) return 0;
     QvPicture pic{};
@@ -181,7 +198,12 @@ int CVideoDecDrawH264::DecDraw(const uint8_t* data, int length) {
             return 0;
         }
     }
-    m_DirectxDraw.DrawYUV(y, u, v, 1);
+    try {
+        m_DirectxDraw.DrawYUV(y, u, v, 1);
+    } catch (...) {
+        // GBK text: exception!
+        MediaLog("m_DirectxDraw.DrawYUV\xD2\xEC\xB3\xA3\xA3\xA1");
+    }
     WriteSnapshot(y, width, u, v, width / 2, width, height);
     return 1;
 }
@@ -217,8 +239,17 @@ void CVideoDecDrawH264::ReleaseAvcodec() {
 }
 
 int CVideoDecDrawH264::DecDrawMS264(const uint8_t* data, int length) {
-    if (!m_Context || !m_Frame || !data) return 0;
     int pictures = 0;
+    try {
+        DecDrawAvcodec(data, length, pictures);
+    } catch (...) {
+        MediaLog("catch CVideoDecDrawH264::DecDrawMS264");
+    }
+    return pictures;
+}
+
+void CVideoDecDrawH264::DecDrawAvcodec(const uint8_t* data, int length, int& pictures) {
+    if (!m_Context || !m_Frame || !data) return;
     // The surface is made once the first picture gives the real size, and
     // again whenever the size changes.
     while (length > 0) {
@@ -242,7 +273,6 @@ int CVideoDecDrawH264::DecDrawMS264(const uint8_t* data, int length) {
         data += n;
         length -= n;
     }
-    return pictures;
 }
 
 void CVideoDecDrawH264::PaceFrame() {

@@ -79,6 +79,8 @@ public:
 private:
     int InitQvDecoder();
     int InitAvcodec();
+    int DecDrawQv(const uint8_t* data, int length);
+    void DecDrawAvcodec(const uint8_t* data, int length, int& pictures);
     void ReleaseQvDecoder();
     void ReleaseAvcodec();
     // Copies planes into the contiguous picture buffer.
