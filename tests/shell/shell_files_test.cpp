@@ -628,3 +628,44 @@ TEST(Helpers, LoadDibFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// The solution generated beside the program: every picture any of its ini
+// files names loads, and so does the splash logo.
+TEST(DefaultSolution, EveryNamedPictureLoads) {
+  CString bin = GetModuleDirectory();
+  if (!FileExists(bin + "Language\\English.ini")) GTEST_SKIP() << "no generated solution";
+  CInterfaceSolutions& t = CInterfaceSolutions::Instance();
+  t.Build(bin);
+  const SolutionEntry* s = t.Find("english");
+  ASSERT_NE(nullptr, s);
+  int pictures = 0;
+  for (const char* file : {"Config.ini", "top_config.ini", "device_config.ini", "color_config.ini", "Plan_config.ini",
+                           "PTZ_config.ini", "player_config.ini"}) {
+    CString ini = s->folderPath + file;
+    ASSERT_TRUE(FileExists(ini)) << file;
+    char sections[4096] = {};
+    ::GetPrivateProfileSectionNamesA(sections, sizeof sections, ini);
+    for (const char* sec = sections; *sec; sec += strlen(sec) + 1) {
+      char keys[8192] = {};
+      ::GetPrivateProfileSectionA(sec, keys, sizeof keys, ini);
+      for (const char* kv = keys; *kv; kv += strlen(kv) + 1) {
+        CString line = kv;
+        if (line.Right(4).CompareNoCase(".bmp") != 0) continue;
+        CString name = line.Mid(line.Find('=') + 1);
+        CBitmap bmp;
+        EXPECT_TRUE(LoadDibFile(s->folderPath + name, bmp, TRUE)) << file << " [" << sec << "] " << kv;
+        ++pictures;
+      }
+    }
+  }
+  EXPECT_GT(pictures, 20);
+  CBitmap logo;
+  EXPECT_TRUE(LoadDibFile(s->folderPath + "StartLogo.bmp", logo, TRUE));
+  MainSkin k = ReadMainSkin(*s);
+  EXPECT_EQ(40, k.toolBarHeight);
+  EXPECT_FALSE(k.titleImage.IsEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#!/usr/bin/env python3
+"""Writes the default interface solution: Language/English.ini and the
+Language/English folder with its skin ini files and pictures.
+
+    make-solution.py <program folder>
+
+Every picture is a version-3 BMP (40-byte header, 24 bits) drawn here from
+one palette, so the whole look changes in one place."""
+import os
+import struct
+import sys
+
+# The palette: dark slate surfaces, one blue accent, light text.
+BACK = (30, 34, 42)
+PANEL = (44, 50, 60)
+PANEL_HI = (58, 66, 78)
+EDGE = (18, 20, 26)
+ACCENT = (0, 122, 204)
+ACCENT_HI = (28, 151, 234)
+ACCENT_LO = (0, 90, 160)
+DISABLED = (80, 86, 96)
+TEXT = (230, 234, 240)
+
+
+def rgb_text(c):
+    return "%d, %d, %d" % c
+
+
+def bmp(path, w, h, pixel):
+    """pixel(x, y) -> (r, g, b); y = 0 is the top row."""
+    stride = (w * 3 + 3) & ~3
+    rows = []
+    for y in range(h - 1, -1, -1):
+        row = bytearray()
+        for x in range(w):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        row += b"\0" * (stride - w * 3)
+        rows.append(bytes(row))
+    data = b"".join(rows)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    head = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(data), 0, 0, 14 + 40)
+    with open(path, "wb") as f:
+        f.write(head + info + data)
+
+
+def mix(a, b, t):
+    return tuple(int(a[i] + (b[i] - a[i]) * t) for i in range(3))
+
+
+def strip(top, bottom, border=EDGE):
+    """A vertical gradient with a one-pixel border."""
+    def pixel_for(w, h):
+        def pixel(x, y):
+            if x == 0 or y == 0 or x == w - 1 or y == h - 1:
+                return border
+            return mix(top, bottom, y / max(1, h - 1))
+        return pixel
+    return pixel_for
+
+
+STATES = {
+    "up": strip(PANEL_HI, PANEL),
+    "over": strip(ACCENT_HI, ACCENT),
+    "down": strip(ACCENT, ACCENT_LO),
+    "disable": strip(DISABLED, mix(DISABLED, EDGE, 0.4)),
+    "fill": strip(PANEL, PANEL),
+}
+
+
+def state_set(folder, prefix, w, h, states=("up", "over", "down", "disable")):
+    names = {}
+    for s in states:
+        name = "%s_%s.bmp" % (prefix, s)
+        bmp(os.path.join(folder, name), w, h, STATES[s](w, h))
+        names[s] = name
+    return names
+
+
+def image_keys(names):
+    keys = {"up": "BackImage_Up", "over": "BackImage_Over", "down": "BackImage_Down",
+            "disable": "BackImage_Disable", "fill": "BackImage_Fill", "background": "BackImage_Background"}
+    return "".join("%s=%s\r\n" % (keys[s], n) for s, n in names.items())
+
+
+def write(path, text):
+    with open(path, "w", newline="") as f:
+        f.write(text)
+
+
+def logo(w, h):
+    # A dark field with an accent lens: a ring and a bar under it.
+    cx, cy, r = w // 2, h // 2 - 10, min(w, h) // 4
+
+    def pixel(x, y):
+        d2 = (x - cx) ** 2 + (y - cy) ** 2
+        if (r - 6) ** 2 <= d2 <= r ** 2:
+            return ACCENT
+        if d2 < (r // 3) ** 2:
+            return ACCENT_HI
+        if h - 40 <= y < h - 34 and w // 4 <= x < 3 * w // 4:
+            return TEXT
+        return mix(BACK, PANEL, y / h)
+    return pixel
+
+
+def main():
+    root = sys.argv[1]
+    lang = os.path.join(root, "Language")
+    sol = os.path.join(lang, "English")
+    os.makedirs(sol, exist_ok=True)
+
+    write(os.path.join(lang, "English.ini"),
+          "[Info]\r\nLanguage=English\r\nImgDir=English\r\nAuthor=Selvane\r\n"
+          "[String]\r\n")
+
+    tb = state_set(sol, "toolbar", 1024, 40)
+    bmp(os.path.join(sol, "title.bmp"), 1024, 28, strip(PANEL, BACK)(1024, 28))
+    bmp(os.path.join(sol, "logo.bmp"), 160, 28, logo(160, 28))
+    bmp(os.path.join(sol, "login.bmp"), 360, 120, logo(360, 120))
+    bmp(os.path.join(sol, "StartLogo.bmp"), 400, 200, logo(400, 200))
+    color = state_set(sol, "color", 169, 37)
+    plan = state_set(sol, "plan", 169, 37)
+    ptz = state_set(sol, "ptz", 169, 37)
+    player = state_set(sol, "player", 640, 32, ("up", "over", "down", "disable", "fill"))
+    device = state_set(sol, "device", 169, 37)
+    device["background"] = "device_background.bmp"
+    bmp(os.path.join(sol, device["background"]), 169, 400, strip(PANEL, BACK)(169, 400))
+    switch = state_set(sol, "switch", 24, 24)
+
+    write(os.path.join(sol, "Config.ini"),
+          "[MainSettings]\r\nBackColor=%s\r\nMonBackColor=%s\r\nLog_Image=login.bmp\r\n"
+          "[ToolBarSettings]\r\n%sHeight=40\r\nWidth=1024\r\n"
+          "[TopLogSettings]\r\nImage=title.bmp\r\nLogo=logo.bmp\r\n"
+          "[MarginSettings]\r\nTop=70\r\nLeft=4\r\nBottom=4\r\nRight=4\r\n"
+          "[PreviewWndInfo]\r\nPosition=4, 70, 850, 700\r\nBackColor=%s\r\nOverlayColor=%s\r\n"
+          "LineColor=%s\r\nLineFocusColor=%s\r\nLineWidth=1\r\n"
+          "[LeftDlgs]\r\nHeight=37\r\nWidth=169\r\nFirstDlgHeight=50\r\n"
+          "[DeviceDlg]\r\nInMainWnd_Region=855, 70, 1020, 420\r\n"
+          "[SystemStatusBar]\r\nInMainWnd_Region=4, 730, 1020, 760\r\n"
+          "[SwitchModeDlgSettings]\r\nHeight=24\r\nWidth=24\r\nMarginLeft=5\r\nInterval=3\r\n%s"
+          "[ColorDlgSettings]\r\n%s[PlanDlgSettings]\r\n%s[PtzDlgExSettings]\r\n%s[PlayerSettings]\r\n%s"
+          % (rgb_text(BACK), rgb_text(EDGE), image_keys(tb), rgb_text(EDGE), rgb_text(BACK),
+             rgb_text(PANEL_HI), rgb_text(ACCENT), image_keys(switch), image_keys(color),
+             image_keys(plan), image_keys(ptz), image_keys(player)))
+    write(os.path.join(sol, "top_config.ini"),
+          "[MainButtons]\r\nTopPlayBack=Play Back\r\nTopPlayBack_IsVisible=1\r\n"
+          "TopPlayBack_Position=600, 6, 680, 34\r\nTopConfig=Settings\r\nTopConfig_IsVisible=1\r\n"
+          "TopConfig_Position=690, 6, 770, 34\r\nTopPreviewPlan=Preview Plans\r\nTopPreviewPlan_IsVisible=1\r\n"
+          "TopPreviewPlan_Position=780, 6, 880, 34\r\nTopRecordPlan=Record Plans\r\nTopRecordPlan_IsVisible=1\r\n"
+          "TopRecordPlan_Position=890, 6, 990, 34\r\n")
+    write(os.path.join(sol, "device_config.ini"),
+          "[MainSettings]\r\nBackColor=%s\r\n[DeviceDlgSettings]\r\n%s" % (rgb_text(PANEL), image_keys(device)))
+    write(os.path.join(sol, "color_config.ini"),
+          "[MainSettings]\r\nNormalHeight=170\r\n[MainButtons]\r\nColorShow_Position=0, 0, 168, 36\r\n"
+          "Default_Position=10, 140, 70, 162\r\n")
+    write(os.path.join(sol, "Plan_config.ini"),
+          "[MainSettings]\r\nNormalHeight=117\r\n[MainButtons]\r\nPlanShow_Position=0, 0, 168, 36\r\n")
+    write(os.path.join(sol, "PTZ_config.ini"),
+          "[MainSettings]\r\nNormalHeight=270\r\nAdvanceHeight=428\r\n")
+    write(os.path.join(sol, "player_config.ini"), "[MainButtons]\r\n")
+
+
+if __name__ == "__main__":
+    main()
