@@ -116,6 +116,21 @@ TEST(DspRecon, WeightEdgeCases) {
         EXPECT_EQ(mb.y[0], r.want) << r.sample << " w " << r.w << " o " << r.o;
         EXPECT_EQ(mb.y[255], r.want);
     }
+    // A reference index outside the weight table (an intra partition's -1,
+    // damaged data) takes entry 0 instead of reading past the table.
+    for (int8_t bad : {int8_t(-1), int8_t(32), int8_t(127)}) {
+        Mb mb;
+        std::memset(&mb, 0, sizeof mb);
+        std::memset(mb.y, 100, sizeof mb.y);
+        H264PredWeightTable wt{};
+        wt.lumaLog2Denom = 1;
+        wt.lumaWeight[0] = 2;
+        wt.lumaOffset[0] = 7;
+        const int8_t ref[4] = {bad, bad, bad, bad};
+        H264ReconState st{mb.coefY, mb.coefCb, mb.coefCr, 0, ref, &wt};
+        RunQuadrants(&d, 1, mb, st);
+        EXPECT_EQ(mb.y[0], 107) << int(bad);
+    }
     // cbp 16: chroma residual only; luma keeps the prediction.
     Mb mb;
     std::memset(&mb, 0, sizeof mb);
