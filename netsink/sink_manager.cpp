@@ -251,11 +251,12 @@ void CSinkManager::Run(Worker& w) {
     }
 }
 
-// Readiness the socket events did not report is picked up here: Wine, for
-// one, can miss a read event on a socket that is sent on while its data is
-// taken. One select over the group's open sockets, without waiting.
+// Readiness the socket events did not report is picked up here (Wine, for
+// one, can leave a listener with waiting connections unsignalled): one
+// select over the group's open sockets, without waiting.
 void CSinkManager::Sweep(Worker& w) {
-    if (!SweepKind()) return;
+    const long readEvent = SweepReadEvent();
+    if (!readEvent) return;
     fd_set rd, wr;
     FD_ZERO(&rd);
     FD_ZERO(&wr);
@@ -280,7 +281,7 @@ void CSinkManager::Sweep(Worker& w) {
             if (slot.state != SlotState::Open) continue;
             s = slot.sock;
         }
-        long events = (FD_ISSET(s, &rd) ? FD_READ : 0) | (FD_ISSET(s, &wr) ? FD_WRITE : 0);
+        long events = (FD_ISSET(s, &rd) ? readEvent : 0) | (FD_ISSET(s, &wr) ? FD_WRITE : 0);
         if (events) {
             int errors[FD_MAX_EVENTS] = {};
             OnEvents(w, index, s, events, errors);
@@ -506,8 +507,9 @@ bool CListenSinkManager::OnEvents(Worker& w, int index, SOCKET s, long events, c
         Lock l(lock_);
         port = ntohs(slots_[size_t(index)].addr.sin_port);
     }
-    // Take what is waiting; FD_ACCEPT is signalled again for later ones.
-    for (int i = 0; i < 64 && !stop_; ++i) {
+    // Take what is waiting, until accept would block: that leaves FD_ACCEPT
+    // armed for the next one.
+    for (int i = 0; i < 4096 && !stop_; ++i) {
         sockaddr_in peer{};
         int len = sizeof(peer);
         SOCKET ns;

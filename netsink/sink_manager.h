@@ -89,8 +89,9 @@ protected:
     // Called on the event thread for each signalled open slot, without the
     // lock; s is the socket the events belong to. false records an error.
     virtual bool OnEvents(Worker& w, int index, SOCKET s, long events, const int* errors) = 0;
-    // Whether the event threads also look for readiness the events missed.
-    virtual bool SweepKind() const { return false; }
+    // The event a readable socket stands for when the event threads look
+    // for readiness the events missed; 0: they do not look.
+    virtual long SweepReadEvent() const { return 0; }
     // Closes a slot's socket: the lock is held.
     virtual void CloseSlotLocked(Slot& slot);
 
@@ -125,6 +126,7 @@ public:
     int UnListen(unsigned short port);
 
 protected:
+    long SweepReadEvent() const override { return FD_ACCEPT; }
     bool OnEvents(Worker& w, int index, SOCKET s, long events, const int* errors) override;
 };
 
@@ -133,7 +135,7 @@ public:
     using CSinkManager::CSinkManager;
 
 protected:
-    bool SweepKind() const override { return true; }
+    long SweepReadEvent() const override { return FD_READ; }
     bool OnEvents(Worker& w, int index, SOCKET s, long events, const int* errors) override;
 };
 

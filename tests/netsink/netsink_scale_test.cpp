@@ -2,6 +2,7 @@
 // and accept managers, each echoing a checksummed stream through an accepted
 // sink for a few seconds: nothing lost, duplicated or reordered.
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 
 #include "netsink_fixture.h"
@@ -23,8 +24,7 @@ std::atomic<uint64_t> g_echoed{0};
 
 void CALLBACK Data(int type, int id, const char* p, int n, const sockaddr_in*) {
     if (type == NETLIB_TYPE_ACCEPTED) {
-        static bool noEcho = getenv("NETSINK_NOECHO") != nullptr;
-        if (!noEcho && NETLIB_Send(id, p, n, nullptr) != 0) ++g_streams[0].mismatches;  // counted as a fault
+        if (NETLIB_Send(id, p, n, nullptr) != 0) ++g_streams[0].mismatches;  // counted as a fault
         g_echoed += uint64_t(n);
         return;
     }
@@ -61,7 +61,7 @@ TEST(NetSinkScale, FiveHundredSinksEchoChecksummedStreams) {
     std::vector<char> block(kBlock);
     DWORD t0 = GetTickCount();
     const DWORD kSendMs = 4000;
-    const DWORD kLimitMs = 20000;
+    const DWORD kLimitMs = 60000;
     bool sending = true;
     for (;;) {
         DWORD now = GetTickCount() - t0;
@@ -81,7 +81,7 @@ TEST(NetSinkScale, FiveHundredSinksEchoChecksummedStreams) {
         }
         if (!sending && !waiting) break;
         static DWORD lastReport = 0;
-        if (getenv("NETSINK_PROGRESS") && now - lastReport > 2000) {
+        if (std::getenv("NETSINK_PROGRESS") && now - lastReport > 2000) {
             lastReport = now;
             uint64_t r = 0, sn = 0;
             for (int i = 0; i < kSinks; ++i) r += streams[size_t(i)].received, sn += streams[size_t(i)].sent;
