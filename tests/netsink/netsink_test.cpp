@@ -329,7 +329,7 @@ TEST_F(NetSink, DataBufferedBeforeThePeerClosedIsDeliveredFirst) {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a = Loopback(port);
     ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof(a)), 0);
-    std::string burst = StreamBytes(3, 0, 200000);
+    std::string burst = StreamBytes(3, 0, 1000000);
     for (size_t off = 0; off < burst.size();) {
         int n = send(s, burst.data() + off, int(burst.size() - off), 0);
         ASSERT_GT(n, 0);
