@@ -6,7 +6,7 @@ if(WIN32)
   # 32-bit Windows target: no mingw runtime DLL beside the binaries.
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
   add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers
-                      -march=i686 -msse2 -mfpmath=sse -mstackrealign)
+                      -march=i686 -mstackrealign)
   find_program(SELVANE_DLLTOOL i686-w64-mingw32-dlltool REQUIRED)
   set(SELVANE_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
   add_link_options(${SELVANE_STATIC_RUNTIME})
