@@ -80,3 +80,23 @@ TEST(VideoDecoder, DecodesTheFixtureInDecodingOrder) {
     vd.Destroy();
     DestroyWindow(wnd);
 }
+
+// The output never runs dry: with no audio queued it plays silence, and
+// decoded frames go through the same buffers.
+TEST(SoundChannel, PlaysFramesAndSilence) {
+    CSoundChannel s;
+    std::vector<uint8_t> f44(44, 0x11);
+    f44[0] = 0;
+    f44[1] = 1;
+    f44[2] = 20;
+    f44[3] = 0;
+    EXPECT_EQ(kPlNoMemory, s.Play(f44.data(), 44));
+    ASSERT_EQ(0, s.Start());
+    if (!s.Output().IsOpen()) GTEST_SKIP() << "no sound output device";
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(0, s.Play(f44.data(), 44));
+    const DWORD t0 = GetTickCount();
+    while (s.Output().BuffersPlayed() < 12 && GetTickCount() - t0 < 10000) Sleep(20);
+    EXPECT_GE(s.Output().BuffersPlayed(), 12u);
+    EXPECT_EQ(0, s.Stop());
+    EXPECT_FALSE(s.Output().IsOpen());
+}
