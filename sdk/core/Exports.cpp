@@ -176,9 +176,13 @@ int WINAPI NET_OpenSound(int loginId, int channel) {
         return 0;
     }
     return WithClient(loginId, [&](CCMDClient* c) {
-        O().StartAudioPlay();  // its result is not used here
+        // The player's result does not decide the call's, but a start that
+        // counted is given back when the stream does not open: the caller
+        // does not close a sound that failed to open.
+        int player = O().StartAudioPlay();
         int r = c->StartStream(channel, 3);
         if (r == 0) return 1;
+        if (player == 0 || player == 61) O().ReleaseAudioPlay();
         SetError(r);
         return 0;
     });
@@ -204,7 +208,8 @@ int WINAPI NET_GetAudioEncode(int loginId, int channel) {
 }
 
 int WINAPI NET_StartTalkback(int loginId, int channel, int value) {
-    if (loginId == 0 || channel == 0) {
+    // Channel 0 is a device's first channel: only a negative one is refused.
+    if (loginId == 0 || channel < 0) {
         SetError(NET_ERR_BAD_ID);
         return 0;
     }
@@ -262,6 +267,10 @@ int WINAPI NET_StopTalkback(int loginId) {
 int WINAPI NET_AudioPlayStart(void) {
     int r = O().StartAudioPlay();
     if (r != 0) {
+        // A start refused because the player runs counted in the manager;
+        // the caller sees a failure and will not release it, so it is
+        // given back here.
+        if (r == 61) O().ReleaseAudioPlay();
         SetError(r);
         return 0;
     }

@@ -66,26 +66,4 @@ int CSDKObjectManager::SetTalkParams(int codecType, int sampleRateType) {
     return 0;
 }
 
-// The sound player and capture are not built yet: the player cannot be
-// opened (58) and capture cannot start (57).
-int CSDKObjectManager::StartAudioPlay() {
-    if (soundStarts_ > 0) {
-        ++soundStarts_;
-        return 61;
-    }
-    return 58;
-}
-
-int CSDKObjectManager::ReleaseAudioPlay() {
-    if (soundStarts_ > 0) --soundStarts_;
-    return 1;
-}
-
-bool CSDKObjectManager::AudioDecode(const unsigned char*, int, int) { return false; }
-
-int CSDKObjectManager::SoundCaptureStart(NET_CaptureCallback, int) { return 57; }
-
-int CSDKObjectManager::StopCapture() {
-    captureRunning_ = false;
-    return 0;
-}
+// The shared sound player and capture: sound_manager.cpp.

@@ -8,6 +8,8 @@
 
 #include "core/Orvik.h"
 #include "core/RWLock.h"
+#include "media/wave_in.h"
+#include "media/wave_sound.h"
 
 class CSDKObject;
 
@@ -66,6 +68,11 @@ public:
     bool AudioDecode(const unsigned char* data, int length, int codec);
     int SoundCaptureStart(NET_CaptureCallback fn, int user);  // 0 / 57
     int StopCapture();                                        // 0
+    int SoundStartCount() const { return soundStarts_; }
+    bool CaptureRunning() const { return captureRunning_; }
+    bool SoundOpen() const { return sound_.IsOpen(); }
+    DWORD SoundRate() const { return sound_.SampleRate(); }
+    unsigned SoundWriteCount() const { return sound_.WriteCount(); }
 
 private:
     int handleCounter_ = 0;
@@ -79,6 +86,9 @@ private:
     int sampleRateType_ = 1;
     int soundStarts_ = 0;
     bool captureRunning_ = false;
+    DWORD playRate_ = 8000;  // rate of the last player start
+    CWaveSound sound_;
+    CWaveIn capture_;
 };
 
 CSDKObjectManager& SdkObjects();

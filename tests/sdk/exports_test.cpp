@@ -127,7 +127,7 @@ TEST(SdkExports, ChecksResultsAndErrorCodes) {
         {"GetAudioEncode known, no audio yet", [&] { return NET_GetAudioEncode(known, 0); }, 1,
          kUnchanged, kAny},
         {"StartTalkback id 0", [] { return NET_StartTalkback(0, 1, 0); }, 0, 6, kAny},
-        {"StartTalkback channel 0", [&] { return NET_StartTalkback(known, 0, 0); }, 0, 6, kAny},
+        {"StartTalkback channel -1", [&] { return NET_StartTalkback(known, -1, 0); }, 0, 6, kAny},
         {"StartTalkback unknown", [&] { return NET_StartTalkback(unknown, 1, 0); }, 0, 45, kAny},
         // The talk session of the unknown id was recorded before the look-up.
         {"StopTalkback unknown, recorded", [&] { return NET_StopTalkback(unknown); }, 0, 45,
