@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "annexb.h"
+#include "media/SDKObjectManager.h"
 #include "media/g711_pcm.h"
 #include "media/wave_in.h"
 #include "media/wave_sound.h"
@@ -219,6 +220,40 @@ TEST(WaveSound, RingDropsBlocksWhileItsSlotIsQueued) {
     EXPECT_EQ(s.Write(pcm.data(), 640), 0);
     ASSERT_EQ(s.Open(f, 20, 640, CALLBACK_EVENT), 1) << "reopens after a close";
     EXPECT_EQ(s.WriteCount(), 0u);
+}
+
+TEST(SoundManager, StartCountAndSampleRateType) {
+    CSDKObjectManager m;
+    EXPECT_EQ(m.ReleaseAudioPlay(), 1);
+    EXPECT_EQ(m.SoundStartCount(), 0) << "never below zero";
+    m.SetTalkParams(1, 2);
+    ASSERT_EQ(m.StartAudioPlay(), 0);
+    EXPECT_EQ(m.SoundRate(), 16000u);
+    EXPECT_EQ(m.StartAudioPlay(), 61);
+    EXPECT_EQ(m.SoundStartCount(), 2);
+    m.ReleaseAudioPlay();
+    EXPECT_TRUE(m.SoundOpen()) << "start, start, stop leaves the player open";
+    m.ReleaseAudioPlay();
+    EXPECT_FALSE(m.SoundOpen());
+    m.SetTalkParams(1, 9);  // unknown type: the previous rate stays
+    ASSERT_EQ(m.StartAudioPlay(), 0);
+    EXPECT_EQ(m.SoundRate(), 16000u);
+    m.ReleaseAudioPlay();
+    // Capture stays at 8,000 Hz: its blocks are 960 samples, two 480-sample frames.
+    Received rx;
+    g_rx = &rx;
+    m.SetTalkParams(1, 2);
+    ASSERT_EQ(m.SoundCaptureStart(OnCapture, 9), 0);
+    EXPECT_TRUE(m.CaptureRunning());
+    EXPECT_EQ(m.SoundCaptureStart(OnCapture, 9), 57);
+    EXPECT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::mutex> g(rx.m);
+        return !rx.blocks.empty();
+    }, 5000));
+    EXPECT_EQ(m.StopCapture(), 0);
+    EXPECT_FALSE(m.CaptureRunning());
+    std::lock_guard<std::mutex> g(rx.m);
+    for (auto& b : rx.blocks) EXPECT_EQ(b.size(), 968u);
 }
 
 }  // namespace
