@@ -1,5 +1,6 @@
-// qv_h264dec: the H.264 decoder library behind decoder type 1, served by
-// the player's decoder engine.
+// qv_h264dec: the access-unit cutter of every play handle and the H.264
+// decoder library behind decoder type 1, served by the player's decoder engine.
+//   QV_BITSTREAM_load_AU  (cutter state) -> 0 with a unit, non-zero when none is left
 //   QV_H264DEC_Create     (reserved, accessUnitMode, reserved) -> handle, 0 on failure
 //   QV_H264DEC_DecodeAu   (handle, data, length, picture) -> 1 with a picture, 0 without, -1 on bad arguments
 //   QV_H264DEC_DecodeNalu (handle, data, length, picture) -> the same
@@ -13,6 +14,8 @@
 // frames are decoded.
 #pragma once
 #include <stdint.h>
+
+#include "qv_bitstream.h"
 
 #ifdef QV_H264DEC_BUILD
 #define QV_H264DEC_API  // exports come from the .def file
@@ -32,6 +35,10 @@ struct QV_H264DEC_PICTURE {
     int32_t cStride;
     int32_t field;  // 1 when the stream signals single fields (deinterlace before showing)
 };
+
+// The access-unit cutter: 0 with a whole access unit in the state (pointer,
+// length and bytes used filled, cursor advanced), non-zero when none is left.
+QV_H264DEC_API int __stdcall QV_BITSTREAM_load_AU(QV_BITSTREAM* state);
 
 QV_H264DEC_API intptr_t __stdcall QV_H264DEC_Create(int reserved0, int accessUnitMode, int reserved2);
 QV_H264DEC_API int __stdcall QV_H264DEC_DecodeAu(intptr_t handle, const uint8_t* data, int length,

@@ -296,26 +296,19 @@ int WINAPI NET_CloseRealPlayHandle(int handle) {
 
 int WINAPI NET_PlayVideoStream(int handle, unsigned char* data, int length) {
     if (!data || length <= 0) return NET_ERR_BAD_DATA;
-    CReadGuard g(O().PlayHandleLock());
-    if (!O().FindObject(handle)) return NET_ERR_NOT_FOUND;
-    return 0;
+    return O().PlayVideoStream(handle, data, length);
 }
 
-int WINAPI NET_StopPlayVideoStream(int handle) {
-    CReadGuard g(O().PlayHandleLock());
-    return O().FindObject(handle) ? 0 : NET_ERR_NOT_FOUND;
+int WINAPI NET_StopPlayVideoStream(int handle) { return O().StopPlayVideoStream(handle); }
+
+int WINAPI NET_OverlayMdCoverRgn(int handle, int v0, int v1, int v2, int v3, int v4, int v5, int v6, int v7,
+                                 int v8, int v9, int v10, int v11, int v12, int v13, int v14, int v15, int v16,
+                                 int v17, int v18, int v19, int v20, int v21, int v22) {
+    const int32_t values[23] = {v0,  v1,  v2,  v3,  v4,  v5,  v6,  v7,  v8,  v9,  v10, v11,
+                                v12, v13, v14, v15, v16, v17, v18, v19, v20, v21, v22};
+    return O().OverlayMdCoverRgn(handle, values);
 }
 
-int WINAPI NET_OverlayMdCoverRgn(int handle, int, int, int, int, int, int, int, int, int, int,
-                                 int, int, int, int, int, int, int, int, int, int, int, int,
-                                 int) {
-    CReadGuard g(O().PlayHandleLock());
-    return O().FindObject(handle) ? 0 : NET_ERR_NOT_FOUND;
-}
-
-int WINAPI NET_Snapshot(int handle, const char*) {
-    CReadGuard g(O().PlayHandleLock());
-    return O().FindObject(handle) ? 0 : NET_ERR_NOT_FOUND;
-}
+int WINAPI NET_Snapshot(int handle, const char* path) { return O().Snapshot(handle, path); }
 
 }  // extern "C"

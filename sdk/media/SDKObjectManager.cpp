@@ -1,28 +1,111 @@
 #include "media/SDKObjectManager.h"
 
+#include <new>
+#include <vector>
+
+#include "media/SDKObject.h"
+
 CSDKObjectManager::CSDKObjectManager() = default;
 
 CSDKObjectManager::~CSDKObjectManager() { CloseAll(); }
 
-// Play handles are not built yet: no handle can be created, so every
-// handle is unknown.
-int CSDKObjectManager::CreateRealPlayHandle(HWND) {
-    CWriteGuard g(playLock_);
-    ++handleCounter_;
+int CSDKObjectManager::CreateRealPlayHandle(HWND window) {
+    auto* obj = new (std::nothrow) CSDKObject;
+    if (!obj) return -1;
+    obj->m_hWnd = window;
+    obj->StartDecode();  // a failed start is retried by the first feed
+    {
+        CWriteGuard g(playLock_);
+        const int handle = ++handleCounter_;
+        for (CSDKObject*& slot : table_) {
+            if (!slot) {
+                obj->m_Handle = handle;
+                slot = obj;
+                return handle;
+            }
+        }
+    }
+    CSDKObject::Dispose(obj);
     return -1;
 }
 
 int CSDKObjectManager::CloseRealPlayHandle(int handle) {
-    CWriteGuard g(playLock_);
-    return FindObject(handle) ? 0 : -1;
+    CSDKObject* obj = nullptr;
+    {
+        CWriteGuard g(playLock_);
+        for (CSDKObject*& slot : table_) {
+            if (slot && slot->m_Handle == handle) {
+                obj = slot;
+                slot = nullptr;
+                break;
+            }
+        }
+    }
+    if (!obj) return -1;
+    CSDKObject::Dispose(obj);
+    return 0;
 }
 
 CSDKObject* CSDKObjectManager::FindObject(int handle) {
-    (void)handle;
+    for (CSDKObject* obj : table_)
+        if (obj && obj->m_Handle == handle) return obj;
     return nullptr;
 }
 
-int CSDKObjectManager::CloseAll() { return 0; }
+int CSDKObjectManager::CloseAll() {
+    // The slots are cleared under the lock; the objects are stopped after
+    // it is released, as on a single close.
+    std::vector<CSDKObject*> closing;
+    {
+        CWriteGuard g(playLock_);
+        for (CSDKObject*& slot : table_) {
+            if (slot) {
+                closing.push_back(slot);
+                slot = nullptr;
+            }
+        }
+    }
+    for (CSDKObject* obj : closing) CSDKObject::Dispose(obj);
+    return 0;
+}
+
+int CSDKObjectManager::PlayVideoStream(int handle, const unsigned char* data, int length) {
+    CReadGuard g(playLock_);
+    CSDKObject* obj = FindObject(handle);
+    if (!obj) return NET_ERR_NOT_FOUND;
+    if (!obj->Running()) obj->StartDecode();
+    obj->DecodeFrameH264(data, length);
+    return 0;
+}
+
+int CSDKObjectManager::StopPlayVideoStream(int handle) {
+    CReadGuard g(playLock_);
+    CSDKObject* obj = FindObject(handle);
+    if (!obj) return NET_ERR_NOT_FOUND;
+    return obj->StopPlay();
+}
+
+int CSDKObjectManager::OverlayMdCoverRgn(int handle, const int32_t values[23]) {
+    CReadGuard g(playLock_);
+    CSDKObject* obj = FindObject(handle);
+    if (!obj) return NET_ERR_NOT_FOUND;
+    obj->SetOverlayRegions(values);
+    return 0;
+}
+
+int CSDKObjectManager::Snapshot(int handle, const char* path) {
+    CReadGuard g(playLock_);
+    CSDKObject* obj = FindObject(handle);
+    if (!obj) return NET_ERR_NOT_FOUND;
+    obj->Snapshot(path);
+    return 0;
+}
+
+long CSDKObjectManager::DecodedUnits(int handle) {
+    CReadGuard g(playLock_);
+    CSDKObject* obj = FindObject(handle);
+    return obj ? obj->DecodedUnits() : -1;
+}
 
 int CSDKObjectManager::AddStreamCallback(int key, NET_StreamDataCallback callback, void* user) {
     CWriteGuard g(callbackLock_);

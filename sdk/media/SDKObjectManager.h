@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <map>
 
 #include "core/Orvik.h"
@@ -45,6 +46,13 @@ public:
     CSDKObject* FindObject(int handle);     // caller holds PlayHandleLock()
     int CloseAll();
     CRWLock& PlayHandleLock() { return playLock_; }
+    // The play-handle exports behind the handle look-up: 0, or 47 unknown.
+    int PlayVideoStream(int handle, const unsigned char* data, int length);
+    int StopPlayVideoStream(int handle);
+    int OverlayMdCoverRgn(int handle, const int32_t values[23]);
+    int Snapshot(int handle, const char* path);
+    // Access units the handle has decoded, -1 when unknown (a test seam).
+    long DecodedUnits(int handle);
 
     // Stream callbacks: an entry already under the key stays as it is.
     int AddStreamCallback(int key, NET_StreamDataCallback callback, void* user);  // 1
