@@ -5,6 +5,7 @@
 BEGIN_MESSAGE_MAP(CStartLogoDlg, CDialog)
   ON_WM_TIMER()
   ON_WM_PAINT()
+  ON_WM_WINDOWPOSCHANGING()
   ON_WM_CLOSE()
   ON_WM_DESTROY()
   ON_WM_SYSCOMMAND()
@@ -13,6 +14,12 @@ END_MESSAGE_MAP()
 
 void CStartLogoDlg::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_STARTLOGO_PROGRESS, m_progress);
+}
+
+// Without a logo the splash stays hidden, also when the modal loop shows it.
+void CStartLogoDlg::OnWindowPosChanging(WINDOWPOS* pos) {
+  if (!HasLogo()) pos->flags &= ~SWP_SHOWWINDOW;
+  CDialog::OnWindowPosChanging(pos);
 }
 
 BOOL CStartLogoDlg::OnInitDialog() {

@@ -21,6 +21,7 @@ protected:
   void DoDataExchange(CDataExchange* dx) override;
   afx_msg void OnTimer(UINT_PTR id);
   afx_msg void OnPaint();
+  afx_msg void OnWindowPosChanging(WINDOWPOS* pos);
   afx_msg void OnClose();
   afx_msg void OnDestroy();
   afx_msg void OnSysCommand(UINT id, LPARAM l);
