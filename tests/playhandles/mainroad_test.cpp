@@ -18,60 +18,15 @@
 #include "ffmpeg_api.h"
 #include "media/SDKObjectManager.h"
 #include "media/cvt_yuv2bmp.h"
+#include "window_helpers.h"
 
 using Bytes = std::vector<uint8_t>;
 using testsupport::ReadFileBytes;
+using namespace playtest;
 
 namespace {
 
 std::string Data(const char* name) { return std::string(SELVANE_TEST_DATA) + "/" + name; }
-
-template <class F>
-bool WaitFor(F cond, DWORD ms) {
-    DWORD t0 = GetTickCount();
-    while (!cond()) {
-        if (GetTickCount() - t0 > ms) return false;
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-        Sleep(10);
-    }
-    return true;
-}
-
-HWND MakeWindow(int w, int h) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"MainRoadTest";
-    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-    RegisterClassW(&wc);
-    HWND wnd = CreateWindowW(L"MainRoadTest", L"live", WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-    UpdateWindow(wnd);
-    return wnd;
-}
-
-// Client-area pixels as 0x00RRGGBB, top row first.
-std::vector<uint32_t> ReadWindow(HWND wnd, int w, int h) {
-    HDC dc = GetDC(wnd);
-    HDC mem = CreateCompatibleDC(dc);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, dc, 0, 0, SRCCOPY);
-    std::vector<uint32_t> px(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size_t(w) * h);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(wnd, dc);
-    return px;
-}
 
 // Reference pictures of the clip as bottom-up 24-bit BMP rows, through the
 // snapshot's own colour conversion.
@@ -154,7 +109,8 @@ TEST(MainRoad, LiveVideoOfADeviceInAWindow) {
 
     // The window shows one of the clip's pictures (loosely: drawing scales
     // through a 16-bit surface).
-    std::vector<uint32_t> px = ReadWindow(wnd, w, h);
+    int W = 0, H = 0;
+    std::vector<uint32_t> px = ReadWindow(wnd, &W, &H);
     const int row = (w * 3 + 3) / 4 * 4;
     double best = 1e9;
     for (const Bytes& f : ref) {
@@ -163,7 +119,7 @@ TEST(MainRoad, LiveVideoOfADeviceInAWindow) {
         for (int y = 0; y < h; y += 4)
             for (int x = 0; x < w; x += 4) {
                 const uint8_t* d = &f[size_t(h - 1 - y) * row + size_t(x) * 3];
-                uint32_t q = px[size_t(y) * w + x];
+                uint32_t q = px[size_t(y) * W + x];
                 diff += std::abs(int(q >> 16 & 255) - d[2]) + std::abs(int(q >> 8 & 255) - d[1]) +
                         std::abs(int(q & 255) - d[0]);
                 n += 3;
