@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include "h264_dsp.h"
 #include "h264dec.h"
 
@@ -13,14 +14,48 @@ struct H264BitReader {
     uint32_t size = 0;  // bytes readable in buf (reads past it give zeros)
 };
 
-uint32_t BitPeek32(const H264BitReader* br);
-uint32_t BitReadBits(uint32_t n, H264BitReader* br);
-uint32_t BitReadUe(H264BitReader* br);
-int32_t BitReadSe(H264BitReader* br);
-int BitMoreRbspData(const H264BitReader* br);
-inline void BitSkip(uint32_t n, H264BitReader* br) { br->pos += n; }
 // True when a ue(v) of more than 32 bits was met since the flag was cleared.
 extern thread_local bool g_bitUeOverflow;
+
+// The 32 bits from the current position; bytes past `size` read as zeros.
+uint32_t BitPeek32Tail(const H264BitReader* br);
+inline uint32_t BitPeek32(const H264BitReader* br) {
+    const uint32_t byte = br->pos >> 3;
+    if (byte + 8 > br->size) return BitPeek32Tail(br);
+    // One unaligned 8-byte load, big-endian: the 32 bits at any bit offset
+    // within the first byte lie inside it.
+    uint64_t v;
+    std::memcpy(&v, br->buf + byte, 8);
+    v = __builtin_bswap64(v);
+    return uint32_t((v << (br->pos & 7)) >> 32);
+}
+
+inline uint32_t BitReadBits(uint32_t n, H264BitReader* br) {
+    if (n == 0) return 0;
+    uint32_t v = BitPeek32(br) >> (32 - n);
+    br->pos += n;
+    return v;
+}
+
+uint32_t BitReadUeLong(uint32_t peek, H264BitReader* br);
+inline uint32_t BitReadUe(H264BitReader* br) {
+    const uint32_t v = BitPeek32(br);
+    if (v >= 0x10000u) {  // fewer than 16 leading zeros: the code lies in the peek
+        const int z = __builtin_clz(v);
+        br->pos += uint32_t(2 * z + 1);
+        return (v >> (31 - 2 * z)) - 1;
+    }
+    return BitReadUeLong(v, br);
+}
+
+inline int32_t BitReadSe(H264BitReader* br) {
+    uint32_t k = BitReadUe(br);
+    if (k & 1) return int32_t((k >> 1) + 1);
+    return -int32_t(k >> 1);
+}
+
+inline int BitMoreRbspData(const H264BitReader* br) { return br->pos < br->end ? 1 : 0; }
+inline void BitSkip(uint32_t n, H264BitReader* br) { br->pos += n; }
 
 // ------------------------------------------------------------ status codes
 enum : uint32_t {

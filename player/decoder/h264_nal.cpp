@@ -5,7 +5,7 @@
 thread_local bool g_bitUeOverflow = false;
 
 // ---------------------------------------------------------------- bit reader
-uint32_t BitPeek32(const H264BitReader* br) {
+uint32_t BitPeek32Tail(const H264BitReader* br) {
     uint32_t byte = br->pos >> 3;
     uint32_t shift = br->pos & 7;
     uint64_t v = 0;
@@ -16,15 +16,8 @@ uint32_t BitPeek32(const H264BitReader* br) {
     return uint32_t(v >> (8 - shift));
 }
 
-uint32_t BitReadBits(uint32_t n, H264BitReader* br) {
-    if (n == 0) return 0;
-    uint32_t v = BitPeek32(br) >> (32 - n);
-    br->pos += n;
-    return v;
-}
-
-uint32_t BitReadUe(H264BitReader* br) {
-    uint32_t v = BitPeek32(br);
+// ue(v) with 16 or more leading zeros.
+uint32_t BitReadUeLong(uint32_t v, H264BitReader* br) {
     if (v == 0) {
         // 32 leading zeros or more: a code longer than any valid ue(v).
         g_bitUeOverflow = true;
@@ -32,23 +25,9 @@ uint32_t BitReadUe(H264BitReader* br) {
         return 0xFFFFFFFFu;
     }
     int z = __builtin_clz(v);
-    if (z < 16) {
-        br->pos += 2 * z + 1;
-        return (v >> (31 - 2 * z)) - 1;
-    }
     br->pos += z;
     uint64_t bits = BitReadBits(z + 1, br);
     return uint32_t(bits - 1);
-}
-
-int32_t BitReadSe(H264BitReader* br) {
-    uint32_t k = BitReadUe(br);
-    if (k & 1) return int32_t((k >> 1) + 1);
-    return -int32_t(k >> 1);
-}
-
-int BitMoreRbspData(const H264BitReader* br) {
-    return br->pos < br->end ? 1 : 0;
 }
 
 // ------------------------------------------------------------ tables
