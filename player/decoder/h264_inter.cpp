@@ -102,6 +102,8 @@ void H264PredictPartition(H264DecContext* c, int x4, int y4, int w4, int h4, int
 void H264ReconstructInter(H264DecContext* c) {
     H264MbWork* w = c->work;
     const H264SliceHeader& sh = c->sh;
+    // Without weighting and residual the prediction is the reconstruction.
+    if ((sh.weightMode & 1) == 0 && w->cbp == 0) return;
     H264PredWeightTable& wt = c->weights;
     if (sh.weightMode == 1) {
         wt.lumaLog2Denom = int32_t(sh.lumaLog2Denom);

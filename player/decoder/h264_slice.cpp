@@ -1,5 +1,6 @@
 // Slice data: the macroblock loop, macroblock records, prediction syntax,
 // residual, intra decoding, motion-vector prediction and boundary strengths.
+#include <cstddef>
 #include <cstring>
 #include "h264_cavlc.h"
 #include "h264_dsp.h"
@@ -254,6 +255,10 @@ bool MotionDiffers(int32_t pocP, H264Mv mp, int32_t pocQ, H264Mv mq) {
     return dx >= 4 || dx <= -4 || dy >= 4 || dy <= -4;
 }
 
+// P_Skip (-1) and P_L0_16x16 (18) carry one motion vector and one
+// reference for all sixteen 4x4 blocks.
+inline bool UniformMotion(const H264MbMotion* m) { return m->mbType == -1 || m->mbType == 18; }
+
 void InterEdgeBs(H264DecContext* c) {
     uint8_t* bS = c->work->bS;
     const H264MbInfo& cur = c->curInfo;
@@ -269,10 +274,15 @@ void InterEdgeBs(H264DecContext* c) {
             std::memset(out, 4, 4);
             continue;
         }
+        // Both sides with one vector each: one motion test serves all pieces.
+        int uniform = -1;
+        if (UniformMotion(nm) && UniformMotion(&cm))
+            uniform = MotionDiffers(nm->refPoc[0], nm->mvL0[0], cm.refPoc[0], cm.mvL0[0]) ? 1 : 0;
         for (int k = 0; k < 4; ++k) {
             int q = edge == 0 ? kBlkIdx[k][0] : kBlkIdx[0][k];
             int p = edge == 0 ? kBlkIdx[k][3] : kBlkIdx[3][k];
             if (cur.totalCoeff[q] || ni->totalCoeff[p]) out[k] = 2;
+            else if (uniform >= 0) out[k] = uint8_t(uniform);
             else out[k] = MotionDiffers(nm->refPoc[p >> 2], nm->mvL0[p], cm.refPoc[q >> 2], cm.mvL0[q]) ? 1 : 0;
         }
     }
@@ -700,6 +710,12 @@ void InitSliceData(H264DecContext* c) {
     PointNeighbours(c);
 }
 
+// Copies the part of a motion record that neighbours read: list 1 is never
+// filled (no B slices), so the copy ends before it.
+inline void CopyMotion(H264MbMotion* dst, const H264MbMotion* src) {
+    std::memcpy(static_cast<void*>(dst), src, offsetof(H264MbMotion, mvL1));
+}
+
 // Writes the macroblock into the picture and moves the records on. Returns
 // 1 when the picture is complete.
 int FinishMacroblock(H264DecContext* c) {
@@ -748,13 +764,13 @@ int FinishMacroblock(H264DecContext* c) {
     ++w->mbAddr;
     if (w->mbX > 0) {
         *c->infoRowA[w->mbX - 1] = c->leftInfo;
-        *c->motionRowA[w->mbX - 1] = c->leftMotion;
+        CopyMotion(c->motionRowA[w->mbX - 1], &c->leftMotion);
     }
     c->leftInfo = c->curInfo;
-    c->leftMotion = c->curMotion;
+    CopyMotion(&c->leftMotion, &c->curMotion);
     if (uint32_t(w->mbX) == W - 1) {
         *c->infoRowA[w->mbX] = c->curInfo;
-        *c->motionRowA[w->mbX] = c->curMotion;
+        CopyMotion(c->motionRowA[w->mbX], &c->curMotion);
         w->mbX = 0;
         ++w->mbY;
     } else {
