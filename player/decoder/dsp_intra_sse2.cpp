@@ -15,7 +15,7 @@ inline __m128i LoadRes8(const int16_t* r) { return _mm_loadu_si128(reinterpret_c
 inline void Row16(uint8_t* luma, const int16_t* coefY, int y, __m128i v) {
     const int o = 128 * (y >> 3) + 8 * (y & 7);
     Store8(luma + o, AddClip8(v, LoadRes8(coefY + o)));
-    Store8(luma + o + 64, AddClip8(_mm_srli_si128(v, 8), LoadRes8(coefY + o + 64)));
+    Store8(luma + o + 64, AddClip8(_mm_unpackhi_epi64(v, v), LoadRes8(coefY + o + 64)));
 }
 
 // Edge of a 4x4 block: E = L3 L2 L1 L0 TL T0..T7 T7 T7 T7; then the two-tap
