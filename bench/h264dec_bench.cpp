@@ -1,6 +1,10 @@
 // Single-thread decode speed of the player's H.264 engine (SIMD kernel set
 // and plain set) against libavcodec through ffmpeg_api, in one run.
 //   h264dec_bench [stream.264 ...]   (default: the 352x288 and 704x576 fixtures)
+// Streams at camera bitrates (352x288 512 kbit/s, 704x576 1.8 Mbit/s,
+// 1280x720 4 Mbit/s; several megabytes, so made on demand):
+//   bench/make-streams /tmp/h264bench
+//   scripts/wine-run build/win32/bin/h264dec_bench.exe /tmp/h264bench/cam_*.264
 #include <chrono>
 #include <cstdio>
 #include <string>
