@@ -1,6 +1,7 @@
 // x264 streams against libavcodec's per-frame MD5s: every partition shape with
-// up to four references, several slices per picture, the whole range of
-// deblocking offsets, explicit weighted prediction and cropped sizes. Each
+// up to sixteen references, several slices per picture, the whole range of
+// deblocking offsets, explicit weighted prediction, cropped sizes and long
+// runs without IDR in which frame_num wraps. Each
 // stream is decoded with both kernel sets and in both output modes, by a
 // decoder created with exactly the stream's number of reference frames.
 #include <gtest/gtest.h>
@@ -34,6 +35,8 @@ const Fixture kFixtures[] = {
     {"crop_360x240", 2, 360, 240, 8, 0, true, false, 6, -6},
     {"crop_202x118", 3, 202, 118, 6, 10, false, false, -6, 6},
     {"crop_24x18", 2, 24, 18, 8, 14, false, false, 1, -1},
+    {"wrap_ref4_32x32", 4, 32, 32, 0, 0, false, false, 0, 0},
+    {"wrap_ref16_48x34", 16, 48, 34, 0, 14, false, false, 0, 0},
 };
 
 std::string DataPath(const std::string& file) { return std::string(SELVANE_TEST_DATA) + "/" + file; }
