@@ -43,29 +43,35 @@ void Sse2DbTranspose8x8(uint8_t* blk) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(blk + 48), c3);
 }
 
+// Written to keep few values live: with eight vector registers on i686 every
+// spilled value is reloaded with a 16-byte load, and an emulator makes those
+// far dearer than the arithmetic. A masked update a + (mask & d) stands for
+// Select(mask, a + d, a).
 void Sse2DbLumaNormal(uint8_t* p, uint8_t* q, uint32_t alpha4, int32_t beta, uint32_t tc0x4) {
-    const __m128i p2 = Widen(Load8(p + 8)), p1 = Widen(Load8(p + 16)), p0 = Widen(Load8(p + 24));
-    const __m128i q0 = Widen(Load8(q)), q1 = Widen(Load8(q + 8)), q2 = Widen(Load8(q + 16));
-    const __m128i alpha = Pairs(alpha4), tc0 = Pairs(tc0x4), vb = _mm_set1_epi16(static_cast<int16_t>(beta));
-    const __m128i filt = _mm_and_si128(_mm_and_si128(Lt(Abs16(p0, q0), alpha), Lt(Abs16(p1, p0), vb)), Lt(Abs16(q1, q0), vb));
+    const __m128i vb = _mm_set1_epi16(static_cast<int16_t>(beta));
+    const __m128i p1 = Widen(Load8(p + 16)), p0 = Widen(Load8(p + 24));
+    const __m128i q0 = Widen(Load8(q)), q1 = Widen(Load8(q + 8));
+    const __m128i filt = _mm_and_si128(_mm_and_si128(Lt(Abs16(p0, q0), Pairs(alpha4)), Lt(Abs16(p1, p0), vb)), Lt(Abs16(q1, q0), vb));
+    const __m128i tc0 = Pairs(tc0x4);
+    const __m128i avg = _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(p0, q0), _mm_cmpeq_epi16(vb, vb)), 1);
+    // p side: p1 moves by at most tc0 when |p2 - p0| < beta.
+    const __m128i p2 = Widen(Load8(p + 8));
     const __m128i condP = _mm_and_si128(filt, Lt(Abs16(p2, p0), vb));
+    const __m128i ntc0 = _mm_sub_epi16(_mm_setzero_si128(), tc0);
+    const __m128i dp1 = Clamp(_mm_sub_epi16(_mm_srai_epi16(_mm_add_epi16(p2, avg), 1), p1), ntc0, tc0);
+    Store8(p + 16, Pack(_mm_add_epi16(p1, _mm_and_si128(condP, dp1))));
+    // q side likewise.
+    const __m128i q2 = Widen(Load8(q + 16));
     const __m128i condQ = _mm_and_si128(filt, Lt(Abs16(q2, q0), vb));
+    const __m128i dq1 = Clamp(_mm_sub_epi16(_mm_srai_epi16(_mm_add_epi16(q2, avg), 1), q1), ntc0, tc0);
+    Store8(q + 8, Pack(_mm_add_epi16(q1, _mm_and_si128(condQ, dq1))));
     // tc = tc0 + one for each side whose p2/q2 test passes (masks are -1).
     const __m128i tc = _mm_sub_epi16(_mm_sub_epi16(tc0, condP), condQ);
-    const __m128i ntc = _mm_sub_epi16(_mm_setzero_si128(), tc), ntc0 = _mm_sub_epi16(_mm_setzero_si128(), tc0);
     __m128i delta = _mm_add_epi16(_mm_slli_epi16(_mm_sub_epi16(q0, p0), 2), _mm_sub_epi16(p1, q1));
-    delta = Clamp(_mm_srai_epi16(_mm_add_epi16(delta, _mm_set1_epi16(4)), 3), ntc, tc);
-    const __m128i avg = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(p0, q0), _mm_set1_epi16(1)), 1);
-    const __m128i dp1 = Clamp(_mm_sub_epi16(_mm_srai_epi16(_mm_add_epi16(p2, avg), 1), p1), ntc0, tc0);
-    const __m128i dq1 = Clamp(_mm_sub_epi16(_mm_srai_epi16(_mm_add_epi16(q2, avg), 1), q1), ntc0, tc0);
-    const __m128i np0 = Select(filt, _mm_add_epi16(p0, delta), p0);
-    const __m128i nq0 = Select(filt, _mm_sub_epi16(q0, delta), q0);
-    const __m128i np1 = Select(condP, _mm_add_epi16(p1, dp1), p1);
-    const __m128i nq1 = Select(condQ, _mm_add_epi16(q1, dq1), q1);
-    Store8(p + 16, Pack(np1));
-    Store8(p + 24, Pack(np0));
-    Store8(q, Pack(nq0));
-    Store8(q + 8, Pack(nq1));
+    delta = _mm_srai_epi16(_mm_add_epi16(delta, _mm_set1_epi16(4)), 3);
+    delta = _mm_and_si128(filt, Clamp(delta, _mm_sub_epi16(_mm_setzero_si128(), tc), tc));
+    Store8(p + 24, Pack(_mm_add_epi16(p0, delta)));
+    Store8(q, Pack(_mm_sub_epi16(q0, delta)));
 }
 
 void Sse2DbLumaStrong(uint8_t* p, uint8_t* q, int32_t alpha, int32_t beta) {

@@ -9,7 +9,7 @@ namespace {
 
 using namespace sse2;
 
-inline __m128i LoadRes8(const int16_t* r) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(r)); }
+inline __m128i LoadRes8(const int16_t* r) { return Load16(r); }
 
 // Writes one 16-sample predicted row (bytes in v) with its residual.
 inline void Row16(uint8_t* luma, const int16_t* coefY, int y, __m128i v) {
@@ -48,6 +48,9 @@ void Intra4x4(int32_t b, uint8_t* luma, const int16_t* coefY, int32_t cbp) {
         const int sl = s[0] + s[1] + s[2] + s[3], st = s[5] + s[6] + s[7] + s[8];
         const int dc = la && ta ? (sl + st + 4) >> 3 : la ? (sl + 2) >> 2 : ta ? (st + 2) >> 2 : 128;
         std::memset(pred, dc, 16);
+    } else if (Mode <= 1) {
+        // Vertical and horizontal take the edge samples as they are.
+        for (int i = 0; i < 16; ++i) pred[i] = s[kIntra4x4Gather[Mode][i]];
     } else {
         const __m128i e = _mm_load_si128(reinterpret_cast<const __m128i*>(s));
         const __m128i en = _mm_srli_si128(e, 1), ep = _mm_slli_si128(e, 1);

@@ -13,7 +13,7 @@ void ReconstructQuadrant(const H264ReconQuadrant* quad, const H264ReconState* st
     if (st->cbp & (1 << q)) {
         const int16_t* r = st->coefY + 64 * q;
         for (int y = 0; y < 8; ++y)
-            Store8(quad->luma + 8 * y, AddClip8(Load8(quad->luma + 8 * y), _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + 8 * y))));
+            Store8(quad->luma + 8 * y, AddClip8(Load8(quad->luma + 8 * y), Load16(r + 8 * y)));
     }
     if (st->cbp >= 16) {
         const int o = 4 * (q & 1) + 32 * (q >> 1);

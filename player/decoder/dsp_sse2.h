@@ -18,6 +18,12 @@ inline __m128i Load4(const uint8_t* p) {
     return _mm_cvtsi32_si128(v);
 }
 inline __m128i Load8(const void* p) { return _mm_loadl_epi64(static_cast<const __m128i*>(p)); }
+// 16 bytes as two 8-byte loads (movq, movhps): no dearer on the processor,
+// and an emulator runs them several times faster than one 16-byte load.
+inline __m128i Load16(const void* p) {
+    const __m128i lo = _mm_loadl_epi64(static_cast<const __m128i*>(p));
+    return _mm_castps_si128(_mm_loadh_pi(_mm_castsi128_ps(lo), reinterpret_cast<const __m64*>(static_cast<const uint8_t*>(p) + 8)));
+}
 inline void Store4(uint8_t* p, __m128i v) {
     const int32_t x = _mm_cvtsi128_si32(v);
     std::memcpy(p, &x, 4);
