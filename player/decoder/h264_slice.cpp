@@ -722,8 +722,10 @@ int FinishMacroblock(H264DecContext* c) {
     H264MbWork* w = c->work;
     const H264SliceHeader& sh = c->sh;
     H264Picture* pic = c->cur;
-    for (int r = 0; r < 16; ++r) w->leftY[r] = w->predY[64 * (2 * (r >> 3) + 1) + 8 * (r & 7) + 7];
+    // Right column: quadrants 1 and 3 of the luma, column 7 of each chroma.
     for (int r = 0; r < 8; ++r) {
+        w->leftY[r] = w->predY[64 + 8 * r + 7];
+        w->leftY[8 + r] = w->predY[192 + 8 * r + 7];
         w->leftCb[r] = w->predCb[8 * r + 7];
         w->leftCr[r] = w->predCr[8 * r + 7];
     }

@@ -260,6 +260,23 @@ int H264DecDecodeFrame(H264DecContext* c, const uint8_t* data, uint32_t length, 
     c->callerValue2 = callerValue2;
     if (c->inPtr) {
         while (c->inPos < c->inLen) {
+            if (c->startCodes == 1 && (c->window & 0xFFFF) != 0 && c->rbspLen < c->rbspCapacity) {
+                // Inside a unit, with one of the last two bytes nonzero: the
+                // bytes up to the next zero byte can be neither a start code
+                // nor an emulation-prevention byte, so they are copied whole.
+                const uint8_t* s = c->inPtr + c->inPos;
+                uint32_t n = c->inLen - c->inPos;
+                if (n > c->rbspCapacity - c->rbspLen) n = c->rbspCapacity - c->rbspLen;
+                const void* zero = std::memchr(s, 0, n);
+                const uint32_t k = zero ? uint32_t(static_cast<const uint8_t*>(zero) - s) : n;
+                if (k > 0) {
+                    std::memcpy(c->rbsp + c->rbspLen, s, k);
+                    c->rbspLen += k;
+                    c->inPos += k;
+                    for (uint32_t i = k > 3 ? k - 3 : 0; i < k; ++i) c->window = ((c->window << 8) | s[i]) & 0xFFFFFF;
+                    continue;
+                }
+            }
             uint8_t b = c->inPtr[c->inPos++];
             if (c->rbspLen >= c->rbspCapacity) {
                 c->rbspLen = 0;
