@@ -106,7 +106,19 @@ void CSDKObject::FreeBuffers() {
     m_iFrameBufferLen = 0;
 }
 
-int CSDKObject::StartDecode() {
+int CSDKObject::StartDecode() { return StartDecodeWith(3); }
+
+int CSDKObject::RestartDecode(int decoderType, int qvAccessUnitMode) {
+    const HWND window = m_hWnd;
+    if (!StopDecode()) return -4;
+    m_hWnd = window;
+    m_iFrameBufferLen = 0;
+    m_DecDraw.ReleaseDecoders();
+    m_DecDraw.SetQvAccessUnitMode(qvAccessUnitMode);
+    return StartDecodeWith(decoderType);
+}
+
+int CSDKObject::StartDecodeWith(int decoderType) {
     if (m_bRunning) return 0;
     if (!m_RingBuffer) {
         m_RingBuffer = new (std::nothrow) CRingBufferH264(kRingSize);
@@ -123,7 +135,7 @@ int CSDKObject::StartDecode() {
         return -1;
     }
     StopPlay();
-    m_DecDraw.m_DecoderType = 3;
+    m_DecDraw.m_DecoderType = decoderType;
     if (m_DecDraw.InitDecoder(m_hWnd) < 0) {
         FreeBuffers();
         return -2;

@@ -50,6 +50,13 @@ public:
     CSDKObject& operator=(const CSDKObject&) = delete;
 
     int StartDecode();   // 0, -1 memory, -2 decoder, -3 thread
+    // Stops decoding, drops what is queued and held, and starts again with
+    // a fresh decoder of the given type (type 1: qvAccessUnitMode chooses
+    // whole access units or NAL units). Handles always decode with type 3;
+    // this is how a test reaches the other decoders. -4 when the decode
+    // thread did not end in time: it then owns and frees the object.
+    int RestartDecode(int decoderType, int qvAccessUnitMode);
+    int DecoderType() const { return m_DecDraw.m_DecoderType; }
     // Ends the decode thread within kStopWaitMs. True when it ended; false
     // when it is still blocked (in drawing): the thread then deletes the
     // object itself once it gets out, so the caller must not delete it.
@@ -81,6 +88,7 @@ private:
     void DrawOverlay();
     void CutUnits();
     void FreeBuffers();
+    int StartDecodeWith(int decoderType);
     // Drops held bytes up to the next start code after the first byte (all
     // of them when there is none): a unit that outgrew the gather buffer.
     void DiscardStalledUnit();

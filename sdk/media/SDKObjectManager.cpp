@@ -107,6 +107,20 @@ long CSDKObjectManager::DecodedUnits(int handle) {
     return obj ? obj->DecodedUnits() : -1;
 }
 
+int CSDKObjectManager::RestartDecode(int handle, int decoderType, int qvAccessUnitMode) {
+    // Under the write lock: no feed reaches the object while its thread
+    // and ring are replaced.
+    CWriteGuard g(playLock_);
+    for (CSDKObject*& slot : table_) {
+        if (slot && slot->m_Handle == handle) {
+            int r = slot->RestartDecode(decoderType, qvAccessUnitMode);
+            if (r == -4) slot = nullptr;  // its thread frees it
+            return r;
+        }
+    }
+    return NET_ERR_NOT_FOUND;
+}
+
 int CSDKObjectManager::AddStreamCallback(int key, NET_StreamDataCallback callback, void* user) {
     CWriteGuard g(callbackLock_);
     callbacks_.emplace(key, StreamCallbackEntry{key, callback, user});

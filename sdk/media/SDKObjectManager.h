@@ -53,6 +53,11 @@ public:
     int Snapshot(int handle, const char* path);
     // Access units the handle has decoded, -1 when unknown (a test seam).
     long DecodedUnits(int handle);
+    // Restarts the handle's decoding with another decoder type (see
+    // CSDKObject::RestartDecode; not exported, a test seam): 0, 47 unknown,
+    // or the start's failure code. A handle whose thread did not end in
+    // time is removed (-4).
+    int RestartDecode(int handle, int decoderType, int qvAccessUnitMode);
 
     // Stream callbacks: an entry already under the key stays as it is.
     int AddStreamCallback(int key, NET_StreamDataCallback callback, void* user);  // 1

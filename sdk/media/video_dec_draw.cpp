@@ -9,18 +9,13 @@
 #include "cvt_yuv2bmp.h"
 #include "media_log.h"
 #include "qv_deinterlace.h"
+#include "qv_h264dec.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
 namespace orvik {
-
-namespace {
-std::atomic<const QvDecoderFns*> g_qv{nullptr};
-}
-
-void CVideoDecDrawH264::SetQvDecoder(const QvDecoderFns* fns) { g_qv.store(fns); }
 
 CVideoDecDrawH264::CVideoDecDrawH264() = default;
 
@@ -37,6 +32,14 @@ CVideoDecDrawH264::~CVideoDecDrawH264() {
     ReleaseQvDecoder();
     ReleaseAvcodec();
     m_H264Decoder.Release();
+}
+
+void CVideoDecDrawH264::ReleaseDecoders() {
+    ReleaseQvDecoder();
+    ReleaseAvcodec();
+    m_H264Decoder.Release();
+    m_DirectxDraw.ReleaseSurfaces();
+    m_FfmpegDraw.ReleaseSurfaces();
 }
 
 int CVideoDecDrawH264::InitDecoder(HWND window) {
@@ -113,18 +116,16 @@ void CVideoDecDrawH264::DecDrawFfmpegApi(const uint8_t* data, int length) {
 // ---- type 1 ----
 
 int CVideoDecDrawH264::InitQvDecoder() {
-    const QvDecoderFns* qv = g_qv.load();
-    if (!qv || m_QvDecoder) return 0;
-    m_QvDecoder = qv->create(m_QvParams[0], m_QvParams[1], m_QvParams[2]);
+    if (m_QvDecoder) return 0;
+    m_QvDecoder = QV_H264DEC_Create(m_QvParams[0], m_QvParams[1], m_QvParams[2]);
     return 0;
 }
 
 void CVideoDecDrawH264::ReleaseQvDecoder() {
-    const QvDecoderFns* qv = g_qv.load();
     if (m_Deinterlacer) QV_ReleaseDeinterlace(m_Deinterlacer);
     m_Deinterlacer = nullptr;
     m_DeinterlaceFrame.clear();
-    if (m_QvDecoder && qv) qv->release(m_QvDecoder);
+    if (m_QvDecoder) QV_H264DEC_Release(m_QvDecoder);
     m_QvDecoder = 0;
     if (m_DecoderType == 1) m_DirectxDraw.ReleaseSurfaces();
 }
@@ -152,11 +153,10 @@ int CVideoDecDrawH264::DecDraw(const uint8_t* data, int length) {
 }
 
 int CVideoDecDrawH264::DecDrawQv(const uint8_t* data, int length) {
-    const QvDecoderFns* qv = g_qv.load();
-    if (!qv || !m_QvDecoder || !data || length <= 0) return 0;
-    QvPicture pic{};
-    int r = m_QvParams[1] ? qv->decodeAu(m_QvDecoder, data, length, &pic)
-                          : qv->decodeNalu(m_QvDecoder, data, length, &pic);
+    if (!m_QvDecoder || !data || length <= 0) return 0;
+    QV_H264DEC_PICTURE pic{};
+    int r = m_QvParams[1] ? QV_H264DEC_DecodeAu(m_QvDecoder, data, length, &pic)
+                          : QV_H264DEC_DecodeNalu(m_QvDecoder, data, length, &pic);
     if (r <= 0 || pic.width <= 0 || pic.height <= 0 || !pic.y) return 0;
     int width = pic.width, height = pic.height;
     if (pic.field) {

@@ -1,8 +1,7 @@
 // The decode-and-draw object of a play handle: decodes H.264 access units
 // with the chosen decoder, draws the pictures into the window and writes
 // requested snapshots as BMP files.
-//   type 1: the chip maker's decoder (qv_h264dec), reached through
-//           QvDecoderFns once that library provides it;
+//   type 1: the chip maker's decoder (qv_h264dec), fields deinterlaced;
 //   type 2: libavcodec through Orvik's shim, drawn and paced;
 //   type 3: ffmpeg_api, the decoder of every play handle.
 #pragma once
@@ -22,35 +21,12 @@ struct AVFrame;
 
 namespace orvik {
 
-// A picture of the type-1 decoder: planes with their strides; field is set
-// for a single field that needs deinterlacing.
-struct QvPicture {
-    int width, height;
-    const uint8_t *y, *u, *v;
-    int yStride, cStride;
-    int field;
-};
-
-// The type-1 decoder. Until qv_h264dec provides it none is installed and
-// decoder type 1 draws nothing. (Its fields go through Orvik's own
-// deinterlacer, QV_Deinterlace.)
-struct QvDecoderFns {
-    intptr_t (*create)(int p0, int accessUnitMode, int p2);
-    // Decodes an access unit (or NAL units when not in access-unit mode);
-    // 1 with a picture, 0 without, negative on error.
-    int (*decodeAu)(intptr_t dec, const uint8_t* data, int length, QvPicture* out);
-    int (*decodeNalu)(intptr_t dec, const uint8_t* data, int length, QvPicture* out);
-    void (*release)(intptr_t dec);
-};
-
 class CVideoDecDrawH264 {
 public:
     CVideoDecDrawH264();
     virtual ~CVideoDecDrawH264();
     CVideoDecDrawH264(const CVideoDecDrawH264&) = delete;
     CVideoDecDrawH264& operator=(const CVideoDecDrawH264&) = delete;
-
-    static void SetQvDecoder(const QvDecoderFns* fns);
 
     // 0, or -1 for an unknown decoder type. Types 1-3 return 0 even when
     // their decoder could not be made (type 3 retries on every unit).
@@ -64,6 +40,13 @@ public:
     // Sleeps to keep types 1 and 2 near the target rate.
     void PaceFrame();
     void CleanScrean();
+
+    // Type 1: whole access units (1, the default) or bytes as they come
+    // (0), read when the decoder is made.
+    void SetQvAccessUnitMode(int mode) { m_QvParams[1] = mode; }
+    // Releases every decoder and drawing surface; the next InitDecoder
+    // starts afresh.
+    void ReleaseDecoders();
 
     // Marks the next decoded picture to be written to path (null: empty).
     void RequestSnapshot(const char* path);

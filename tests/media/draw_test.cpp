@@ -302,60 +302,41 @@ TEST_P(DecodeAndDraw, LastPictureIsInTheWindow) {
 INSTANTIATE_TEST_SUITE_P(Types, DecodeAndDraw, ::testing::Values(3, 2),
                          [](const ::testing::TestParamInfo<int>& i) { return "Type" + std::to_string(i.param); });
 
-// Decoder type 1 through its seam, with a stand-in for the chip maker's
-// decoder that hands out a known picture: whole, or as its top field.
-namespace fakeqv {
-Picture g_pic;
-bool g_field = false;
-std::vector<uint8_t> g_fieldPlanes;
-intptr_t Create(int, int, int) { return 42; }
-int Decode(intptr_t dec, const uint8_t*, int, orvik::QvPicture* out) {
-    if (dec != 42) return -1;
-    const Picture& p = g_pic;
-    if (!g_field) {
-        *out = {p.width, p.height, p.Y(), p.U(), p.V(), p.width, p.width / 2, 0};
-        return 1;
-    }
-    // Every second line of each plane, strides doubled.
-    *out = {p.width, p.height / 2, p.Y(), p.U(), p.V(), 2 * p.width, p.width, 1};
-    return 1;
-}
-void Release(intptr_t) {}
-const orvik::QvDecoderFns kFns = {Create, Decode, Decode, Release};
-}  // namespace fakeqv
-
+// Decoder type 1: qv_h264dec's decoder, whole access units; pictures that
+// the stream marks as single fields (the chip maker's SEI) are deinterlaced
+// into frames twice as high.
 TEST(DecodeAndDrawTypes, TypeOneDrawsFramesAndDeinterlacedFields) {
-    fakeqv::g_pic = DecodePicture("cif_aud", 7);
-    ASSERT_EQ(fakeqv::g_pic.width, 352);
-    orvik::CVideoDecDrawH264::SetQvDecoder(&fakeqv::kFns);
+    std::vector<std::vector<uint8_t>> units =
+        SplitAccessUnits(ReadFileBytes(std::string(SELVANE_TEST_DATA) + "/cif_aud.264"));
+    ASSERT_GE(units.size(), 8u);
+    const Picture last = DecodePicture("cif_aud", 7);
+    ASSERT_EQ(last.width, 352);
     TestWindow win(352, 288);
-    uint8_t au[] = {0, 0, 0, 1, 0x65, 0x88, 0x84, 0x00};
     int w, h;
     {
-        fakeqv::g_field = false;
         orvik::CVideoDecDrawH264 dd;
         dd.m_DecoderType = 1;
         ASSERT_EQ(dd.InitDecoder(win.hwnd), 0);
-        EXPECT_EQ(dd.DecDraw(au, int(sizeof au)), 1);
-        EXPECT_LT(MeanError(win.Capture(w, h), fakeqv::g_pic), 4.0);
+        for (size_t i = 0; i < 8; ++i) EXPECT_EQ(dd.DecDraw(units[i].data(), int(units[i].size())), 1) << i;
+        EXPECT_EQ(dd.m_DirectxDraw.Height(), 288);
+        EXPECT_LT(MeanError(win.Capture(w, h), last), 4.0);
     }
     {
-        // A field of 352 x 144 becomes a frame of 352 x 288; the deinterlacer
-        // gives the previous field, so the second one shows the picture with
-        // its odd lines interpolated.
-        fakeqv::g_field = true;
+        // The field mark after the first unit's delimiter. The deinterlacer
+        // gives the field before the one just decoded, so the eighth call
+        // shows the seventh picture, its odd lines interpolated.
+        const uint8_t sei[] = {0, 0, 0, 1, 0x06, 0xE0, 0x01, 0x01, 0x80};
+        units[0].insert(units[0].begin() + 6, sei, sei + sizeof sei);
         orvik::CVideoDecDrawH264 dd;
         dd.m_DecoderType = 1;
         ASSERT_EQ(dd.InitDecoder(win.hwnd), 0);
-        EXPECT_EQ(dd.DecDraw(au, int(sizeof au)), 1);
-        EXPECT_EQ(dd.DecDraw(au, int(sizeof au)), 1);
+        for (size_t i = 0; i < 8; ++i) EXPECT_EQ(dd.DecDraw(units[i].data(), int(units[i].size())), 1) << i;
         EXPECT_EQ(dd.m_DirectxDraw.Width(), 352);
-        EXPECT_EQ(dd.m_DirectxDraw.Height(), 288);
-        double err = MeanError(win.Capture(w, h), fakeqv::g_pic);
+        EXPECT_EQ(dd.m_DirectxDraw.Height(), 576);
+        double err = MeanError(win.Capture(w, h), DecodePicture("cif_aud", 6));
         std::printf("deinterlaced field: mean error %.2f\n", err);
         EXPECT_LT(err, 12.0);
     }
-    orvik::CVideoDecDrawH264::SetQvDecoder(nullptr);
 }
 
 TEST(DecodeAndDrawTypes, UnknownAndAbsentDecoders) {
@@ -365,12 +346,15 @@ TEST(DecodeAndDrawTypes, UnknownAndAbsentDecoders) {
     EXPECT_EQ(unknown.InitDecoder(win.hwnd), -1);
     unknown.CleanScrean();  // logs, does nothing
     unknown.m_DecoderType = 3;
-    // Type 1 without the chip maker's decoder: set up, draws nothing.
+    // Type 1 fed a slice without its parameter sets, and nothing at all:
+    // no picture, nothing drawn.
     orvik::CVideoDecDrawH264 qv;
     qv.m_DecoderType = 1;
     EXPECT_EQ(qv.InitDecoder(win.hwnd), 0);
     uint8_t au[] = {0, 0, 0, 1, 0x65, 0x88, 0x84, 0x00};
     EXPECT_EQ(qv.DecDraw(au, int(sizeof au)), 0);
+    EXPECT_EQ(qv.DecDraw(nullptr, 8), 0);
+    EXPECT_EQ(qv.DecDraw(au, 0), 0);
 }
 
 }  // namespace
