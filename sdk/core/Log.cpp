@@ -98,10 +98,11 @@ CLog::~CLog() {
         // The writer signals finished_ as its last act; once it has, it only
         // leaves through the system's thread exit, which may wait for the
         // loader lock that an unloading library holds. So wait for the
-        // event, then end the thread if it has not gone by itself.
+        // event, give the thread a moment to be gone, and end it only when
+        // it never finished (a terminated thread leaves its stack behind).
         bool done = g_sdkProcessEnding ||
                     WaitForSingleObject(finished_, 1000) == WAIT_OBJECT_0;
-        if (WaitForSingleObject(thread_, done ? 50 : 0) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(thread_, done ? 50 : 0) != WAIT_OBJECT_0 && !done) {
             lock_.LockWrite();
             TerminateThread(thread_, 0);
             lock_.UnlockWrite();

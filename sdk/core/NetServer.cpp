@@ -13,6 +13,7 @@ CNetServer::~CNetServer() {
     Stop();
     JoinWorkers(g_sdkProcessEnding ? 0 : 500, nullptr);
     ClosePort();
+    if (workersLeft_) CloseHandle(workersLeft_);
 }
 
 void CNetServer::ClosePort() {
@@ -37,11 +38,15 @@ int CNetServer::Start(LPTHREAD_START_ROUTINE routine) {
         Stop();
         return -1;
     }
+    if (!workersLeft_) workersLeft_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (workersLeft_) ResetEvent(workersLeft_);
     int count = 2 * SdkProcessorCount() + 2;
     for (int i = 0; i < count; ++i) {
         DWORD id = 0;
-        HANDLE h = CreateThread(nullptr, 0, routine, this, 0, &id);
+        InterlockedIncrement(&activeWorkers_);
+        HANDLE h = CreateThread(nullptr, 0, WorkerEntry, this, 0, &id);
         if (!h) {
+            if (InterlockedDecrement(&activeWorkers_) == 0 && workersLeft_) SetEvent(workersLeft_);
             Stop();
             JoinWorkers(500, nullptr);  // no half-started server stays behind
             ClosePort();
@@ -51,6 +56,15 @@ int CNetServer::Start(LPTHREAD_START_ROUTINE routine) {
         workers_.push_back(h);
     }
     return 0;
+}
+
+DWORD WINAPI CNetServer::WorkerEntry(LPVOID param) {
+    auto* self = static_cast<CNetServer*>(param);
+    const DWORD result = self->routine_(param);
+    // The last one out says so; the server may be gone right after.
+    const HANDLE left = self->workersLeft_;
+    if (InterlockedDecrement(&self->activeWorkers_) == 0 && left) SetEvent(left);
+    return result;
 }
 
 void CNetServer::Stop() {
@@ -63,8 +77,20 @@ void CNetServer::Stop() {
 }
 
 void CNetServer::JoinWorkers(DWORD timeoutMs, CRWLock* lockForTerminate) {
+    // One time-out for all of them. While the library is being unloaded no
+    // thread can end (its exit waits for the loader lock the unloading
+    // thread holds): workers that have all left their routine are then
+    // given a moment to return from this library's code and are left to
+    // end by themselves, not terminated (a terminated thread leaves its
+    // stack behind).
+    DWORD t0 = GetTickCount();
+    const bool allLeft = workers_.empty() ||
+                         (workersLeft_ && WaitForSingleObject(workersLeft_, timeoutMs) == WAIT_OBJECT_0);
+    if (allLeft) t0 = GetTickCount();
+    const DWORD budget = allLeft ? 20 : timeoutMs;
     for (HANDLE h : workers_) {
-        if (WaitForSingleObject(h, timeoutMs) != WAIT_OBJECT_0) {
+        const DWORD spent = GetTickCount() - t0;
+        if (WaitForSingleObject(h, spent < budget ? budget - spent : 0) != WAIT_OBJECT_0 && !allLeft) {
             if (lockForTerminate) lockForTerminate->LockWrite();
             TerminateThread(h, 0);
             if (lockForTerminate) lockForTerminate->UnlockWrite();
@@ -72,4 +98,6 @@ void CNetServer::JoinWorkers(DWORD timeoutMs, CRWLock* lockForTerminate) {
         CloseHandle(h);
     }
     workers_.clear();
+    // Every worker has ended, left or been terminated.
+    InterlockedExchange(&activeWorkers_, 0);
 }

@@ -23,8 +23,8 @@ public:
 
     bool Running() const { return running_ != 0; }
     HANDLE Port() const { return port_; }
-    // Ends the workers: waits up to timeoutMs for each, then terminates it
-    // (under lockForTerminate when given); closes their handles.
+    // Ends the workers: waits up to timeoutMs for all, then terminates each
+    // one left (under lockForTerminate when given); closes their handles.
     void JoinWorkers(DWORD timeoutMs, class CRWLock* lockForTerminate);
     void ClosePort();
     size_t WorkerCount() const { return workers_.size(); }
@@ -36,6 +36,12 @@ protected:
     HANDLE port_ = nullptr;
     LPTHREAD_START_ROUTINE routine_ = nullptr;
     std::vector<HANDLE> workers_;
+
+private:
+    // Runs the worker routine and counts the workers still inside it.
+    static DWORD WINAPI WorkerEntry(LPVOID self);
+    volatile LONG activeWorkers_ = 0;
+    HANDLE workersLeft_ = nullptr;  // set when the last worker leaves its routine
 };
 
 // Processors of this machine (at least 1).

@@ -78,6 +78,7 @@ int GridCells(const OverlayFields& f, int W, int H, OverlayRect* out) {
 
 CSDKObject::CSDKObject() {
     InitializeCriticalSection(&m_OverlayLock);
+    m_hLeft = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ++g_live;
 }
 
@@ -88,6 +89,7 @@ CSDKObject::~CSDKObject() {
     std::free(m_FrameBuffer);
     delete m_RingBuffer;
     DeleteCriticalSection(&m_OverlayLock);
+    if (m_hLeft) CloseHandle(m_hLeft);
     --g_live;
 }
 
@@ -141,6 +143,7 @@ int CSDKObject::StartDecodeWith(int decoderType) {
         return -2;
     }
     m_ExitState = 0;
+    if (m_hLeft) ResetEvent(m_hLeft);
     m_bRunning = true;
     m_hThread = CreateThread(nullptr, 0, DecodeThreadProc, this, 0, nullptr);
     if (!m_hThread) {
@@ -154,28 +157,39 @@ int CSDKObject::StartDecodeWith(int decoderType) {
 bool CSDKObject::StopDecode() {
     if (!m_hThread) return true;
     m_bRunning = false;
+    // Wait for the thread to end, or at least to leave its loop: while the
+    // library is being unloaded, a thread's exit waits for the loader lock
+    // that the unloading thread holds, so only the left-loop event can come.
     // Messages sent to this thread's windows are served while waiting, so
     // a drawing that needs them can finish.
+    HANDLE waits[2] = {m_hThread, m_hLeft};
+    const DWORD count = m_hLeft ? 2 : 1;
     const DWORD t0 = GetTickCount();
     DWORD left = kStopWaitMs;
     for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &m_hThread, FALSE, left, QS_SENDMESSAGE);
-        if (r != WAIT_OBJECT_0 + 1) break;
+        DWORD r = MsgWaitForMultipleObjects(count, waits, FALSE, left, QS_SENDMESSAGE);
+        if (r != WAIT_OBJECT_0 + count) break;
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         DWORD spent = GetTickCount() - t0;
         if (spent >= kStopWaitMs) break;
         left = kStopWaitMs - spent;
     }
-    if (WaitForSingleObject(m_hThread, 0) != WAIT_OBJECT_0) {
+    auto ended = [&](DWORD ms) {
+        return WaitForMultipleObjects(count, waits, FALSE, ms) < WAIT_OBJECT_0 + count;
+    };
+    if (!ended(0)) {
         // Still blocked. Terminating it would leave its locks and memory
         // behind; the thread finishes the step and deletes the object.
         if (m_ExitState.exchange(2) != 1) {
             MediaLog("CSDKObject::StopDecode decode thread did not end in time; it will free the play handle");
             return false;
         }
-        WaitForSingleObject(m_hThread, kStopWaitMs);  // it is leaving
+        ended(kStopWaitMs);  // it is leaving: its event comes next
     }
+    // Out of its loop, the thread has only to return from this library's
+    // code; give it a moment when the system has not yet ended it.
+    WaitForSingleObject(m_hThread, 20);
     CloseHandle(m_hThread);
     m_hThread = nullptr;
     std::free(m_FrameBuffer);
@@ -204,12 +218,17 @@ int CSDKObject::StopPlay() {
 DWORD WINAPI CSDKObject::DecodeThreadProc(LPVOID p) {
     auto* self = static_cast<CSDKObject*>(p);
     while (self->m_bRunning) self->DecodeLoopStep();
+    const HANDLE leftLoop = self->m_hLeft;
     if (self->m_ExitState.exchange(1) == 2) {
         // The closer gave up waiting and handed the object over.
         HANDLE h = self->m_hThread;
         self->m_hThread = nullptr;
         CloseHandle(h);
         delete self;
+    } else if (leftLoop) {
+        // The closer waits for this before it frees the object (and the
+        // event): nothing of the object is touched after it.
+        SetEvent(leftLoop);
     }
     return 0;
 }

@@ -94,6 +94,7 @@ private:
     void DiscardStalledUnit();
 
     HANDLE m_hThread = nullptr;
+    HANDLE m_hLeft = nullptr;  // set when the decode thread leaves its loop
     std::atomic<bool> m_bRunning{false};
     CRingBufferH264* m_RingBuffer = nullptr;
     orvik::CVideoDecDrawH264 m_DecDraw;
