@@ -9,20 +9,28 @@ namespace {
 
 using namespace sse2;
 
-// W bytes of a row widened to 16-bit lanes.
+// A 4-wide block is worked on two rows at a time: rows p and p + stride side
+// by side in the eight lanes; an 8-wide block one row at a time.
 template <int W>
-inline __m128i LoadG(const uint8_t* p) {
-    return Widen(W == 8 ? Load8(p) : Load4(p));
+inline __m128i RowBytes(const uint8_t* p, int stride) {
+    return W == 8 ? Load8(p) : _mm_unpacklo_epi32(Load4(p), Load4(p + stride));
 }
 
-// Unrounded horizontal six-tap sums of W positions starting at p; reads
-// exactly p - 2 .. p + W + 2. Six overlapping loads rather than one load and
-// byte shifts: loads are as cheap as shifts on the processor and far cheaper
-// under an emulator, where whole-register byte shifts are slow.
+// The same, widened to 16-bit lanes.
 template <int W>
-inline __m128i HTap(const uint8_t* p) {
-    const __m128i s0 = LoadG<W>(p - 2), s1 = LoadG<W>(p - 1), s2 = LoadG<W>(p);
-    const __m128i s3 = LoadG<W>(p + 1), s4 = LoadG<W>(p + 2), s5 = LoadG<W>(p + 3);
+inline __m128i LoadG(const uint8_t* p, int stride) {
+    return Widen(RowBytes<W>(p, stride));
+}
+
+// Unrounded horizontal six-tap sums of the W positions starting at p (and
+// at p + stride for W = 4); reads exactly p - 2 .. p + W + 2 of each row. Six
+// overlapping loads rather than one load and byte shifts: loads are as cheap
+// as shifts on the processor and far cheaper under an emulator, where
+// whole-register byte shifts are slow.
+template <int W>
+inline __m128i HTap(const uint8_t* p, int stride) {
+    const __m128i s0 = LoadG<W>(p - 2, stride), s1 = LoadG<W>(p - 1, stride), s2 = LoadG<W>(p, stride);
+    const __m128i s3 = LoadG<W>(p + 1, stride), s4 = LoadG<W>(p + 2, stride), s5 = LoadG<W>(p + 3, stride);
     const __m128i a = _mm_add_epi16(s0, s5), b = _mm_add_epi16(s1, s4), d = _mm_add_epi16(s2, s3);
     return _mm_add_epi16(_mm_sub_epi16(a, _mm_mullo_epi16(b, _mm_set1_epi16(5))), _mm_mullo_epi16(d, _mm_set1_epi16(20)));
 }
@@ -60,6 +68,17 @@ inline void StoreRow(uint8_t* d, __m128i v) {
         Store4(d, v);
 }
 
+// Output of one step of the luma loop: one row of 8, or two rows of 4.
+template <int W>
+inline void StoreStep(uint8_t* d, __m128i v) {
+    if (W == 8) {
+        Store8(d, v);
+    } else {
+        Store4(d, v);
+        Store4(d + 8, _mm_srli_epi64(v, 32));
+    }
+}
+
 template <int W, int H, int XF, int YF>
 void LumaMc(const H264McBlock* blk) {
     constexpr int idx = 4 * XF + YF;
@@ -78,16 +97,18 @@ void LumaMc(const H264McBlock* blk) {
         }
         return;
     }
-    // Rows -2 .. H + 2 of the block, as needed.
+    // Rows -2 .. H + 2 of the block, as needed; for W = 4 entry r holds rows
+    // r and r + 1, and the last row of the range starts no entry.
+    constexpr int P = W == 4 ? 2 : 1;  // rows per step
     __m128i gRows[H + 5], gRowsR[H + 5], b1Rows[H + 5];
-    const int r0 = YF ? -2 : 0, r1 = YF ? H + 3 : (needS ? H + 1 : H);
+    const int r0 = YF ? -2 : 0, r1 = (YF ? H + 3 : (needS ? H + 1 : H)) - (P - 1);
     for (int r = r0; r < r1; ++r) {
         const uint8_t* row = g0 + r * stride;
-        if (needH || needM || idx == 1 || idx == 2 || idx == 3 || idx == 5 || idx == 6 || idx == 7) gRows[r + 2] = LoadG<W>(row);
-        if (needM) gRowsR[r + 2] = LoadG<W>(row + 1);
-        if (needB && (needJ || (r >= 0 && r <= H))) b1Rows[r + 2] = HTap<W>(row);
+        if (needH || needM || idx == 1 || idx == 2 || idx == 3 || idx == 5 || idx == 6 || idx == 7) gRows[r + 2] = LoadG<W>(row, stride);
+        if (needM) gRowsR[r + 2] = LoadG<W>(row + 1, stride);
+        if (needB && (needJ || (r >= 0 && r <= H))) b1Rows[r + 2] = HTap<W>(row, stride);
     }
-    for (int y = 0; y < H; ++y) {
+    for (int y = 0; y < H; y += P) {
         uint8_t* d = blk->dstY + 8 * (y & 7) + 128 * (y >> 3);
         const __m128i* g = gRows + y + 2;
         __m128i out;
@@ -103,10 +124,10 @@ void LumaMc(const H264McBlock* blk) {
         }
         if (needS) s = Half(b1Rows[y + 3]);
         switch (idx) {
-            case 1: out = _mm_avg_epu8(W == 8 ? Load8(g0 + y * stride) : Load4(g0 + y * stride), h); break;
+            case 1: out = _mm_avg_epu8(RowBytes<W>(g0 + y * stride, stride), h); break;
             case 2: out = h; break;
-            case 3: out = _mm_avg_epu8(W == 8 ? Load8(g0 + (y + 1) * stride) : Load4(g0 + (y + 1) * stride), h); break;
-            case 4: out = _mm_avg_epu8(W == 8 ? Load8(g0 + y * stride) : Load4(g0 + y * stride), b); break;
+            case 3: out = _mm_avg_epu8(RowBytes<W>(g0 + (y + 1) * stride, stride), h); break;
+            case 4: out = _mm_avg_epu8(RowBytes<W>(g0 + y * stride, stride), b); break;
             case 5: out = _mm_avg_epu8(b, h); break;
             case 6: out = _mm_avg_epu8(h, j); break;
             case 7: out = _mm_avg_epu8(h, s); break;
@@ -114,12 +135,12 @@ void LumaMc(const H264McBlock* blk) {
             case 9: out = _mm_avg_epu8(b, j); break;
             case 10: out = j; break;
             case 11: out = _mm_avg_epu8(j, s); break;
-            case 12: out = _mm_avg_epu8(W == 8 ? Load8(g0 + y * stride + 1) : Load4(g0 + y * stride + 1), b); break;
+            case 12: out = _mm_avg_epu8(RowBytes<W>(g0 + y * stride + 1, stride), b); break;
             case 13: out = _mm_avg_epu8(b, m); break;
             case 14: out = _mm_avg_epu8(j, m); break;
             default: out = _mm_avg_epu8(m, s); break;
         }
-        StoreRow<W>(d, out);
+        StoreStep<W>(d, out);
     }
 }
 
@@ -144,18 +165,19 @@ void ChromaMc(const H264McBlock* blk) {
     for (int k = 0; k < 2; ++k) {
         const uint8_t* s = srcs[k];
         uint8_t* d = dsts[k];
-        for (int y = 0; y < H; ++y) {
+        if (Cls == 0) {
+            for (int y = 0; y < H; ++y) StoreRow<W>(d + 8 * y, W == 8 ? Load8(s + y * stride) : Load4(s + y * stride));
+            continue;
+        }
+        constexpr int P = W == 4 ? 2 : 1;  // rows per step, as in the luma kernels
+        for (int y = 0; y < H; y += P) {
             const uint8_t* row = s + y * stride;
-            if (Cls == 0) {
-                StoreRow<W>(d + 8 * y, W == 8 ? Load8(row) : Load4(row));
-                continue;
-            }
-            __m128i acc = _mm_add_epi16(_mm_mullo_epi16(LoadG<W>(row), wA), r32);
-            if (Cls & 1) acc = _mm_add_epi16(acc, _mm_mullo_epi16(LoadG<W>(row + 1), wB));
-            if (Cls & 2) acc = _mm_add_epi16(acc, _mm_mullo_epi16(LoadG<W>(row + stride), wC));
-            if (Cls == 3) acc = _mm_add_epi16(acc, _mm_mullo_epi16(LoadG<W>(row + stride + 1), wD));
+            __m128i acc = _mm_add_epi16(_mm_mullo_epi16(LoadG<W>(row, stride), wA), r32);
+            if (Cls & 1) acc = _mm_add_epi16(acc, _mm_mullo_epi16(LoadG<W>(row + 1, stride), wB));
+            if (Cls & 2) acc = _mm_add_epi16(acc, _mm_mullo_epi16(LoadG<W>(row + stride, stride), wC));
+            if (Cls == 3) acc = _mm_add_epi16(acc, _mm_mullo_epi16(LoadG<W>(row + stride + 1, stride), wD));
             acc = _mm_srli_epi16(acc, 6);
-            StoreRow<W>(d + 8 * y, _mm_packus_epi16(acc, acc));
+            StoreStep<W>(d + 8 * y, _mm_packus_epi16(acc, acc));
         }
     }
 }
