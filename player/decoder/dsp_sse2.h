@@ -1,14 +1,19 @@
 // Helpers of the SSE2 kernel set.
 #pragma once
 
-#include <emmintrin.h>
-
 #include <cstdint>
 #include <cstring>
 
 #include "dsp_common.h"
 
+// The register helpers only where the compiler targets SSE2 (the kernel
+// sources); the table's source sees the declarations alone.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace h264dsp {
+#if defined(__SSE2__)
 namespace sse2 {
 
 // Loads that never read past the bytes asked for.
@@ -39,6 +44,7 @@ inline __m128i AddClip8(__m128i predBytes, __m128i res16) {
 }
 
 }  // namespace sse2
+#endif
 
 // SIMD members, shared between the SSE2 sources and the table.
 extern const H264LumaMcFn kSse2LumaMc4x4[16];

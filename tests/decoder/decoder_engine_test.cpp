@@ -221,8 +221,10 @@ uint32_t RunNal(H264DecContext* d, const std::vector<uint8_t>& annexB) {
 }
 
 std::vector<uint8_t> WithHeader(uint8_t h, const std::vector<uint8_t>& rbspWithoutHeader) {
-    std::vector<uint8_t> v = {0, 0, 0, 1, h};
-    v.insert(v.end(), rbspWithoutHeader.begin(), rbspWithoutHeader.end());
+    std::vector<uint8_t> v(5 + rbspWithoutHeader.size());
+    v[3] = 1;
+    v[4] = h;
+    std::copy(rbspWithoutHeader.begin(), rbspWithoutHeader.end(), v.begin() + 5);
     return v;
 }
 

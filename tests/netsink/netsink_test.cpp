@@ -2,8 +2,8 @@
 // through listen, accept and client sinks, queues, connect failures, close
 // handling, UDP and multicast sinks, and starting and stopping under load.
 #include "netsink_fixture.h"
+#include "process_kit.h"
 
-#include <tlhelp32.h>
 #include <psapi.h>
 
 #include <atomic>
@@ -699,17 +699,7 @@ TEST_F(NetSink, DeInitFromACallbackIsRefused) {
 
 namespace {
 
-int ThreadCount() {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 te{};
-    te.dwSize = sizeof(te);
-    int n = 0;
-    DWORD pid = GetCurrentProcessId();
-    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-        n += te.th32OwnerProcessID == pid;
-    CloseHandle(snap);
-    return n;
-}
+using testsupport::ThreadCount;
 
 // The process's handle count; where the system does not report it, the
 // slot a new handle gets, which grows with every handle left open (handles

@@ -43,7 +43,9 @@ void RunCases(const std::vector<Case>& cases) {
         EXPECT_EQ(c.call(), c.result);
         DWORD thread = GetLastError();
         EXPECT_EQ(NET_GetLastError(), c.sdkError == kUnchanged ? 17 : c.sdkError);
-        if (c.threadError != kAny) EXPECT_EQ(int(thread), c.threadError);
+        if (c.threadError != kAny) {
+            EXPECT_EQ(int(thread), c.threadError);
+        }
     }
 }
 

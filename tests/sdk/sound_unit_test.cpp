@@ -131,7 +131,9 @@ TEST(WaveIn, A960SampleBlockBecomesEncodedFramesThatDecodeBack) {
         EXPECT_EQ(rx.user, 77);
         auto frames = Frames(rx.blocks[0]);
         ASSERT_EQ(frames.size(), 2u) << "960 samples in two frames, nothing raw";
-        if (c.frameBytes) EXPECT_EQ(frames[0].size(), c.frameBytes);
+        if (c.frameBytes) {
+            EXPECT_EQ(frames[0].size(), c.frameBytes);
+        }
         alignas(16) unsigned char dec[QV_VOICE_STATE_SIZE];
         ASSERT_EQ(QV_VOICE_DecReset(dec, c.voiceType), 0);
         std::vector<short> out;

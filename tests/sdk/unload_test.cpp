@@ -1,33 +1,12 @@
 // NET_Cleanup and unloading the library end every thread the SDK started.
 #include <gtest/gtest.h>
 #include <windows.h>
-// after windows.h
-#include <tlhelp32.h>
 
 #include "core/Orvik.h"
+#include "process_kit.h"
 #include "wait_until.h"
 
-namespace {
-
-int ThreadCount() {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snap == INVALID_HANDLE_VALUE) return -1;
-    THREADENTRY32 te = {};
-    te.dwSize = sizeof te;
-    int n = 0;
-    DWORD self = GetCurrentProcessId();
-    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
-        n += te.th32OwnerProcessID == self;
-    CloseHandle(snap);
-    return n;
-}
-
-template <class T>
-T Get(HMODULE m, const char* name) {
-    return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m, name)));
-}
-
-}  // namespace
+using testsupport::ThreadCount;
 
 TEST(SdkUnload, CleanupAndFreeLibraryEndEveryThread) {
     int before = ThreadCount();
@@ -35,10 +14,10 @@ TEST(SdkUnload, CleanupAndFreeLibraryEndEveryThread) {
     for (int round = 0; round < 2; ++round) {
         HMODULE dll = LoadLibraryA("Orvik.dll");
         ASSERT_NE(dll, nullptr);
-        auto init = Get<int(WINAPI*)()>(dll, "NET_Init");
-        auto cleanup = Get<int(WINAPI*)()>(dll, "NET_Cleanup");
-        auto setMsg = Get<int(WINAPI*)(NET_RcfgMsgCallback, void*)>(dll, "NET_SetRcfgMsgCallBack");
-        auto login = Get<int(WINAPI*)(NET_LOGIN_PARAMS)>(dll, "NET_Login");
+        auto init = testsupport::ProcEntry<int(WINAPI*)()>(dll, "NET_Init");
+        auto cleanup = testsupport::ProcEntry<int(WINAPI*)()>(dll, "NET_Cleanup");
+        auto setMsg = testsupport::ProcEntry<int(WINAPI*)(NET_RcfgMsgCallback, void*)>(dll, "NET_SetRcfgMsgCallBack");
+        auto login = testsupport::ProcEntry<int(WINAPI*)(NET_LOGIN_PARAMS)>(dll, "NET_Login");
         ASSERT_TRUE(init && cleanup && setMsg && login);
         ASSERT_EQ(init(), 1);
         ASSERT_EQ(setMsg(nullptr, nullptr), 1);

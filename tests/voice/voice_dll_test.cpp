@@ -6,14 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include "process_kit.h"
 #include "qv_deinterlace.h"
 
 namespace {
 
-template <class T>
-T Get(HMODULE m, const char* name) {
-    return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m, name)));
-}
+using testsupport::ProcEntry;
 
 using Reset = int(__stdcall*)(void*, int);
 using SdkEncode = int(__stdcall*)(void*, const short*, unsigned char*, int);
@@ -45,10 +43,10 @@ std::vector<short> Tone(int n) {
 
 // The deinterlacer of either library: one frame through the DLL.
 void CheckDeinterlacer(HMODULE dll) {
-    auto init = Get<InitDi>(dll, "QV_InitDeinterlace");
-    auto run = Get<RunDi>(dll, "QV_Deinterlace");
-    auto release = Get<ReleaseDi>(dll, "QV_ReleaseDeinterlace");
-    auto version = Get<DiVersion>(dll, "QV_GetVersion");
+    auto init = ProcEntry<InitDi>(dll, "QV_InitDeinterlace");
+    auto run = ProcEntry<RunDi>(dll, "QV_Deinterlace");
+    auto release = ProcEntry<ReleaseDi>(dll, "QV_ReleaseDeinterlace");
+    auto version = ProcEntry<DiVersion>(dll, "QV_GetVersion");
     ASSERT_TRUE(init && run && release && version);
     void* h = nullptr;
     EXPECT_EQ(-2, init(&h, {127, 4, 127, 64, 127, 64}));
@@ -71,13 +69,13 @@ void CheckDeinterlacer(HMODULE dll) {
 TEST(VoiceDll, OrvikExportsTheSdkBuild) {
     Library dll("Orvik.dll");
     ASSERT_NE(nullptr, dll.h);
-    auto encReset = Get<Reset>(dll.h, "QV_VOICE_EncReset");
-    auto decReset = Get<Reset>(dll.h, "QV_VOICE_DecReset");
-    auto encode = Get<SdkEncode>(dll.h, "QV_VOICE_EncodeFrame");
-    auto decode = Get<SdkDecode>(dll.h, "QV_VOICE_DecodeFrame");
-    auto transReset = Get<TransReset>(dll.h, "QV_VOICE_TransCodeReset");
-    auto transFrame = Get<TransFrame>(dll.h, "QV_VOICE_TransCodeFrame");
-    auto version = Get<VoiceVersion>(dll.h, "QV_VOICE_GetVersion");
+    auto encReset = ProcEntry<Reset>(dll.h, "QV_VOICE_EncReset");
+    auto decReset = ProcEntry<Reset>(dll.h, "QV_VOICE_DecReset");
+    auto encode = ProcEntry<SdkEncode>(dll.h, "QV_VOICE_EncodeFrame");
+    auto decode = ProcEntry<SdkDecode>(dll.h, "QV_VOICE_DecodeFrame");
+    auto transReset = ProcEntry<TransReset>(dll.h, "QV_VOICE_TransCodeReset");
+    auto transFrame = ProcEntry<TransFrame>(dll.h, "QV_VOICE_TransCodeFrame");
+    auto version = ProcEntry<VoiceVersion>(dll.h, "QV_VOICE_GetVersion");
     ASSERT_TRUE(encReset && decReset && encode && decode && transReset && transFrame && version);
 
     alignas(8) unsigned char enc[2048], dec[2048], trans[4096];
@@ -109,10 +107,10 @@ TEST(VoiceDll, OrvikExportsTheSdkBuild) {
 TEST(VoiceDll, QuillonExportsThePlayerBuild) {
     Library dll("Quillon.dll");
     ASSERT_NE(nullptr, dll.h);
-    auto encReset = Get<Reset>(dll.h, "QV_VOICE_EncReset");
-    auto decReset = Get<Reset>(dll.h, "QV_VOICE_DecReset");
-    auto encode = Get<PlayerEncode>(dll.h, "QV_VOICE_EncodeFrame");
-    auto decode = Get<PlayerDecode>(dll.h, "QV_VOICE_DecodeFrame");
+    auto encReset = ProcEntry<Reset>(dll.h, "QV_VOICE_EncReset");
+    auto decReset = ProcEntry<Reset>(dll.h, "QV_VOICE_DecReset");
+    auto encode = ProcEntry<PlayerEncode>(dll.h, "QV_VOICE_EncodeFrame");
+    auto decode = ProcEntry<PlayerDecode>(dll.h, "QV_VOICE_DecodeFrame");
     ASSERT_TRUE(encReset && decReset && encode && decode);
     EXPECT_EQ(nullptr, GetProcAddress(dll.h, "QV_VOICE_TransCodeFrame"));
     EXPECT_EQ(nullptr, GetProcAddress(dll.h, "QV_VOICE_GetVersion"));

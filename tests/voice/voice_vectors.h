@@ -1,6 +1,7 @@
 // Reference data of the voice codec tests (tests/data/voice, made by
 // make-vectors with an independent implementation).
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -29,8 +30,10 @@ inline std::vector<int16_t> ReadS16(const std::string& name) {
 
 // A voice frame around a payload.
 inline std::vector<uint8_t> MakeFrame(const uint8_t* payload, int words) {
-    std::vector<uint8_t> f = {0x00, 0x01, uint8_t(words), 0};
-    f.insert(f.end(), payload, payload + 2 * words);
+    std::vector<uint8_t> f(4 + 2 * size_t(words));
+    f[1] = 0x01;
+    f[2] = uint8_t(words);
+    std::copy(payload, payload + 2 * words, f.begin() + 4);
     return f;
 }
 
