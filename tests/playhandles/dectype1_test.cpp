@@ -113,6 +113,17 @@ public:
     bool WaitDecoded(size_t n) {
         return WaitFor([&] { return SdkObjects().DecodedUnits(hd_) >= long(n); }, 60000);
     }
+    // Asks for a snapshot of the next picture into path, pushes through
+    // unit n and waits until n units are decoded and the file is written.
+    bool SnapshotAfter(size_t n, const std::string& path) {
+        std::remove(path.c_str());
+        if (NET_Snapshot(hd_, path.c_str()) != 0) return false;
+        PushThrough(n);
+        if (!WaitDecoded(n)) return false;
+        if (!WaitFor([&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000)) return false;
+        Sleep(50);  // the writer closes the file just after creating it
+        return true;
+    }
 
 private:
     int hd_;
@@ -184,12 +195,7 @@ TEST_P(TypeOne, PicturesEqualTheReference) {
         // Units 0..k-1 decoded, unit k held until the next one starts.
         feed.PushThrough(k);
         ASSERT_TRUE(feed.WaitDecoded(k)) << SdkObjects().DecodedUnits(hd) << " of " << k;
-        std::remove(shot.c_str());
-        ASSERT_EQ(NET_Snapshot(hd, shot.c_str()), 0);
-        feed.PushThrough(k + 1);
-        ASSERT_TRUE(feed.WaitDecoded(k + 1));
-        ASSERT_TRUE(WaitFor([&] { return GetFileAttributesA(shot.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000));
-        Sleep(50);
+        ASSERT_TRUE(feed.SnapshotAfter(k + 1, shot));
         const Bytes pixels = SnapshotPixels(shot, w, h);
         const size_t expect = k - lag;
         EXPECT_TRUE(pixels == BmpPixels(ref[expect])) << "snapshot before unit " << k << " is not picture " << expect;
@@ -255,15 +261,10 @@ TEST(TypeOneFields, FieldsAreDeinterlaced) {
     ASSERT_EQ(SdkObjects().RestartDecode(hd, 1, 1), 0);
     Feeder feed(hd, s, 2111);
     const std::string shot = TempFile("dectype1_field.bmp");
-    std::remove(shot.c_str());
     const size_t k = 10;
     feed.PushThrough(k);
     ASSERT_TRUE(feed.WaitDecoded(k));
-    ASSERT_EQ(NET_Snapshot(hd, shot.c_str()), 0);
-    feed.PushThrough(k + 1);
-    ASSERT_TRUE(feed.WaitDecoded(k + 1));
-    ASSERT_TRUE(WaitFor([&] { return GetFileAttributesA(shot.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000));
-    Sleep(50);
+    ASSERT_TRUE(feed.SnapshotAfter(k + 1, shot));
     const Bytes pixels = SnapshotPixels(shot, w, h);
     EXPECT_TRUE(pixels == BmpPixels(frames[k])) << "field snapshot is not the deinterlaced picture " << k - 1;
     std::remove(shot.c_str());
