@@ -81,12 +81,6 @@ Bytes BmpPixels(const I420& f) {
     return out;
 }
 
-std::string TempFile(const char* name) {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + name;
-}
-
 // A stream cut into its access units, pushed into a handle unit range by
 // unit range in blocks of an odd size that ignore the unit boundaries.
 class Feeder {

@@ -129,9 +129,7 @@ TEST(MainRoad, LiveVideoOfADeviceInAWindow) {
     EXPECT_LT(best, 12.0);
 
     // A snapshot taken while the stream runs equals one reference picture.
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    std::string shot = std::string(dir) + "mainroad_shot.bmp";
+    std::string shot = TempFile("mainroad_shot.bmp");
     std::remove(shot.c_str());
     ASSERT_EQ(NET_Snapshot(feed.handle, shot.c_str()), 0);
     ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(shot).size() == size_t(54 + row * h); }, 30000));

@@ -64,12 +64,6 @@ Bytes BmpPixels(const Bytes& f, int w, int h) {
     return out;
 }
 
-std::string TempFile(const char* name) {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + name;
-}
-
 void Push(int handle, const Bytes& s, size_t block) {
     for (size_t i = 0; i < s.size(); i += block)
         ASSERT_EQ(NET_PlayVideoStream(handle, const_cast<uint8_t*>(s.data()) + i, int(std::min(block, s.size() - i))), 0);

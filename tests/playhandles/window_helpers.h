@@ -1,13 +1,21 @@
 // Window helpers of the play-handle tests: a visible popup window, its
-// client-area pixels read back with GDI, and a bounded wait that keeps the
-// thread's messages flowing.
+// client-area pixels read back with GDI, a bounded wait that keeps the
+// thread's messages flowing, and paths in the temporary folder.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace playtest {
+
+// A file of that name in the system's temporary folder.
+inline std::string TempFile(const char* name) {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + name;
+}
 
 template <class F>
 bool WaitFor(F cond, DWORD ms) {
