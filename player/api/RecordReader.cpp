@@ -17,7 +17,7 @@ int CRecordReader::Open(const char* path, PlayerFileInfo* info) {
         CloseHandle(f);
         return kPlReadError;
     }
-    const uint32_t length = high ? 0xFFFFFFFFu : low;  // files beyond 4 GiB are read up to there
+    const uint32_t length = record::ClampFileLength(uint64_t(high) << 32 | low);
     if (length < kShortestFile) {
         CloseHandle(f);
         return kPlTooShort;
@@ -29,7 +29,7 @@ int CRecordReader::Open(const char* path, PlayerFileInfo* info) {
         return kPlReadError;
     }
     record::RecordFileHeader h = record::LoadRecordFileHeader(raw);
-    if (CheckFileHeader(h) != kPlOk) {
+    if (record::CheckRecordFileHeader(h) != kPlOk) {
         CloseHandle(f);
         return kPlBadHeader;
     }
@@ -44,7 +44,7 @@ int CRecordReader::Open(const char* path, PlayerFileInfo* info) {
     m_length = length;
     m_pos = record::kRecordFileHeaderSize;
     m_frameNumber = 0;
-    if (info) *info = MakeFileInfo(h);
+    if (info) *info = record::MakePlayerFileInfo(h);
     return kPlOk;
 }
 

@@ -56,51 +56,6 @@ long FindFrameHeader(const uint8_t* buf, size_t len, bool keyOnly, uint32_t capa
     return -1;
 }
 
-int CheckFileHeader(const record::RecordFileHeader& h) {
-    if (std::memcmp(h.magic, "RIMF", 4) != 0) return kPlBadHeader;
-    if (h.videoStandard > 1 || h.frameRate < 1 || h.frameRate > 30 || h.videoCodec != 1) return kPlBadHeader;
-    return kPlOk;
-}
-
-PlayerFileInfo MakeFileInfo(const record::RecordFileHeader& h) {
-    PlayerFileInfo info{};
-    info.valid = 1;
-    info.videoStandard = h.videoStandard;
-    info.frameRate = h.frameRate;
-    info.videoCodec = h.videoCodec;
-    info.hasAudio = h.hasAudio;
-    info.reserved0 = h.reserved0;
-    info.reserved1 = h.reserved1;
-    info.audioBlockLength = h.audioBlockLength;
-    info.durationSeconds = uint16_t(h.frameRate ? h.frameCount / h.frameRate : 0);
-    return info;
-}
-
-int PerMille(uint32_t position, uint32_t fileLength) {
-    const uint32_t unit = fileLength / 1000;
-    if (!unit) return 0;
-    const uint32_t p = position / unit;
-    return int(p > 1000 ? 1000 : p);  // the rounding of the unit never reports more than the whole
-}
-
-uint32_t SeekOffset(int p, uint32_t fileLength) {
-    if (p <= 0) return record::kRecordFileHeaderSize;
-    if (p >= 1000) return fileLength;
-    return uint32_t(p) * (fileLength / 1000);
-}
-
-int SpeedInterval(int frameRate, int level) {
-    if (frameRate <= 0) return 0;
-    const int base = 1000 / frameRate;
-    switch (level) {
-    case 1: return base / 2;
-    case 2: return base / 4;
-    case -1: return base * 2;
-    case -2: return base * 4;
-    default: return base;
-    }
-}
-
 // ---------------------------------------------------------------- stream ring
 
 StreamRing::StreamRing() : m_ring(kStreamRingSize) {}

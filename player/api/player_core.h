@@ -1,7 +1,8 @@
-// Player library: the rules that need no platform. Record-file frame headers
-// and the resynchronising scan, the file-header check, play speeds, the
-// stream frame ring, the voice-frame and PCM rings, colour conversion and
-// BMP images. Everything here works on byte buffers.
+// Player library: the rules that need no platform. Its own 16-byte frame
+// headers and their scan, the stream frame ring, the voice-frame and PCM
+// rings, colour conversion and BMP images; the record-file rules it shares
+// with the client come from the record library. Everything here works on
+// byte buffers.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "RecordFormat.h"
+#include "RecordReading.h"
 
 namespace quillon {
 
@@ -18,34 +20,26 @@ enum PlayerError : int {
     kPlOk = 0,
     kPlNoMemory = -501,      // no memory / sound not started / no display / voice decode failed
     kPlNotInit = -503,
-    kPlBadArg = -504,
-    kPlBusy = -505,
+    kPlBadArg = record::kReadBadArg,
+    kPlBusy = record::kReadBusy,
     kPlNotOpen = -506,
     kPlRingFull = -508,
     kPlBadFrameType = -509,
-    kPlCannotOpen = -510,
-    kPlReadError = -511,
-    kPlTooShort = -512,
-    kPlBadHeader = -513,
+    kPlCannotOpen = record::kReadCannotOpen,
+    kPlReadError = record::kReadHeaderError,
+    kPlTooShort = record::kReadTooShort,
+    kPlBadHeader = record::kReadBadHeader,
     kPlNoPicture = -514,
     kPlNoCapture = -515,
     kPlEndOfFile = -516,
 };
 
-#pragma pack(push, 1)
-struct PlayerFileInfo {
-    int32_t valid;
-    int32_t videoStandard;
-    int32_t frameRate;
-    int32_t videoCodec;
-    int32_t hasAudio;
-    uint16_t reserved0;
-    uint16_t reserved1;
-    uint16_t audioBlockLength;
-    uint16_t durationSeconds;
-};
-#pragma pack(pop)
-static_assert(sizeof(PlayerFileInfo) == 28, "PlayerFileInfo is 28 bytes");
+// The file summary, positions, seek offsets and speeds are the record
+// library's, shared with the client's playback engine.
+using record::PlayerFileInfo;
+using record::PerMille;
+using record::SeekOffset;
+using record::SpeedInterval;
 
 // What H264PL_ReadFile_GetNextFrame hands out (six 32-bit fields on the
 // 32-bit target).
@@ -59,13 +53,13 @@ struct PlayerFrameInfo {
 };
 
 // ---------------------------------------------------------------- files
-constexpr uint32_t kShortestFile = 16384;
+constexpr uint32_t kShortestFile = record::kShortestPlayableFile;
 constexpr uint32_t kFrameHeaderSize = 16;
 constexpr uint32_t kFrameSync = 0x07000000;
 constexpr uint32_t kReaderBufferSize = 0x21000;   // reader slots
 constexpr uint32_t kChannelBufferSize = 0x85000;  // file channels
-constexpr uint32_t kScanWindow = 0x8000;
-constexpr uint32_t kReadErrorSkip = 0x20000;
+constexpr uint32_t kScanWindow = record::kResyncWindow;
+constexpr uint32_t kReadErrorSkip = record::kReadErrorSkip;
 
 struct PlayerFrameHeader {
     uint32_t sync;
@@ -89,19 +83,10 @@ bool IsScanCandidate(const PlayerFrameHeader& h, bool keyOnly, uint32_t capacity
 // Offset of the first candidate header wholly inside buf[0..len), or -1.
 long FindFrameHeader(const uint8_t* buf, size_t len, bool keyOnly, uint32_t capacity);
 
-// 0 or kPlBadHeader: "RIMF", standard 0/1, rate 1..30, codec 1.
-int CheckFileHeader(const record::RecordFileHeader& h);
-PlayerFileInfo MakeFileInfo(const record::RecordFileHeader& h);
-// Read position in per mille of the file length.
-int PerMille(uint32_t position, uint32_t fileLength);
-// Offset a seek to per mille p (0..1000) starts its key-frame scan from.
-uint32_t SeekOffset(int p, uint32_t fileLength);
 
 // ---------------------------------------------------------------- speed
-constexpr int kMinSpeed = -2;
-constexpr int kMaxSpeed = 2;
-// Scheduler interval in ms of a file of frameRate at speed level.
-int SpeedInterval(int frameRate, int level);
+constexpr int kMinSpeed = record::kSlowestSpeed;
+constexpr int kMaxSpeed = record::kFastestSpeed;
 
 // ---------------------------------------------------------------- stream ring
 constexpr uint32_t kStreamRingSize = 0x100000;

@@ -55,7 +55,7 @@ TEST(PlayerFile, HeaderChecksAndInfo) {
     h.frameCount = 2600;
     h.hasAudio = 1;
     h.audioBlockLength = 320;
-    EXPECT_EQ(0, CheckFileHeader(h));
+    EXPECT_EQ(0, record::CheckRecordFileHeader(h));
     struct {
         const char* what;
         void (*change)(record::RecordFileHeader&);
@@ -69,9 +69,9 @@ TEST(PlayerFile, HeaderChecksAndInfo) {
     for (auto& c : bad) {
         record::RecordFileHeader x = h;
         c.change(x);
-        EXPECT_EQ(kPlBadHeader, CheckFileHeader(x)) << c.what;
+        EXPECT_EQ(kPlBadHeader, record::CheckRecordFileHeader(x)) << c.what;
     }
-    PlayerFileInfo i = MakeFileInfo(h);
+    PlayerFileInfo i = record::MakePlayerFileInfo(h);
     EXPECT_EQ(1, i.valid);
     EXPECT_EQ(25, i.frameRate);
     EXPECT_EQ(320, i.audioBlockLength);
