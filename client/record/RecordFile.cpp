@@ -136,6 +136,12 @@ std::unique_ptr<IRecordFileSink> CreateRecordFileSink(const std::string& path) {
 #endif
 }
 
+void RaiseCurrentThreadPriority() {
+#ifdef _WIN32
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+#endif
+}
+
 std::unique_ptr<IRecordFileSource> OpenRecordFileSource(const std::string& path) {
 #ifdef _WIN32
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

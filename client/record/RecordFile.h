@@ -40,6 +40,10 @@ public:
     virtual bool Seek(uint64_t offset) = 0;
 };
 
+// Raises the calling thread to the highest priority of its process (the
+// record writer's); does nothing where the system has no such priority.
+void RaiseCurrentThreadPriority();
+
 // Opens an existing file read-only, letting others read and write it. Null
 // when it cannot be opened.
 std::unique_ptr<IRecordFileSource> OpenRecordFileSource(const std::string& path);

@@ -19,6 +19,8 @@ CRecordWriter::CRecordWriter(CFrameQueue& queue, IRecordHost& host, RecordWriter
     : queue_(queue), host_(host), options_(std::move(options)) {
     if (!options_.openFile)
         options_.openFile = CreateRecordFileSink;
+    if (!options_.onWriterThreadStart)
+        options_.onWriterThreadStart = RaiseCurrentThreadPriority;
 }
 
 CRecordWriter::~CRecordWriter() {

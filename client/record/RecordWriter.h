@@ -80,7 +80,7 @@ public:
 
 struct RecordWriterOptions {
     std::function<std::unique_ptr<IRecordFileSink>(const std::string& path)> openFile;  // default: CreateRecordFileSink
-    std::function<void()> onWriterThreadStart;  // raises the thread's priority on the target
+    std::function<void()> onWriterThreadStart;  // default: RaiseCurrentThreadPriority
 };
 
 constexpr int kWriteErrorLimit = 10;      // consecutive errors that give up a drive
