@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <atomic>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -363,4 +365,55 @@ TEST(RecordFilePlayer, DrawsIntoTheWindow) {
     EXPECT_TRUE(drawn);
     gui::SaveWindowBitmap(wnd, gui::OutputPath("record_file_player.bmp"));
     engine.Stop();
+}
+
+namespace {
+std::atomic<bool> g_stick{false}, g_stuck{false};
+HANDLE g_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+int WINAPI StickyVideo(int h, unsigned char* d, int n) {
+    if (g_stick) {
+        g_stuck = true;
+        WaitForSingleObject(g_release, INFINITE);
+    }
+    return FakeVideo(h, d, n);
+}
+const RecordPlayerSdk kStickySdk = {FakeCreate, FakeClose, StickyVideo, FakeAudio, FakeSoundStart, FakeSnapshot};
+}  // namespace
+
+// A reader thread stuck in the SDK while holding the engine lock is ended
+// after 5 s; the engine then opens, seeks and plays again with a new lock.
+TEST(RecordFilePlayer, StuckReaderIsEndedAndTheEngineGoesOn) {
+    Timer();
+    FixtureFile fx(10, "rfp_stuck.264");
+    CRecordFilePlayer engine(kStickySdk, &Timer());
+    PlayerFileInfo info{};
+    g_stick = true;
+    ASSERT_EQ(engine.Start(fx.path.c_str(), Window(), &info), kReadOk);
+    engine.Play();
+    ASSERT_TRUE(playtest::WaitFor([] { return g_stuck.load(); }, 5000));
+    DWORD t0 = GetTickCount();
+    engine.Stop();
+    DWORD took = GetTickCount() - t0;
+    EXPECT_GE(took, 4500u);
+    EXPECT_LT(took, 9000u);
+    g_stick = false;
+
+    ResetSdk();
+    ASSERT_EQ(engine.Start(fx.path.c_str(), Window(), &info), kReadOk);
+    std::atomic<bool> seeked{false};
+    std::thread seek([&] {
+        engine.SetPosition(0);
+        seeked = true;
+    });
+    bool done = playtest::WaitFor([&] { return seeked.load(); }, 3000);
+    EXPECT_TRUE(done) << "a seek takes the engine lock: it must not be the dead thread's";
+    if (!done) {
+        seek.detach();
+        return;
+    }
+    seek.join();
+    engine.Play();
+    EXPECT_TRUE(playtest::WaitFor([&] { return g_sdk.Videos() >= fx.units.size(); }, 10000));
+    engine.Stop();
+    SetEvent(g_release);
 }
