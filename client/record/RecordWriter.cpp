@@ -58,7 +58,7 @@ bool CRecordWriter::StartRecord(int slot, int recordType, int preFrames) {
     }
 
     std::lock_guard<std::recursive_mutex> hold(lock_);
-    ChannelFile& f = files_[slot];
+    ChannelRecordFile& f = files_[slot];
     bool result = false;
     if (f.file) {
         // A file left open without a recording (cannot normally happen).
@@ -108,7 +108,7 @@ void CRecordWriter::StopRecord(int slot, bool fromWriter) {
     queue_.StopRecord(slot);
     {
         std::lock_guard<std::recursive_mutex> hold(lock_);
-        ChannelFile& f = files_[slot];
+        ChannelRecordFile& f = files_[slot];
         f.recording = false;
         host_.SetRecordingFlag(slot, false);
         if (f.file) {
@@ -198,7 +198,7 @@ uint32_t CRecordWriter::RecordLoop() {
 
 bool CRecordWriter::WriteNextFrame(int slot) {
     std::lock_guard<std::recursive_mutex> hold(lock_);
-    ChannelFile& f = files_[slot];
+    ChannelRecordFile& f = files_[slot];
     // Taken under the record lock: a file started meanwhile begins with its
     // own first frame, never one released for the file before it.
     if (!queue_.Take(slot, frame_))
@@ -229,7 +229,7 @@ bool CRecordWriter::WriteNextFrame(int slot) {
     return true;
 }
 
-void CRecordWriter::OnWriteError(int slot, ChannelFile& f) {
+void CRecordWriter::OnWriteError(int slot, ChannelRecordFile& f) {
     if (++f.writeErrors < uint32_t(kWriteErrorLimit))
         return;
     const std::string root = UpperRoot(f.root);
@@ -252,7 +252,7 @@ RecordFileState CRecordWriter::FileState(int slot) const {
     if (!ValidSlot(slot))
         return s;
     std::lock_guard<std::recursive_mutex> hold(lock_);
-    const ChannelFile& f = files_[slot];
+    const ChannelRecordFile& f = files_[slot];
     s.open = f.file != nullptr;
     s.recordType = f.recordType;
     s.path = f.path;

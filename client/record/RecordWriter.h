@@ -128,7 +128,7 @@ public:
     RecordFileState FileState(int slot) const;
 
 private:
-    struct ChannelFile {
+    struct ChannelRecordFile {
         std::unique_ptr<IRecordFileSink> file;
         bool recording = false;
         int recordType = 0;
@@ -144,14 +144,14 @@ private:
     bool ValidSlot(int slot) const { return slot >= 0 && slot < kRecordChannels; }
     // Takes one frame of the slot and writes it; false when none was waiting.
     bool WriteNextFrame(int slot);
-    void OnWriteError(int slot, ChannelFile& f);
+    void OnWriteError(int slot, ChannelRecordFile& f);
     std::string Tr(const char* english) { return host_.Translate(english); }
 
     CFrameQueue& queue_;
     IRecordHost& host_;
     RecordWriterOptions options_;
     mutable std::recursive_mutex lock_;
-    ChannelFile files_[kRecordChannels];
+    ChannelRecordFile files_[kRecordChannels];
     CTakenFrame frame_;  // the writer's copy of the frame being written
 
     std::mutex eventLock_;
