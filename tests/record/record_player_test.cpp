@@ -333,11 +333,14 @@ TEST(RecordFilePlayer, PositionsAndIdle) {
     engine.GetPosition(&pos);
     EXPECT_LT(pos, 500u);
 
-    std::string longPath(300, 'a');
-    EXPECT_EQ(engine.Snapshot(longPath.c_str()), kReadBadArg);
+    std::string longest(kSnapshotPathMax, 'a'), tooLong(kSnapshotPathMax + 1, 'a');
+    EXPECT_EQ(engine.Snapshot(tooLong.c_str()), kReadBadArg) << "refused, not cut to another name";
+    EXPECT_EQ(engine.Snapshot(nullptr), kReadBadArg);
+    EXPECT_EQ(engine.Snapshot(longest.c_str()), 0);
     EXPECT_EQ(engine.Snapshot("C:\\shot.bmp"), 0);
-    ASSERT_EQ(g_sdk.snapshots.size(), 1u);
-    EXPECT_EQ(g_sdk.snapshots[0], "C:\\shot.bmp");
+    ASSERT_EQ(g_sdk.snapshots.size(), 2u);
+    EXPECT_EQ(g_sdk.snapshots[0], longest);
+    EXPECT_EQ(g_sdk.snapshots[1], "C:\\shot.bmp");
     g_sdk.snapshots.clear();
     engine.Stop();
     EXPECT_FALSE(engine.IsOpen());

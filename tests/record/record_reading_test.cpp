@@ -114,8 +114,14 @@ TEST(RecordFileReader, OpenResults) {
     EXPECT_EQ(none.Open("x"), kReadCannotOpen);
     EXPECT_EQ(none.PositionPerMille(), 0);
     EXPECT_EQ(none.PlayTimeSeconds(), 0u);
-    Opened failing(good);
-    EXPECT_EQ(failing.reader.Open("x"), 0);
+    CRecordFileReader failing([&](const std::string&) {
+        auto src = std::make_unique<MemorySource>(good, good.size());
+        src->failFrom = 0;
+        src->failTo = 32;
+        return std::unique_ptr<IRecordFileSource>(std::move(src));
+    });
+    EXPECT_EQ(failing.Open("x"), kReadHeaderError);
+    EXPECT_FALSE(failing.IsOpen());
     // A file of more than 4 GiB is read up to 4 GiB - 1.
     Opened huge(good, 0x100000000ull + 20000);
     ASSERT_EQ(huge.reader.Open("x"), 0);
