@@ -256,11 +256,8 @@ inline std::string OutputPath(const char* name) {
   return dir + "/" + name;
 }
 
-// Saves what the window shows on the screen as a 24-bit BMP.
-inline bool SaveWindowBitmap(HWND h, const std::string& path) {
-  ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RECT r;
-  if (!::GetWindowRect(h, &r)) return false;
+// Saves a rectangle of the screen as a 24-bit BMP.
+inline bool SaveScreenBitmap(const RECT& r, const std::string& path) {
   int w = r.right - r.left, ht = r.bottom - r.top;
   if (w <= 0 || ht <= 0) return false;
   HDC screen = ::GetDC(nullptr);
@@ -291,6 +288,14 @@ inline bool SaveWindowBitmap(HWND h, const std::string& path) {
   CFile f;
   if (!f.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite)) return false;
   return f.WriteAll(&fh, sizeof fh) && f.WriteAll(&bi, sizeof bi) && f.WriteAll(pixels.data(), UINT(pixels.size()));
+}
+
+// Saves what the window shows on the screen as a 24-bit BMP.
+inline bool SaveWindowBitmap(HWND h, const std::string& path) {
+  ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT r;
+  if (!::GetWindowRect(h, &r)) return false;
+  return SaveScreenBitmap(r, path);
 }
 
 }  // namespace gui
