@@ -280,9 +280,16 @@ TEST(MenuSkin, PictureOfASkinnedDialogWithAnOpenPopup) {
   ASSERT_TRUE(::GetMenuItemRect(d.dlg.m_hWnd, d.Bar(), 1, &item));
   bool saved = false;
   RECT popupRect{};
+  COLORREF underItem = 0, beside = 0;
   PopupProbe probe;
   probe.inside = [&](HWND w) {
     gui::PumpFor(100);
+    ::GetWindowRect(w, &popupRect);
+    // The frame's top line: open where it touches the bar item, drawn past it.
+    HDC wdc = ::GetWindowDC(w);
+    underItem = ::GetPixel(wdc, (item.right - item.left) / 2, 0);
+    beside = ::GetPixel(wdc, popupRect.right - popupRect.left - 8, 0);
+    ::ReleaseDC(w, wdc);
     RECT dlgRect;
     ::GetWindowRect(d.dlg.m_hWnd, &dlgRect);
     ::GetWindowRect(w, &popupRect);
@@ -295,9 +302,24 @@ TEST(MenuSkin, PictureOfASkinnedDialogWithAnOpenPopup) {
   probe.Run(d.dlg.m_hWnd, function->m_hMenu, item.left, item.bottom);
   ASSERT_TRUE(probe.ran);
   EXPECT_TRUE(saved);
-  // The popup joins its bar item: it opened right under it.
+  // The popup joins its bar item: it opened right under it, and the frame
+  // gives way there in the bar's colour.
   EXPECT_EQ(popupRect.top, item.bottom);
+  ASSERT_GT(popupRect.right - 8, item.right);
+  EXPECT_EQ(underItem, RGB(0xE8, 0xE4, 0xDC));
+  EXPECT_EQ(beside, menu_rules::Darken(128, GetMenuBackColor()));
   EXPECT_TRUE(gui::SaveWindowBitmap(d.dlg.m_hWnd, gui::OutputPath("skinned_dialog.bmp")));
+}
+
+TEST(MenuSkin, NoHandMadeHotTrackingFromVersionSix) {
+  if (IsMenuHotTrackSystem()) GTEST_SKIP() << "the system reports a version before 6";
+  SkinnedDialog d;
+  RECT item;
+  ASSERT_TRUE(::GetMenuItemRect(d.dlg.m_hWnd, d.Bar(), 1, &item));
+  LRESULT hit = ::SendMessageA(d.dlg.m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(item.left + 3, item.top + 3));
+  EXPECT_EQ(hit, HTMENU);
+  EXPECT_EQ(d.dlg.m_menubarItemIndex, -1);
+  EXPECT_EQ(d.dlg.m_TimerID, 0u);
 }
 
 TEST(MenuSkin, FreeTimerTakesTheFirstFreeIdFrom31) {
