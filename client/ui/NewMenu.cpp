@@ -250,16 +250,31 @@ CImageList* LoadToolbarImage(int toolbarId, UINT commandId, CSize iconSize, COLO
   }
   if (!res) return nullptr;
   HGLOBAL g = ::LoadResource(inst, res);
-  const WORD* data = g ? static_cast<const WORD*>(::LockResource(g)) : nullptr;
+  const BYTE* data = g ? static_cast<const BYTE*>(::LockResource(g)) : nullptr;
   DWORD size = ::SizeofResource(inst, res);
-  if (!data || size < 8 || data[0] != 1) return nullptr;
-  int bw = data[1], bh = data[2], count = data[3];
-  if (bw <= 0 || bh <= 0 || size < DWORD(8 + 2 * count)) return nullptr;
+  if (!data || size < 8) return nullptr;
+  // The system's layout: WORD version 1, width, height, count, WORD ids.
+  // Resource compilers of the GNU tools write DWORD width, height, count
+  // and DWORD ids instead.
+  auto word = [&](DWORD i) { return DWORD(reinterpret_cast<const WORD*>(data)[i]); };
+  auto dword = [&](DWORD i) { return reinterpret_cast<const DWORD*>(data)[i]; };
+  int bw = 0, bh = 0;
+  std::vector<DWORD> ids;
+  if (word(0) == 1 && size >= 8 + 2 * word(3)) {
+    bw = int(word(1));
+    bh = int(word(2));
+    for (DWORD i = 0; i < word(3); ++i) ids.push_back(word(4 + i));
+  } else if (size >= 12 && dword(2) < 0x10000 && size >= 12 + 4 * dword(2)) {
+    bw = int(dword(0));
+    bh = int(dword(1));
+    for (DWORD i = 0; i < dword(2); ++i) ids.push_back(dword(3 + i));
+  }
+  if (bw <= 0 || bh <= 0) return nullptr;
   int image = -1;
-  for (int i = 0, n = 0; i < count; ++i) {
-    if (data[4 + i] == 0) continue;   // separator: no image
-    if (data[4 + i] == commandId) {
-      image = n;
+  for (size_t i = 0, n = 0; i < ids.size(); ++i) {
+    if (ids[i] == 0) continue;   // separator: no image
+    if (ids[i] == commandId) {
+      image = int(n);
       break;
     }
     ++n;

@@ -138,6 +138,43 @@ TEST(NewMenu, ItemsGoIntoThePopupHoldingTheCommand) {
   ExpectConverted(d.Bar(), seen);
 }
 
+TEST(NewMenu, ItemImageComesFromTheToolbarButtonOfTheSameCommand) {
+  CNewMenu menu;
+  ASSERT_TRUE(menu.CreatePopupMenu());
+  ASSERT_TRUE(menu.AppendMenu(MF_STRING, ID_EXIT, "E&xit", IDR_SKINNED_TOOLBAR));      // after a separator
+  ASSERT_TRUE(menu.AppendMenu(MF_STRING, ID_RECORD, "&Record", IDR_SKINNED_TOOLBAR));  // not on the toolbar
+  ASSERT_TRUE(menu.AppendMenu(MF_STRING, ID_OPEN, "&Open", IDR_MISSING_TOOLBAR));
+  ASSERT_TRUE(menu.AppendMenu(MF_STRING, ID_ABOUT, "&About"));
+  CNewMenuItemData* exit = menu.GetItemDataAt(0);
+  ASSERT_NE(exit->m_pImageList, nullptr);
+  EXPECT_TRUE(exit->m_bOwnsImageList);
+  EXPECT_EQ(exit->m_nImageIndex, 0);
+  EXPECT_EQ(ImageList_GetImageCount(*exit->m_pImageList), 1);
+  for (int i = 1; i < 4; ++i) {
+    EXPECT_EQ(menu.GetItemDataAt(i)->m_pImageList, nullptr) << i;
+    EXPECT_EQ(menu.GetItemDataAt(i)->m_nImageIndex, -1) << i;
+  }
+  // Drawn in the middle of the image column: the green button.
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen, 120, 23);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  DRAWITEMSTRUCT dis{};
+  dis.CtlType = ODT_MENU;
+  dis.itemID = ID_EXIT;
+  dis.hwndItem = reinterpret_cast<HWND>(menu.m_hMenu);
+  dis.hDC = mem;
+  dis.rcItem = RECT{0, 0, 120, 23};
+  dis.itemData = ULONG_PTR(exit);
+  menu.DrawItem(&dis);
+  EXPECT_EQ(::GetPixel(mem, 11, 11), RGB(30, 180, 60));
+  EXPECT_EQ(::GetPixel(mem, 2, 11), menu_theme::ItemColors().dark);
+  ::SelectObject(mem, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+}
+
 TEST(NewMenu, MenuCharacterFindsTheFirstMnemonic) {
   CNewMenu menu;
   ASSERT_TRUE(menu.CreatePopupMenu());

@@ -108,3 +108,32 @@ TEST(MenuHotTrackXp, BarItemUnderThePointerIsRedrawnHotAndClearedWhenItLeaves) {
   dlg.DestroyWindow();
   EXPECT_EQ(dlg.m_TimerID, 0u);
 }
+
+TEST(MenuHotTrackXp, SystemMenuCommandsAreRenumberedWhileTheirPopupIsOpen) {
+  ASSERT_EQ(GetWinVersion(), 7);
+  CNewMenu sys;
+  ASSERT_TRUE(sys.CreatePopupMenu());
+  sys.AppendMenu(MF_STRING, SC_RESTORE, "&Restore");
+  sys.AppendMenu(MF_STRING, SC_MOVE, "&Move");
+  sys.AppendMenu(MF_STRING, SC_MINIMIZE, "Mi&nimize");
+  sys.AppendMenu(MF_STRING, SC_CLOSE, "&Close\tAlt+F4");
+  sys.SetIsSystemMenu(TRUE);
+  auto ids = [&] {
+    std::vector<UINT> v;
+    for (int i = 0; i < 4; ++i) v.push_back(::GetMenuItemID(sys.m_hMenu, i));
+    return v;
+  };
+  const std::vector<UINT> original{SC_RESTORE, SC_MOVE, SC_MINIMIZE, SC_CLOSE};
+  sys.OnMenuPopupInit();
+  EXPECT_EQ(ids(), (std::vector<UINT>{SC_RESTORE + 1, SC_MOVE, SC_MINIMIZE + 1, SC_CLOSE + 1}));
+  sys.OnMenuPopupInit();   // opened again without closing: no second step
+  EXPECT_EQ(ids(), (std::vector<UINT>{SC_RESTORE + 1, SC_MOVE, SC_MINIMIZE + 1, SC_CLOSE + 1}));
+  sys.OnMenuPopupExit();
+  EXPECT_EQ(ids(), original);
+  // Any other menu keeps its ids.
+  CNewMenu plain;
+  plain.CreatePopupMenu();
+  plain.AppendMenu(MF_STRING, SC_CLOSE, "&Close");
+  plain.OnMenuPopupInit();
+  EXPECT_EQ(::GetMenuItemID(plain.m_hMenu, 0), UINT(SC_CLOSE));
+}
