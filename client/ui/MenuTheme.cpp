@@ -276,13 +276,10 @@ BOOL CMenuTheme::OnEraseBkgnd(HWND menuWnd, HDC dc) {
   return TRUE;
 }
 
-void CMenuTheme::OnDrawBorder(HWND menuWnd, HDC dc) {
-  RECT win;
+int CMenuTheme::BeginBorder(HWND menuWnd, HDC dc, RECT& win, RECT& frame) const {
   ::GetWindowRect(menuWnd, &win);
-  RECT r{0, 0, win.right - win.left, win.bottom - win.top};
-  BOOL sysShadow = SystemDrawsShadow();
-  RECT frame = r;
-  if (!sysShadow) {
+  frame = RECT{0, 0, win.right - win.left, win.bottom - win.top};
+  if (!SystemDrawsShadow()) {
     frame.right -= 4;
     frame.bottom -= 4;
   }
@@ -294,12 +291,22 @@ void CMenuTheme::OnDrawBorder(HWND menuWnd, HDC dc) {
   ::OffsetRect(&client, origin.x - win.left, origin.y - win.top);
   int saved = ::SaveDC(dc);
   ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  return saved;
+}
+
+void CMenuTheme::EndBorder(HWND menuWnd, HDC dc, int saved) {
+  if (!SystemDrawsShadow()) DrawOwnShadow(menuWnd, dc);
+  ::RestoreDC(dc, saved);
+}
+
+void CMenuTheme::OnDrawBorder(HWND menuWnd, HDC dc) {
+  RECT win, frame;
+  int saved = BeginBorder(menuWnd, dc, win, frame);
   RECT inside = frame;
   ::InflateRect(&inside, -1, -1);
   FillColor(dc, inside, GetMenuBackColor());
   FrameColor(dc, frame, ::GetSysColor(COLOR_HIGHLIGHT));
-  if (!sysShadow) DrawOwnShadow(menuWnd, dc);
-  ::RestoreDC(dc, saved);
+  EndBorder(menuWnd, dc, saved);
 }
 
 void CMenuTheme::DrawOwnShadow(HWND menuWnd, HDC dc) {
@@ -367,22 +374,8 @@ BOOL CMenuThemeBlended::OnEraseBkgnd(HWND menuWnd, HDC dc) {
 }
 
 void CMenuThemeBlended::OnDrawBorder(HWND menuWnd, HDC dc) {
-  RECT win;
-  ::GetWindowRect(menuWnd, &win);
-  RECT r{0, 0, win.right - win.left, win.bottom - win.top};
-  BOOL sysShadow = SystemDrawsShadow();
-  RECT frame = r;
-  if (!sysShadow) {
-    frame.right -= 4;
-    frame.bottom -= 4;
-  }
-  RECT client;
-  ::GetClientRect(menuWnd, &client);
-  POINT origin{0, 0};
-  ::ClientToScreen(menuWnd, &origin);
-  ::OffsetRect(&client, origin.x - win.left, origin.y - win.top);
-  int saved = ::SaveDC(dc);
-  ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  RECT win, frame;
+  int saved = BeginBorder(menuWnd, dc, win, frame);
   COLORREF menuColor = GetMenuBackColor();
   RECT inside = frame;
   ::InflateRect(&inside, -1, -1);
@@ -406,8 +399,7 @@ void CMenuThemeBlended::OnDrawBorder(HWND menuWnd, HDC dc) {
       FillColor(dc, RECT{x, top + 1, x + 1, bottom - 1}, menuColor);
     }
   }
-  if (!sysShadow) DrawOwnShadow(menuWnd, dc);
-  ::RestoreDC(dc, saved);
+  EndBorder(menuWnd, dc, saved);
 }
 
 // ------------------------------------------------------- item operations

@@ -52,6 +52,11 @@ public:
   DrawFn m_pDrawMenuBar;
 
 protected:
+  // Window rectangle and frame (short of the own shadow) of a border paint,
+  // with the client area clipped away; the saved DC state for EndBorder.
+  int BeginBorder(HWND menuWnd, HDC dc, RECT& win, RECT& frame) const;
+  // The own shadow, when the system draws none, and the DC state restored.
+  void EndBorder(HWND menuWnd, HDC dc, int saved);
   void DrawOwnShadow(HWND menuWnd, HDC dc);
 };
 

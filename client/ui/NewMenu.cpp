@@ -241,13 +241,9 @@ CString MenuItemText(HMENU menu, UINT pos) {
 // The image of a command in a toolbar resource, copied into an image list
 // of the menu's icon size.
 CImageList* LoadToolbarImage(int toolbarId, UINT commandId, CSize iconSize, COLORREF mask, int* index) {
-  HINSTANCE inst = AfxGetResourceHandle();
   LPCSTR name = MAKEINTRESOURCEA(toolbarId);
-  HRSRC res = ::FindResourceA(inst, name, MAKEINTRESOURCEA(241) /* RT_TOOLBAR */);
-  if (!res) {
-    inst = ::GetModuleHandleA(nullptr);
-    res = ::FindResourceA(inst, name, MAKEINTRESOURCEA(241));
-  }
+  HINSTANCE inst = AfxFindResourceHandle(name, MAKEINTRESOURCEA(241) /* RT_TOOLBAR */);
+  HRSRC res = inst ? ::FindResourceA(inst, name, MAKEINTRESOURCEA(241)) : nullptr;
   if (!res) return nullptr;
   HGLOBAL g = ::LoadResource(inst, res);
   const BYTE* data = g ? static_cast<const BYTE*>(::LockResource(g)) : nullptr;
@@ -389,8 +385,8 @@ BOOL CNewMenu::DestroyMenu() {
 }
 
 BOOL CNewMenu::LoadMenu(LPCSTR name) {
-  HMENU h = ::LoadMenuA(AfxGetResourceHandle(), name);
-  if (!h) h = ::LoadMenuA(::GetModuleHandleA(nullptr), name);
+  HINSTANCE inst = AfxFindResourceHandle(name, MAKEINTRESOURCEA(4) /* RT_MENU */);
+  HMENU h = inst ? ::LoadMenuA(inst, name) : nullptr;
   if (!h) return FALSE;
   if (!LoadMenuHandle(h)) {
     ::DestroyMenu(h);

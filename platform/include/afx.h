@@ -285,5 +285,8 @@ private:
 // Resource handle used by LoadString, dialogs and bitmaps; the module of the
 // program unless set (a DLL sets its own).
 HINSTANCE AFXAPI AfxGetResourceHandle();
+// The module holding a resource: the resource module, else the program;
+// null when neither has it.
+HINSTANCE AFXAPI AfxFindResourceHandle(LPCSTR name, LPCSTR type);
 void AFXAPI AfxSetResourceHandle(HINSTANCE h);
 HINSTANCE AFXAPI AfxGetInstanceHandle();

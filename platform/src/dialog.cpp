@@ -27,12 +27,8 @@ INT_PTR CALLBACK AfxDlgProc(HWND h, UINT msg, WPARAM, LPARAM) {
 }  // namespace
 
 LPCDLGTEMPLATEA AFXAPI AfxFindDialogTemplate(LPCSTR name) {
-  HINSTANCE inst = AfxGetResourceHandle();
-  HRSRC r = ::FindResourceA(inst, name, MAKEINTRESOURCEA(5) /* RT_DIALOG */);
-  if (!r) {
-    inst = ::GetModuleHandleA(nullptr);
-    r = ::FindResourceA(inst, name, MAKEINTRESOURCEA(5));
-  }
+  HINSTANCE inst = AfxFindResourceHandle(name, MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+  HRSRC r = inst ? ::FindResourceA(inst, name, MAKEINTRESOURCEA(5)) : nullptr;
   if (!r) return nullptr;
   HGLOBAL g = ::LoadResource(inst, r);
   return g ? static_cast<LPCDLGTEMPLATEA>(::LockResource(g)) : nullptr;

@@ -15,8 +15,8 @@ BOOL CFrameWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const RECT& 
                        LPCSTR menuName, DWORD exStyle) {
   HMENU menu = nullptr;
   if (menuName) {
-    menu = ::LoadMenuA(AfxGetResourceHandle(), menuName);
-    if (!menu) menu = ::LoadMenuA(::GetModuleHandleA(nullptr), menuName);
+    HINSTANCE inst = AfxFindResourceHandle(menuName, MAKEINTRESOURCEA(4) /* RT_MENU */);
+    menu = inst ? ::LoadMenuA(inst, menuName) : nullptr;
     if (!menu) return FALSE;
   }
   int x = rect.left, y = rect.top, w = rect.right - rect.left, h = rect.bottom - rect.top;
@@ -31,8 +31,9 @@ BOOL CFrameWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const RECT& 
 CMultiDocTemplate::CMultiDocTemplate(UINT resourceId, const CRuntimeClass* docClass, const CRuntimeClass* frameClass,
                                      const CRuntimeClass* viewClass)
     : CDocTemplate(resourceId, docClass, frameClass, viewClass) {
-  m_hMenuShared = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(resourceId));
-  if (!m_hMenuShared) m_hMenuShared = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
+  LPCSTR name = MAKEINTRESOURCEA(resourceId);
+  if (HINSTANCE inst = AfxFindResourceHandle(name, MAKEINTRESOURCEA(4) /* RT_MENU */))
+    m_hMenuShared = ::LoadMenuA(inst, name);
 }
 
 CMultiDocTemplate::~CMultiDocTemplate() {

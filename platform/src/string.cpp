@@ -389,6 +389,13 @@ HINSTANCE AFXAPI AfxGetResourceHandle() {
   return h ? h : ::GetModuleHandleA(nullptr);
 }
 
+HINSTANCE AFXAPI AfxFindResourceHandle(LPCSTR name, LPCSTR type) {
+  HINSTANCE inst = AfxGetResourceHandle();
+  if (::FindResourceA(inst, name, type)) return inst;
+  HINSTANCE exe = ::GetModuleHandleA(nullptr);
+  return exe != inst && ::FindResourceA(exe, name, type) ? exe : nullptr;
+}
+
 void AFXAPI AfxSetResourceHandle(HINSTANCE h) {
   ::InterlockedExchange(&g_resource, LONG(reinterpret_cast<LONG_PTR>(h)));
 }
