@@ -276,7 +276,14 @@ CImageList* LoadToolbarImage(int toolbarId, UINT commandId, CSize iconSize, COLO
     ++n;
   }
   if (image < 0) return nullptr;
-  HBITMAP strip = static_cast<HBITMAP>(::LoadImageA(inst, name, IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+  // A 16-colour strip takes the system's 3-D colours; others load as they are.
+  UINT loadFlags = 0;
+  if (HRSRC bits = ::FindResourceA(inst, name, MAKEINTRESOURCEA(2) /* RT_BITMAP */)) {
+    HGLOBAL bg = ::LoadResource(inst, bits);
+    auto* bih = bg ? static_cast<const BITMAPINFOHEADER*>(::LockResource(bg)) : nullptr;
+    if (bih && ::SizeofResource(inst, bits) >= sizeof *bih && bih->biBitCount == 4) loadFlags = LR_LOADMAP3DCOLORS;
+  }
+  HBITMAP strip = static_cast<HBITMAP>(::LoadImageA(inst, name, IMAGE_BITMAP, 0, 0, loadFlags));
   if (!strip) return nullptr;
   BITMAP bm{};
   ::GetObjectA(strip, sizeof bm, &bm);
