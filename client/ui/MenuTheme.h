@@ -74,7 +74,7 @@ CMenuTheme* FindMenuTheme(DWORD id);
 BOOL SetMenuTheme(DWORD id);
 CMenuTheme* GetMenuTheme();              // null when no skin is installed
 void RemoveMenuThemes();
-// Registers the six themes; InstallSkin's part.
+// Registers the six themes (InstallSkin does).
 void RegisterMenuThemes();
 
 // The operations of the themes.

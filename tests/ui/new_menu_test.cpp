@@ -348,6 +348,44 @@ TEST(MenuSkin, PictureOfASkinnedDialogWithAnOpenPopup) {
   EXPECT_TRUE(gui::SaveWindowBitmap(d.dlg.m_hWnd, gui::OutputPath("skinned_dialog.bmp")));
 }
 
+TEST(MenuSkin, BarPopupOpenedFromTheKeyboardCountsAsOpenInItsBar) {
+  SkinnedDialog d;
+  ::SetForegroundWindow(d.dlg.m_hWnd);
+  CNewMenu& bar = d.dlg.m_DefaultNewMenu;
+  CNewMenu* function = d.Popup(1);
+  bool open = false;
+  int openInBar = -1;
+  bool saved = false;
+  PopupProbe probe;
+  probe.inside = [&](HWND w) {
+    gui::PumpFor(150);
+    open = function->IsPopupOpen() != FALSE;
+    openInBar = bar.OpenPopupCount();
+    RECT dlgRect, popupRect, all;
+    ::GetWindowRect(d.dlg.m_hWnd, &dlgRect);
+    ::GetWindowRect(w, &popupRect);
+    ::UnionRect(&all, &dlgRect, &popupRect);
+    saved = gui::SaveScreenBitmap(all, gui::OutputPath("skinned_dialog_bar_popup.bmp"));
+  };
+  PopupProbe::Current() = &probe;
+  ::SetTimer(d.dlg.m_hWnd, 1, 600, &PopupProbe::OnTimer);
+  ::SetTimer(d.dlg.m_hWnd, 2, 5000, &PopupProbe::OnTimer);
+  // Menu mode from the keyboard: the first bar item, one to the right, open it.
+  ::PostMessageA(d.dlg.m_hWnd, WM_KEYDOWN, VK_RIGHT, 0);
+  ::PostMessageA(d.dlg.m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
+  ::SendMessageA(d.dlg.m_hWnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  ::KillTimer(d.dlg.m_hWnd, 1);
+  ::KillTimer(d.dlg.m_hWnd, 2);
+  gui::PumpFor(50);
+  PopupProbe::Current() = nullptr;
+  ASSERT_TRUE(probe.ran);
+  EXPECT_TRUE(saved);
+  EXPECT_TRUE(open);
+  EXPECT_EQ(openInBar, 1);
+  EXPECT_FALSE(function->IsPopupOpen());
+  EXPECT_EQ(bar.OpenPopupCount(), 0);
+}
+
 TEST(MenuSkin, NoHandMadeHotTrackingFromVersionSix) {
   if (IsMenuHotTrackSystem()) GTEST_SKIP() << "the system reports a version before 6";
   SkinnedDialog d;
