@@ -124,6 +124,7 @@ public:
 };
 
 class CTreeCtrl : public CWnd {
+  DECLARE_DYNAMIC(CTreeCtrl)
 public:
   BOOL Create(DWORD style, const RECT& r, CWnd* parent, UINT id) { return CWnd::Create(WC_TREEVIEWA, nullptr, style, r, parent, id); }
   HTREEITEM InsertItem(LPTVINSERTSTRUCTA is) { return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, LPARAM(is))); }
@@ -286,13 +287,19 @@ public:
 class CToolTipCtrl : public CWnd {
 public:
   BOOL Create(CWnd* parent, DWORD style = 0);
-  BOOL AddTool(CWnd* wnd, LPCSTR text, LPCRECT r = nullptr, UINT id = 0);
+  // flags TTF_SUBCLASS: the tooltip watches the tool window's mouse messages
+  // itself. 0: the tool's owner passes them on with RelayEvent; never both,
+  // or every message reaches the tooltip twice.
+  BOOL AddTool(CWnd* wnd, LPCSTR text, LPCRECT r = nullptr, UINT id = 0, UINT flags = TTF_SUBCLASS);
   void UpdateTipText(LPCSTR text, CWnd* wnd, UINT id = 0);
   void DelTool(CWnd* wnd, UINT id = 0);
   void RelayEvent(MSG* msg) { SendMessage(TTM_RELAYEVENT, 0, LPARAM(msg)); }
   void Activate(BOOL a) { SendMessage(TTM_ACTIVATE, a); }
   int SetMaxTipWidth(int w) { return int(SendMessage(TTM_SETMAXTIPWIDTH, 0, w)); }
   void SetDelayTime(UINT ms) { SendMessage(TTM_SETDELAYTIME, TTDT_AUTOMATIC, ms); }
+  // One duration: TTDT_INITIAL, TTDT_AUTOPOP or TTDT_RESHOW.
+  void SetDelayTime(DWORD duration, int ms) { SendMessage(TTM_SETDELAYTIME, duration, MAKELPARAM(ms, 0)); }
+  int GetDelayTime(DWORD duration) const { return int(SendMessage(TTM_GETDELAYTIME, duration)); }
   int GetToolCount() const { return int(SendMessage(TTM_GETTOOLCOUNT)); }
 };
 

@@ -125,6 +125,8 @@ void CCheckListBox::DrawItem(LPDRAWITEMSTRUCT dis) {
 }
 
 // -------------------------------------------------------------- list/tree
+IMPLEMENT_DYNAMIC(CTreeCtrl, CWnd)
+
 CString CListCtrl::GetItemText(int i, int sub) const {
   CString s;
   for (int size = 256;; size *= 2) {
@@ -186,10 +188,10 @@ BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
 }
 
 namespace {
-TOOLINFOA MakeTool(HWND owner, CWnd* wnd, UINT id, LPCSTR text, LPCRECT r) {
+TOOLINFOA MakeTool(HWND owner, CWnd* wnd, UINT id, LPCSTR text, LPCRECT r, UINT flags = TTF_SUBCLASS) {
   TOOLINFOA ti{};
   ti.cbSize = TTTOOLINFOA_V1_SIZE;
-  ti.uFlags = TTF_SUBCLASS;
+  ti.uFlags = flags;
   ti.hwnd = owner;
   if (r && id) {
     ti.uId = id;
@@ -203,9 +205,9 @@ TOOLINFOA MakeTool(HWND owner, CWnd* wnd, UINT id, LPCSTR text, LPCRECT r) {
 }
 }  // namespace
 
-BOOL CToolTipCtrl::AddTool(CWnd* wnd, LPCSTR text, LPCRECT r, UINT id) {
+BOOL CToolTipCtrl::AddTool(CWnd* wnd, LPCSTR text, LPCRECT r, UINT id, UINT flags) {
   HWND owner = (r && id) ? wnd->GetSafeHwnd() : ::GetParent(wnd->GetSafeHwnd());
-  TOOLINFOA ti = MakeTool(owner, wnd, id, text, r);
+  TOOLINFOA ti = MakeTool(owner, wnd, id, text, r, flags);
   return BOOL(SendMessage(TTM_ADDTOOLA, 0, LPARAM(&ti)));
 }
 

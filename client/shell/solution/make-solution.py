@@ -10,7 +10,8 @@ import os
 import struct
 import sys
 
-# The palette: dark slate surfaces, one blue accent, light text.
+# The palette: dark slate surfaces, one blue accent, light text; green for
+# live devices and red for recording in the toolkit's state pictures.
 BACK = (30, 34, 42)
 PANEL = (44, 50, 60)
 PANEL_HI = (58, 66, 78)
@@ -20,6 +21,8 @@ ACCENT_HI = (28, 151, 234)
 ACCENT_LO = (0, 90, 160)
 DISABLED = (80, 86, 96)
 TEXT = (230, 234, 240)
+LIVE = (64, 184, 104)
+RECORD = (222, 62, 52)
 
 
 def rgb_text(c):

@@ -1,0 +1,11 @@
+// Resource ids of the UI toolkit. The tree's state pictures carry the state
+// codes themselves (513-516, 534, 543, 544). Ids the toolkit picks for itself
+// lie in 21500-21599 so that they meet no other folder's resources.
+#pragma once
+#define IDB_TREE_DEVICE_LIVE 513
+#define IDB_TREE_DEVICE_OFF 514
+#define IDB_TREE_CHANNEL_SHOWN 515
+#define IDB_TREE_CHANNEL_IDLE 516
+#define IDB_TREE_DEVICE_TALK 534
+#define IDB_TREE_CHANNEL_REC 543
+#define IDB_TREE_CHANNEL_SHOWN_REC 544

@@ -1,0 +1,137 @@
+#!/usr/bin/env python3
+"""Draws the UI toolkit's bitmap resources with the palette and BMP writer of
+the default interface solution (client/shell/solution/make-solution.py).
+
+    make-toolkit-bitmaps.py [--check] [<folder>]
+
+Writes the pictures into <folder> (default: the bitmaps folder beside this
+script, where ToolkitBitmaps.rc finds them). With --check nothing is
+written: the exit code is 1 when a file there differs from what the script
+draws."""
+import importlib.util
+import os
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+_spec = importlib.util.spec_from_file_location(
+    "solution", os.path.join(HERE, "..", "shell", "solution", "make-solution.py"))
+sol = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(sol)
+
+# The tree's image list takes black as its mask colour: every pixel left
+# black is transparent, so the pictures use no pure black of their own.
+CLEAR = (0, 0, 0)
+OUTLINE = sol.EDGE
+GREY_BODY = sol.mix(sol.DISABLED, sol.TEXT, 0.45)
+GREY_LENS = sol.DISABLED
+
+
+def inside_round_rect(x, y, l, t, r, b):
+    """(l, t)-(r, b) inclusive, corners cut by one pixel."""
+    if not (l <= x <= r and t <= y <= b):
+        return False
+    return not ((x in (l, r)) and (y in (t, b)))
+
+
+def on_round_rect_edge(x, y, l, t, r, b):
+    return inside_round_rect(x, y, l, t, r, b) and not inside_round_rect(x, y, l + 1, t + 1, r - 1, b - 1)
+
+
+def disc(x, y, cx, cy, r):
+    return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+
+
+def device(body, led, talk=False):
+    """A recorder box seen from the front: body, drive slot and a lamp."""
+    right = 13 if talk else 17
+
+    def pixel(x, y):
+        if talk:
+            # Sound waves beside the box.
+            for radius in (3, 5):
+                d2 = (x - 12) ** 2 + (y - 10) ** 2
+                if x >= 15 and (radius - 0.6) ** 2 <= d2 <= (radius + 0.6) ** 2:
+                    return sol.ACCENT_HI
+        if on_round_rect_edge(x, y, 2, 5, right, 14):
+            return OUTLINE
+        if inside_round_rect(x, y, 2, 5, right, 14):
+            if y == 8 and 4 <= x <= right - 6:
+                return OUTLINE   # drive slot
+            if disc(x, y, right - 3, 11, 1.5):
+                return led
+            if y == 6:
+                return sol.mix(body, sol.TEXT, 0.35)
+            return body
+        return CLEAR
+    return pixel
+
+
+def camera(body, lens, recording):
+    """A box camera looking right; a red dot when it records."""
+    def pixel(x, y):
+        if recording and disc(x, y, 14.5, 14.5, 3.6):
+            return OUTLINE if not disc(x, y, 14.5, 14.5, 2.6) else sol.RECORD
+        if on_round_rect_edge(x, y, 1, 5, 12, 12):
+            return OUTLINE
+        if inside_round_rect(x, y, 1, 5, 12, 12):
+            if disc(x, y, 5, 8.5, 1.6):
+                return sol.mix(body, sol.TEXT, 0.6)
+            return body
+        # The lens hood widens to the right.
+        if 13 <= x <= 18:
+            half = 1 + (x - 13) * 0.6
+            if abs(y - 8.5) <= half:
+                edge = x == 18 or abs(y - 8.5) > half - 1
+                return OUTLINE if edge else lens
+        return CLEAR
+    return pixel
+
+
+# Resource id -> (file name, picture). The ids are the state codes the tree
+# takes; the device panel gives them their meaning.
+TREE_STATES = {
+    513: ("tree_device_live.bmp", device(sol.PANEL_HI, sol.LIVE)),
+    514: ("tree_device_off.bmp", device(GREY_BODY, OUTLINE)),
+    515: ("tree_channel_shown.bmp", camera(sol.ACCENT, sol.ACCENT_LO, False)),
+    516: ("tree_channel_idle.bmp", camera(GREY_BODY, GREY_LENS, False)),
+    534: ("tree_device_talk.bmp", device(sol.ACCENT, sol.LIVE, talk=True)),
+    544: ("tree_channel_shown_rec.bmp", camera(sol.ACCENT, sol.ACCENT_LO, True)),
+    543: ("tree_channel_rec.bmp", camera(GREY_BODY, GREY_LENS, True)),
+}
+
+
+def write_all(folder):
+    os.makedirs(folder, exist_ok=True)
+    for name, pixel in TREE_STATES.values():
+        sol.bmp(os.path.join(folder, name), 20, 20, pixel)
+
+
+def main():
+    args = sys.argv[1:]
+    check = "--check" in args
+    args = [a for a in args if a != "--check"]
+    folder = args[0] if args else os.path.join(HERE, "bitmaps")
+    if not check:
+        write_all(folder)
+        return 0
+    with tempfile.TemporaryDirectory() as tmp:
+        write_all(tmp)
+        stale = []
+        for name in sorted(os.listdir(tmp)):
+            with open(os.path.join(tmp, name), "rb") as a:
+                fresh = a.read()
+            try:
+                with open(os.path.join(folder, name), "rb") as b:
+                    kept = b.read()
+            except OSError:
+                kept = None
+            if fresh != kept:
+                stale.append(name)
+        for name in stale:
+            print("out of date: %s (run %s)" % (name, os.path.basename(__file__)))
+        return 1 if stale else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
