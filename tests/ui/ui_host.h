@@ -4,6 +4,7 @@
 #pragma once
 #include <afxwin.h>
 
+#include <functional>
 #include <vector>
 
 #include "gui_kit.h"
@@ -18,24 +19,31 @@ class CTestHost : public CWnd {
 public:
   // Messages from `first` up are recorded.
   explicit CTestHost(UINT first = WM_USER) : m_first(first) {}
-  BOOL Make(int width, int height, LPCSTR title = "Toolkit") {
+  // back: the colour the window paints under its children (-1: the button
+  // face, and children are clipped out).
+  BOOL Make(int width, int height, LPCSTR title = "Toolkit", COLORREF back = COLORREF(-1)) {
     gui::InitControls();
-    LPCSTR cls = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW),
-                                     reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    HBRUSH brush = back == COLORREF(-1) ? reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1) : ::CreateSolidBrush(back);
+    LPCSTR cls = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW), brush);
     CRect r(0, 0, width, height);
     ::AdjustWindowRectEx(&r, WS_OVERLAPPED | WS_CAPTION, FALSE, 0);
-    if (!CreateEx(0, cls, title, WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN, 40, 40, r.Width(), r.Height(),
-                  nullptr, nullptr))
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | (back == COLORREF(-1) ? WS_CLIPCHILDREN : 0);
+    if (!CreateEx(0, cls, title, style, 40, 40, r.Width(), r.Height(), nullptr, nullptr))
       return FALSE;
     ShowWindow(SW_SHOW);
     UpdateWindow();
     return TRUE;
   }
   LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override {
-    if (msg >= m_first && msg < 0xC000) m_notices.push_back({msg, w, l});
+    if (msg >= m_first && msg < 0xC000) {
+      m_notices.push_back({msg, w, l});
+      if (m_onNotice) m_onNotice(msg);
+    }
     return CWnd::WindowProc(msg, w, l);
   }
   std::vector<Notice> m_notices;
+  // Called as each recorded message arrives.
+  std::function<void(UINT)> m_onNotice;
 private:
   UINT m_first;
 };
