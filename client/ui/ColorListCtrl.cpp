@@ -155,13 +155,15 @@ void CColorListCtrl::OnSize(UINT, int cx, int) {
 }
 
 void CColorListCtrl::OnPaint() {
-  // The strip right of the last column is drawn with the rows: it must be
-  // painted again too.
-  if ((GetStyle() & LVS_TYPEMASK) == LVS_REPORT && m_paintWholeRow && GetItemCount() > 0) {
+  // Rows are filled beyond the last column: the rows about to be painted
+  // take the strip right of it along.
+  CRect update;
+  if ((GetStyle() & LVS_TYPEMASK) == LVS_REPORT && m_paintWholeRow && GetItemCount() > 0 &&
+      ::GetUpdateRect(m_hWnd, &update, FALSE)) {
     CRect bounds, client;
     GetClientRect(&client);
-    if (GetItemRect(0, &bounds, LVIR_BOUNDS) && bounds.right < client.right)
-      InvalidateRect(CRect(bounds.right, 0, client.right, client.bottom), FALSE);
+    if (GetItemRect(0, &bounds, LVIR_BOUNDS) && bounds.right < client.right && update.left < bounds.right)
+      InvalidateRect(CRect(bounds.right, update.top, client.right, update.bottom), FALSE);
   }
   Default();
 }

@@ -256,6 +256,11 @@ void CSkinButton::SetNotifyMessage(UINT message, UINT id) {
   m_notifyId = id;
 }
 
+void CSkinButton::SetTextColor(COLORREF color) {
+  m_textColor = color;
+  if (m_hWnd) Invalidate(FALSE);
+}
+
 BOOL CSkinButton::SetCursorId(UINT cursorId) {
   if (m_cursor) ::DestroyCursor(m_cursor);
   m_cursor = nullptr;

@@ -59,6 +59,8 @@ public:
   // Posts (message, kNotifyPress / kNotifyRelease, id) to the parent on
   // every press and release; message 0 = none.
   void SetNotifyMessage(UINT message, UINT id);
+  // Caption colour (the system's button-text colour at first).
+  void SetTextColor(COLORREF color);
   // 0 only when the cursor resource cannot be loaded.
   BOOL SetCursorId(UINT cursorId);
 

@@ -293,6 +293,9 @@ inline bool SaveScreenBitmap(const RECT& r, const std::string& path) {
 // Saves what the window shows on the screen as a 24-bit BMP.
 inline bool SaveWindowBitmap(HWND h, const std::string& path) {
   ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Wine puts what the windows painted on the screen while a thread waits
+  // for messages: wait a little before reading the screen back.
+  PumpFor(150);
   RECT r;
   if (!::GetWindowRect(h, &r)) return false;
   return SaveScreenBitmap(r, path);
