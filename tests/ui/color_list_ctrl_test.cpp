@@ -134,6 +134,44 @@ TEST_F(ListTest, RowsDrawnInTheirColoursOnAMemoryDC) {
   ::ReleaseDC(nullptr, screen);
 }
 
+TEST_F(ListTest, UntilTheFirstClickTheSelectionMarkRowIsDrawnFocused) {
+  list.SetFocus();
+  list.SetSelectionMark(2);
+  gui::PumpFor(30);
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  HBITMAP canvas = ::CreateCompatibleBitmap(screen, 320, 20);
+  HGDIOBJ old = ::SelectObject(mem, canvas);
+  // Pixels of the row's top line that differ from its background: the
+  // dotted focus rectangle.
+  auto focusDots = [&](int row, UINT state) {
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ODT_LISTVIEW;
+    dis.itemID = UINT(row);
+    dis.itemState = state;
+    dis.hwndItem = list.m_hWnd;
+    dis.hDC = mem;
+    dis.rcItem = RECT{0, 0, 220, 20};
+    list.DrawItem(&dis);
+    int n = 0;
+    for (int x = 0; x < 300; ++x) n += ::GetPixel(mem, x, 0) != ::GetSysColor(COLOR_WINDOW);
+    return n;
+  };
+  EXPECT_GT(focusDots(2, 0), 0);
+  EXPECT_EQ(0, focusDots(1, ODS_FOCUS));
+  CRect r;
+  ASSERT_TRUE(list.GetItemRect(0, &r, LVIR_LABEL));
+  list.PostMessage(WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+  list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+  gui::PumpFor(30);
+  EXPECT_EQ(0, focusDots(2, 0));
+  EXPECT_GT(focusDots(1, ODS_FOCUS), 0);
+  ::SelectObject(mem, old);
+  ::DeleteObject(canvas);
+  ::DeleteDC(mem);
+  ::ReleaseDC(nullptr, screen);
+}
+
 TEST_F(ListTest, SelectingARowRepaintsItsStripRightOfTheLastColumn) {
   list.SetFocus();
   list.Invalidate();

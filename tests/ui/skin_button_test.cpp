@@ -163,7 +163,58 @@ TEST_F(SkinButtonTest, EachStateShowsItsPictureAfterTheCallerDeletedItsOwn) {
   EXPECT_EQ(kHover, At(b, 5, 5));
   b.EnableWindow(FALSE);   // disabled: no hover picture
   EXPECT_EQ(kDisabled, At(b, 5, 5));
+  b.EnableWindow(TRUE);
+  b.SendMessage(WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(kNormal, At(b, 5, 5));
   ::SetCursorPos(0, 0);
+}
+
+TEST_F(SkinButtonTest, AHeldPressFollowsThePointerOutAndBackIn) {
+  CSkinButton b;
+  MakeButton(b, 10, 10);
+  CPoint inside(20, 12), outside(80, 12);
+  CPoint screenIn(inside), screenOut(outside);
+  b.ClientToScreen(&screenIn);
+  b.ClientToScreen(&screenOut);
+  ::SetCursorPos(screenIn.x, screenIn.y);
+  b.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
+  EXPECT_EQ(kPressed, At(b, 5, 5));
+  ::SetCursorPos(screenOut.x, screenOut.y);
+  b.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(outside.x, outside.y));
+  EXPECT_EQ(kNormal, At(b, 5, 5));
+  ::SetCursorPos(screenIn.x, screenIn.y);
+  b.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
+  EXPECT_EQ(kPressed, At(b, 5, 5));
+  b.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(inside.x, inside.y));
+  ::SetCursorPos(0, 0);
+}
+
+// Pixels of colour c inside the button.
+int CountColor(CSkinButton& b, COLORREF c) {
+  b.Invalidate(FALSE);
+  gui::PumpFor(30);
+  ::UpdateWindow(b.m_hWnd);
+  HDC dc = ::GetDC(b.m_hWnd);
+  int n = 0;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 40; ++x) n += ::GetPixel(dc, x, y) == c;
+  ::ReleaseDC(b.m_hWnd, dc);
+  return n;
+}
+
+TEST_F(SkinButtonTest, CaptionEngravedWhenDisabledAndNoneWhileTheLampIsLit) {
+  CSkinButton b;
+  MakeButton(b, 10, 10);
+  b.SetWindowText("Mm");
+  const COLORREF ink = ::GetSysColor(COLOR_BTNTEXT);
+  EXPECT_GT(CountColor(b, ink), 0);
+  EXPECT_LT(CountColor(b, kNormal), 40 * 24 - 10);
+  b.EnableWindow(FALSE);
+  EXPECT_GT(CountColor(b, ::GetSysColor(COLOR_3DHILIGHT)), 0);
+  EXPECT_GT(CountColor(b, ::GetSysColor(COLOR_GRAYTEXT)), 0);
+  b.EnableWindow(TRUE);
+  b.SetState(1);
+  EXPECT_EQ(40 * 24, CountColor(b, kPressed));
 }
 
 TEST_F(SkinButtonTest, OnlyANormalPictureGivesTheFaceWhenPushedAndItselfWhenDisabled) {
