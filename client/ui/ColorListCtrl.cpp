@@ -146,7 +146,7 @@ void CColorListCtrl::DrawItem(LPDRAWITEMSTRUCT dis) {
   dc->RestoreDC(saved);
 
   const bool focused = m_firstClick ? row == GetSelectionMark() : (dis->itemState & ODS_FOCUS) != 0;
-  if (focused && hasFocus) dc->DrawFocusRect(&fill);
+  if (focused) dc->DrawFocusRect(&fill);
 }
 
 void CColorListCtrl::OnSize(UINT, int cx, int) {

@@ -82,51 +82,56 @@ TEST_F(ListTest, MarkingTwiceKeepsOneAndUnmarkingAnUnmarkedRowDoesNothing) {
 
 TEST_F(ListTest, RowsDrawnInTheirColoursOnAMemoryDC) {
   const COLORREF mark = RGB(0, 0, 255);   // 0xFF0000 as the card dialog sets it
+  const COLORREF window = ::GetSysColor(COLOR_WINDOW);
+  const COLORREF hi = ::GetSysColor(COLOR_HIGHLIGHT), hiText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
   list.SetMarkColor(mark);
   list.MarkRow(0);
   list.MarkRow(2);
   list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
   list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
-  list.SetFocus();
-  gui::PumpFor(30);
-  ASSERT_EQ(list.m_hWnd, ::GetFocus());
-
+  list.SetSelectionMark(-1);
+  ASSERT_NE(list.m_hWnd, ::GetFocus());   // the list never had the focus
+  const struct {
+    int row;
+    bool showSelectionAlways;
+    COLORREF back, text;
+  } table[] = {
+      {0, true, window, mark},          // marked
+      {1, true, hi, hiText},            // selected
+      {2, true, hi, hiText},            // selected and marked
+      {3, true, window, RGB(0, 0, 0)},  // plain
+      {1, false, window, RGB(0, 0, 0)}, // selected, but the list shows it only with the focus
+      {2, false, window, mark},
+  };
   HDC screen = ::GetDC(nullptr);
   HDC mem = ::CreateCompatibleDC(screen);
   HBITMAP canvas = ::CreateCompatibleBitmap(screen, 320, 20);
   HGDIOBJ old = ::SelectObject(mem, canvas);
   ::SelectObject(mem, ::GetStockObject(DEFAULT_GUI_FONT));
-  struct Want {
-    COLORREF back, text;
-  };
-  const COLORREF hi = ::GetSysColor(COLOR_HIGHLIGHT), hiText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
-  const Want want[4] = {{::GetSysColor(COLOR_WINDOW), mark},   // marked
-                        {hi, hiText},                          // selected
-                        {hi, hiText},                          // selected and marked
-                        {::GetSysColor(COLOR_WINDOW), RGB(0, 0, 0)}};
-  for (int row = 0; row < 4; ++row) {
-    SCOPED_TRACE(row);
+  for (const auto& want : table) {
+    SCOPED_TRACE(testing::Message() << "row " << want.row << (want.showSelectionAlways ? " always" : ""));
+    list.ModifyStyle(LVS_SHOWSELALWAYS, want.showSelectionAlways ? LVS_SHOWSELALWAYS : 0);
     CDC::FromHandle(mem)->FillSolidRect(0, 0, 320, 20, RGB(1, 2, 3));
     DRAWITEMSTRUCT dis{};
     dis.CtlType = ODT_LISTVIEW;
-    dis.itemID = UINT(row);
+    dis.itemID = UINT(want.row);
     dis.itemAction = ODA_DRAWENTIRE;
     dis.hwndItem = list.m_hWnd;
     dis.hDC = mem;
     dis.rcItem = RECT{0, 0, 220, 20};
     list.DrawItem(&dis);
     // The row's background runs to the client width, past the last column.
-    EXPECT_EQ(want[row].back, ::GetPixel(mem, 300, 10));
-    EXPECT_EQ(want[row].back, ::GetPixel(mem, 1, 1));
-    int text = 0, otherText = 0;
+    EXPECT_EQ(want.back, ::GetPixel(mem, 300, 10));
+    EXPECT_EQ(want.back, ::GetPixel(mem, 1, 1));
+    int text = 0, markText = 0;
     for (int y = 0; y < 20; ++y)
       for (int x = 80; x < 220; ++x) {
         COLORREF c = ::GetPixel(mem, x, y);
-        text += c == want[row].text;
-        otherText += c == mark && want[row].text != mark;
+        text += c == want.text;
+        markText += c == mark;
       }
     EXPECT_GT(text, 0);
-    EXPECT_EQ(0, otherText);
+    if (want.text != mark) EXPECT_EQ(0, markText);
   }
   ::SelectObject(mem, old);
   ::DeleteObject(canvas);
@@ -135,9 +140,7 @@ TEST_F(ListTest, RowsDrawnInTheirColoursOnAMemoryDC) {
 }
 
 TEST_F(ListTest, UntilTheFirstClickTheSelectionMarkRowIsDrawnFocused) {
-  list.SetFocus();
   list.SetSelectionMark(2);
-  gui::PumpFor(30);
   HDC screen = ::GetDC(nullptr);
   HDC mem = ::CreateCompatibleDC(screen);
   HBITMAP canvas = ::CreateCompatibleBitmap(screen, 320, 20);
@@ -173,7 +176,7 @@ TEST_F(ListTest, UntilTheFirstClickTheSelectionMarkRowIsDrawnFocused) {
 }
 
 TEST_F(ListTest, SelectingARowRepaintsItsStripRightOfTheLastColumn) {
-  list.SetFocus();
+  list.ModifyStyle(0, LVS_SHOWSELALWAYS);
   list.Invalidate();
   gui::PumpFor(50);
   CRect row;

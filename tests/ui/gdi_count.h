@@ -11,13 +11,14 @@
 
 namespace gdicount {
 
+// Never destroyed: the hooks stay in place while the process ends.
 inline std::mutex& Lock() {
-  static std::mutex m;
-  return m;
+  static std::mutex* m = new std::mutex;
+  return *m;
 }
 inline std::set<HANDLE>& Live() {
-  static std::set<HANDLE> s;
-  return s;
+  static std::set<HANDLE>* s = new std::set<HANDLE>;
+  return *s;
 }
 inline void Add(HANDLE h) {
   if (!h) return;

@@ -333,7 +333,7 @@ TEST_F(SkinButtonTest, NoticesOfPressesAndReleases) {
   // The focus goes elsewhere during a press: the release is posted once.
   b.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
   EXPECT_EQ(b.m_hWnd, ::GetCapture());
-  other.SetFocus();
+  b.SendMessage(WM_KILLFOCUS, WPARAM(other.m_hWnd), 0);
   EXPECT_NE(b.m_hWnd, ::GetCapture());
   EXPECT_EQ((std::vector<WPARAM>{513, 514}), codes());
 
