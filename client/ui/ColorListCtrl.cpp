@@ -28,6 +28,20 @@ CString FitCellText(const CString& text, int available, const std::function<int(
   return CString(s, ends.empty() ? 0 : ends[keep - 1]) + "...";
 }
 
+void DrawCellText(CDC* dc, const CString& text, const CRect& rect, int justify) {
+  CRect inside(rect);
+  inside.DeflateRect(CColorListCtrl::kCellPadding / 2, 0);
+  if (inside.Width() <= 0) return;
+  CString shown = FitCellText(text, inside.Width(), [dc](const char* s, int n) { return int(dc->GetTextExtent(s, n).cx); });
+  UINT align = DT_LEFT;
+  switch (justify & LVCFMT_JUSTIFYMASK) {
+    case LVCFMT_RIGHT: align = DT_RIGHT; break;
+    case LVCFMT_CENTER: align = DT_CENTER; break;
+    default: break;
+  }
+  dc->DrawText(shown, &inside, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
 BEGIN_MESSAGE_MAP(CColorListCtrl, CListCtrl)
   ON_WM_SIZE()
   ON_WM_PAINT()
@@ -130,18 +144,7 @@ void CColorListCtrl::DrawItem(LPDRAWITEMSTRUCT dis) {
         cell.left += cx;
       }
     }
-    if (cell.Width() <= 0) continue;
-    CString shown = FitCellText(GetItemText(row, column), cell.Width() - kCellPadding,
-                                [dc](const char* s, int n) { return int(dc->GetTextExtent(s, n).cx); });
-    UINT align = DT_LEFT;
-    switch (col.fmt & LVCFMT_JUSTIFYMASK) {
-      case LVCFMT_RIGHT: align = DT_RIGHT; break;
-      case LVCFMT_CENTER: align = DT_CENTER; break;
-      default: break;
-    }
-    CRect textRect(cell);
-    textRect.DeflateRect(kCellPadding / 2, 0);
-    dc->DrawText(shown, &textRect, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawCellText(dc, GetItemText(row, column), cell, col.fmt);
   }
   dc->RestoreDC(saved);
 

@@ -17,6 +17,11 @@ bool IsTextLeadByte(unsigned char b);
 CString FitCellText(const CString& text, int available, const std::function<int(const char*, int)>& width,
                     bool (*isLead)(unsigned char) = &IsTextLeadByte);
 
+// Draws text in rect shortened to fit (kCellPadding / 2 kept free on each
+// side), aligned by justify: LVCFMT_LEFT / RIGHT / CENTER, which have the
+// values of HDF_LEFT / RIGHT / CENTER.
+void DrawCellText(CDC* dc, const CString& text, const CRect& rect, int justify);
+
 class CColorListCtrl : public CListCtrl {
 public:
   // Horizontal room a cell keeps free round its text.

@@ -343,15 +343,11 @@ void CSkinButton::DrawItem(LPDRAWITEMSTRUCT dis) {
 }
 
 // ------------------------------------------------------ mouse and keys
-void CSkinButton::RelayToTooltip(UINT msg, WPARAM w, LPARAM l) {
+void CSkinButton::RelayToTooltip() {
   if (!m_tooltip.GetSafeHwnd()) return;
-  MSG m{};
-  m.hwnd = m_hWnd;
-  m.message = msg;
-  m.wParam = w;
-  m.lParam = l;
+  MSG m = *GetCurrentMessage();
   m.time = DWORD(::GetMessageTime());
-  m.pt = CPoint(l);
+  m.pt = CPoint(m.lParam);
   m_tooltip.RelayEvent(&m);
 }
 
@@ -366,8 +362,7 @@ void CSkinButton::EndPress() {
 }
 
 void CSkinButton::OnLButtonDown(UINT, CPoint) {
-  const MSG m = *GetCurrentMessage();
-  RelayToTooltip(m.message, m.wParam, m.lParam);
+  RelayToTooltip();
   if (m_hover) {
     TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE | TME_CANCEL, m_hWnd, 0};
     ::TrackMouseEvent(&tme);
@@ -379,23 +374,21 @@ void CSkinButton::OnLButtonDown(UINT, CPoint) {
 }
 
 void CSkinButton::OnLButtonUp(UINT, CPoint) {
-  const MSG m = *GetCurrentMessage();
-  RelayToTooltip(m.message, m.wParam, m.lParam);
+  RelayToTooltip();
   m_pressed = false;
   Default();
   PostNotify(kNotifyRelease);
 }
 
 void CSkinButton::OnLButtonDblClk(UINT, CPoint) {
-  const MSG m = *GetCurrentMessage();
-  RelayToTooltip(m.message, m.wParam, m.lParam);
+  RelayToTooltip();
   // A double click is a second press.
-  SendMessage(WM_LBUTTONDOWN, m.wParam, m.lParam);
+  const MSG* m = GetCurrentMessage();
+  SendMessage(WM_LBUTTONDOWN, m->wParam, m->lParam);
 }
 
 void CSkinButton::OnMouseMove(UINT, CPoint pt) {
-  const MSG m = *GetCurrentMessage();
-  RelayToTooltip(m.message, m.wParam, m.lParam);
+  RelayToTooltip();
   if (m_pressed && ::GetCapture() == m_hWnd) {
     CRect client;
     GetClientRect(&client);

@@ -75,7 +75,8 @@ protected:
   // Draws one of the pictures (or the button face when it is empty) in the
   // button's draw mode, through the mask when there is one.
   void DrawStateBitmap(CDC* dc, CBitmap& picture, const CRect& rect);
-  void RelayToTooltip(UINT msg, WPARAM w, LPARAM l);
+  // Passes the mouse message being handled on to the tooltip.
+  void RelayToTooltip();
   // Ends a press that was notified: clears the flag and posts the release.
   void EndPress();
   void PostNotify(WPARAM code);

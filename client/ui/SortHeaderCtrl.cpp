@@ -26,7 +26,7 @@ void CSortHeaderCtrl::DrawItem(LPDRAWITEMSTRUCT dis) {
 
   const bool marked = int(dis->itemID) == m_sortColumn;
   CRect textRect(rect);
-  textRect.DeflateRect(CColorListCtrl::kCellPadding, 0);
+  textRect.DeflateRect(CColorListCtrl::kCellPadding / 2, 0);
   if (marked) textRect.right -= kMarkWidth + CColorListCtrl::kCellPadding;
   if (dis->itemState & ODS_SELECTED) textRect.OffsetRect(1, 1);
 
@@ -34,17 +34,7 @@ void CSortHeaderCtrl::DrawItem(LPDRAWITEMSTRUCT dis) {
   if (CFont* font = GetFont()) dc->SelectObject(font);
   dc->SetBkMode(TRANSPARENT);
   dc->SetTextColor(::GetSysColor(COLOR_BTNTEXT));
-  if (textRect.Width() > 0) {
-    CString shown = FitCellText(text, textRect.Width(),
-                                [dc](const char* s, int n) { return int(dc->GetTextExtent(s, n).cx); });
-    UINT align = DT_LEFT;
-    switch (item.fmt & HDF_JUSTIFYMASK) {
-      case HDF_RIGHT: align = DT_RIGHT; break;
-      case HDF_CENTER: align = DT_CENTER; break;
-      default: break;
-    }
-    dc->DrawText(shown, &textRect, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-  }
+  DrawCellText(dc, text, textRect, item.fmt & HDF_JUSTIFYMASK);
   if (marked) {
     // The triangle, right-aligned and centred vertically.
     int left = rect.right - CColorListCtrl::kCellPadding - kMarkWidth;

@@ -5,7 +5,7 @@
 #include "ColorListCtrl.h"
 #include "SortHeaderCtrl.h"
 #include "gui_kit.h"
-#include "ui_host.h"
+#include "hosted_test.h"
 
 namespace {
 
@@ -40,18 +40,11 @@ TEST(CellText, ShortenedOnCharacterBoundaries) {
   EXPECT_EQ(CString("\xC4\xE3..."), FitCellText(gbk, 5, &ByteWidth));
 }
 
-class ListTest : public ::testing::Test {
+class ListTest : public HostedTest<320, 200> {
 protected:
-  static void SetUpTestSuite() {
-    s_host = new CTestHost(WM_USER);
-    s_host->Make(320, 200, "Coloured list");
-  }
-  static void TearDownTestSuite() {
-    delete s_host;
-    s_host = nullptr;
-  }
   void SetUp() override {
-    ASSERT_TRUE(::IsWindow(host.m_hWnd));
+    HostedTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_ICON, CRect(0, 0, 320, 200), &host, 1064));
     ASSERT_EQ(DWORD(LVS_REPORT | LVS_OWNERDRAWFIXED), list.GetStyle() & (LVS_TYPEMASK | LVS_OWNERDRAWFIXED));
     list.InsertColumn(0, "Window", LVCFMT_LEFT, 80);
@@ -62,11 +55,8 @@ protected:
       list.SetItemText(i, 1, "Gate");
     }
   }
-  static CTestHost* s_host;
-  CTestHost& host = *s_host;
   CColorListCtrl list;
 };
-CTestHost* ListTest::s_host = nullptr;
 
 TEST_F(ListTest, MarkingTwiceKeepsOneAndUnmarkingAnUnmarkedRowDoesNothing) {
   list.MarkRow(2);

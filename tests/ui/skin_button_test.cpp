@@ -5,7 +5,7 @@
 #include "SkinButton.h"
 #include "gdi_count.h"
 #include "gui_kit.h"
-#include "ui_host.h"
+#include "hosted_test.h"
 
 namespace {
 
@@ -36,22 +36,12 @@ HBITMAP MaskOf(int w, int h, const std::vector<uint32_t>& pixels) {
   return ::CreateBitmap(w, h, 1, 32, pixels.data());
 }
 
-class SkinButtonTest : public ::testing::Test {
+class SkinButtonTest : public HostedTest<320, 120> {
 protected:
-  // One host window for the suite: a top-level window takes long to map.
-  static void SetUpTestSuite() {
-    gdicount::Install();
-    s_host = new CTestHost(WM_APP);
-    s_host->Make(320, 120);
-  }
-  static void TearDownTestSuite() {
-    delete s_host;
-    s_host = nullptr;
-  }
   void SetUp() override {
+    HostedTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(gdicount::Install());
-    ASSERT_TRUE(::IsWindow(host.m_hWnd));
-    host.m_notices.clear();
   }
   // A 40 x 24 owner-drawn button at (x, y) with the four test pictures,
   // which are deleted again before the button draws.
@@ -72,10 +62,7 @@ protected:
     gui::PumpFor(30);
     return PixelAt(b.m_hWnd, x, y);
   }
-  static CTestHost* s_host;
-  CTestHost& host = *s_host;
 };
-CTestHost* SkinButtonTest::s_host = nullptr;
 
 TEST(SkinButtonRegion, MaskTable) {
   const uint32_t W = 0xFFFFFF, B = 0, G = 0x808080;

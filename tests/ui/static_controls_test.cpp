@@ -5,23 +5,14 @@
 #include "BitmapStatic.h"
 #include "ColorStatic.h"
 #include "gui_kit.h"
-#include "ui_host.h"
+#include "hosted_test.h"
 
 namespace {
 
 const COLORREF kParent = RGB(30, 120, 60);   // what the host paints under its children
 
-class StaticsTest : public ::testing::Test {
+class StaticsTest : public HostedTest<300, 120, kParent> {
 protected:
-  static void SetUpTestSuite() {
-    s_host = new CTestHost(WM_USER);
-    s_host->Make(300, 120, "Statics", kParent);
-  }
-  static void TearDownTestSuite() {
-    delete s_host;
-    s_host = nullptr;
-  }
-  void SetUp() override { ASSERT_TRUE(::IsWindow(host.m_hWnd)); }
   static COLORREF At(CWnd& w, int x, int y) {
     w.Invalidate();
     gui::PumpFor(30);
@@ -40,10 +31,7 @@ protected:
     ::ReleaseDC(w.m_hWnd, dc);
     return n;
   }
-  static CTestHost* s_host;
-  CTestHost& host = *s_host;
 };
-CTestHost* StaticsTest::s_host = nullptr;
 
 TEST_F(StaticsTest, BitmapStaticShowsBackgroundAndTextOrItsBitmapStretched) {
   CBitmapStatic video;

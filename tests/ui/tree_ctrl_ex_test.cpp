@@ -4,26 +4,17 @@
 
 #include "TreeCtrlEx.h"
 #include "gui_kit.h"
-#include "ui_host.h"
+#include "hosted_test.h"
 
 namespace {
 
 const COLORREF kLive = RGB(64, 184, 104);   // the lamp of a live device (513)
 
-class TreeTest : public ::testing::Test {
+class TreeTest : public HostedTest<240, 200> {
 protected:
-  static void SetUpTestSuite() {
-    s_host = new CTestHost(WM_USER);
-    s_host->Make(240, 200, "Device tree");
-  }
-  static void TearDownTestSuite() {
-    delete s_host;
-    s_host = nullptr;
-  }
   void SetUp() override {
-    ASSERT_TRUE(::IsWindow(host.m_hWnd));
-    host.m_notices.clear();
-    host.m_onNotice = nullptr;
+    HostedTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
                                 TVS_CHECKBOXES | TVS_SHOWSELALWAYS,
                             CRect(0, 0, 240, 200), &host, 1203));
@@ -65,12 +56,9 @@ protected:
     tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     gui::PumpFor(30);
   }
-  static CTestHost* s_host;
-  CTestHost& host = *s_host;
   CTreeCtrlEx tree;
   HTREEITEM device = nullptr, channel = nullptr;
 };
-CTestHost* TreeTest::s_host = nullptr;
 
 TEST(TreeCodes, CodeToImageTable) {
   const struct {
