@@ -121,7 +121,9 @@ TEST_F(ListTest, RowsDrawnInTheirColoursOnAMemoryDC) {
         markText += c == mark;
       }
     EXPECT_GT(text, 0);
-    if (want.text != mark) EXPECT_EQ(0, markText);
+    if (want.text != mark) {
+      EXPECT_EQ(0, markText);
+    }
   }
   ::SelectObject(mem, old);
   ::DeleteObject(canvas);
