@@ -372,6 +372,22 @@ TEST_F(SkinButtonTest, OneTooltipWithItsDelaysAndNoSubclassing) {
   EXPECT_EQ(0u, ti.uFlags & TTF_SUBCLASS);
 }
 
+TEST_F(SkinButtonTest, TheTooltipShowsWhenThePointerRestsOnTheButton) {
+  CSkinButton b;
+  MakeButton(b, 10, 10);
+  b.SetTooltipText("Zoom in");
+  CToolTipCtrl* tip = b.GetTooltip();
+  ASSERT_NE(nullptr, tip);
+  CPoint p(20, 12);
+  b.ClientToScreen(&p);
+  ::SetCursorPos(p.x, p.y);
+  b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 12));
+  EXPECT_TRUE(gui::PumpUntil([&] { return ::IsWindowVisible(tip->m_hWnd) != FALSE; }, 3000));
+  ::SetCursorPos(0, 0);
+  b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(200, 200));
+  gui::PumpFor(50);
+}
+
 TEST_F(SkinButtonTest, UnknownCursorFailsAndZeroKeepsNone) {
   CSkinButton b;
   MakeButton(b, 10, 10);
