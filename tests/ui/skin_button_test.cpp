@@ -64,6 +64,28 @@ protected:
   }
 };
 
+// Puts the pointer on client point pt of w and sends the move there. Other
+// programs on the display may move the pointer too: callers check the
+// outcome and try again.
+void PointerTo(CWnd& w, CPoint pt, WPARAM keys = 0) {
+  CPoint screen(pt);
+  w.ClientToScreen(&screen);
+  ::SetCursorPos(screen.x, screen.y);
+  w.SendMessage(WM_MOUSEMOVE, keys, MAKELPARAM(pt.x, pt.y));
+}
+
+// Tries up to five times to see `want` at (5, 5) of b with the pointer put
+// at pt.
+bool ShowsWithPointerAt(CSkinButton& b, CPoint pt, WPARAM keys, COLORREF want) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    PointerTo(b, pt, keys);
+    b.Invalidate(FALSE);
+    gui::PumpFor(30);
+    if (PixelAt(b.m_hWnd, 5, 5) == want) return true;
+  }
+  return false;
+}
+
 TEST(SkinButtonRegion, MaskTable) {
   const uint32_t W = 0xFFFFFF, B = 0, G = 0x808080;
   struct Case {
@@ -143,11 +165,7 @@ TEST_F(SkinButtonTest, EachStateShowsItsPictureAfterTheCallerDeletedItsOwn) {
   b.SetState(0);
   EXPECT_EQ(kNormal, At(b, 5, 5));
   // Hover: the pointer really over the button, then a move.
-  CPoint p(20, 12);
-  b.ClientToScreen(&p);
-  ::SetCursorPos(p.x, p.y);
-  b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 12));
-  EXPECT_EQ(kHover, At(b, 5, 5));
+  EXPECT_TRUE(ShowsWithPointerAt(b, CPoint(20, 12), 0, kHover));
   b.EnableWindow(FALSE);   // disabled: no hover picture
   EXPECT_EQ(kDisabled, At(b, 5, 5));
   b.EnableWindow(TRUE);
@@ -160,18 +178,11 @@ TEST_F(SkinButtonTest, AHeldPressFollowsThePointerOutAndBackIn) {
   CSkinButton b;
   MakeButton(b, 10, 10);
   CPoint inside(20, 12), outside(80, 12);
-  CPoint screenIn(inside), screenOut(outside);
-  b.ClientToScreen(&screenIn);
-  b.ClientToScreen(&screenOut);
-  ::SetCursorPos(screenIn.x, screenIn.y);
+  PointerTo(b, inside);
   b.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
-  EXPECT_EQ(kPressed, At(b, 5, 5));
-  ::SetCursorPos(screenOut.x, screenOut.y);
-  b.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(outside.x, outside.y));
-  EXPECT_EQ(kNormal, At(b, 5, 5));
-  ::SetCursorPos(screenIn.x, screenIn.y);
-  b.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
-  EXPECT_EQ(kPressed, At(b, 5, 5));
+  EXPECT_TRUE(ShowsWithPointerAt(b, inside, MK_LBUTTON, kPressed));
+  EXPECT_TRUE(ShowsWithPointerAt(b, outside, MK_LBUTTON, kNormal));
+  EXPECT_TRUE(ShowsWithPointerAt(b, inside, MK_LBUTTON, kPressed));
   b.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(inside.x, inside.y));
   ::SetCursorPos(0, 0);
 }
@@ -378,11 +389,12 @@ TEST_F(SkinButtonTest, TheTooltipShowsWhenThePointerRestsOnTheButton) {
   b.SetTooltipText("Zoom in");
   CToolTipCtrl* tip = b.GetTooltip();
   ASSERT_NE(nullptr, tip);
-  CPoint p(20, 12);
-  b.ClientToScreen(&p);
-  ::SetCursorPos(p.x, p.y);
-  b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 12));
-  EXPECT_TRUE(gui::PumpUntil([&] { return ::IsWindowVisible(tip->m_hWnd) != FALSE; }, 3000));
+  bool shown = false;
+  for (int attempt = 0; attempt < 5 && !shown; ++attempt) {
+    PointerTo(b, CPoint(20, 12));
+    shown = gui::PumpUntil([&] { return ::IsWindowVisible(tip->m_hWnd) != FALSE; }, 1000);
+  }
+  EXPECT_TRUE(shown);
   ::SetCursorPos(0, 0);
   b.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(200, 200));
   gui::PumpFor(50);
