@@ -39,6 +39,10 @@ BOOL CTreeCtrlEx::SetItemState(HTREEITEM item, int code) {
 BOOL CTreeCtrlEx::OnEraseBkgnd(CDC*) { return TRUE; }   // painted with the items
 
 void CTreeCtrlEx::OnPaint() {
+  if (GetCurrentMessage()->wParam) {
+    Default();   // painting into a DC the caller gave
+    return;
+  }
   CPaintDC dc(this);
   CRect client;
   GetClientRect(&client);
