@@ -116,9 +116,11 @@ TEST_F(TreeTest, ACheckBoxClickSelectsTheItemThenTellsTheParentOnce) {
   int y = 0;
   int x = FindPart(channel, TVHT_ONITEMSTATEICON, &y);
   ASSERT_GE(x, 0);
+  EXPECT_FALSE(tree.GetCheck(channel));
   Click(x + 2, y);
   EXPECT_EQ(1, Notices());
   EXPECT_EQ(channel, selectedWhenTold);
+  EXPECT_TRUE(tree.GetCheck(channel));   // the tree's own handling follows
 
   host.m_notices.clear();
   int lx = FindPart(device, TVHT_ONITEMLABEL, &y);
