@@ -400,11 +400,24 @@ TEST_F(SkinButtonTest, TheTooltipShowsWhenThePointerRestsOnTheButton) {
   gui::PumpFor(50);
 }
 
-TEST_F(SkinButtonTest, UnknownCursorFailsAndZeroKeepsNone) {
+TEST_F(SkinButtonTest, OwnCursorOverTheButtonElseTheDefault) {
+  const int kCursorId = 21592;   // skin_button_test.rc
   CSkinButton b;
   MakeButton(b, 10, 10);
-  EXPECT_FALSE(b.SetCursorId(21599));
-  EXPECT_TRUE(b.SetCursorId(0));
+  HCURSOR arrow = ::LoadCursorA(nullptr, IDC_ARROW);
+  auto cursorOver = [&] {
+    ::SetCursor(nullptr);
+    b.SendMessage(WM_SETCURSOR, WPARAM(b.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return ::GetCursor();
+  };
+  EXPECT_EQ(arrow, cursorOver());
+  EXPECT_FALSE(b.SetCursorId(21599));   // no such resource
+  ASSERT_TRUE(b.SetCursorId(kCursorId));
+  HCURSOR own = cursorOver();
+  EXPECT_NE(nullptr, own);
+  EXPECT_NE(arrow, own);
+  EXPECT_TRUE(b.SetCursorId(0));        // back to the default
+  EXPECT_EQ(arrow, cursorOver());
 }
 
 }  // namespace
