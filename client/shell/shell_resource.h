@@ -17,3 +17,47 @@
 #define IDC_WPE_VIDEO_LOST 1159
 #define IDC_WPE_MOTION 1160
 #define IDC_WPE_PROBE 1161
+
+// Dialog templates (the system's own numbers).
+#define IDD_LOCAL_USER_MANAGE 136
+#define IDD_LOCAL_USER 137
+#define IDD_STATISTIC_REPORT 161
+#define IDD_LOGIN 171
+#define IDD_LOCAL_LOG 172
+#define IDD_REMOTE_LOG 173
+#define IDD_DISK_ERROR 189
+#define IDD_REMOTE_DISK_ERROR 191
+#define IDD_CONNECTION_INFO 192
+
+// Login dialog controls (the system's own numbers).
+#define IDC_LOGIN_SAVE_PASSWORD 1071
+#define IDC_LOGIN_AUTO_LOGIN 1073
+#define IDC_LOGIN_COUNTDOWN 1076
+#define IDC_LOGIN_USER 1077
+#define IDC_LOGIN_PASSWORD 1078
+#define IDC_LOGIN_LANGUAGE 1120
+
+// Controls of the user, log and statistics dialogs: ids of this range
+// (4200-4299) are the shell's own and used nowhere else.
+#define IDC_LOGIN_PICTURE 4200
+#define IDC_USERS_LIST 4201
+#define IDC_USERS_RIGHTS 4202
+#define IDC_USERS_ADD 4203
+#define IDC_USERS_CHANGE_POWER 4204
+#define IDC_USERS_DELETE 4205
+#define IDC_USERS_CHANGE_PASSWORD 4206
+#define IDC_USER_NAME 4210
+#define IDC_USER_NEW_PASSWORD 4211
+#define IDC_USER_REPEAT_PASSWORD 4212
+#define IDC_USER_OLD_PASSWORD 4213
+#define IDC_USER_LEVEL 4214
+#define IDC_USER_RIGHTS 4215
+#define IDC_LOG_LIST 4220
+#define IDC_LOG_AUTO_POPUP 4221
+#define IDC_LOG_AUTO_SCROLL 4222
+#define IDC_LOG_SAVE 4223
+#define IDC_LOG_CLEAR 4224
+#define IDC_LOG_CLOSE 4225
+#define IDC_LOG_SERVER_LIST 4226
+#define IDC_STAT_LIST 4230
+#define IDC_CONNECTION_LIST 4231
