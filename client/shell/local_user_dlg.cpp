@@ -2,6 +2,7 @@
 #include "app_services.h"
 #include "config_store.h"
 #include "language.h"
+#include "report_list.h"
 #include "text_copy.h"
 
 namespace {
@@ -130,10 +131,8 @@ BOOL CLocalUserManageDlg::OnInitDialog() {
   m_rightsList.SubclassDlgItem(IDC_USERS_RIGHTS, this);
   TranslateDialog(this);
   SetWindowText(TranslateString("Local User Management"));
-  m_list.InsertColumn(0, TranslateString("User Name"), LVCFMT_LEFT, 115);
-  m_list.InsertColumn(1, TranslateString("Password"), LVCFMT_LEFT, 75);
-  m_list.InsertColumn(2, TranslateString("Level"), LVCFMT_LEFT, 100);
-  m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  static const ListColumn columns[] = {{"User Name", 115}, {"Password", 75}, {"Level", 100}};
+  SetupReportList(m_list, columns, 3);
   FillRights(m_rightsList);
   m_rightsList.EnableWindow(FALSE);
   FillList();
