@@ -237,6 +237,9 @@ HBRUSH CLoginDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {
   if (ctlColor == CTLCOLOR_STATIC || ctlColor == CTLCOLOR_DLG || id == IDC_LOGIN_SAVE_PASSWORD ||
       id == IDC_LOGIN_AUTO_LOGIN) {
     dc->SetBkMode(TRANSPARENT);
+    // Labels stay readable on dark and light skins alike.
+    int luma = (GetRValue(m_backColor) * 299 + GetGValue(m_backColor) * 587 + GetBValue(m_backColor) * 114) / 1000;
+    dc->SetTextColor(luma < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0));
     if (m_backBrush.m_hObject) return m_backBrush;
   }
   return brush;

@@ -31,6 +31,43 @@ public:
     f.Write(data, UINT(size));
   }
   static void WriteText(const char* path, const char* text) { Write(path, text, strlen(text)); }
+  // A 24-bit BMP of one colour.
+  static void WriteSolidBmp(const char* path, int w, int h, COLORREF color) {
+    int stride = (w * 3 + 3) & ~3;
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER bi{};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = h;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi;
+    fh.bfSize = fh.bfOffBits + DWORD(stride * h);
+    std::vector<unsigned char> f(fh.bfSize, 0);
+    memcpy(f.data(), &fh, sizeof fh);
+    memcpy(f.data() + sizeof fh, &bi, sizeof bi);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        unsigned char* p = f.data() + fh.bfOffBits + y * stride + x * 3;
+        p[0] = GetBValue(color);
+        p[1] = GetGValue(color);
+        p[2] = GetRValue(color);
+      }
+    Write(path, f.data(), f.size());
+  }
+  // An interface solution folder: Language\<name>.ini and its Config.ini
+  // with the given [MainSettings] lines; device_config.ini when given.
+  void WriteSolution(const char* name, const char* mainSettings, const char* deviceConfig = nullptr) const {
+    ::CreateDirectoryA(*this / "Language", nullptr);
+    CString folder = *this / "Language\\" + name;
+    ::CreateDirectoryA(folder, nullptr);
+    CString ini;
+    ini.Format("[Info]\r\nLanguage=%s\r\nImgDir=%s\r\n", name, name);
+    WriteText(*this / "Language\\" + name + ".ini", ini);
+    WriteText(folder + "\\Config.ini", CString("[MainSettings]\r\n") + mainSettings);
+    if (deviceConfig) WriteText(folder + "\\device_config.ini", CString("[MainSettings]\r\n") + deviceConfig);
+  }
 
 private:
   static void Remove(const CString& dir) {

@@ -10,30 +10,7 @@ namespace {
 
 const COLORREF kLogo = RGB(0x20, 0x60, 0xA0);
 
-void WriteLogo(const char* path, int w, int h) {
-  int stride = (w * 3 + 3) & ~3;
-  BITMAPFILEHEADER fh{};
-  BITMAPINFOHEADER bi{};
-  bi.biSize = sizeof bi;
-  bi.biWidth = w;
-  bi.biHeight = h;
-  bi.biPlanes = 1;
-  bi.biBitCount = 24;
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi;
-  fh.bfSize = fh.bfOffBits + DWORD(stride * h);
-  std::vector<unsigned char> f(fh.bfSize, 0);
-  memcpy(f.data(), &fh, sizeof fh);
-  memcpy(f.data() + sizeof fh, &bi, sizeof bi);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      unsigned char* p = f.data() + fh.bfOffBits + y * stride + x * 3;
-      p[0] = GetBValue(kLogo);
-      p[1] = GetGValue(kLogo);
-      p[2] = GetRValue(kLogo);
-    }
-  ScratchDir::Write(path, f.data(), f.size());
-}
+void WriteLogo(const char* path, int w, int h) { ScratchDir::WriteSolidBmp(path, w, h, kLogo); }
 
 class Splash : public ::testing::Test {
 protected:
