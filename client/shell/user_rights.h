@@ -41,7 +41,7 @@ const UserRightRow& GetUserRightRow(int row);
 // The mask of the ticked rows (bit i of `rows` = row i ticked).
 uint32_t RightsFromRows(uint32_t rows);
 // Rows an Operator starts with when the level is switched to Operator.
-constexpr uint32_t kOperatorDefaultRows = 0xFF9;   // all but rows 1, 2 and 4
+constexpr uint32_t kOperatorDefaultRows = 0xFE9;   // all but rows 1, 2 and 4
 constexpr uint32_t kOperatorLockedRows = 0x016;    // rows 1, 2 and 4
 
 // "Administrator", "Operator" or "Unknown" (English).
