@@ -130,3 +130,14 @@ BOOL LoadDibFile(const char* path, CBitmap& out, BOOL withPalette) {
   out.Attach(bmp);
   return TRUE;
 }
+
+void DrawBitmap(CDC& dc, CBitmap& bitmap, int x, int y) {
+  if (!bitmap.m_hObject) return;
+  BITMAP bm{};
+  bitmap.GetBitmap(&bm);
+  CDC mem;
+  mem.CreateCompatibleDC(&dc);
+  CBitmap* old = mem.SelectObject(&bitmap);
+  dc.BitBlt(x, y, bm.bmWidth, bm.bmHeight, &mem, 0, 0, SRCCOPY);
+  mem.SelectObject(old);
+}

@@ -216,14 +216,7 @@ void CLoginDlg::OnPaint() {
   CRect r;
   GetClientRect(&r);
   dc.FillSolidRect(&r, m_backColor);
-  if (!m_picture.m_hObject) return;
-  BITMAP bm{};
-  m_picture.GetBitmap(&bm);
-  CDC mem;
-  mem.CreateCompatibleDC(&dc);
-  CBitmap* old = mem.SelectObject(&m_picture);
-  dc.BitBlt(0, 0, bm.bmWidth, bm.bmHeight, &mem, 0, 0, SRCCOPY);
-  mem.SelectObject(old);
+  DrawBitmap(dc, m_picture, 0, 0);
 }
 
 HBRUSH CLoginDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {

@@ -75,14 +75,7 @@ void CStartLogoDlg::OnTimer(UINT_PTR id) {
 
 void CStartLogoDlg::OnPaint() {
   CPaintDC dc(this);
-  if (!m_logo.m_hObject) return;
-  BITMAP bm{};
-  m_logo.GetBitmap(&bm);
-  CDC mem;
-  mem.CreateCompatibleDC(&dc);
-  CBitmap* old = mem.SelectObject(&m_logo);
-  dc.BitBlt(0, 0, bm.bmWidth, bm.bmHeight, &mem, 0, 0, SRCCOPY);
-  mem.SelectObject(old);
+  DrawBitmap(dc, m_logo, 0, 0);
 }
 
 void CStartLogoDlg::OnSysCommand(UINT id, LPARAM l) {

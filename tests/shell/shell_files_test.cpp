@@ -546,49 +546,16 @@ TEST(Helpers, SmallOnes) {
   EXPECT_FALSE(FileExists(dir + "no-such-file"));
 }
 
-std::vector<unsigned char> MakeBmp(int w, int h, int bits, int colours) {
-  int stride = ((w * bits + 31) / 32) * 4;
-  int table = bits <= 8 ? (colours ? colours : 1 << bits) * 4 : 0;
-  BITMAPFILEHEADER fh{};
-  BITMAPINFOHEADER bi{};
-  bi.biSize = sizeof bi;
-  bi.biWidth = w;
-  bi.biHeight = h;
-  bi.biPlanes = 1;
-  bi.biBitCount = WORD(bits);
-  bi.biClrUsed = DWORD(colours);
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = DWORD(sizeof fh + sizeof bi + table);
-  fh.bfSize = DWORD(fh.bfOffBits + stride * h);
-  std::vector<unsigned char> out(fh.bfSize, 0);
-  memcpy(out.data(), &fh, sizeof fh);
-  memcpy(out.data() + sizeof fh, &bi, sizeof bi);
-  unsigned char* px = out.data() + fh.bfOffBits;
-  if (bits == 24)
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        px[y * stride + x * 3 + 0] = 0x30;   // blue
-        px[y * stride + x * 3 + 1] = 0x20;
-        px[y * stride + x * 3 + 2] = 0x10;   // red
-      }
-  if (bits == 8) {
-    unsigned char* tab = out.data() + sizeof fh + sizeof bi;
-    tab[4 * 1 + 2] = 0xFF;   // index 1 = red
-    for (int i = 0; i < stride * h; ++i) px[i] = 1;
-  }
-  return out;
-}
-
 TEST(Helpers, LoadDibFile) {
   ScratchDir dir("dib");
-  auto good24 = MakeBmp(13, 7, 24, 0);
-  auto good8 = MakeBmp(8, 4, 8, 2);
+  auto good24 = ScratchDir::MakeBmp(13, 7, 24, 0);
+  auto good8 = ScratchDir::MakeBmp(8, 4, 8, 2);
   auto shortPixels = good24;
   shortPixels.resize(shortPixels.size() - 10);
   auto shortHeader = std::vector<unsigned char>(good24.begin(), good24.begin() + 10);
   auto badMagic = good24;
   badMagic[0] = 'X';
-  auto hugeTable = MakeBmp(4, 4, 8, 0);
+  auto hugeTable = ScratchDir::MakeBmp(4, 4, 8, 0);
   reinterpret_cast<BITMAPINFOHEADER*>(hugeTable.data() + sizeof(BITMAPFILEHEADER))->biClrUsed = 100000;
   auto zeroWidth = good24;
   reinterpret_cast<BITMAPINFOHEADER*>(zeroWidth.data() + sizeof(BITMAPFILEHEADER))->biWidth = 0;

@@ -31,30 +31,43 @@ public:
     f.Write(data, UINT(size));
   }
   static void WriteText(const char* path, const char* text) { Write(path, text, strlen(text)); }
-  // A 24-bit BMP of one colour.
-  static void WriteSolidBmp(const char* path, int w, int h, COLORREF color) {
-    int stride = (w * 3 + 3) & ~3;
+  // BMP file bytes: 24-bit pixels of one colour, or 8-bit pixels of
+  // index 1 (red) with a table of `colours` entries (0 = full table).
+  static std::vector<unsigned char> MakeBmp(int w, int h, int bits, int colours, COLORREF color = RGB(0x10, 0x20, 0x30)) {
+    int stride = ((w * bits + 31) / 32) * 4;
+    int table = bits <= 8 ? (colours ? colours : 1 << bits) * 4 : 0;
     BITMAPFILEHEADER fh{};
     BITMAPINFOHEADER bi{};
     bi.biSize = sizeof bi;
     bi.biWidth = w;
     bi.biHeight = h;
     bi.biPlanes = 1;
-    bi.biBitCount = 24;
+    bi.biBitCount = WORD(bits);
+    bi.biClrUsed = DWORD(colours);
     fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi;
-    fh.bfSize = fh.bfOffBits + DWORD(stride * h);
-    std::vector<unsigned char> f(fh.bfSize, 0);
-    memcpy(f.data(), &fh, sizeof fh);
-    memcpy(f.data() + sizeof fh, &bi, sizeof bi);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        unsigned char* p = f.data() + fh.bfOffBits + y * stride + x * 3;
-        p[0] = GetBValue(color);
-        p[1] = GetGValue(color);
-        p[2] = GetRValue(color);
-      }
-    Write(path, f.data(), f.size());
+    fh.bfOffBits = DWORD(sizeof fh + sizeof bi + table);
+    fh.bfSize = DWORD(fh.bfOffBits + stride * h);
+    std::vector<unsigned char> out(fh.bfSize, 0);
+    memcpy(out.data(), &fh, sizeof fh);
+    memcpy(out.data() + sizeof fh, &bi, sizeof bi);
+    unsigned char* px = out.data() + fh.bfOffBits;
+    if (bits == 24)
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          px[y * stride + x * 3 + 0] = GetBValue(color);
+          px[y * stride + x * 3 + 1] = GetGValue(color);
+          px[y * stride + x * 3 + 2] = GetRValue(color);
+        }
+    if (bits == 8) {
+      unsigned char* tab = out.data() + sizeof fh + sizeof bi;
+      tab[4 * 1 + 2] = 0xFF;   // index 1 = red
+      for (int i = 0; i < stride * h; ++i) px[i] = 1;
+    }
+    return out;
+  }
+  static void WriteSolidBmp(const char* path, int w, int h, COLORREF color) {
+    auto bytes = MakeBmp(w, h, 24, 0, color);
+    Write(path, bytes.data(), bytes.size());
   }
   // An interface solution folder: Language\<name>.ini and its Config.ini
   // with the given [MainSettings] lines; device_config.ini when given.

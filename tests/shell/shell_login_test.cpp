@@ -41,6 +41,14 @@ protected:
     edit(*img);
     ScratchDir::Write(dir / "SysCfg.dat", img.get(), sizeof *img);
   }
+  // Auto login stored for "admin" with this password.
+  void WriteAutoLogin(const char* password) {
+    WriteConfig([password](SystemConfigImage& i) {
+      i.savePassword = i.autoLogin = 1;
+      CopyText(i.savedUser, "admin");
+      CopyText(i.savedPassword, password);
+    });
+  }
   std::unique_ptr<SystemConfigImage> ReadConfig() {
     auto bytes = ScratchDir::Read(dir / "SysCfg.dat");
     auto img = std::make_unique<SystemConfigImage>();
@@ -128,11 +136,7 @@ TEST_F(Login, SavePasswordAndAutoLoginAreStoredAndTheBoxesFollowEachOther) {
 }
 
 TEST_F(Login, AutoLoginCountsDownToOk) {
-  WriteConfig([](SystemConfigImage& i) {
-    i.savePassword = i.autoLogin = 1;
-    CopyText(i.savedUser, "admin");
-    CopyText(i.savedPassword, "tulip");
-  });
+  WriteAutoLogin("tulip");
   gui::MessageBoxScript boxes;
   gui::ModalRunner<CLoginDlg> run(InDir());
   HWND h = run.WaitForWindow(5000);
@@ -156,11 +160,7 @@ TEST_F(Login, AutoLoginCountsDownToOk) {
 }
 
 TEST_F(Login, UntickingAutoLoginStopsTheCountdown) {
-  WriteConfig([](SystemConfigImage& i) {
-    i.savePassword = i.autoLogin = 1;
-    CopyText(i.savedUser, "admin");
-    CopyText(i.savedPassword, "tulip");
-  });
+  WriteAutoLogin("tulip");
   gui::ModalRunner<CLoginDlg> run(InDir());
   HWND h = run.WaitForWindow(5000);
   ASSERT_NE(nullptr, h);
@@ -174,11 +174,7 @@ TEST_F(Login, UntickingAutoLoginStopsTheCountdown) {
 }
 
 TEST_F(Login, AFailingAutoLoginShowsOneBoxOnly) {
-  WriteConfig([](SystemConfigImage& i) {
-    i.savePassword = i.autoLogin = 1;
-    CopyText(i.savedUser, "admin");
-    CopyText(i.savedPassword, "stale");
-  });
+  WriteAutoLogin("stale");
   gui::MessageBoxScript boxes;
   gui::ModalRunner<CLoginDlg> run(InDir());
   HWND h = run.WaitForWindow(5000);
