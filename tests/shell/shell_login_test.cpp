@@ -86,6 +86,8 @@ TEST_F(Login, OkChecksTheInputAndSavesTheLoginAsAsked) {
   EXPECT_EQ("", gui::Text(h, IDC_LOGIN_USER));
   EXPECT_FALSE(gui::IsChecked(h, IDC_LOGIN_SAVE_PASSWORD));
   EXPECT_EQ("Login Dravenor", gui::Text(h));
+  for (int id : {IDC_LOGIN_USER, IDC_LOGIN_PASSWORD})
+    EXPECT_EQ(16, int(::SendMessageA(gui::Control(h, id), EM_GETLIMITTEXT, 0, 0)));
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.user) + "/" + c.password);
     size_t before = boxes.Count();

@@ -120,6 +120,32 @@ TEST(UserSlots, RowsLevelsAndTheEditorsChecks) {
   }
 }
 
+TEST(UserSlots, RightsChecksReadTheCurrentUser) {
+  auto img = DefaultImage();
+  PutUser(*img, 4, "olga", "pw", 0, kRightLocalWatchVideo | kRightLocalConnect);
+  gui::MessageBoxScript boxes;
+  SetCurrentUser(img.get(), 4);
+  EXPECT_EQ(kRightLocalWatchVideo | kRightLocalConnect, uint32_t(g_userRights));
+  EXPECT_EQ(4, GetCurrentUserIndex());
+  EXPECT_TRUE(CheckUserRight(kRightLocalWatchVideo, "You have no power to watch video!"));
+  EXPECT_EQ(0u, boxes.Count());
+  EXPECT_FALSE(CheckUserRight(kRightLocalCloseSystem, "You have no power to close system!"));
+  EXPECT_FALSE(CheckAdministrator("You have no power to add user!"));
+  auto b = boxes.Boxes();
+  ASSERT_EQ(2u, b.size());
+  EXPECT_EQ("You have no power to close system!", b[0].text);
+  EXPECT_EQ("PROMPT", b[0].caption);
+  EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), b[0].type);
+  EXPECT_EQ("You have no power to add user!", b[1].text);
+  SetCurrentUser(img.get(), 0);
+  EXPECT_TRUE(CheckUserRight(kRightLocalCloseSystem, "You have no power to close system!"));
+  EXPECT_TRUE(CheckAdministrator("You have no power to add user!"));
+  EXPECT_EQ(2u, boxes.Count());
+  SetCurrentUser(nullptr, -1);
+  EXPECT_EQ(0u, uint32_t(g_userRights));
+  EXPECT_EQ(nullptr, GetCurrentUser());
+}
+
 // ------------------------------------------------------------- the dialogs
 class Users : public ::testing::Test {
 protected:
@@ -382,6 +408,8 @@ TEST(UserEditor, EnabledControlsByModeAndLevel) {
     EXPECT_EQ(c.old, bool(::IsWindowEnabled(gui::Control(e, IDC_USER_OLD_PASSWORD))));
     EXPECT_EQ(c.level_, bool(::IsWindowEnabled(gui::Control(e, IDC_USER_LEVEL))));
     EXPECT_EQ(c.list, bool(::IsWindowEnabled(gui::Control(e, IDC_USER_RIGHTS))));
+    for (int id : {IDC_USER_NAME, IDC_USER_NEW_PASSWORD, IDC_USER_REPEAT_PASSWORD, IDC_USER_OLD_PASSWORD})
+      EXPECT_EQ(16, int(::SendMessageA(gui::Control(e, id), EM_GETLIMITTEXT, 0, 0))) << id;
     CCheckListBox* rights = RightsList(e);
     ASSERT_NE(nullptr, rights);
     for (int row = 0; row < kUserRightCount; ++row) {
