@@ -30,11 +30,9 @@ void SetMessageBoxWindow(HWND window) {
 }
 
 BOOL PostMessageBox(const char* text, const char* caption, UINT type) {
+  // Only the registered handle: a worker never reads window objects the UI
+  // thread may be destroying.
   HWND target = reinterpret_cast<HWND>(LONG_PTR(g_boxWindow));
-  if (!target) {
-    CWinApp* app = AfxGetApp();
-    if (app && app->m_pMainWnd) target = app->m_pMainWnd->m_hWnd;
-  }
   if (!target || !::IsWindow(target)) return FALSE;
   auto record = std::make_unique<PostedMessageBox>();
   record->text = text;

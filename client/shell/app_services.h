@@ -26,8 +26,8 @@ struct PostedMessageBox {
   UINT type = MB_OK;
 };
 
-// The window that receives posted boxes (the main dialog sets itself;
-// null clears). Without one, the application's main window is used.
+// The window that receives posted boxes: the main dialog sets itself when
+// its window is made and clears it (null) when the window goes.
 void SetMessageBoxWindow(HWND window);
 // Builds the record on the heap and posts it. FALSE (record freed) when
 // there is no window to post to or the post fails. Any thread.
