@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app_services.h"
 #include "language.h"
 
 namespace {
@@ -63,7 +64,7 @@ int CWorkPlanEntryDlg::ClampField(WorkPlanField field) {
 }
 
 void CWorkPlanEntryDlg::Prompt(const char* english) {
-  MessageBox(TranslateString(english), TranslateString("PROMPT"), MB_OK | MB_ICONEXCLAMATION);
+  TranslatedMessageBox(this, english, "PROMPT", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CWorkPlanEntryDlg::OnOK() {
