@@ -1,6 +1,6 @@
 // Resource ids of the UI toolkit. The tree's state pictures carry the state
 // codes themselves (513-516, 534, 543, 544). Ids the toolkit picks for itself
-// lie in 21500-21599 so that they meet no other folder's resources.
+// lie in 21500-21699 so that they meet no other folder's resources.
 #pragma once
 #define IDB_TREE_DEVICE_LIVE 513
 #define IDB_TREE_DEVICE_OFF 514
@@ -9,3 +9,9 @@
 #define IDB_TREE_DEVICE_TALK 534
 #define IDB_TREE_CHANNEL_REC 543
 #define IDB_TREE_CHANNEL_SHOWN_REC 544
+// The sliders' default pictures.
+#define IDB_SLIDER_CHANNEL 21600
+#define IDB_SLIDER_CHANNEL_ACTIVE 21601
+#define IDB_SLIDER_THUMB 21602
+#define IDB_SLIDER_THUMB_ACTIVE 21603
+#define IDB_SLIDER_VALUE 21604

@@ -101,10 +101,62 @@ TREE_STATES = {
 }
 
 
+# The sliders' default pictures (ids 21600-21604 in ToolkitResource.h).
+# Pixels left MAGENTA are transparent where the slider is told so.
+MAGENTA = (255, 0, 255)
+
+
+def groove(fill):
+    """A channel 8 pixels high: a groove with a light lower edge."""
+    def pixel(x, y):
+        if y in (0, 7):
+            return MAGENTA
+        if y == 1:
+            return sol.EDGE
+        if y == 6:
+            return sol.PANEL_HI
+        return fill
+    return pixel
+
+
+def thumb(face):
+    """A 10 x 16 thumb with rounded ends on a transparent field."""
+    def pixel(x, y):
+        if not inside_round_rect(x, y, 0, 0, 9, 15):
+            return MAGENTA
+        if on_round_rect_edge(x, y, 0, 0, 9, 15):
+            return sol.EDGE
+        return sol.mix(sol.TEXT, face, y / 15)
+    return pixel
+
+
+def value_strip(w, h):
+    """Three frames side by side: normal, under the pointer, pressed."""
+    faces = (sol.ACCENT_LO, sol.ACCENT, sol.ACCENT_HI)
+
+    def pixel(x, y):
+        fx = x % w
+        if on_round_rect_edge(fx, y, 0, 0, w - 1, h - 1):
+            return sol.EDGE
+        return faces[x // w]
+    return pixel
+
+
+SLIDERS = [
+    ("slider_channel.bmp", 200, 8, groove(sol.BACK)),
+    ("slider_channel_active.bmp", 200, 8, groove(sol.ACCENT)),
+    ("slider_thumb.bmp", 10, 16, thumb(sol.PANEL_HI)),
+    ("slider_thumb_active.bmp", 10, 16, thumb(sol.ACCENT)),
+    ("slider_value.bmp", 3 * 24, 16, value_strip(24, 16)),
+]
+
+
 def write_all(folder):
     os.makedirs(folder, exist_ok=True)
     for name, pixel in TREE_STATES.values():
         sol.bmp(os.path.join(folder, name), 20, 20, pixel)
+    for name, w, h, pixel in SLIDERS:
+        sol.bmp(os.path.join(folder, name), w, h, pixel)
 
 
 def main():
