@@ -107,6 +107,27 @@ def logo(w, h):
     return pixel
 
 
+def status_bar_keys(pictures):
+    """[SystemStatusBar]: the bar's place in the main window, its pictures
+    (each as large as the bar), the kind button, two rows of 32 channel
+    lamps and six command buttons, all in main-window coordinates."""
+    left, top = 4, 730
+    keys = ["InMainWnd_Region=%d, %d, %d, %d" % (left, top, left + 1016, top + 30),
+            "LabelTextColor=%s" % rgb_text(TEXT), "LabelBackColor=%s" % rgb_text(EDGE),
+            "Preview_Position=%d, %d, %d, %d" % (left + 4, top + 3, left + 103, top + 27)]
+    rows = (top + 3, top + 17)
+    for i in range(64):
+        x = left + 112 + (i % 32) * 21
+        y = rows[i // 32]
+        keys.append("Ch%d_Position=%d, %d, %d, %d" % (i + 1, x, y, x + 18, y + 12))
+    commands = ("AllOpen", "AllClose", "MonitorKind", "RecordKind", "AlarmKind", "Hide")
+    for i, name in enumerate(commands):
+        x = left + 792 + (i // 2) * 66
+        y = rows[i % 2]
+        keys.append("%s_Position=%d, %d, %d, %d" % (name, x, y, x + 61, y + 12))
+    return image_keys(pictures) + "".join(k + "\r\n" for k in keys)
+
+
 def main():
     root = sys.argv[1]
     lang = os.path.join(root, "Language")
@@ -130,6 +151,7 @@ def main():
     device["background"] = "device_background.bmp"
     bmp(os.path.join(sol, device["background"]), 169, 400, strip(PANEL, BACK)(169, 400))
     switch = state_set(sol, "switch", 24, 24)
+    status = state_set(sol, "statusbar", 1017, 31, ("up", "over", "down", "disable", "fill"))
 
     write(os.path.join(sol, "Config.ini"),
           "[MainSettings]\r\nBackColor=%s\r\nMonBackColor=%s\r\nLog_Image=login.bmp\r\n"
@@ -140,11 +162,11 @@ def main():
           "LineColor=%s\r\nLineFocusColor=%s\r\nLineWidth=1\r\n"
           "[LeftDlgs]\r\nHeight=37\r\nWidth=169\r\nFirstDlgHeight=50\r\n"
           "[DeviceDlg]\r\nInMainWnd_Region=855, 70, 1020, 420\r\n"
-          "[SystemStatusBar]\r\nInMainWnd_Region=4, 730, 1020, 760\r\n"
+          "[SystemStatusBar]\r\n%s"
           "[SwitchModeDlgSettings]\r\nHeight=24\r\nWidth=24\r\nMarginLeft=5\r\nInterval=3\r\n%s"
           "[ColorDlgSettings]\r\n%s[PlanDlgSettings]\r\n%s[PtzDlgExSettings]\r\n%s[PlayerSettings]\r\n%s"
           % (rgb_text(BACK), rgb_text(EDGE), image_keys(tb), rgb_text(EDGE), rgb_text(BACK),
-             rgb_text(PANEL_HI), rgb_text(ACCENT), image_keys(switch), image_keys(color),
+             rgb_text(PANEL_HI), rgb_text(ACCENT), status_bar_keys(status), image_keys(switch), image_keys(color),
              image_keys(plan), image_keys(ptz), image_keys(player)))
     write(os.path.join(sol, "top_config.ini"),
           "[MainButtons]\r\nTopPlayBack=Play Back\r\nTopPlayBack_IsVisible=1\r\n"
