@@ -15,3 +15,8 @@
 #define IDB_SLIDER_THUMB 21602
 #define IDB_SLIDER_THUMB_ACTIVE 21603
 #define IDB_SLIDER_VALUE 21604
+// The switch-mode panel's button strips, one per state.
+#define IDB_SWITCH_UP 21610
+#define IDB_SWITCH_OVER 21611
+#define IDB_SWITCH_DOWN 21612
+#define IDB_SWITCH_DISABLE 21613

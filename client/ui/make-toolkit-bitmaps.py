@@ -151,12 +151,99 @@ SLIDERS = [
 ]
 
 
+# The switch-mode panel's buttons: one strip per state (ids 21610-21613),
+# 14 frames of 24 x 24 in the panel's button order: hard decode, full
+# screen, the splits of 1, 4, 6, 8, 9, 13, 16, 20, 25 and 36 windows,
+# record all, close all video.
+SWITCH_SIZE = 24
+
+
+def grid(n, big=None):
+    """Cells of an n x n grid; big = (col, row, span) merges a square."""
+    cells = []
+    covered = set()
+    if big:
+        c, r, span = big
+        cells.append((c, r, span, span))
+        covered = {(c + i, r + j) for i in range(span) for j in range(span)}
+    for r in range(n):
+        for c in range(n):
+            if (c, r) not in covered:
+                cells.append((c, r, 1, 1))
+    return n, n, cells
+
+
+def rows_cols(cols, rows):
+    return cols, rows, [(c, r, 1, 1) for r in range(rows) for c in range(cols)]
+
+
+SPLITS = [grid(1), grid(2), grid(3, (0, 0, 2)), grid(4, (0, 0, 3)), grid(3), grid(4, (1, 1, 2)), grid(4),
+          rows_cols(5, 4), grid(5), grid(6)]
+
+
+def split_glyph(layout):
+    cols, rows, cells = layout
+    lo, hi = 4, 19
+
+    def ink(x, y):
+        for c, r, w, h in cells:
+            x0 = lo + (hi - lo) * c // cols
+            x1 = lo + (hi - lo) * (c + w) // cols
+            y0 = lo + (hi - lo) * r // rows
+            y1 = lo + (hi - lo) * (r + h) // rows
+            if x0 <= x <= x1 and y0 <= y <= y1 and (x in (x0, x1) or y in (y0, y1)):
+                return True
+        return False
+    return ink
+
+
+def chip(x, y):
+    body = 7 <= x <= 16 and 7 <= y <= 16
+    pins = (x in (9, 12, 15) and (4 <= y <= 6 or 17 <= y <= 19)) or \
+           (y in (9, 12, 15) and (4 <= x <= 6 or 17 <= x <= 19))
+    return body and not (9 <= x <= 14 and 9 <= y <= 14) or pins
+
+
+def corners(x, y):
+    near = lambda v, a: a <= v <= a + 5
+    edge = lambda v: v in (4, 5, 18, 19)
+    return (edge(x) and (near(y, 4) or near(y, 14))) or (edge(y) and (near(x, 4) or near(x, 14)))
+
+
+def record_dot(x, y):
+    return disc(x, y, 11.5, 11.5, 6)
+
+
+def cross(x, y):
+    return 5 <= x <= 18 and (abs(x - y) <= 1 or abs(x + y - 23) <= 1)
+
+
+SWITCH_GLYPHS = [chip, corners] + [split_glyph(l) for l in SPLITS] + [record_dot, cross]
+SWITCH_STATES = [("switch_up.bmp", "up"), ("switch_over.bmp", "over"), ("switch_down.bmp", "down"),
+                 ("switch_disable.bmp", "disable")]
+
+
+def switch_strip(state):
+    face = sol.STATES[state](SWITCH_SIZE, SWITCH_SIZE)
+    ink_colour = sol.DISABLED if state == "disable" else sol.TEXT
+
+    def pixel(x, y):
+        i, fx = divmod(x, SWITCH_SIZE)
+        glyph = SWITCH_GLYPHS[i]
+        if glyph(fx, y):
+            return sol.RECORD if glyph is record_dot and state != "disable" else ink_colour
+        return face(fx, y)
+    return pixel
+
+
 def write_all(folder):
     os.makedirs(folder, exist_ok=True)
     for name, pixel in TREE_STATES.values():
         sol.bmp(os.path.join(folder, name), 20, 20, pixel)
     for name, w, h, pixel in SLIDERS:
         sol.bmp(os.path.join(folder, name), w, h, pixel)
+    for name, state in SWITCH_STATES:
+        sol.bmp(os.path.join(folder, name), SWITCH_SIZE * len(SWITCH_GLYPHS), SWITCH_SIZE, switch_strip(state))
 
 
 def main():
