@@ -101,3 +101,12 @@ private:
   }
   CString m_path;
 };
+
+// A program folder with one language, English, whose solution folder holds
+// a Config.ini of this text.
+inline void WriteEnglishSolution(const ScratchDir& dir, const char* configIni) {
+  ::CreateDirectoryA(dir / "Language", nullptr);
+  ::CreateDirectoryA(dir / "Language\\English", nullptr);
+  ScratchDir::WriteText(dir / "Language\\English.ini", "[Info]\r\nLanguage=English\r\nImgDir=English\r\n");
+  ScratchDir::WriteText(dir / "Language\\English\\Config.ini", configIni);
+}

@@ -16,10 +16,7 @@ class Splash : public ::testing::Test {
 protected:
   void SetUp() override {
     gui::InitControls();
-    ::CreateDirectoryA(dir / "Language", nullptr);
-    ::CreateDirectoryA(dir / "Language\\English", nullptr);
-    ScratchDir::WriteText(dir / "Language\\English.ini", "[Info]\r\nLanguage=English\r\nImgDir=English\r\n");
-    ScratchDir::WriteText(dir / "Language\\English\\Config.ini", "[MainSettings]\r\nBackColor=0, 0, 0\r\n");
+    WriteEnglishSolution(dir, "[MainSettings]\r\nBackColor=0, 0, 0\r\n");
     ScratchDir::WriteText(dir / "Corvel.ini", "[General]\r\nLanguage=English\r\n");
   }
   void TearDown() override { SetCurrentSolution(nullptr); }

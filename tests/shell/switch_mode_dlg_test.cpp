@@ -51,11 +51,7 @@ class SwitchModeTest : public ::testing::Test {
 protected:
   void SetUp() override {
     gui::InitControls();
-    ::CreateDirectoryA(dir / "Language", nullptr);
-    ::CreateDirectoryA(dir / "Language\\English", nullptr);
-    ScratchDir::WriteText(dir / "Language\\English.ini", "[Info]\r\nLanguage=English\r\nImgDir=English\r\n");
-    ScratchDir::WriteText(dir / "Language\\English\\Config.ini",
-                          "[SwitchModeDlgSettings]\r\nMarginLeft=7\r\nInterval=2\r\nWidth=20\r\nHeight=22\r\n");
+    WriteEnglishSolution(dir, "[SwitchModeDlgSettings]\r\nMarginLeft=7\r\nInterval=2\r\nWidth=20\r\nHeight=22\r\n");
     CInterfaceSolutions::Instance().Build(dir.Path());
     SetCurrentSolution(CInterfaceSolutions::Instance().Find("English"));
     ASSERT_NE(GetCurrentSolution(), nullptr);

@@ -3,46 +3,23 @@
 // the commands to the main window, and the picture of the bar.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "SystemStatusBar.h"
+#include "fake_status_host.h"
 #include "gui_kit.h"
+#include "helpers.h"
 #include "language.h"
 #include "ui_host.h"
 
 namespace {
 
-// The main window as the bar sees it.
-class FakeMain : public CStatusBarHost {
-public:
-  int GetChannelState(int kind, int index) override {
-    auto it = states.find({kind, index});
-    return it == states.end() ? 0 : it->second;
-  }
-  void SetChannelState(int kind, int index, int on) override {
-    calls.push_back({kind, index});
-    states[{kind, index}] = on;
-    if (bar) bar->SetChannelState(kind, index, on);
-  }
-  int GetWindowCount() override { return windows; }
-  int GetChannelCount() override { return channels; }
-  int GetSecondChannelCount() override { return 0; }
-
-  std::map<std::pair<int, int>, int> states;
-  std::vector<std::pair<int, int>> calls;
-  int windows = 4, channels = 8;
-  CSystemStatusBar* bar = nullptr;
-};
 
 // The default solution the build writes beside the program.
 void ChooseDefaultSolution() {
-  std::string dir = "Z:" + std::string(SELVANE_BINARY_DIR) + "/bin/";
-  for (char& c : dir)
-    if (c == '/') c = '\\';
-  CInterfaceSolutions::Instance().Build(dir.c_str());
+  CInterfaceSolutions::Instance().Build(GetModuleDirectory());
   SetCurrentSolution(CInterfaceSolutions::Instance().Find("English"));
 }
 
@@ -60,7 +37,7 @@ protected:
   }
   void SetUp() override {
     ASSERT_NE(GetCurrentSolution(), nullptr) << "the default interface solution is missing";
-    main.bar = &bar;
+    main.onSet = [this](int kind, int index, int on) { bar.SetChannelState(kind, index, on); };
     ASSERT_TRUE(bar.Create(CSystemStatusBar::IDD, &host));
     bar.ShowWindow(SW_SHOW);
     gui::PumpFor(20);
@@ -91,7 +68,7 @@ protected:
   }
   static CTestHost* s_host;
   CTestHost& host = *s_host;
-  FakeMain main;
+  FakeStatusHost main;
   CSystemStatusBar bar{&main, s_host};
 };
 CTestHost* StatusBarTest::s_host = nullptr;
@@ -143,7 +120,7 @@ TEST_F(StatusBarTest, ClickedLampIsTheSenderNotTheFocus) {
   bar.Lamp(5).SetFocus();
   Clicked(bar.Lamp(2));
   ASSERT_EQ(main.calls.size(), 1u);
-  EXPECT_EQ(main.calls[0], std::make_pair(1, 2));
+  EXPECT_EQ(main.calls[0].index, 2);
   EXPECT_EQ(LitLamps(), (std::vector<int>{2}));
   // A real click through the button control (the pointer over it, as the
   // button follows the pointer while pressed) toggles it back.
@@ -162,7 +139,7 @@ TEST_F(StatusBarTest, AllOpenSwitchesExactlyTheLampsThatWereOff) {
   bar.SetMode(1);
   Clicked(bar.CommandButton(0));
   std::vector<int> switched;
-  for (auto& c : main.calls) switched.push_back(c.second);
+  for (auto& c : main.calls) switched.push_back(c.index);
   EXPECT_EQ(switched, (std::vector<int>{1, 2, 3, 4, 6, 7}));
   EXPECT_EQ(LitLamps(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
   main.calls.clear();

@@ -10,6 +10,7 @@
 #include "RoundButtonFaces.h"
 #include "SliderGeometry.h"
 #include "StatusLamps.h"
+#include "fake_status_host.h"
 
 using namespace ui;
 
@@ -126,25 +127,13 @@ TEST(AreaSelectGeometry, ColoursAndMouseParam) {
 }
 
 // ------------------------------------------------------------- status lamps
-class FakeHost : public CStatusBarHost {
-public:
-  int GetChannelState(int kind, int index) override {
-    auto it = states.find({kind, index});
-    return it == states.end() ? 0 : it->second;
+// The host tells the lamps each new state back, as the main window does.
+struct FakeHost : FakeStatusHost {
+  FakeHost() {
+    onSet = [this](int kind, int index, int on) {
+      if (lamps) lamps->SetChannelState(kind, index, on);
+    };
   }
-  void SetChannelState(int kind, int index, int on) override {
-    calls.push_back({kind, index, on});
-    states[{kind, index}] = on;
-    if (lamps) lamps->SetChannelState(kind, index, on);
-  }
-  int GetWindowCount() override { return windows; }
-  int GetChannelCount() override { return channels; }
-  int GetSecondChannelCount() override { return second; }
-
-  struct Call { int kind, index, on; };
-  std::map<std::pair<int, int>, int> states;
-  std::vector<Call> calls;
-  int windows = 4, channels = 8, second = 2;
   StatusLamps* lamps = nullptr;
 };
 
