@@ -76,6 +76,7 @@ CSwitchModeDlg::CSwitchModeDlg(CSwitchModeHost* host, CWnd* parent) : CDialog(ID
 
 BOOL CSwitchModeDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  TranslateDialog(this);
   const SolutionEntry* solution = GetCurrentSolution();
   Layout layout = ReadLayout(solution ? solution->configPath.GetString() : "");
   CBitmap strips[4];

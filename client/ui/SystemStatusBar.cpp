@@ -36,6 +36,7 @@ CSystemStatusBar::CSystemStatusBar(CStatusBarHost* host, CWnd* parent)
 
 BOOL CSystemStatusBar::OnInitDialog() {
   CDialog::OnInitDialog();
+  TranslateDialog(this);
   LoadSkin();
   SetMode(0);
   return TRUE;
