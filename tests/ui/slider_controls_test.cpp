@@ -9,26 +9,17 @@
 #include "SkinSliderCtrl.h"
 #include "ToolkitResource.h"
 #include "gui_kit.h"
-#include "ui_host.h"
+#include "hosted_test.h"
 
 namespace {
 
 const UINT kSliderId = 1135;
 
-class SliderTest : public ::testing::Test {
+class SliderTest : public HostedTest<320, 160, RGB(30, 34, 42)> {
 protected:
-  static void SetUpTestSuite() {
-    s_host = new CTestHost(WM_USER);
-    s_host->Make(320, 160, "Sliders", RGB(30, 34, 42));
-  }
-  static void TearDownTestSuite() {
-    delete s_host;
-    s_host = nullptr;
-  }
   void SetUp() override {
-    ASSERT_TRUE(::IsWindow(host.m_hWnd));
     gui::PumpFor(30);   // what earlier tests posted
-    host.m_notices.clear();
+    HostedTest::SetUp();
   }
   // Notices of one message that have arrived within a short pump.
   std::vector<Notice> Received(UINT message) {
@@ -39,10 +30,7 @@ protected:
     return out;
   }
   static LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
-  static CTestHost* s_host;
-  CTestHost& host = *s_host;
 };
-CTestHost* SliderTest::s_host = nullptr;
 
 // A 200 x 20 slider with the 10-pixel thumb, range 0..100.
 void MakeSlider(CBitmapSlider& s, CWnd& parent, int width = 200) {

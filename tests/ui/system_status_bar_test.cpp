@@ -11,8 +11,8 @@
 #include "fake_status_host.h"
 #include "gui_kit.h"
 #include "helpers.h"
+#include "hosted_test.h"
 #include "language.h"
-#include "ui_host.h"
 
 namespace {
 
@@ -23,19 +23,18 @@ void ChooseDefaultSolution() {
   SetCurrentSolution(CInterfaceSolutions::Instance().Find("English"));
 }
 
-class StatusBarTest : public ::testing::Test {
+class StatusBarTest : public HostedTest<1030, 770, RGB(30, 34, 42)> {
 protected:
   static void SetUpTestSuite() {
     ChooseDefaultSolution();
-    s_host = new CTestHost(WM_USER);
-    s_host->Make(1030, 770, "Main", RGB(30, 34, 42));
+    HostedTest::SetUpTestSuite();
   }
   static void TearDownTestSuite() {
-    delete s_host;
-    s_host = nullptr;
+    HostedTest::TearDownTestSuite();
     SetCurrentSolution(nullptr);
   }
   void SetUp() override {
+    HostedTest::SetUp();
     ASSERT_NE(GetCurrentSolution(), nullptr) << "the default interface solution is missing";
     main.onSet = [this](int kind, int index, int on) { bar.SetChannelState(kind, index, on); };
     ASSERT_TRUE(bar.Create(CSystemStatusBar::IDD, &host));
@@ -66,12 +65,9 @@ protected:
     bar.ScreenToClient(&r);
     return r;
   }
-  static CTestHost* s_host;
-  CTestHost& host = *s_host;
   FakeStatusHost main;
   CSystemStatusBar bar{&main, s_host};
 };
-CTestHost* StatusBarTest::s_host = nullptr;
 
 TEST_F(StatusBarTest, SkinPlacesTheBarItsLampsAndTheKindButton) {
   CRect r;
