@@ -117,6 +117,20 @@ TEST_F(SliderTest, KeysMoveAndPostTheRelease) {
   EXPECT_EQ(s.SendMessage(WM_GETDLGCODE) & DLGC_WANTARROWS, LRESULT(DLGC_WANTARROWS));
 }
 
+TEST_F(SliderTest, VerticalSliderRunsAlongY) {
+  CBitmapSlider s;
+  ASSERT_TRUE(s.Create("", WS_CHILD | WS_VISIBLE, CRect(250, 0, 270, 150), &host, kSliderId));
+  s.SetVertical(TRUE);
+  s.SetThumbBitmaps(IDB_SLIDER_THUMB, 0);   // 16 high: the centre travels 8..142
+  s.SetRange(0, 100);
+  s.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(10, 75));
+  EXPECT_EQ(s.GetPos(), 50);
+  s.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(300, 142));   // x does not count
+  EXPECT_EQ(s.GetPos(), 100);
+  s.SendMessage(WM_LBUTTONUP, 0, At(300, 142));
+  EXPECT_EQ(Received(CBitmapSlider::kNotifyMoved).size(), 1u);
+}
+
 TEST_F(SliderTest, DegenerateSizesAndRangesDoNotDivideByZero) {
   // Not sized yet, a range of one value, a track shorter than its margins:
   // every input and a paint go through, the thumb stays at the start.
@@ -189,6 +203,13 @@ TEST_F(SliderTest, SkinTrackBarReleasePostsToItsOwnerAndTheValueWindowDrags) {
   t.SendMessage(WM_LBUTTONUP, 0, At(400, mid.y));
   EXPECT_EQ(t.GetPos(), 100);
   EXPECT_EQ(t.ValueWnd()->Frame(), 0);
+  // The tooltip tells the position.
+  char tip[32] = {};
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.lpszText = tip;
+  ASSERT_TRUE(t.Tooltip()->SendMessage(TTM_ENUMTOOLSA, 0, LPARAM(&ti)));
+  EXPECT_STREQ(tip, "100");
   std::vector<Notice> rel = Received(CSkinSliderCtrl::kNotifyMessage);
   ASSERT_EQ(rel.size(), 1u);
   EXPECT_EQ(rel[0].wParam, WPARAM(CSkinSliderCtrl::kNotifyRelease));
