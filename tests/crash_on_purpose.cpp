@@ -1,10 +1,19 @@
-// Dereferences a null pointer: under the test runner this must end the
-// process with a failure, not start a debugger.
+// Crashes on purpose in the way its argument names: under the test runner
+// each must end the process at once with the exception's code, never start
+// a debugger.
+//   crash_on_purpose [access|illegal]
 #include <cstdio>
-int main() {
-    std::puts("crashing on purpose");
+#include <cstring>
+
+int main(int argc, char** argv) {
+    const char* how = argc > 1 ? argv[1] : "access";
+    std::printf("crashing on purpose (%s)\n", how);
     std::fflush(stdout);
-    volatile int* p = nullptr;
-    *p = 1;
+    if (std::strcmp(how, "illegal") == 0) {
+        __asm__ volatile("ud2");
+    } else {
+        volatile int* p = nullptr;
+        *p = 1;
+    }
     return 0;
 }
