@@ -92,3 +92,13 @@ function(selvane_dll target def exports)
       VERBATIM)
   set_property(GLOBAL APPEND PROPERTY SELVANE_DLLS "${target}|${exports}")
 endfunction()
+
+# selvane_sound_files(TEST): the test plays into and records from files of
+# its own (build/sound/TEST.played.raw, build/sound/TEST.capture.raw) instead
+# of the session's null device; tests/support/sound_kit.h reads and writes them.
+function(selvane_sound_files name)
+  set(dir ${CMAKE_BINARY_DIR}/sound)
+  file(MAKE_DIRECTORY ${dir})
+  set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+      "SELVANE_SOUND_OUT=${dir}/${name}.played.raw" "SELVANE_SOUND_IN=${dir}/${name}.capture.raw")
+endfunction()

@@ -16,27 +16,15 @@
 #include "media/wave_in.h"
 #include "media/wave_sound.h"
 #include "qv_voice.h"
+#include "sound_kit.h"
 #include "wait_until.h"
 
 namespace {
 
 std::string Data(const char* name) { return std::string(SELVANE_TEST_DATA) + "/" + name; }
 
-// The expansion of ITU-T G.711 written out from its tables: sign, segment
-// (exponent) and quantisation level (mantissa), decision value at the middle
-// of the interval.
-int RefAlaw(unsigned char a) {
-    a ^= 0x55;
-    int seg = (a >> 4) & 7, q = a & 15;
-    int v = seg == 0 ? (q << 4) + 8 : ((q << 4) + 0x108) << (seg - 1);
-    return (a & 0x80) ? v : -v;
-}
-int RefUlaw(unsigned char u) {
-    u = ~u;
-    int seg = (u >> 4) & 7, q = u & 15;
-    int v = (((q << 3) + 0x84) << seg) - 0x84;
-    return (u & 0x80) ? -v : v;
-}
+using testsupport::RefAlaw;
+using testsupport::RefUlaw;
 
 TEST(G711, EveryCodeMatchesTheTables) {
     for (int c = 0; c < 256; ++c) {
