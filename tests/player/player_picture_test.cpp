@@ -48,14 +48,22 @@ struct Pictures {
     }
 };
 
-// Feeds access units to a stream channel, waiting while its ring is full.
-void Feed(int ch, const std::vector<std::vector<uint8_t>>& units) {
+// Plays access units through stream channel `ch` and collects at least
+// `count` pictures: the first two units follow the last again, since the
+// channel hands out a picture once the next ones have begun.
+void PlayUnits(int ch, HWND wnd, std::vector<std::vector<uint8_t>> units, size_t count, Pictures* pics) {
+    units.push_back(units[0]);
+    units.push_back(units[1]);
+    ASSERT_EQ(0, H264PL_OpenStreamEx(ch, wnd, 1, 0, Pictures::Callback, pics));
     for (const auto& u : units) {
         int rc = kPlRingFull;
         ASSERT_TRUE(playtest::WaitFor([&] { return (rc = H264PL_AddStreamFrame(ch, 1, u.data(), int(u.size()))) != kPlRingFull; },
                                       60000));
         ASSERT_EQ(0, rc);
     }
+    EXPECT_TRUE(playtest::WaitFor([&] { return pics->Count() >= count; }, 120000)) << pics->Count();
+    EXPECT_EQ(0, H264PL_Close(ch));
+    ASSERT_GE(pics->all.size(), count);
 }
 
 // Conformance streams whose pictures come out in decoding order and that
@@ -72,18 +80,10 @@ TEST_F(Player, ConformanceStreamsThroughAStreamChannelMatchTheReference) {
             ADD_FAILURE() << "conformance stream missing: " << dir << name;
             continue;
         }
-        auto units = testsupport::SplitAccessUnits(data);
-        // The first two access units again after the last: the channel hands
-        // out a picture once the next ones have begun.
-        units.push_back(units[0]);
-        units.push_back(units[1]);
         Pictures pics;
-        ASSERT_EQ(0, H264PL_OpenStreamEx(3, wnd, 1, 0, Pictures::Callback, &pics));
-        Feed(3, units);
-        EXPECT_TRUE(playtest::WaitFor([&] { return pics.Count() >= want.size(); }, 120000)) << pics.Count();
-        EXPECT_EQ(0, H264PL_Close(3));
+        PlayUnits(3, wnd, testsupport::SplitAccessUnits(data), want.size(), &pics);
+        if (HasFatalFailure()) break;
         std::lock_guard<std::mutex> g(pics.lock);
-        ASSERT_GE(pics.all.size(), want.size());
         for (size_t i = 0; i < want.size(); ++i)
             EXPECT_EQ(want[i], PictureMd5(pics.all[i].yuv.data(), int(pics.all[i].yuv.size()))) << "picture " << i;
     }
@@ -100,14 +100,7 @@ TEST_F(Player, FieldPairStreamShowsDeinterlacedFrames) {
     HWND wnd = playtest::MakeWindow(352, 576);
     // The fields as plain pictures first: the same stream without the hint.
     Pictures fields;
-    ASSERT_EQ(0, H264PL_OpenStreamEx(4, wnd, 1, 0, Pictures::Callback, &fields));
-    auto flushed = units;  // two more units hand out the last pictures
-    flushed.push_back(units[0]);
-    flushed.push_back(units[1]);
-    Feed(4, flushed);
-    EXPECT_TRUE(playtest::WaitFor([&] { return fields.Count() >= units.size(); }, 120000)) << fields.Count();
-    EXPECT_EQ(0, H264PL_Close(4));
-    ASSERT_GE(fields.all.size(), units.size());
+    ASSERT_NO_FATAL_FAILURE(PlayUnits(4, wnd, units, units.size(), &fields));
     const auto ref = testsupport::ReadFrameMd5s(std::string(SELVANE_TEST_DATA) + "/cif_noaud.framemd5");
     ASSERT_GE(ref.size(), units.size());
     for (size_t i = 0; i < units.size(); ++i)
@@ -134,15 +127,9 @@ TEST_F(Player, FieldPairStreamShowsDeinterlacedFrames) {
     static const uint8_t kHint[] = {0, 0, 0, 1, 0x06, 0xE0, 0x01, 0x01, 0x80};
     auto hinted = units;
     hinted.front().insert(hinted.front().begin(), kHint, kHint + sizeof kHint);
-    hinted.push_back(units[0]);  // as above
-    hinted.push_back(units[1]);
     Pictures frames;
-    ASSERT_EQ(0, H264PL_OpenStreamEx(5, wnd, 1, 0, Pictures::Callback, &frames));
-    Feed(5, hinted);
-    EXPECT_TRUE(playtest::WaitFor([&] { return frames.Count() >= want.size(); }, 120000)) << frames.Count();
-    EXPECT_EQ(0, H264PL_Close(5));
+    ASSERT_NO_FATAL_FAILURE(PlayUnits(5, wnd, hinted, want.size(), &frames));
     std::lock_guard<std::mutex> g(frames.lock);
-    ASSERT_GE(frames.all.size(), want.size());
     for (size_t k = 0; k < want.size(); ++k) {
         EXPECT_EQ(w, frames.all[k].width) << "frame " << k;
         EXPECT_EQ(fh * 2, frames.all[k].height) << "frame " << k;

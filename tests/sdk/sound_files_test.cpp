@@ -22,12 +22,7 @@ using testsupport::ReadPlayed;
 
 namespace {
 
-class Sdk : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_EQ(NET_Init(), 1); }
-    void TearDown() override { NET_Cleanup(); }
-};
-const auto* g_env = ::testing::AddGlobalTestEnvironment(new Sdk);
+const auto* g_env = ::testing::AddGlobalTestEnvironment(new SdkSession);
 
 constexpr size_t kPayload = 320;  // G.711 bytes a call plays: 40 ms
 

@@ -1,6 +1,7 @@
 // Shared pieces of the live-stream tests: a collector of deliveries and the
 // comparison of delivered access units with a clip's.
 #pragma once
+#include <gtest/gtest.h>
 #include <winsock2.h>
 #include <windows.h>
 
@@ -13,6 +14,14 @@
 #include "wait_until.h"
 
 namespace streamtest {
+
+// The SDK started once for the whole test program:
+//   const auto* g_env = ::testing::AddGlobalTestEnvironment(new streamtest::SdkSession);
+class SdkSession : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_EQ(NET_Init(), 1); }
+    void TearDown() override { NET_Cleanup(); }
+};
 
 using Bytes = std::vector<uint8_t>;
 

@@ -17,12 +17,7 @@ using namespace streamtest;
 
 namespace {
 
-class Sdk : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_EQ(NET_Init(), 1); }
-    void TearDown() override { NET_Cleanup(); }
-};
-const auto* g_env = ::testing::AddGlobalTestEnvironment(new Sdk);
+const auto* g_env = ::testing::AddGlobalTestEnvironment(new SdkSession);
 
 int g_nextHost = 2;
 std::string NextHost() { return "127.0.3." + std::to_string(g_nextHost++); }
