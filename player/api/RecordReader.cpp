@@ -1,5 +1,5 @@
-// Record-file reader: frames with the player's 16-byte headers, and the
-// resynchronising scan over damaged stretches.
+// Record-file reader: the file under the player's reading rules
+// (RecordFrameReader).
 #include <cstring>
 
 #include "player_win.h"
@@ -33,17 +33,12 @@ int CRecordReader::Open(const char* path, PlayerFileInfo* info) {
         CloseHandle(f);
         return kPlBadHeader;
     }
-    try {
-        m_buffer.assign(m_capacity + kScanWindow + kFrameHeaderSize, 0);
-    } catch (...) {
+    int rc = m_frames.Begin(this, length, h);
+    if (rc != kPlOk) {
         CloseHandle(f);
-        return kPlNoMemory;
+        return rc;
     }
     m_file = f;
-    m_header = h;
-    m_length = length;
-    m_pos = record::kRecordFileHeaderSize;
-    m_frameNumber = 0;
     if (info) *info = record::MakePlayerFileInfo(h);
     return kPlOk;
 }
@@ -51,115 +46,19 @@ int CRecordReader::Open(const char* path, PlayerFileInfo* info) {
 void CRecordReader::Close() {
     if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
     m_file = INVALID_HANDLE_VALUE;
-    m_header = record::RecordFileHeader{};
-    m_length = m_pos = m_frameNumber = 0;
-    std::vector<uint8_t>().swap(m_buffer);
+    m_frames.End();
 }
 
 bool CRecordReader::SeekTo(uint32_t pos) {
     LONG high = 0;
-    if (SetFilePointer(m_file, LONG(pos), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
-        GetLastError() != NO_ERROR)
-        return false;
-    m_pos = pos;
-    return true;
+    return SetFilePointer(m_file, LONG(pos), &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+           GetLastError() == NO_ERROR;
 }
 
-long CRecordReader::ReadAt(uint8_t* p, uint32_t n) {
+long CRecordReader::Read(uint8_t* p, uint32_t n) {
     DWORD got = 0;
     if (!ReadFile(m_file, p, n, &got, nullptr)) return -1;
-    m_pos += got;
     return long(got);
-}
-
-void CRecordReader::SkipAfterError() {
-    uint32_t to = m_pos + kReadErrorSkip;
-    if (to < m_pos || to > m_length) to = m_length;
-    SeekTo(to);
-}
-
-// Scans from the read position for a frame header. The windows overlap by
-// 16 bytes so a header across two windows is found; the last, short window
-// is scanned as well before the end of the file is declared.
-int CRecordReader::Scan(bool keyOnly) {
-    uint8_t* buf = m_buffer.data();
-    uint32_t kept = 0;        // bytes carried over from the last window
-    uint32_t base = m_pos;    // file offset of buf[0]
-    for (;;) {
-        long got = ReadAt(buf + kept, kScanWindow);
-        if (got < 0) {
-            SkipAfterError();
-            return kError;
-        }
-        const uint32_t n = kept + uint32_t(got);
-        long at = FindFrameHeader(buf, n, keyOnly, m_capacity);
-        if (at >= 0) {
-            const uint32_t off = base + uint32_t(at);
-            m_frameNumber = LoadFrameHeader(buf + at).frameNumber;
-            if (!SeekTo(off)) return kError;
-            return kFound;
-        }
-        if (uint32_t(got) < kScanWindow || m_pos >= m_length) {
-            SeekTo(m_length);
-            m_frameNumber = m_header.frameCount;
-            return kNotFound;
-        }
-        kept = n < kFrameHeaderSize ? n : kFrameHeaderSize;
-        std::memmove(buf, buf + n - kept, kept);
-        base = m_pos - kept;
-    }
-}
-
-int CRecordReader::Next(PlayerFrameHeader* out) {
-    if (!IsOpen()) return kPlNotOpen;
-    if (m_pos >= m_length) return kPlEndOfFile;
-    uint8_t raw[kFrameHeaderSize];
-    const uint32_t at = m_pos;
-    long got = ReadAt(raw, kFrameHeaderSize);
-    if (got < 0) {
-        SkipAfterError();
-        return kPlReadError;
-    }
-    if (got < long(kFrameHeaderSize)) return kPlEndOfFile;
-    PlayerFrameHeader h = LoadFrameHeader(raw);
-    if (h.sync != kFrameSync || h.videoLength() + h.audioLength() > m_capacity) {
-        // The next header may begin inside the 16 bytes just rejected: scan
-        // from the byte after the rejected header's first.
-        if (!SeekTo(at + 1)) return kPlReadError;
-        int s = Scan(false);
-        if (s == kError) return kPlReadError;
-        if (s == kNotFound) return kPlEndOfFile;
-        got = ReadAt(raw, kFrameHeaderSize);
-        if (got < 0) {
-            SkipAfterError();
-            return kPlReadError;
-        }
-        if (got < long(kFrameHeaderSize)) return kPlEndOfFile;
-        h = LoadFrameHeader(raw);
-    }
-    const uint32_t payload = h.videoLength() + h.audioLength();
-    got = payload ? ReadAt(m_buffer.data(), payload) : 0;
-    if (got < 0) {
-        SkipAfterError();
-        return kPlReadError;
-    }
-    m_frameNumber = h.frameNumber;
-    if (uint32_t(got) < payload) return kPlEndOfFile;
-    if (out) *out = h;
-    return kPlOk;
-}
-
-int CRecordReader::Seek(int perMille) {
-    if (perMille < 0 || perMille > 1000) return kPlBadArg;
-    if (!IsOpen()) return kPlNotOpen;
-    if (perMille == 1000) {
-        SeekTo(m_length);
-        m_frameNumber = m_header.frameCount;
-        return kPlOk;
-    }
-    if (!SeekTo(SeekOffset(perMille, m_length))) return kPlReadError;
-    Scan(true);
-    return kPlOk;
 }
 
 }  // namespace quillon

@@ -56,6 +56,132 @@ long FindFrameHeader(const uint8_t* buf, size_t len, bool keyOnly, uint32_t capa
     return -1;
 }
 
+// ---------------------------------------------------------------- reader
+int RecordFrameReader::Begin(RecordSource* source, uint32_t length, const record::RecordFileHeader& header) {
+    End();
+    try {
+        m_buffer.assign(m_capacity + kScanWindow + kFrameHeaderSize, 0);
+    } catch (...) {
+        return kPlNoMemory;
+    }
+    m_source = source;
+    m_header = header;
+    m_length = length;
+    m_pos = record::kRecordFileHeaderSize;
+    m_frameNumber = 0;
+    return kPlOk;
+}
+
+void RecordFrameReader::End() {
+    m_source = nullptr;
+    m_header = record::RecordFileHeader{};
+    m_length = m_pos = m_frameNumber = 0;
+    std::vector<uint8_t>().swap(m_buffer);
+}
+
+bool RecordFrameReader::SeekTo(uint32_t pos) {
+    if (!m_source->SeekTo(pos)) return false;
+    m_pos = pos;
+    return true;
+}
+
+long RecordFrameReader::ReadAt(uint8_t* p, uint32_t n) {
+    long got = m_source->Read(p, n);
+    if (got < 0) return -1;
+    m_pos += uint32_t(got);
+    return got;
+}
+
+void RecordFrameReader::SkipAfterError() {
+    uint32_t to = m_pos + kReadErrorSkip;
+    if (to < m_pos || to > m_length) to = m_length;
+    SeekTo(to);
+}
+
+// Scans from the read position for a frame header. The windows overlap by
+// 16 bytes so a header across two windows is found; the last, short window
+// is scanned as well before the end of the file is declared.
+int RecordFrameReader::Scan(bool keyOnly) {
+    uint8_t* buf = m_buffer.data();
+    uint32_t kept = 0;        // bytes carried over from the last window
+    uint32_t base = m_pos;    // file offset of buf[0]
+    for (;;) {
+        long got = ReadAt(buf + kept, kScanWindow);
+        if (got < 0) {
+            SkipAfterError();
+            return kError;
+        }
+        const uint32_t n = kept + uint32_t(got);
+        long at = FindFrameHeader(buf, n, keyOnly, m_capacity);
+        if (at >= 0) {
+            const uint32_t off = base + uint32_t(at);
+            m_frameNumber = LoadFrameHeader(buf + at).frameNumber;
+            if (!SeekTo(off)) return kError;
+            return kFound;
+        }
+        if (uint32_t(got) < kScanWindow || m_pos >= m_length) {
+            SeekTo(m_length);
+            m_frameNumber = m_header.frameCount;
+            return kNotFound;
+        }
+        kept = n < kFrameHeaderSize ? n : kFrameHeaderSize;
+        std::memmove(buf, buf + n - kept, kept);
+        base = m_pos - kept;
+    }
+}
+
+int RecordFrameReader::Next(PlayerFrameHeader* out) {
+    if (!IsStarted()) return kPlNotOpen;
+    if (m_pos >= m_length) return kPlEndOfFile;
+    uint8_t raw[kFrameHeaderSize];
+    const uint32_t at = m_pos;
+    long got = ReadAt(raw, kFrameHeaderSize);
+    if (got < 0) {
+        SkipAfterError();
+        return kPlReadError;
+    }
+    if (got < long(kFrameHeaderSize)) return kPlEndOfFile;
+    PlayerFrameHeader h = LoadFrameHeader(raw);
+    if (h.sync != kFrameSync || h.videoLength() + h.audioLength() > m_capacity) {
+        // The next header may begin inside the 16 bytes just rejected: scan
+        // from the byte after the rejected header's first.
+        if (!SeekTo(at + 1)) return kPlReadError;
+        int s = Scan(false);
+        if (s == kError) return kPlReadError;
+        if (s == kNotFound) return kPlEndOfFile;
+        got = ReadAt(raw, kFrameHeaderSize);
+        if (got < 0) {
+            SkipAfterError();
+            return kPlReadError;
+        }
+        if (got < long(kFrameHeaderSize)) return kPlEndOfFile;
+        h = LoadFrameHeader(raw);
+    }
+    const uint32_t payload = h.videoLength() + h.audioLength();
+    got = payload ? ReadAt(m_buffer.data(), payload) : 0;
+    if (got < 0) {
+        SkipAfterError();
+        return kPlReadError;
+    }
+    m_frameNumber = h.frameNumber;
+    if (uint32_t(got) < payload) return kPlEndOfFile;
+    if (out) *out = h;
+    return kPlOk;
+}
+
+int RecordFrameReader::Seek(int perMille) {
+    if (perMille < 0 || perMille > 1000) return kPlBadArg;
+    if (!IsStarted()) return kPlNotOpen;
+    if (perMille == 1000) {
+        SeekTo(m_length);
+        m_frameNumber = m_header.frameCount;
+        return kPlOk;
+    }
+    if (!SeekTo(SeekOffset(perMille, m_length))) return kPlReadError;
+    Scan(true);
+    return kPlOk;
+}
+
 // ---------------------------------------------------------------- stream ring
 
 StreamRing::StreamRing() : m_ring(kStreamRingSize) {}

@@ -84,6 +84,58 @@ bool IsScanCandidate(const PlayerFrameHeader& h, bool keyOnly, uint32_t capacity
 long FindFrameHeader(const uint8_t* buf, size_t len, bool keyOnly, uint32_t capacity);
 
 
+// ---------------------------------------------------------------- reader
+// Where a record reader's bytes come from: the file on the target, memory in
+// the fuzz target.
+class RecordSource {
+public:
+    // Bytes read at the read position, which moves on by them; -1 on error.
+    virtual long Read(uint8_t* p, uint32_t n) = 0;
+    virtual bool SeekTo(uint32_t pos) = 0;
+
+protected:
+    ~RecordSource() = default;
+};
+
+// The reading rules of a record file whose header was taken: frames with the
+// player's 16-byte headers, and the resynchronising scan over damaged
+// stretches. capacity is the largest payload the caller's buffer takes.
+class RecordFrameReader {
+public:
+    explicit RecordFrameReader(uint32_t capacity) : m_capacity(capacity) {}
+    // Starts at the first frame of a file of length bytes; kPlOk or kPlNoMemory.
+    int Begin(RecordSource* source, uint32_t length, const record::RecordFileHeader& header);
+    void End();
+    bool IsStarted() const { return m_source != nullptr; }
+    // 0 with the frame's payload at the start of the buffer; kPlEndOfFile;
+    // kPlReadError.
+    int Next(PlayerFrameHeader* header);
+    // Per mille 0..1000; scans for the next key frame.
+    int Seek(int perMille);
+    const uint8_t* Buffer() const { return m_buffer.data(); }
+    uint8_t* Buffer() { return m_buffer.data(); }
+    uint32_t Length() const { return m_length; }
+    uint32_t Position() const { return m_pos; }
+    uint32_t FrameNumber() const { return m_frameNumber; }
+    const record::RecordFileHeader& Header() const { return m_header; }
+    bool AtEnd() const { return m_pos >= m_length; }
+
+private:
+    enum { kFound = 1, kNotFound = 0, kError = -1 };
+    int Scan(bool keyOnly);
+    bool SeekTo(uint32_t pos);
+    long ReadAt(uint8_t* p, uint32_t n);  // bytes read at the read position, -1 on error
+    void SkipAfterError();
+
+    RecordSource* m_source = nullptr;
+    uint32_t m_capacity;
+    std::vector<uint8_t> m_buffer;
+    record::RecordFileHeader m_header{};
+    uint32_t m_length = 0;
+    uint32_t m_pos = 0;
+    uint32_t m_frameNumber = 0;
+};
+
 // ---------------------------------------------------------------- speed
 constexpr int kMinSpeed = record::kSlowestSpeed;
 constexpr int kMaxSpeed = record::kFastestSpeed;

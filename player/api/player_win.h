@@ -46,39 +46,31 @@ private:
 // One record file read frame by frame with the player's 16-byte frame
 // headers. Used by the reader slots (0x21000-byte buffer) and by file
 // channels (0x85000 bytes).
-class CRecordReader {
+class CRecordReader : private RecordSource {
 public:
-    explicit CRecordReader(uint32_t capacity) : m_capacity(capacity) {}
+    explicit CRecordReader(uint32_t capacity) : m_frames(capacity) {}
     ~CRecordReader() { Close(); }
     int Open(const char* path, PlayerFileInfo* info);
     void Close();
     bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
     // 0 with the frame in the buffer; kPlEndOfFile; kPlReadError.
-    int Next(PlayerFrameHeader* header);
+    int Next(PlayerFrameHeader* header) { return IsOpen() ? m_frames.Next(header) : kPlNotOpen; }
     // Per mille 0..1000; scans for the next key frame.
-    int Seek(int perMille);
-    const uint8_t* Buffer() const { return m_buffer.data(); }
-    uint8_t* Buffer() { return m_buffer.data(); }
-    uint32_t Length() const { return m_length; }
-    uint32_t Position() const { return m_pos; }
-    uint32_t FrameNumber() const { return m_frameNumber; }
-    const record::RecordFileHeader& Header() const { return m_header; }
-    bool AtEnd() const { return m_pos >= m_length; }
+    int Seek(int perMille) { return m_frames.Seek(perMille); }
+    const uint8_t* Buffer() const { return m_frames.Buffer(); }
+    uint8_t* Buffer() { return m_frames.Buffer(); }
+    uint32_t Length() const { return m_frames.Length(); }
+    uint32_t Position() const { return m_frames.Position(); }
+    uint32_t FrameNumber() const { return m_frames.FrameNumber(); }
+    const record::RecordFileHeader& Header() const { return m_frames.Header(); }
+    bool AtEnd() const { return m_frames.AtEnd(); }
 
 private:
-    enum { kFound = 1, kNotFound = 0, kError = -1 };
-    int Scan(bool keyOnly);
-    bool SeekTo(uint32_t pos);
-    long ReadAt(uint8_t* p, uint32_t n);  // bytes read at the file pointer, -1 on error
-    void SkipAfterError();
+    long Read(uint8_t* p, uint32_t n) override;
+    bool SeekTo(uint32_t pos) override;
 
     HANDLE m_file = INVALID_HANDLE_VALUE;
-    uint32_t m_capacity;
-    std::vector<uint8_t> m_buffer;
-    record::RecordFileHeader m_header{};
-    uint32_t m_length = 0;
-    uint32_t m_pos = 0;
-    uint32_t m_frameNumber = 0;
+    RecordFrameReader m_frames;
 };
 
 // ---------------------------------------------------------------- scheduler
