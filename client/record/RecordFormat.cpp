@@ -66,8 +66,12 @@ bool IsReservedDeviceName(const std::string& s) {
     for (const char* n : kNames)
         if (base == n)
             return true;
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-           base[3] >= '1' && base[3] <= '9';
+    if (base.size() != 4 || (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0))
+        return false;
+    // COM1-COM9 and LPT1-LPT9, and with the ANSI code page's superscript
+    // digits one to three (0xB9, 0xB2, 0xB3), which name the same ports.
+    const unsigned char d = static_cast<unsigned char>(base[3]);
+    return (d >= '1' && d <= '9') || d == 0xB9 || d == 0xB2 || d == 0xB3;
 }
 
 }  // namespace

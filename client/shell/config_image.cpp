@@ -31,11 +31,13 @@ int Terminate(char (&text)[N]) {
   return 1;
 }
 
+// The value, or neutral when it passes max (counted in fixes). Fields of the
+// packed images are passed by value: most of them are not aligned.
 template <class T>
-int Limit(T& value, T max, T neutral) {
-  if (value <= max) return 0;
-  value = neutral;
-  return 1;
+T Limit(T value, T max, T neutral, int& fixes) {
+  if (value <= max) return value;
+  ++fixes;
+  return neutral;
 }
 
 }  // namespace
@@ -44,7 +46,7 @@ int RepairSysConfig(SystemConfigImage& image) {
   int fixes = 0;
   fixes += Terminate(image.savedUser);
   fixes += Terminate(image.savedPassword);
-  fixes += Limit<uint32_t>(image.splitLayout, 9, 0);
+  image.splitLayout = Limit<uint32_t>(image.splitLayout, 9, 0, fixes);
   for (LocalUserRecord& u : image.users) {
     fixes += Terminate(u.name);
     fixes += Terminate(u.password);
@@ -57,13 +59,13 @@ int RepairSysConfig(SystemConfigImage& image) {
     fixes += Terminate(d.serverName);
     fixes += Terminate(d.userName);
     fixes += Terminate(d.password);
-    fixes += Limit<uint32_t>(d.linkType, 2, 0);
-    fixes += Limit<uint8_t>(d.channelCount, 64, 0);
+    d.linkType = Limit<uint32_t>(d.linkType, 2, 0, fixes);
+    d.channelCount = Limit<uint8_t>(d.channelCount, 64, 0, fixes);
   }
-  for (LogicalChannelEntry& c : image.channels) fixes += Limit<uint32_t>(c.deviceRef, 36, 0);
+  for (LogicalChannelEntry& c : image.channels) c.deviceRef = Limit<uint32_t>(c.deviceRef, 36, 0, fixes);
   for (WindowChannelList& w : image.windows) {
-    fixes += Limit<uint32_t>(w.count, 64, 0);
-    for (uint32_t i = 0; i < w.count; ++i) fixes += Limit<uint32_t>(w.slots[i], 63, 0);
+    w.count = Limit<uint32_t>(w.count, 64, 0, fixes);
+    for (uint32_t i = 0; i < w.count; ++i) w.slots[i] = Limit<uint32_t>(w.slots[i], 63, 0, fixes);
     if (w.count && w.position >= w.count) {
       w.position = 0;
       ++fixes;

@@ -144,6 +144,9 @@ int CSoundChannel::Play(const uint8_t* data, uint32_t length) {
         const int type = VoiceTypeOfSize(size);
         if (!type) return kPlBadArg;
         if (type != m_type || !m_stateReady) SetType(type);
+        // A frame whose own header gives another size is dropped: decoding
+        // it would read past its bytes.
+        if (VoiceFrameSize(data + at, size) != size) continue;
         int samples = 0;
         if (DecodeOne(data + at, m_pcm, &samples) != 0 || samples <= 0) continue;  // dropped
         m_lastSamples = samples;
@@ -161,6 +164,11 @@ int CSoundChannel::Decode(const uint8_t* data, uint32_t length, uint8_t* pcm, in
         const int type = VoiceTypeOfSize(size);
         if (!type) return kPlBadArg;
         if (type != m_type || !m_stateReady) SetType(type);
+        if (VoiceFrameSize(data + at, size) != size) {
+            // Its own header gives another size: the frames are not one kind.
+            *bytes = total;
+            return kPlBadArg;
+        }
         int samples = 0;
         if (DecodeOne(data + at, m_pcm, &samples) != 0) {
             *bytes = total;

@@ -58,10 +58,11 @@ long FindFrameHeader(const uint8_t* buf, size_t len, bool keyOnly, uint32_t capa
 
 // ---------------------------------------------------------------- reader
 int RecordFrameReader::Begin(RecordSource* source, uint32_t length, const record::RecordFileHeader& header) {
-    End();
+    m_source = nullptr;
     try {
         m_buffer.assign(m_capacity + kScanWindow + kFrameHeaderSize, 0);
     } catch (...) {
+        End();
         return kPlNoMemory;
     }
     m_source = source;

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
+#include <memory>
 #include <cmath>
 #include <functional>
 #include <cstdio>
@@ -502,6 +504,22 @@ TEST_F(Player, VoiceOutputDecodeAndCapture) {
     EXPECT_EQ(0, H264PL_Audio_Decode(3, f24.data(), 24, pcm, &bytes));
     EXPECT_EQ(2 * 80, bytes);
     EXPECT_EQ(kPlBadArg, H264PL_Audio_Decode(3, two.data(), 87, pcm, &bytes));
+    // A later frame whose header claims 120 words (244 bytes) in a 44-byte
+    // slot: refused there, nothing read past the bytes or written past the
+    // first frame's samples.
+    {
+        std::vector<uint8_t> lying(two);
+        lying[44 + 2] = 120;
+        std::unique_ptr<uint8_t[]> exact(new uint8_t[88]);
+        std::memcpy(exact.get(), lying.data(), 88);
+        std::memset(pcm, 0xCC, sizeof pcm);
+        EXPECT_EQ(kPlBadArg, H264PL_Audio_Decode(3, exact.get(), 88, pcm, &bytes));
+        EXPECT_EQ(2 * 80, bytes);
+        EXPECT_EQ(0xCC, pcm[2 * 80]);
+        EXPECT_EQ(0, H264PL_Voice_StartOutput());
+        EXPECT_EQ(0, H264PL_Voice_Output(exact.get(), 88));  // the lying frame is dropped
+        EXPECT_EQ(0, H264PL_Voice_StopOutput());
+    }
 
     int rc = H264PL_Voice_StartCapture(OnCapture);
     if (rc == kPlNoCapture) GTEST_SKIP() << "no sound input device";

@@ -206,6 +206,11 @@ TEST(RecordNames, SafePathComponent) {
         {"nul.txt", "_nul.txt"},
         {"com1", "_com1"},
         {"COM10", "COM10"},
+        // Superscript digits of the ANSI code page name the same ports.
+        {"com\xB9", "_com\xB9"},
+        {"LPT\xB2.log", "_LPT\xB2.log"},
+        {"Com\xB3 ", "Com\xB3_"},
+        {"COM\xB4", "COM\xB4"},
         {"tab\there", "tab_here"},
     };
     for (const Case& c : cases)

@@ -1,0 +1,302 @@
+// Writes the seeds of a fuzz target from the fixtures: sessions of RTSP
+// replies and interleaved RTP cut by the device simulator's packetiser,
+// record files of both layouts built from the H.264 clips and the tone,
+// frame-builder scripts, voice frames of every codec type made by the
+// encoder, and configuration images.
+//   fuzz_seeds TARGET DIR
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Packetizer.h"
+#include "RecordFormat.h"
+#include "RecordFrameBuilder.h"
+#include "annexb.h"
+#include "config_image.h"
+#include "player_core.h"
+#include "voice_codec.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string g_dir;
+int g_count = 0;
+
+void Write(const Bytes& b) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/seed%03d", ++g_count);
+    FILE* f = std::fopen((g_dir + name).c_str(), "wb");
+    if (!f || std::fwrite(b.data(), 1, b.size(), f) != b.size()) {
+        std::perror(name);
+        std::exit(1);
+    }
+    std::fclose(f);
+}
+
+Bytes Fixture(const char* name) {
+    return testsupport::ReadFileBytes(std::string(SELVANE_TEST_DATA) + "/" + name);
+}
+
+std::vector<Bytes> Units(const char* clip, size_t most) {
+    auto units = testsupport::SplitAccessUnits(Fixture(clip));
+    if (units.size() > most) units.resize(most);
+    return units;
+}
+
+void Append(Bytes& to, const std::string& s) { to.insert(to.end(), s.begin(), s.end()); }
+
+// ---------------------------------------------------------------- RTSP
+Bytes Replies(bool audio) {
+    Bytes b;
+    std::string sdp = "v=0\r\no=- 0 0 IN IP4 169.254.10.2\r\ns=Device\r\nt=0 0\r\n";
+    if (audio)
+        sdp += "m=audio 0 RTP/AVP 8\r\na=rtpmap:8 PCMA/8000\r\na=control:track1\r\n";
+    else
+        sdp += "m=video 0 RTP/AVP 96\r\na=rtpmap:96 H264/90000\r\na=framesize:96 704-576\r\n"
+               "a=framerate:25\r\na=control:track1\r\n";
+    Append(b, "RTSP/1.0 200 OK\r\nCSeq: 0\r\nPublic: OPTIONS, DESCRIBE, SETUP, PLAY, TEARDOWN\r\n\r\n");
+    Append(b, "RTSP/1.0 200 OK\r\nCSeq: 1\r\nContent-Type: application/sdp\r\nContent-Length: " +
+                  std::to_string(sdp.size()) + "\r\n\r\n" + sdp);
+    Append(b, "RTSP/1.0 200 OK\r\nCSeq: 2\r\nTransport: RTP/AVP/TCP;unicast;interleaved=0-1\r\n"
+              "Session: 12345678\r\n\r\n");
+    Append(b, "RTSP/1.0 200 OK\r\nCSeq: 3\r\nSession: 12345678\r\n"
+              "RTP-Info: url=rtsp://169.254.10.2:554/ch01_00.h264;seq=0;rtptime=0\r\n\r\n");
+    return b;
+}
+
+Bytes Rtp(const char* clip, devsim::Packetization mode, size_t maxPayload, size_t limit) {
+    Bytes out;
+    uint16_t seq = 0;
+    uint32_t ts = 0;
+    for (const Bytes& unit : Units(clip, 40)) {
+        auto nals = devsim::SplitNalUnits(unit.data(), unit.size());
+        for (size_t i = 0; i < nals.size(); ++i) {
+            std::vector<devsim::Payload> payloads;
+            devsim::PacketizeNal(nals[i], i + 1 == nals.size(), mode, maxPayload, payloads);
+            for (const auto& p : payloads)
+                devsim::AppendInterleavedRtp(out, 0, p.marker, 96, seq++, ts, 0x1234, p.bytes.data(),
+                                             p.bytes.size());
+        }
+        ts += 3600;
+        if (out.size() > limit) break;
+    }
+    return out;
+}
+
+void RtspSeeds() {
+    const uint8_t unitLimits[] = {0, 8, 255};
+    int k = 0;
+    for (auto mode : {devsim::Packetization::Device, devsim::Packetization::Standard}) {
+        for (size_t maxPayload : {size_t(1400), size_t(200)}) {
+            Bytes stream = Rtp(k % 2 ? "crop_24x18.264" : "cif_noaud.264", mode, maxPayload, 20000);
+            for (int flags = 0; flags < 2; ++flags) {
+                Bytes seed = {uint8_t(flags), uint8_t(17 * ++k), uint8_t(k), unitLimits[k % 3]};
+                if (flags == 0) {
+                    Bytes r = Replies(false);
+                    seed.insert(seed.end(), r.begin(), r.end());
+                }
+                seed.insert(seed.end(), stream.begin(), stream.end());
+                Write(seed);
+            }
+        }
+    }
+    // Audio: PCMA payloads on channel 0, and RTCP-like packets on channel 1.
+    Bytes tone = Fixture("tone.pcma");
+    Bytes seed = {0, 5, 9, 255};
+    Bytes r = Replies(true);
+    seed.insert(seed.end(), r.begin(), r.end());
+    for (int i = 0; i < 20; ++i) {
+        devsim::AppendInterleavedRtp(seed, i % 5 == 4 ? 1 : 0, true, 8, uint16_t(i), uint32_t(i * 320), 0x99,
+                                     tone.data() + 320 * i, 320);
+    }
+    Write(seed);
+}
+
+// ---------------------------------------------------------------- record files
+Bytes ClientRecordFile(const char* clip, size_t limit, bool withAudio) {
+    Bytes file(record::kRecordFileHeaderSize);
+    record::StoreRecordFileHeader(record::MakeRecordFileHeader(false), file.data());
+    Bytes tone = Fixture("tone.pcma");
+    record::CRecordFrameBuilder builder;
+    uint32_t number = 0;
+    size_t toneAt = 0;
+    for (const Bytes& unit : Units(clip, 60)) {
+        if (withAudio) {
+            for (int i = 0; i < 2 && toneAt + 320 <= tone.size(); ++i, toneAt += 320)
+                builder.AddAudio(tone.data() + toneAt, 320);
+        }
+        if (builder.AddVideo(unit.data(), unit.size()) != record::BuildResult::FrameBuilt) continue;
+        Bytes frame(builder.Frame(), builder.Frame() + builder.FrameSize());
+        record::RecordFrameHeader h = record::LoadRecordFrameHeader(frame.data());
+        h.frameNumber = ++number;
+        record::StoreRecordFrameHeader(h, frame.data());
+        file.insert(file.end(), frame.begin(), frame.end());
+        builder.Restart(withAudio ? record::kAudioPcma : record::kAudioNone);
+        if (file.size() > limit) break;
+    }
+    return file;
+}
+
+Bytes PlayerRecordFile(const char* clip, size_t limit, bool withAudio) {
+    Bytes file(32);
+    record::RecordFileHeader h = record::MakeRecordFileHeader(false);
+    h.hasAudio = withAudio;
+    record::StoreRecordFileHeader(h, file.data());
+    Bytes tone = Fixture("tone.pcma");
+    uint32_t number = 0;
+    for (const Bytes& unit : Units(clip, 60)) {
+        const uint32_t audio = withAudio ? 320 : 0;
+        const bool key = record::IsKeyFrameUnit(unit.data(), unit.size());
+        quillon::PlayerFrameHeader fh{quillon::kFrameSync,
+                                      quillon::MakeFrameInfo(key ? 1 : 0, uint32_t(unit.size()), audio),
+                                      ++number, 0};
+        uint8_t raw[16];
+        quillon::StoreFrameHeader(fh, raw);
+        file.insert(file.end(), raw, raw + 16);
+        file.insert(file.end(), unit.begin(), unit.end());
+        file.insert(file.end(), tone.begin(), tone.begin() + audio);
+        if (file.size() > limit) break;
+    }
+    return file;
+}
+
+void RecordFileSeeds() {
+    Write(ClientRecordFile("cif_aud.264", 40000, true));
+    Write(ClientRecordFile("crop_24x18.264", 40000, false));
+    Write(ClientRecordFile("d1.264", 60000, true));
+}
+
+void PlayerReaderSeeds() {
+    int k = 0;
+    for (const char* clip : {"cif_aud.264", "crop_24x18.264", "d1.264"}) {
+        Bytes f = PlayerRecordFile(clip, 50000, k != 1);
+        Bytes seed = {uint8_t(k), uint8_t(k * 3 + 1), uint8_t(200 * k)};
+        seed.insert(seed.end(), f.begin(), f.end());
+        Write(seed);
+        ++k;
+    }
+}
+
+// ---------------------------------------------------------------- frame builder
+void Op(Bytes& s, uint8_t op, const uint8_t* p, size_t n) {
+    s.push_back(op);
+    s.push_back(uint8_t(n));
+    s.push_back(uint8_t(n >> 8));
+    s.insert(s.end(), p, p + n);
+}
+
+void RecordFrameSeeds() {
+    Bytes tone = Fixture("tone.pcmu");
+    for (const char* clip : {"cif_aud.264", "crop_24x18.264"}) {
+        Bytes s = {record::kAudioPcmu};
+        size_t at = 0;
+        for (const Bytes& unit : Units(clip, 12)) {
+            Op(s, 1, tone.data() + at, 160);
+            at += 160;
+            Op(s, 0, unit.data(), unit.size() < 0xFFFF ? unit.size() : 0xFFFF);
+            uint8_t restart = record::kAudioPcmu;
+            Op(s, 2, &restart, 1);
+        }
+        Write(s);
+    }
+    // Large units and audio from the pool, and restarts of the audio.
+    Bytes s = {0};
+    const uint8_t big[] = {0, 0, 0, 1, 0x67, 0x42};
+    Op(s, 4 | 1, big, 6);
+    Op(s, 4 | 0, big, 6);
+    Op(s, 1, big, 6);
+    Write(s);
+    // Names: addresses and channel names.
+    for (const char* name : {"192.168.1.20", "Channel-1", "CON", "lpt1.txt", "a..b", "Gate: north?", "x. ",
+                             "com\xB9", "COM0"}) {
+        Bytes n = {0};
+        Op(n, 3, reinterpret_cast<const uint8_t*>(name), std::strlen(name));
+        Write(n);
+    }
+}
+
+// ---------------------------------------------------------------- voice
+void VoiceSeeds() {
+    Bytes input = Fixture("voice/input.s16");
+    const int types[] = {1, 2, 3, 4, 5, 6, 7, 35, 36, 37, 38, 39, 65, 66, 67, 68};
+    for (size_t t = 0; t < sizeof types / sizeof *types; ++t) {
+        for (int build = 0; build < 2; ++build) {
+            const qv::VoiceProfile& profile = build ? qv::kPlayerVoiceProfile : qv::kSdkVoiceProfile;
+            if (!profile.Knows(types[t])) continue;
+            qv::VoiceState s;
+            qv::VoiceReset(profile, s, types[t], false);
+            Bytes seed = {uint8_t(build), uint8_t(t)};
+            for (int f = 0; f < 6; ++f) {
+                uint8_t frame[qv::kVoiceMaxFrameBytes];
+                const int16_t* samples = reinterpret_cast<const int16_t*>(input.data()) + 160 * f;
+                const int count = types[t] == 35 ? 161 : 160;
+                if (qv::VoiceEncode(profile, s, types[t], samples, count, frame) != 0) break;
+                seed.insert(seed.end(), frame, frame + qv::VoiceFrameBytes(frame));
+            }
+            Write(seed);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- configuration
+void ConfigSeeds() {
+    auto sys = std::make_unique<shell::SystemConfigImage>();
+    shell::ResetSysConfig(*sys);
+    sys->splitLayout = 3;
+    shell::DeviceRecord& d = sys->devices[0];
+    d.inUse = 1;
+    std::strcpy(d.address, "169.254.10.2");
+    std::strcpy(d.serverName, "Gate");
+    std::strcpy(d.userName, "admin");
+    d.channelCount = 16;
+    sys->channels[0].deviceRef = 1;
+    sys->windows[0].count = 2;
+    sys->windows[0].slots[1] = 1;
+    Bytes a = {0};
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(sys.get());
+    a.insert(a.end(), p, p + sizeof *sys);
+    Write(a);
+    Bytes wrong = {2};
+    wrong.insert(wrong.end(), p, p + 4000);
+    Write(wrong);
+
+    auto plans = std::make_unique<shell::PlanImage>();
+    std::memset(plans.get(), 0, sizeof *plans);
+    shell::PlanSlot& slot = plans->slots[0];
+    slot.used = 1;
+    slot.layoutKind = 4;
+    std::strcpy(slot.date, "2026-12-10");
+    std::strcpy(slot.userName, "admin");
+    std::strcpy(slot.name, "Night");
+    slot.windows[0].used = 1;
+    slot.windows[0].channels[0].used = 1;
+    std::strcpy(slot.windows[0].channels[0].address, "169.254.10.2");
+    Bytes b = {1};
+    const uint8_t* q = reinterpret_cast<const uint8_t*>(&plans->slots[0]);
+    b.insert(b.end(), q, q + sizeof slot);
+    Write(b);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: fuzz_seeds TARGET DIR\n");
+        return 2;
+    }
+    const std::string target = argv[1];
+    g_dir = argv[2];
+    if (target == "rtsp_fuzz") RtspSeeds();
+    else if (target == "record_file_fuzz") RecordFileSeeds();
+    else if (target == "record_frames_fuzz") RecordFrameSeeds();
+    else if (target == "player_reader_fuzz") PlayerReaderSeeds();
+    else if (target == "voice_fuzz") VoiceSeeds();
+    else if (target == "config_fuzz") ConfigSeeds();
+    else {
+        std::fprintf(stderr, "fuzz_seeds: no seeds for %s\n", target.c_str());
+        return 1;
+    }
+    return 0;
+}
