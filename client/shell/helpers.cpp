@@ -1,4 +1,5 @@
 #include "helpers.h"
+#include "dib_layout.h"
 
 #include <cstdlib>
 #include <vector>
@@ -85,26 +86,16 @@ BOOL LoadDibFile(const char* path, CBitmap& out, BOOL withPalette) {
   UINT rest = UINT(total - sizeof fh);
   std::vector<BYTE> dib(rest);
   if (f.Read(dib.data(), rest) != rest) return FALSE;
-  if (rest < sizeof(BITMAPINFOHEADER)) return FALSE;
+  shell::DibLayout layout;
+  if (!shell::CheckPackedDib(dib.data(), rest, &layout)) return FALSE;
   const auto* bih = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
-  if (bih->biSize < sizeof(BITMAPINFOHEADER) || bih->biSize > rest || bih->biWidth <= 0 || bih->biHeight == 0 ||
-      bih->biPlanes != 1)
-    return FALSE;
-  WORD bits = bih->biBitCount;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return FALSE;
-  DWORD colours = bih->biClrUsed ? bih->biClrUsed : (bits <= 8 ? (1u << bits) : 0);
-  if (colours > 256 && bits <= 8) return FALSE;
-  size_t table = bits <= 8 ? colours * 4 : (bih->biCompression == BI_BITFIELDS ? 12 : 0) + size_t(bih->biClrUsed) * 4;
-  size_t bitsOffset = bih->biSize + table;
-  ULONGLONG height = ULONGLONG(bih->biHeight < 0 ? -LONGLONG(bih->biHeight) : bih->biHeight);
-  ULONGLONG stride = ((ULONGLONG(bih->biWidth) * bits + 31) / 32) * 4;
-  ULONGLONG need = bih->biCompression == BI_RGB || bih->biCompression == BI_BITFIELDS ? stride * height : 0;
-  if (bitsOffset > rest || need > rest - bitsOffset) return FALSE;
+  const DWORD colours = layout.colours;
+  const size_t bitsOffset = layout.bitsOffset;
   HDC screen = ::GetDC(nullptr);
   if (!screen) return FALSE;
   HPALETTE oldPal = nullptr;
   HPALETTE pal = nullptr;
-  if (withPalette && bits <= 8 && colours <= 256 && colours > 0) {
+  if (withPalette && colours > 0) {
     std::vector<BYTE> lpBuf(sizeof(LOGPALETTE) + colours * sizeof(PALETTEENTRY));
     auto* lp = reinterpret_cast<LOGPALETTE*>(lpBuf.data());
     lp->palVersion = 0x300;

@@ -2,7 +2,7 @@
 // replies and interleaved RTP cut by the device simulator's packetiser,
 // record files of both layouts built from the H.264 clips and the tone,
 // frame-builder scripts, voice frames of every codec type made by the
-// encoder, and configuration images.
+// encoder, configuration images and skin bitmaps.
 //   fuzz_seeds TARGET DIR
 #include <cstdio>
 #include <cstring>
@@ -279,6 +279,38 @@ void ConfigSeeds() {
     Write(b);
 }
 
+// ---------------------------------------------------------------- skin bitmaps
+void Put32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+}
+
+// A packed DIB: the information header, colour table or masks, and bits.
+Bytes Dib(int32_t w, int32_t h, uint16_t bits, uint32_t compression, uint32_t colours, const Bytes& pixels) {
+    Bytes b(40);
+    Put32(b, 0, 40);
+    Put32(b, 4, uint32_t(w));
+    Put32(b, 8, uint32_t(h));
+    b[12] = 1;
+    b[14] = uint8_t(bits);
+    Put32(b, 16, compression);
+    Put32(b, 20, compression == 1 || compression == 2 ? uint32_t(pixels.size()) : 0);
+    Put32(b, 32, colours);
+    size_t table = bits <= 8 ? 4 * (colours ? colours : 1u << bits) : compression == 3 ? 12 : 0;
+    for (size_t i = 0; i < table; ++i) b.push_back(uint8_t(i * 37));
+    b.insert(b.end(), pixels.begin(), pixels.end());
+    return b;
+}
+
+void DibSeeds() {
+    Write(Dib(13, 7, 24, 0, 0, Bytes(40 * 7, 0x30)));
+    Write(Dib(8, -4, 8, 0, 2, Bytes(8 * 4, 1)));
+    Write(Dib(4, 4, 8, 1, 2, Bytes{4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 1}));
+    Write(Dib(8, 2, 4, 2, 16, Bytes{8, 0x12, 0, 0, 8, 0x34, 0, 1}));
+    Write(Dib(32, 3, 1, 0, 0, Bytes(4 * 3, 0xA5)));
+    Write(Dib(5, 5, 16, 3, 0, Bytes(12 * 5, 0x7C)));
+    Write(Dib(3, -3, 32, 0, 0, Bytes(12 * 3, 0x80)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -294,6 +326,7 @@ int main(int argc, char** argv) {
     else if (target == "player_reader_fuzz") PlayerReaderSeeds();
     else if (target == "voice_fuzz") VoiceSeeds();
     else if (target == "config_fuzz") ConfigSeeds();
+    else if (target == "dib_fuzz") DibSeeds();
     else {
         std::fprintf(stderr, "fuzz_seeds: no seeds for %s\n", target.c_str());
         return 1;

@@ -559,6 +559,21 @@ TEST(Helpers, LoadDibFile) {
   reinterpret_cast<BITMAPINFOHEADER*>(hugeTable.data() + sizeof(BITMAPFILEHEADER))->biClrUsed = 100000;
   auto zeroWidth = good24;
   reinterpret_cast<BITMAPINFOHEADER*>(zeroWidth.data() + sizeof(BITMAPFILEHEADER))->biWidth = 0;
+  // biClrUsed x 4 wraps to 0 in 32 bits: the table would pass for empty.
+  auto wrapTable = good24;
+  reinterpret_cast<BITMAPINFOHEADER*>(wrapTable.data() + sizeof(BITMAPFILEHEADER))->biClrUsed = 0x40000000;
+  // Run-length bitmaps: rows of four pixels of index 1, then the end.
+  auto rle8 = MakeBmp(4, 4, 8, 2);
+  {
+    rle8.resize(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + 8);
+    const unsigned char runs[] = {4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 1};
+    rle8.insert(rle8.end(), runs, runs + sizeof runs);
+    auto* bi = reinterpret_cast<BITMAPINFOHEADER*>(rle8.data() + sizeof(BITMAPFILEHEADER));
+    bi->biCompression = BI_RLE8;
+    bi->biSizeImage = sizeof runs;
+  }
+  auto rleBeyond = rle8;  // its runs said to go on past the file
+  reinterpret_cast<BITMAPINFOHEADER*>(rleBeyond.data() + sizeof(BITMAPFILEHEADER))->biSizeImage = 4096;
   struct Case {
     const char* name;
     const std::vector<unsigned char>* bytes;
@@ -574,6 +589,9 @@ TEST(Helpers, LoadDibFile) {
       {"magic.bmp", &badMagic, FALSE, FALSE, 0, 0, 0},
       {"table.bmp", &hugeTable, TRUE, FALSE, 0, 0, 0},
       {"width.bmp", &zeroWidth, FALSE, FALSE, 0, 0, 0},
+      {"wrap.bmp", &wrapTable, FALSE, FALSE, 0, 0, 0},
+      {"rle8.bmp", &rle8, FALSE, TRUE, 4, 4, RGB(255, 0, 0)},
+      {"rlebeyond.bmp", &rleBeyond, FALSE, FALSE, 0, 0, 0},
       {"missing.bmp", nullptr, FALSE, FALSE, 0, 0, 0},
   };
   for (const auto& c : cases) {
