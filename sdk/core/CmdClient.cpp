@@ -121,13 +121,13 @@ void CCMDClient::CloseSlot(StreamSlot& s, bool freeBuffers) {
     s.state = kRtspClosed;
     s.received = 0;
     if (s.parser) s.parser->Reset();
-    s.reply.clear();
+    s.replies.Clear();
     if (freeBuffers) {
         s.assembler.reset();
         s.parser.reset();
         s.hold.reset();
         s.frame.reset();
-        s.reply.shrink_to_fit();
+        s.replies.Release();
     }
 }
 
@@ -214,7 +214,7 @@ int CCMDClient::EnsureBuffers(StreamSlot& s) {
     if (!s.parser || !s.assembler) return -8;
     s.parser->Reset();
     s.assembler->Reset();
-    s.reply.clear();
+    s.replies.Clear();
     return 0;
 }
 
@@ -301,31 +301,25 @@ void CCMDClient::OnReceiveFailed(int channel, int kind, OVERLAPPED* ov) {
 }
 
 void CCMDClient::HandleReplyBytes(StreamSlot& s, const uint8_t* data, size_t size) {
-    if (s.reply.size() + size > RecvContext::kSize) {
-        // No reply is that long: stop the session.
-        s.reply.clear();
-        s.state = kRtspClosed;
-        return;
-    }
-    s.reply.insert(s.reply.end(), data, data + size);
-    while (!s.playing && !s.reply.empty()) {
-        long n = rtsp::CompleteReplyLength(s.reply.data(), s.reply.size());
-        if (n == 0) return;  // the rest comes with the next receive
-        if (n < 0) {
-            s.reply.clear();
-            s.state = kRtspClosed;
-            return;
+    switch (s.replies.Feed(data, size, OnReply, &s)) {
+    case rtsp::ReplyGatherer::Result::Waiting: break;
+    case rtsp::ReplyGatherer::Result::Overflow:  // no reply is that long
+    case rtsp::ReplyGatherer::Result::Unframed: s.state = kRtspClosed; break;
+    case rtsp::ReplyGatherer::Result::Playing:
+        if (!s.replies.Rest().empty()) {
+            // RTP that came in the same receive as the PLAY reply.
+            std::vector<uint8_t> rest;
+            rest.swap(s.replies.Rest());
+            s.parser->Feed(rest.data(), rest.size(), OnPacket, &s);
         }
-        if (HandleReply(s, reinterpret_cast<const char*>(s.reply.data()), size_t(n)) != 0)
-            s.state = kRtspClosed;
-        s.reply.erase(s.reply.begin(), s.reply.begin() + n);
+        break;
     }
-    if (s.playing && !s.reply.empty()) {
-        // RTP that came in the same receive as the PLAY reply.
-        std::vector<uint8_t> rest;
-        rest.swap(s.reply);
-        s.parser->Feed(rest.data(), rest.size(), OnPacket, &s);
-    }
+}
+
+bool CCMDClient::OnReply(void* slot, const char* reply, size_t length) {
+    StreamSlot& s = *static_cast<StreamSlot*>(slot);
+    if (s.owner->HandleReply(s, reply, length) != 0) s.state = kRtspClosed;
+    return s.playing;
 }
 
 int CCMDClient::HandleReply(StreamSlot& s, const char* reply, size_t length) {

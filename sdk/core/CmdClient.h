@@ -60,7 +60,7 @@ struct StreamSlot {
     int received = 0;
     std::unique_ptr<uint8_t[]> hold;   // interleaved packet spanning receives
     std::unique_ptr<uint8_t[]> frame;  // the access unit being gathered
-    std::vector<uint8_t> reply;        // an RTSP reply spanning receives
+    rtsp::ReplyGatherer replies;       // RTSP replies spanning receives
     std::unique_ptr<rtsp::InterleavedParser> parser;
     std::unique_ptr<rtsp::FrameAssembler> assembler;
     CCMDClient* owner = nullptr;
@@ -99,6 +99,7 @@ private:
     bool Send(StreamSlot& s, const char* text, size_t length);
     void HandleReplyBytes(StreamSlot& s, const uint8_t* data, size_t size);
     int HandleReply(StreamSlot& s, const char* reply, size_t length);
+    static bool OnReply(void* slot, const char* reply, size_t length);
     static void OnPacket(void* slot, int channel, uint8_t* data, size_t length);
     static void OnFrame(void* slot, uint8_t* data, size_t length);
     static void OnOversized(void* slot, uint32_t timestamp);

@@ -179,6 +179,26 @@ int CheckReply(Step step, const char* reply, size_t length, SessionInfo* info) {
     return 0;
 }
 
+ReplyGatherer::Result ReplyGatherer::Feed(const uint8_t* data, size_t size, ReplyFn fn, void* ctx) {
+    if (bytes_.size() + size > kLimit) {
+        bytes_.clear();
+        return Result::Overflow;
+    }
+    bytes_.insert(bytes_.end(), data, data + size);
+    while (!bytes_.empty()) {
+        long n = CompleteReplyLength(bytes_.data(), bytes_.size());
+        if (n == 0) return Result::Waiting;
+        if (n < 0) {
+            bytes_.clear();
+            return Result::Unframed;
+        }
+        const bool playing = fn(ctx, reinterpret_cast<const char*>(bytes_.data()), size_t(n));
+        bytes_.erase(bytes_.begin(), bytes_.begin() + n);
+        if (playing) return Result::Playing;
+    }
+    return Result::Waiting;
+}
+
 bool ReadInterleavedHeader(const uint8_t* p, size_t avail, InterleavedHeader* h) {
     if (avail < 4 || p[0] != '$') return false;
     h->channel = p[1];

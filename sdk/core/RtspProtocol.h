@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace rtsp {
 
@@ -42,6 +43,29 @@ long CompleteReplyLength(const uint8_t* data, size_t size, size_t maxHeader = 0x
 // Checks a whole reply for a step. 0 good, else the step's failure code:
 // OPTIONS -2, DESCRIBE -4, SETUP -6, PLAY -8; -1 for a null or empty input.
 int CheckReply(Step step, const char* reply, size_t length, SessionInfo* info);
+
+// The replies of a session's steps, gathered over receives. Each complete
+// reply goes to the handler, which says whether the session now plays;
+// from then on nothing more is gathered and the bytes behind the PLAY reply
+// (RTP of the same receive) wait in Rest().
+class ReplyGatherer {
+public:
+    static constexpr size_t kLimit = 0x20000;  // no reply is longer than a receive
+    using ReplyFn = bool (*)(void* ctx, const char* reply, size_t length);
+    enum class Result {
+        Waiting,   // the rest of a reply comes with the next receive
+        Overflow,  // the gathered bytes would pass kLimit: dropped
+        Unframed,  // a header passed its limit without a blank line: dropped
+        Playing,   // the handler said the session plays
+    };
+    Result Feed(const uint8_t* data, size_t size, ReplyFn fn, void* ctx);
+    std::vector<uint8_t>& Rest() { return bytes_; }
+    void Clear() { bytes_.clear(); }
+    void Release() { std::vector<uint8_t>().swap(bytes_); }
+
+private:
+    std::vector<uint8_t> bytes_;
+};
 
 // Interleaved framing: '$', channel, 16-bit big-endian length, data.
 struct InterleavedHeader {

@@ -1,7 +1,7 @@
 // libFuzzer target over the SDK's RTSP/RTP code: the input is the byte
 // stream of one stream connection, received in pieces whose sizes come from
-// the input. Replies are gathered and checked step by step as the stream
-// slots do (OPTIONS, DESCRIBE, SETUP, PLAY); what follows the PLAY reply
+// the input. Replies are gathered by the slots' reply gatherer and checked
+// step by step (OPTIONS, DESCRIBE, SETUP, PLAY); what follows the PLAY reply
 // goes through the interleaved parser, the RTP header, the NAL rebuilding
 // and the access-unit assembly.
 //
@@ -9,7 +9,8 @@
 // the stream. Flag bit 0 skips the replies (the stream is RTP from its first
 // byte).
 //
-// Properties: a complete reply is never longer than what was gathered; the
+// Properties: a complete reply is never longer than what was gathered nor
+// than a receive, and the gathered bytes stay within a receive; the
 // session id is terminated within its 16 characters and the PLAY request
 // fits; the hold buffer (of its documented least size) never overfills; a
 // packet lies wholly in the received bytes or the hold buffer; the RTP
@@ -82,23 +83,32 @@ void CheckEveryStep(const uint8_t* reply, size_t n) {
     }
 }
 
-// The reply handling of a stream slot: 0, or the step's failure.
-int HandleReply(int& step, rtsp::SessionInfo& info, const char* reply, size_t length) {
+// The reply handling of a stream slot: each step's check in turn; true once
+// the PLAY reply is taken.
+struct Steps {
+    int step = 0;
+    rtsp::SessionInfo info;
+};
+
+bool OnReply(void* ctx, const char* reply, size_t length) {
     static const rtsp::Step kSteps[] = {rtsp::Step::Options, rtsp::Step::Describe, rtsp::Step::Setup,
                                         rtsp::Step::Play};
-    int rc = rtsp::CheckReply(kSteps[step], reply, length, &info);
-    if (rc != 0) return rc;
-    if (kSteps[step] == rtsp::Step::Setup) {
-        const void* end = std::memchr(info.session, 0, sizeof info.session);
+    Steps& st = *static_cast<Steps*>(ctx);
+    if (length == 0 || length > rtsp::ReplyGatherer::kLimit) fuzz::Fail("reply length", long(length));
+    CheckEveryStep(reinterpret_cast<const uint8_t*>(reply), length);
+    fuzz::Exact one(reply, length);
+    const char* text = reinterpret_cast<const char*>(one.data());
+    if (rtsp::CheckReply(kSteps[st.step], text, length, &st.info) != 0) return false;
+    if (kSteps[st.step] == rtsp::Step::Setup) {
+        const void* end = std::memchr(st.info.session, 0, sizeof st.info.session);
         if (!end) fuzz::Fail("session id not terminated");
-        if (static_cast<const char*>(end) - info.session > long(rtsp::kSessionChars)) fuzz::Fail("session id");
+        if (static_cast<const char*>(end) - st.info.session > long(rtsp::kSessionChars)) fuzz::Fail("session id");
         char request[rtsp::kRequestSize];
         const char* url = "rtsp://169.254.10.2:554/ch01_00.h264";
-        if (rtsp::FormatPlay(request, sizeof request, url, 3, info.session) == 0)
+        if (rtsp::FormatPlay(request, sizeof request, url, 3, st.info.session) == 0)
             fuzz::Fail("PLAY request does not fit");
     }
-    ++step;
-    return 0;
+    return ++st.step == 4;
 }
 
 }  // namespace
@@ -117,9 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.assembler = &assembler;
 
     bool playing = (flags & 1) != 0;
-    int step = 0;
-    rtsp::SessionInfo info;
-    std::vector<uint8_t> reply;
+    Steps steps;
+    rtsp::ReplyGatherer replies;
     while (in.Left()) {
         const uint8_t* p;
         size_t n = in.Take(pieces.Next(kReceiveSize), &p);
@@ -128,34 +137,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FeedParser(s, piece.data(), n);
             continue;
         }
-        if (reply.size() + n > kReceiveSize) {
-            reply.clear();  // no reply is that long: the session stops
-            continue;
-        }
-        reply.insert(reply.end(), piece.data(), piece.data() + n);
-        bool broken = false;
-        while (!playing && !reply.empty()) {
-            fuzz::Exact gathered(reply.data(), reply.size());
-            long len = rtsp::CompleteReplyLength(gathered.data(), gathered.size());
-            if (len > long(gathered.size())) fuzz::Fail("reply longer than gathered", len, long(gathered.size()));
-            if (len == 0) break;
-            if (len < 0) {
-                reply.clear();
-                broken = true;
-                break;
+        // The reply framing on this piece alone, in a block of its size.
+        long len = rtsp::CompleteReplyLength(piece.data(), n);
+        if (len > long(n)) fuzz::Fail("reply longer than the bytes", len, long(n));
+        if (replies.Feed(piece.data(), n, OnReply, &steps) == rtsp::ReplyGatherer::Result::Playing) {
+            playing = true;
+            if (!replies.Rest().empty()) {
+                // RTP that came in the same receive as the PLAY reply.
+                fuzz::Exact rest(replies.Rest().data(), replies.Rest().size());
+                replies.Clear();
+                FeedParser(s, rest.data(), rest.size());
             }
-            CheckEveryStep(reply.data(), size_t(len));
-            fuzz::Exact one(reply.data(), size_t(len));
-            HandleReply(step, info, reinterpret_cast<const char*>(one.data()), size_t(len));
-            playing = step == 4;
-            reply.erase(reply.begin(), reply.begin() + len);
         }
-        if (!broken && playing && !reply.empty()) {
-            // RTP that came in the same receive as the PLAY reply.
-            fuzz::Exact rest(reply.data(), reply.size());
-            reply.clear();
-            FeedParser(s, rest.data(), rest.size());
-        }
+        if (replies.Rest().size() > rtsp::ReplyGatherer::kLimit) fuzz::Fail("replies past the limit");
     }
     return 0;
 }

@@ -141,6 +141,57 @@ TEST(RtspReplies, CompleteLength) {
     EXPECT_EQ(CompleteReplyLength(reinterpret_cast<const uint8_t*>(endless.data()), endless.size(), 64), -1);
 }
 
+namespace {
+struct Gathered {
+    std::vector<std::string> replies;
+    size_t playAfter = 99;  // the handler reports playing after this many replies
+};
+bool TakeReply(void* ctx, const char* reply, size_t length) {
+    auto* g = static_cast<Gathered*>(ctx);
+    g->replies.emplace_back(reply, length);
+    return g->replies.size() >= g->playAfter;
+}
+}  // namespace
+
+TEST(RtspReplies, GatheredOverReceives) {
+    using R = ReplyGatherer::Result;
+    const std::string a = "RTSP/1.0 200 OK\r\nCSeq: 0\r\n\r\n";
+    const std::string b = "RTSP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nv=0";
+    auto feed = [](ReplyGatherer& r, Gathered& g, const std::string& t) {
+        return r.Feed(reinterpret_cast<const uint8_t*>(t.data()), t.size(), TakeReply, &g);
+    };
+    {  // one reply in three receives, then two in one
+        ReplyGatherer r;
+        Gathered g;
+        EXPECT_EQ(R::Waiting, feed(r, g, a.substr(0, 5)));
+        EXPECT_EQ(R::Waiting, feed(r, g, a.substr(5, 20)));
+        EXPECT_EQ(R::Waiting, feed(r, g, a.substr(25) + b.substr(0, b.size() - 1)));
+        EXPECT_EQ(std::vector<std::string>{a}, g.replies);
+        EXPECT_EQ(R::Waiting, feed(r, g, b.substr(b.size() - 1) + a));
+        EXPECT_EQ((std::vector<std::string>{a, b, a}), g.replies);
+        EXPECT_TRUE(r.Rest().empty());
+    }
+    {  // the PLAY reply with RTP behind it: the rest waits, nothing more is taken
+        ReplyGatherer r;
+        Gathered g;
+        g.playAfter = 1;
+        EXPECT_EQ(R::Playing, feed(r, g, a + "$\x00\x00\x01X" + a));
+        EXPECT_EQ(1u, g.replies.size());
+        EXPECT_EQ("$\x00\x00\x01X" + a, std::string(r.Rest().begin(), r.Rest().end()));
+    }
+    {  // past a receive's size, and a header without end: dropped
+        ReplyGatherer r;
+        Gathered g;
+        std::string open(ReplyGatherer::kLimit, 'x');
+        EXPECT_EQ(R::Unframed, feed(r, g, open));
+        EXPECT_TRUE(r.Rest().empty());
+        EXPECT_EQ(R::Waiting, feed(r, g, "RTSP/1.0 200 OK\r\n"));
+        EXPECT_EQ(R::Overflow, feed(r, g, open));
+        EXPECT_TRUE(r.Rest().empty());
+        EXPECT_TRUE(g.replies.empty());
+    }
+}
+
 TEST(RtpHeader, Parse) {
     struct Case {
         Bytes packet;
