@@ -1,12 +1,14 @@
 // libFuzzer target over the client's record-file reading rules: the input is
 // a whole record file, walked as a reader does. A frame is taken where its
 // header is valid and the frame fits the file; elsewhere the walk scans for
-// the next plausible header.
+// the next plausible header. Inputs shorter than a file header are units
+// for the key check and names for the date folder check.
 //
 // Properties: the file header reads back to the same bytes; a taken frame's
 // size is its header, video and audio and fits the frame capacity; the key
 // check never reads past the unit; the walk always moves forward.
 #include <cstring>
+#include <string>
 
 #include "RecordFormat.h"
 #include "fuzz_input.h"
@@ -16,6 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < kRecordFileHeaderSize) {
         fuzz::Exact unit(data, size);
         record::IsKeyFrameUnit(unit.data(), unit.size());
+        // The record disks' date folder names.
+        std::string name(reinterpret_cast<const char*>(data), size);
+        if (IsDateFolderName(name)) {
+            for (char c : name)
+                if (c < '0' || c > '9') fuzz::Fail("date folder name");
+            const int month = std::stoi(name.substr(4, 2)), day = std::stoi(name.substr(6, 2));
+            if (name.size() != 8 || month < 1 || month > 12 || day < 1 || day > 31) fuzz::Fail("date");
+        }
         return 0;
     }
     {
