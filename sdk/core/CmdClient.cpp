@@ -300,6 +300,8 @@ void CCMDClient::OnReceiveFailed(int channel, int kind, OVERLAPPED* ov) {
     delete ctx;
 }
 
+static_assert(rtsp::ReplyGatherer::kLimit == RecvContext::kSize, "no reply is longer than one receive");
+
 void CCMDClient::HandleReplyBytes(StreamSlot& s, const uint8_t* data, size_t size) {
     switch (s.replies.Feed(data, size, OnReply, &s)) {
     case rtsp::ReplyGatherer::Result::Waiting: break;
