@@ -33,31 +33,33 @@ int CRecordReader::Open(const char* path, PlayerFileInfo* info) {
         CloseHandle(f);
         return kPlBadHeader;
     }
-    int rc = m_frames.Begin(this, length, h);
+    m_source.file = f;
+    m_source.length = length;
+    int rc = m_frames.Begin(&m_source, length, h);
     if (rc != kPlOk) {
-        CloseHandle(f);
+        Close();
         return rc;
     }
-    m_file = f;
     if (info) *info = record::MakePlayerFileInfo(h);
     return kPlOk;
 }
 
 void CRecordReader::Close() {
-    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    if (m_source.file != INVALID_HANDLE_VALUE) CloseHandle(m_source.file);
+    m_source.file = INVALID_HANDLE_VALUE;
+    m_source.length = 0;
     m_frames.End();
 }
 
-bool CRecordReader::SeekTo(uint32_t pos) {
+bool CRecordReader::FileSource::Seek(uint64_t pos) {
     LONG high = 0;
-    return SetFilePointer(m_file, LONG(pos), &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+    return SetFilePointer(file, LONG(pos), &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
            GetLastError() == NO_ERROR;
 }
 
-long CRecordReader::Read(uint8_t* p, uint32_t n) {
+long CRecordReader::FileSource::Read(uint8_t* p, uint32_t n) {
     DWORD got = 0;
-    if (!ReadFile(m_file, p, n, &got, nullptr)) return -1;
+    if (!ReadFile(file, p, n, &got, nullptr)) return -1;
     return long(got);
 }
 

@@ -57,7 +57,7 @@ long FindFrameHeader(const uint8_t* buf, size_t len, bool keyOnly, uint32_t capa
 }
 
 // ---------------------------------------------------------------- reader
-int RecordFrameReader::Begin(RecordSource* source, uint32_t length, const record::RecordFileHeader& header) {
+int RecordFrameReader::Begin(record::IRecordFileSource* source, uint32_t length, const record::RecordFileHeader& header) {
     m_source = nullptr;
     try {
         m_buffer.assign(m_capacity + kScanWindow + kFrameHeaderSize, 0);
@@ -81,7 +81,7 @@ void RecordFrameReader::End() {
 }
 
 bool RecordFrameReader::SeekTo(uint32_t pos) {
-    if (!m_source->SeekTo(pos)) return false;
+    if (!m_source->Seek(pos)) return false;
     m_pos = pos;
     return true;
 }

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <vector>
 
+#include "RecordFile.h"
 #include "RecordFormat.h"
 #include "RecordReading.h"
 
@@ -85,26 +86,16 @@ long FindFrameHeader(const uint8_t* buf, size_t len, bool keyOnly, uint32_t capa
 
 
 // ---------------------------------------------------------------- reader
-// Where a record reader's bytes come from: the file on the target, memory in
-// the fuzz target.
-class RecordSource {
-public:
-    // Bytes read at the read position, which moves on by them; -1 on error.
-    virtual long Read(uint8_t* p, uint32_t n) = 0;
-    virtual bool SeekTo(uint32_t pos) = 0;
-
-protected:
-    ~RecordSource() = default;
-};
-
 // The reading rules of a record file whose header was taken: frames with the
 // player's 16-byte headers, and the resynchronising scan over damaged
-// stretches. capacity is the largest payload the caller's buffer takes.
+// stretches. capacity is the largest payload the caller's buffer takes. The
+// bytes come from a record file source: the file on the target, memory in
+// the fuzz target.
 class RecordFrameReader {
 public:
     explicit RecordFrameReader(uint32_t capacity) : m_capacity(capacity) {}
     // Starts at the first frame of a file of length bytes; kPlOk or kPlNoMemory.
-    int Begin(RecordSource* source, uint32_t length, const record::RecordFileHeader& header);
+    int Begin(record::IRecordFileSource* source, uint32_t length, const record::RecordFileHeader& header);
     void End();
     bool IsStarted() const { return m_source != nullptr; }
     // 0 with the frame's payload at the start of the buffer; kPlEndOfFile;
@@ -127,7 +118,7 @@ private:
     long ReadAt(uint8_t* p, uint32_t n);  // bytes read at the read position, -1 on error
     void SkipAfterError();
 
-    RecordSource* m_source = nullptr;
+    record::IRecordFileSource* m_source = nullptr;
     uint32_t m_capacity;
     std::vector<uint8_t> m_buffer;
     record::RecordFileHeader m_header{};

@@ -46,13 +46,13 @@ private:
 // One record file read frame by frame with the player's 16-byte frame
 // headers. Used by the reader slots (0x21000-byte buffer) and by file
 // channels (0x85000 bytes).
-class CRecordReader : private RecordSource {
+class CRecordReader {
 public:
     explicit CRecordReader(uint32_t capacity) : m_frames(capacity) {}
     ~CRecordReader() { Close(); }
     int Open(const char* path, PlayerFileInfo* info);
     void Close();
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_source.file != INVALID_HANDLE_VALUE; }
     // 0 with the frame in the buffer; kPlEndOfFile; kPlReadError.
     int Next(PlayerFrameHeader* header) { return IsOpen() ? m_frames.Next(header) : kPlNotOpen; }
     // Per mille 0..1000; scans for the next key frame.
@@ -66,10 +66,16 @@ public:
     bool AtEnd() const { return m_frames.AtEnd(); }
 
 private:
-    long Read(uint8_t* p, uint32_t n) override;
-    bool SeekTo(uint32_t pos) override;
+    // The open file as the reading rules' byte source.
+    struct FileSource : record::IRecordFileSource {
+        HANDLE file = INVALID_HANDLE_VALUE;
+        uint32_t length = 0;
+        uint64_t Length() const override { return length; }
+        long Read(uint8_t* p, uint32_t n) override;
+        bool Seek(uint64_t pos) override;
+    };
 
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    FileSource m_source;
     RecordFrameReader m_frames;
 };
 

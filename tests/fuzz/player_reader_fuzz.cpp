@@ -19,18 +19,19 @@ namespace {
 
 using namespace quillon;
 
-// The file in memory, read through the reader's byte source.
-class MemorySource : public RecordSource {
+// The file in memory as a record file source.
+class MemorySource : public record::IRecordFileSource {
 public:
     MemorySource(const uint8_t* data, uint32_t size) : m_data(data), m_size(size) {}
+    uint64_t Length() const override { return m_size; }
     long Read(uint8_t* p, uint32_t n) override {
         if (m_pos >= m_size) return 0;
-        uint32_t k = n < m_size - m_pos ? n : m_size - m_pos;
+        uint32_t k = n < m_size - m_pos ? n : uint32_t(m_size - m_pos);
         std::memcpy(p, m_data + m_pos, k);
         m_pos += k;
         return long(k);
     }
-    bool SeekTo(uint32_t pos) override {
+    bool Seek(uint64_t pos) override {
         m_pos = pos;
         return true;
     }
@@ -38,7 +39,7 @@ public:
 private:
     const uint8_t* m_data;
     uint32_t m_size;
-    uint32_t m_pos = 0;
+    uint64_t m_pos = 0;
 };
 
 }  // namespace
@@ -57,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t length = uint32_t(file.size());
 
     record::RecordFileHeader header = record::LoadRecordFileHeader(file.data());
-    if (CheckFileHeader(header) == kPlOk) {
-        PlayerFileInfo info = MakeFileInfo(header);
+    if (record::CheckRecordFileHeader(header) == kPlOk) {
+        PlayerFileInfo info = record::MakePlayerFileInfo(header);
         if (info.frameRate < 1 || info.frameRate > 30) fuzz::Fail("file info");
     }
 
@@ -74,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         reader = small.get();
     }
     MemorySource source(file.data(), length);
-    source.SeekTo(record::kRecordFileHeaderSize);  // as after reading the file header
+    source.Seek(record::kRecordFileHeaderSize);  // as after reading the file header
     if (reader->Begin(&source, length, header) != kPlOk) fuzz::Fail("begin");
 
     uint32_t last = reader->Position();

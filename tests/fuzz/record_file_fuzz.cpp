@@ -1,17 +1,75 @@
 // libFuzzer target over the client's record-file reading rules: the input is
-// a whole record file, walked as a reader does. A frame is taken where its
+// a whole record file, walked by the rules alone (a frame is taken where its
 // header is valid and the frame fits the file; elsewhere the walk scans for
-// the next plausible header. Inputs shorter than a file header are units
-// for the key check and names for the date folder check.
+// the next plausible header) and read by the playback engine's reader, with
+// its resynchronising scan and seeks (a file shorter than the shortest
+// playable one is filled up with zeros). Inputs shorter than a file header
+// are units for the key check and names for the date folder check.
 //
 // Properties: the file header reads back to the same bytes; a taken frame's
 // size is its header, video and audio and fits the frame capacity; the key
-// check never reads past the unit; the walk always moves forward.
+// check never reads past the unit; a frame the reader hands out has a valid
+// header and is the file's bytes at the place it read; the walk and the
+// reader always move forward and end.
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "RecordFileReader.h"
 #include "RecordFormat.h"
+#include "RecordReading.h"
 #include "fuzz_input.h"
+
+namespace {
+
+// The file in memory as a record file source.
+class MemorySource : public record::IRecordFileSource {
+public:
+    MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    uint64_t Length() const override { return size_; }
+    long Read(uint8_t* out, uint32_t n) override {
+        if (pos_ >= size_) return 0;
+        size_t k = n < size_ - pos_ ? n : size_t(size_ - pos_);
+        std::memcpy(out, data_ + pos_, k);
+        pos_ += k;
+        return long(k);
+    }
+    bool Seek(uint64_t offset) override {
+        pos_ = offset;
+        return true;
+    }
+
+private:
+    const uint8_t* data_;
+    uint64_t size_;
+    uint64_t pos_ = 0;
+};
+
+// Reads frames until the end (or a bound), checking each against the file.
+void ReadFrames(record::CRecordFileReader& reader, const uint8_t* file, size_t size, int most) {
+    using namespace record;
+    for (int i = 0; i < most && !reader.AtEnd(); ++i) {
+        const uint32_t before = reader.Position();
+        RecordFrameHeader h;
+        const bool got = reader.ReadFrame(&h);
+        const uint32_t after = reader.Position();
+        if (after <= before || after > size) fuzz::Fail("reader position", long(after), long(before));
+        if (!got) continue;
+        const uint32_t payload = h.videoLength + h.audioLength;
+        if (!IsValidRecordFrameHeader(h) || payload == 0 || payload > kRecordFrameCapacity)
+            fuzz::Fail("frame header handed out");
+        if (after < uint64_t(before) + kRecordFrameHeaderSize + payload) fuzz::Fail("frame before the place read");
+        const size_t at = after - payload - kRecordFrameHeaderSize;
+        uint8_t raw[kRecordFrameHeaderSize];
+        StoreRecordFrameHeader(h, raw);
+        if (std::memcmp(raw, file + at, sizeof raw) ||
+            std::memcmp(reader.Buffer(), file + at + kRecordFrameHeaderSize, payload))
+            fuzz::Fail("frame is not the file's");
+    }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace record;
@@ -68,5 +126,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (next <= pos) fuzz::Fail("scan went back");
         pos = next;
     }
+
+    // The playback engine's reader over the same bytes, when it would open
+    // them (its open check is the file-header check, tested above).
+    if (CheckRecordFileHeader(LoadRecordFileHeader(data)) != kReadOk) return 0;
+    std::vector<uint8_t> file(data, data + size);
+    if (file.size() < kShortestPlayableFile) file.resize(kShortestPlayableFile, 0);
+    CRecordFileReader reader([&file](const std::string&) {
+        return std::unique_ptr<IRecordFileSource>(new MemorySource(file.data(), file.size()));
+    });
+    const int rc = reader.Open("memory");
+    if (rc != kReadOk) fuzz::Fail("open", rc);
+    ReadFrames(reader, file.data(), file.size(), 20000);
+    // Seeks: each followed by a few frames.
+    const int places[] = {1, 500, 999, 0, 1000, 250};
+    for (int p : places) {
+        if (!reader.SetPosition(p)) fuzz::Fail("seek refused", p);
+        if (reader.Position() > file.size()) fuzz::Fail("seek past the end", p);
+        ReadFrames(reader, file.data(), file.size(), 4);
+    }
+    reader.Rewind();
+    ReadFrames(reader, file.data(), file.size(), 4);
     return 0;
 }
