@@ -1,6 +1,6 @@
-// Helpers of the fuzz targets: a reader of the input's control bytes and
-// exact-size heap copies, so that AddressSanitizer sees any read past the
-// bytes a parser was given.
+// Helpers of the fuzz targets: a reader of the input's control bytes,
+// exact-size heap copies (so that AddressSanitizer sees any read past the
+// bytes a parser was given) and files in memory.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "RecordFile.h"
 
 namespace fuzz {
 
@@ -50,6 +52,29 @@ public:
 private:
     std::unique_ptr<uint8_t[]> p_;
     size_t n_;
+};
+
+// A file in memory as a record file source.
+class MemorySource : public record::IRecordFileSource {
+public:
+    MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    uint64_t Length() const override { return size_; }
+    long Read(uint8_t* out, uint32_t n) override {
+        if (pos_ >= size_) return 0;
+        size_t k = n < size_ - pos_ ? n : size_t(size_ - pos_);
+        std::memcpy(out, data_ + pos_, k);
+        pos_ += k;
+        return long(k);
+    }
+    bool Seek(uint64_t offset) override {
+        pos_ = offset;
+        return true;
+    }
+
+private:
+    const uint8_t* data_;
+    uint64_t size_;
+    uint64_t pos_ = 0;
 };
 
 // A property that failed: print it and abort, so libFuzzer keeps the input.

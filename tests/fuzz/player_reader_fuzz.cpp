@@ -15,34 +15,7 @@
 #include "fuzz_input.h"
 #include "player_core.h"
 
-namespace {
-
 using namespace quillon;
-
-// The file in memory as a record file source.
-class MemorySource : public record::IRecordFileSource {
-public:
-    MemorySource(const uint8_t* data, uint32_t size) : m_data(data), m_size(size) {}
-    uint64_t Length() const override { return m_size; }
-    long Read(uint8_t* p, uint32_t n) override {
-        if (m_pos >= m_size) return 0;
-        uint32_t k = n < m_size - m_pos ? n : uint32_t(m_size - m_pos);
-        std::memcpy(p, m_data + m_pos, k);
-        m_pos += k;
-        return long(k);
-    }
-    bool Seek(uint64_t pos) override {
-        m_pos = pos;
-        return true;
-    }
-
-private:
-    const uint8_t* m_data;
-    uint32_t m_size;
-    uint64_t m_pos = 0;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One reader per buffer size for the whole run: starting a reader sizes
@@ -74,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         small.reset(new RecordFrameReader(capacity));
         reader = small.get();
     }
-    MemorySource source(file.data(), length);
+    fuzz::MemorySource source(file.data(), length);
     source.Seek(record::kRecordFileHeaderSize);  // as after reading the file header
     if (reader->Begin(&source, length, header) != kPlOk) fuzz::Fail("begin");
 

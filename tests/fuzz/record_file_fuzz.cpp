@@ -23,29 +23,6 @@
 
 namespace {
 
-// The file in memory as a record file source.
-class MemorySource : public record::IRecordFileSource {
-public:
-    MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    uint64_t Length() const override { return size_; }
-    long Read(uint8_t* out, uint32_t n) override {
-        if (pos_ >= size_) return 0;
-        size_t k = n < size_ - pos_ ? n : size_t(size_ - pos_);
-        std::memcpy(out, data_ + pos_, k);
-        pos_ += k;
-        return long(k);
-    }
-    bool Seek(uint64_t offset) override {
-        pos_ = offset;
-        return true;
-    }
-
-private:
-    const uint8_t* data_;
-    uint64_t size_;
-    uint64_t pos_ = 0;
-};
-
 // Reads frames until the end (or a bound), checking each against the file.
 void ReadFrames(record::CRecordFileReader& reader, const uint8_t* file, size_t size, int most) {
     using namespace record;
@@ -133,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> file(data, data + size);
     if (file.size() < kShortestPlayableFile) file.resize(kShortestPlayableFile, 0);
     CRecordFileReader reader([&file](const std::string&) {
-        return std::unique_ptr<IRecordFileSource>(new MemorySource(file.data(), file.size()));
+        return std::unique_ptr<IRecordFileSource>(new fuzz::MemorySource(file.data(), file.size()));
     });
     const int rc = reader.Open("memory");
     if (rc != kReadOk) fuzz::Fail("open", rc);
