@@ -563,7 +563,7 @@ TEST(Helpers, LoadDibFile) {
   auto wrapTable = good24;
   reinterpret_cast<BITMAPINFOHEADER*>(wrapTable.data() + sizeof(BITMAPFILEHEADER))->biClrUsed = 0x40000000;
   // Run-length bitmaps: rows of four pixels of index 1, then the end.
-  auto rle8 = MakeBmp(4, 4, 8, 2);
+  auto rle8 = ScratchDir::MakeBmp(4, 4, 8, 2);
   {
     rle8.resize(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + 8);
     const unsigned char runs[] = {4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 1};
