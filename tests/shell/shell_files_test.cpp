@@ -565,9 +565,10 @@ TEST(Helpers, LoadDibFile) {
   // Run-length bitmaps: rows of four pixels of index 1, then the end.
   auto rle8 = ScratchDir::MakeBmp(4, 4, 8, 2);
   {
-    rle8.resize(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + 8);
     const unsigned char runs[] = {4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 1};
-    rle8.insert(rle8.end(), runs, runs + sizeof runs);
+    const size_t bits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + 8;
+    rle8.resize(bits + sizeof runs);
+    memcpy(rle8.data() + bits, runs, sizeof runs);
     auto* bi = reinterpret_cast<BITMAPINFOHEADER*>(rle8.data() + sizeof(BITMAPFILEHEADER));
     bi->biCompression = BI_RLE8;
     bi->biSizeImage = sizeof runs;
