@@ -5,9 +5,17 @@
 #include <vector>
 
 CString GetModuleDirectory() {
-  char path[MAX_PATH] = {};
-  if (!::GetModuleFileNameA(nullptr, path, MAX_PATH)) return CString();
-  CString p = path;
+  // A long program folder is never cut: the buffer grows until the whole
+  // name fits.
+  std::vector<char> buf(MAX_PATH);
+  for (;;) {
+    DWORD n = ::GetModuleFileNameA(nullptr, buf.data(), DWORD(buf.size()));
+    if (n == 0) return CString();
+    if (n < buf.size()) break;
+    if (buf.size() >= 32768) return CString();
+    buf.resize(buf.size() * 2);
+  }
+  CString p = buf.data();
   int slash = p.ReverseFind('\\');
   return slash >= 0 ? p.Left(slash + 1) : CString();
 }

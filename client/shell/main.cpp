@@ -1,3 +1,8 @@
-#include <windows.h>
+// Selvane.exe: the one application object, run by the library's start-up.
+#include "monitor_app.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+CMonitorApp theApp;
+
+extern "C" int WINAPI WinMain(HINSTANCE inst, HINSTANCE prev, LPSTR cmdLine, int show) {
+  return AfxWinMain(inst, prev, cmdLine, show);
+}

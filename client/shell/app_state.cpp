@@ -1,0 +1,4 @@
+#include "app_state.h"
+
+CString g_strAppDir;
+COLORREF g_skinBackColor = 0;

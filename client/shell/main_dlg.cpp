@@ -1,0 +1,421 @@
+// The main dialog: construction, start-up, painting and the close.
+#include "main_dlg.h"
+
+#include "app_state.h"
+#include "config_store.h"
+#include "core/Orvik.h"
+#include "helpers.h"
+#include "settings.h"
+#include "start_logo_dlg.h"
+#include "window_layout.h"
+
+CMainDlgFace* g_pMainDlg = nullptr;
+
+namespace {
+
+// Rights bits of the local users.
+constexpr DWORD kRightCloseSystem = 0x02000000;
+
+void CALLBACK InfoCallback(int, int, int) {}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
+  ON_WM_SYSCOMMAND()
+  ON_WM_PAINT()
+  ON_WM_QUERYDRAGICON()
+  ON_WM_DESTROY()
+  ON_WM_ERASEBKGND()
+  ON_WM_TIMER()
+  ON_WM_NCHITTEST()
+  ON_WM_CLOSE()
+  ON_WM_SIZE()
+  ON_WM_GETMINMAXINFO()
+  ON_COMMAND(1000, OnNothing)
+  ON_COMMAND(2027, OnNothing)
+  ON_COMMAND(2029, OnNothing)
+  ON_COMMAND_RANGE(2039, 2052, OnNothingRange)
+  ON_COMMAND(2054, OnNothing)
+  ON_COMMAND_RANGE(2056, 2063, OnNothingRange)
+  ON_COMMAND(ID_MAIN_SETTINGS, OnSettings)
+  ON_COMMAND(ID_MAIN_PLAYBACK, OnPlayback)
+  ON_COMMAND(ID_MAIN_SNAPSHOT, OnSnapshotCommand)
+  ON_COMMAND(ID_MAIN_EXIT_SYSTEM, OnExitSystem)
+  ON_COMMAND_RANGE(ID_MAIN_SPLIT_4, ID_MAIN_SPLIT_1, OnSplitCommand)
+  ON_COMMAND(ID_MAIN_CHANGE_USER, OnChangeUser)
+  ON_COMMAND_RANGE(ID_MAIN_LANGUAGE_FIRST, ID_MAIN_LANGUAGE_LAST, OnChangeLanguage)
+  ON_COMMAND(ID_MAIN_ABOUT, OnAbout)
+  ON_COMMAND(ID_MAIN_TOGGLE_VIDEO, OnToggleVideo)
+  ON_COMMAND(ID_MAIN_TOGGLE_RECORD, OnToggleRecord)
+  ON_COMMAND(ID_MAIN_TOGGLE_ALARM, OnToggleAlarm)
+  ON_COMMAND(ID_MAIN_LOGIN_CHECK, OnLoginCheck)
+  ON_COMMAND(ID_MAIN_POLL_PAUSE, OnPollPause)
+  ON_COMMAND(ID_MAIN_PTZ_FLAG, OnTogglePtzFlag)
+  ON_COMMAND(ID_MAIN_FULL_SCREEN, OnFullScreen)
+  ON_MESSAGE(WM_MAIN_STATUSBAR_HIDE, OnStatusBarHide)
+  ON_MESSAGE(WM_MAIN_LEAVE_FULLSCREEN, OnLeaveFullScreen)
+  ON_MESSAGE(WM_MAIN_POSTED_BOX, OnPostedBox)
+  ON_MESSAGE(WM_MONITOR_MOUSE, OnMonitorWndMouse)
+  ON_MESSAGE(WM_MAIN_DEVICE_LOST, OnDeviceLost)
+  ON_MESSAGE(WM_MAIN_DEVICE_MESSAGE, OnDeviceMessage)
+  ON_MESSAGE(WM_MAIN_PTZ_BUTTON, OnPtzButton)
+END_MESSAGE_MAP()
+
+CMainDlg::CMainDlg(CWnd* parent)
+    : CMainDlgBase(IDD, parent),
+      m_config(std::make_unique<shell::SystemConfigImage>()),
+      m_plans(std::make_unique<shell::PlanImage>()) {
+  memset(m_config.get(), 0, sizeof *m_config);
+  memset(m_plans.get(), 0, sizeof *m_plans);
+  m_pConfig = m_config.get();
+  m_programDir = g_strAppDir.IsEmpty() ? GetModuleDirectory() : g_strAppDir;
+  m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(128));
+  m_stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  for (HANDLE& e : m_recordEvents) e = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  m_channels.ClearAll();
+  g_pMainDlg = this;
+}
+
+CMainDlg::~CMainDlg() {
+  StopWorkers();
+  for (HANDLE& e : m_recordEvents)
+    if (e) ::CloseHandle(e);
+  if (m_stopEvent) ::CloseHandle(m_stopEvent);
+  if (g_pMainDlg == this) g_pMainDlg = nullptr;
+}
+
+void CMainDlg::DoDataExchange(CDataExchange* dx) { CMainDlgBase::DoDataExchange(dx); }
+
+void CMainDlg::SetCurrentUser(int index, const shell::LocalUserRecord& record) {
+  m_userIndex = index;
+  m_user = record;
+}
+
+void CMainDlg::AddLog(const CString& line) {
+  // Placeholder until the local log lands: the lines are kept here.
+  m_localLogLines.push_back(line);
+}
+
+// ------------------------------------------------------------- start-up
+
+UINT CMainDlg::SplashThreadProc(LPVOID param) {
+  auto* self = static_cast<CMainDlg*>(param);
+  {
+    CStartLogoDlg dlg;
+    if (dlg.Create(CStartLogoDlg::IDD, nullptr)) {
+      self->m_pSplash = &dlg;
+      MSG msg;
+      while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!::IsDialogMessageA(dlg.m_hWnd, &msg)) {
+          ::TranslateMessage(&msg);
+          ::DispatchMessageA(&msg);
+        }
+      }
+      self->m_pSplash = nullptr;
+      if (dlg.m_hWnd) dlg.DestroyWindow();
+    }
+  }
+  ::InterlockedExchange(&self->m_splashGone, 1);
+  return 0;
+}
+
+void CMainDlg::StartSplash() {
+  const SolutionEntry* s = GetCurrentSolution();
+  if (!s || !FileExists(s->folderPath + "StartLogo.bmp")) return;
+  m_splashGone = 0;
+  if (!m_splashThread.Start(SplashThreadProc, this)) return;
+  m_splashRan = TRUE;
+  // Bounded: a splash that never shows does not hold the start-up.
+  DWORD start = ::GetTickCount();
+  while (!m_pSplash && !m_splashGone && ::GetTickCount() - start < 5000) ::Sleep(10);
+}
+
+void CMainDlg::CloseSplash() {
+  if (!m_splashRan) return;
+  if (CStartLogoDlg* splash = m_pSplash) {
+    splash->SetProgress(100);
+    ::Sleep(500);
+    ::PostMessageA(splash->m_hWnd, WM_CLOSE, 0, 0);
+  }
+  DWORD start = ::GetTickCount();
+  while (!m_splashGone && ::GetTickCount() - start < 5000) ::Sleep(10);
+  // A splash thread that did not leave in time is told to quit and waited
+  // for: its dialog lives on its stack.
+  m_splashThread.Join(0, [this] {
+    if (CStartLogoDlg* splash = m_pSplash) ::PostMessageA(splash->m_hWnd, WM_CLOSE, 0, 0);
+  });
+  m_splashRan = FALSE;
+}
+
+BOOL CMainDlg::OnInitDialog() {
+  CMainDlgBase::OnInitDialog();
+  SetWindowText(TranslateString("Dravenor"));
+  TranslateDialog(this);
+
+  char about[128] = {};
+  if (::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
+    if (CMenu* sys = GetSystemMenu(FALSE)) {
+      sys->AppendMenu(MF_SEPARATOR);
+      sys->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
+    }
+  }
+  if (m_hIcon) {
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+  }
+  ModifyStyle(0, WS_SYSMENU);
+
+  StartSplash();
+
+  if (!GetCurrentSolution()) {
+    CloseSplash();
+    AfxShowMessageBox(m_hWnd, TranslateString("Load resource failed! Please reinstall the Web Control!"),
+                      TranslateString("FATAL ERROR"), MB_OK | MB_ICONERROR);
+    EndDialog(IDCANCEL);
+    return TRUE;
+  }
+
+  m_font.CreateFont(15, 0, 0, 0, FW_DONTCARE, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, 66, nullptr);
+  SetFont(&m_font);
+
+  if (!LoadConfiguration()) {
+    CloseSplash();
+    EndDialog(IDCANCEL);
+    return TRUE;
+  }
+
+  SetTimer(kTimerPolling, UINT(m_settings.pollInterval) * 1000);
+  BuildMainMenu();
+  ComputeVideoArea();
+  ArrangeWindows(m_layoutKind, m_currentWindow);
+
+  StartWorkers();
+  SetTimer(kTimerRecordSchedule, 10000);
+  m_mediaTimer.Start(5);
+
+  CloseSplash();
+
+  BringWindowToTop();
+  SetForegroundWindow();
+  ShowWindow(SW_SHOWMAXIMIZED);
+
+  CString line;
+  line.Format("%s %s", m_user.name, TranslateString("Login Successfully!").GetString());
+  AddLog(line);
+
+  NET_Init();
+  NET_SetInfoCallBack(InfoCallback, static_cast<CMainDlgFace*>(this));
+  return TRUE;
+}
+
+BOOL CMainDlg::LoadMainSkin() {
+  const SolutionEntry* s = GetCurrentSolution();
+  if (!s) return FALSE;
+  m_skin = ReadMainSkin(*s);
+  g_skinBackColor = m_skin.backColor;
+  auto load = [](const CString& path, CBitmap& out) {
+    out.DeleteObject();
+    if (!path.IsEmpty() && LoadDibFile(path, out, FALSE)) return TRUE;
+    CString text;
+    text.Format("%s: %s %s!", TranslateString("Load background image").GetString(), path.GetString(),
+                TranslateString("failed").GetString());
+    AfxShowMessageBox(nullptr, text, TranslateString("FATAL ERROR"), MB_OK | MB_ICONERROR);
+    return FALSE;
+  };
+  for (int i = 0; i < 4; ++i)
+    if (!load(m_skin.toolBarImages[i], m_toolBarPics[i])) return FALSE;
+  if (!load(m_skin.titleImage, m_titlePic)) return FALSE;
+  m_logoPic.DeleteObject();
+  if (!m_skin.logoImage.IsEmpty()) LoadDibFile(m_skin.logoImage, m_logoPic, FALSE);
+  return TRUE;
+}
+
+BOOL CMainDlg::LoadConfiguration() {
+  if (!shell::LoadSysConfig(*m_config, m_programDir)) return FALSE;
+  if (!LoadMainSkin()) return FALSE;
+  SetTimer(kTimerWatchdog, 1000);
+  CreateTopButtons();
+  // Member dialogs and panels are created here as they land.
+  CreateMonitorWindows();
+  LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
+  m_autoWorkPlan = m_config->workPlanEnabled ? TRUE : FALSE;
+  if (m_config->splitLayout < shell::kSplitLayouts) m_splitLayout = int(m_config->splitLayout);
+  return TRUE;
+}
+
+void CMainDlg::CreateMonitorWindows() {
+  if (m_windowsCreated) return;
+  for (int w = 0; w < shell::kMonitorWindows; ++w) m_monitors[w].Create(this, w, m_skin.monBackColor);
+  m_windowsCreated = TRUE;
+}
+
+void CMainDlg::StartWorkers() {
+  ::InterlockedExchange(&m_stopFlag, 0);
+  ::ResetEvent(m_stopEvent);
+  m_recordThread.Start(RecordThreadProc, this, THREAD_PRIORITY_HIGHEST);
+  m_resolverThread.Start(ResolverThreadProc, this);
+  m_udpThread.Start(UdpThreadProc, this);
+}
+
+// Placeholder until the record writer lands: waits on the record events
+// and leaves when the stop flag is set.
+UINT CMainDlg::RecordThreadProc(LPVOID param) {
+  auto* self = static_cast<CMainDlg*>(param);
+  while (!self->m_stopFlag) ::WaitForMultipleObjects(shell::kChannelSlots, self->m_recordEvents, FALSE, 1000);
+  return 0;
+}
+
+// Placeholder until the host-name resolver lands: a pass every 3 seconds.
+UINT CMainDlg::ResolverThreadProc(LPVOID param) {
+  auto* self = static_cast<CMainDlg*>(param);
+  while (!self->m_stopFlag && ::WaitForSingleObject(self->m_stopEvent, 3000) == WAIT_TIMEOUT) {
+  }
+  return 0;
+}
+
+void CMainDlg::StopWorkers() {
+  ::InterlockedExchange(&m_stopFlag, 1);
+  if (m_stopEvent) ::SetEvent(m_stopEvent);
+  if (m_recordEvents[0]) ::SetEvent(m_recordEvents[0]);
+  // Each thread is waited for until it has left: what it uses is freed
+  // only afterwards. One that is still inside a system call after 5 s is
+  // woken again (its socket closed, its events set).
+  auto wake = [this] {
+    ::SetEvent(m_stopEvent);
+    ::SetEvent(m_recordEvents[0]);
+    CloseUdpSocket();
+  };
+  m_recordThread.Join(5000, wake);
+  m_resolverThread.Join(5000, wake);
+  m_udpThread.Join(5000, wake);
+  CloseUdpSocket();
+  m_mediaTimer.Stop();
+}
+
+// ------------------------------------------------------------- painting
+
+void CMainDlg::OnSysCommand(UINT id, LPARAM l) {
+  if ((id & 0xFFF0) == IDM_ABOUTBOX) OnAbout();
+  else CMainDlgBase::OnSysCommand(id, l);
+}
+
+HCURSOR CMainDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
+
+void CMainDlg::DrawWindowFrame(CDC& dc, int w, COLORREF color, int lines) {
+  if (!shell::WindowListModel::IsValid(w) || !m_monitors[w].m_hWnd || !m_monitors[w].IsWindowVisible()) return;
+  CRect r;
+  m_monitors[w].GetWindowRect(&r);
+  ScreenToClient(&r);
+  CBrush brush(color);
+  for (int i = 0; i < lines; ++i) {
+    r.InflateRect(1, 1);
+    dc.FrameRect(&r, &brush);
+  }
+}
+
+void CMainDlg::OnPaint() {
+  CPaintDC dc(this);
+  CRect client;
+  GetClientRect(&client);
+  if (IsIconic()) {
+    if (m_hIcon) {
+      int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+      ::DrawIcon(dc.m_hDC, (client.Width() - cx + 1) / 2, (client.Height() - cy + 1) / 2, m_hIcon);
+    }
+    return;
+  }
+  dc.FillSolidRect(&client, m_skin.backColor);
+  if (!m_fullScreen) {
+    CDC mem;
+    mem.CreateCompatibleDC(&dc);
+    int titleRight = client.right;
+    if (m_logoPic.m_hObject) {
+      BITMAP bm{};
+      m_logoPic.GetBitmap(&bm);
+      titleRight = client.right - 175;
+      CBitmap* old = mem.SelectObject(&m_logoPic);
+      dc.BitBlt(titleRight, 0, bm.bmWidth, bm.bmHeight, &mem, 0, 0, SRCCOPY);
+      mem.SelectObject(old);
+    }
+    if (m_titlePic.m_hObject) {
+      BITMAP bm{};
+      m_titlePic.GetBitmap(&bm);
+      CBitmap* old = mem.SelectObject(&m_titlePic);
+      dc.StretchBlt(0, 0, titleRight, bm.bmHeight, &mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+      mem.SelectObject(old);
+    }
+  }
+  dc.FillSolidRect(&m_videoArea, RGB(0, 0, 0));
+  int g = m_skin.lineWidth;
+  for (int w = 0; w < shell::kMonitorWindows; ++w) {
+    if (!m_monitors[w].m_hWnd || !m_monitors[w].IsWindowVisible()) continue;
+    m_monitors[w].SetBackColor(m_skin.monBackColor);
+    DrawWindowFrame(dc, w, m_skin.lineColor, g);
+  }
+  if (shell::SplitWindowCount(m_splitLayout) > 0) DrawWindowFrame(dc, m_currentWindow, m_skin.lineFocusColor, g - 1);
+}
+
+void CMainDlg::RedrawVideoArea() {
+  if (m_hWnd) InvalidateRect(nullptr, FALSE);
+}
+
+// ---------------------------------------------------------------- close
+
+void CMainDlg::OnCancel() {
+  // Esc never closes the main window; it only leaves full screen.
+  if (m_fullScreen) ToggleFullScreen();
+}
+
+void CMainDlg::OnClose() { OnCloseSystem(); }
+
+void CMainDlg::SaveLiveState() {
+  m_channels.SaveTo(*m_config);
+  m_windows.SaveTo(*m_config);
+  m_config->splitLayout = uint32_t(m_splitLayout);
+  SaveConfig();
+}
+
+BOOL CMainDlg::SaveConfig() { return shell::SaveSysConfig(*m_config, m_programDir); }
+
+void CMainDlg::OnCloseSystem() {
+  if (m_closing) return;
+  if (!(m_user.rightsMask & kRightCloseSystem)) {
+    AfxShowMessageBox(m_hWnd, TranslateString("You have no power to close system!"), TranslateString("PROMPT"),
+                      MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  m_config->workPlanEnabled = m_autoWorkPlan ? 1 : 0;
+  if (m_savedStateFlag) SaveLiveState();
+  if (AfxShowMessageBox(m_hWnd, TranslateString("Are you sure you want to close this system?"),
+                        TranslateString("WARNING"), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  m_closing = TRUE;
+  // The "Last Play Plan" is written by the preview plans once they land.
+  m_mediaTimer.Stop();
+  // The video-output card is released here once it lands.
+  for (int w = 0; w < shell::kMonitorWindows; ++w)
+    if (m_windows[w].showsChannel) CloseWindowVideo(w);
+  // Record files get their final headers before the writer stops.
+  for (int s = 0; s < shell::kChannelSlots; ++s)
+    if (m_channels[s].recording) StopRecord(s);
+  for (shell::DeviceRecord& d : m_config->devices) {
+    if (d.state == 0 || d.state == 1) continue;
+    if (d.loginId) NET_LogOut(int(d.loginId));
+    d.state = 0;
+    d.loginId = 0;
+  }
+  KillTimer(kTimerWatchdog);
+  KillTimer(kTimerRecordSchedule);
+  KillTimer(kTimerPolling);
+  StopWorkers();
+  NET_Cleanup();
+  EndDialog(IDCANCEL);
+}
+
+void CMainDlg::OnDestroy() {
+  KillTimer(kTimerWatchdog);
+  KillTimer(kTimerRecordSchedule);
+  KillTimer(kTimerPolling);
+  CMainDlgBase::OnDestroy();
+}

@@ -1,0 +1,227 @@
+// The client's main window and hub. Only the application and the main
+// dialog's own files include this header; features use main_dlg_face.h.
+//
+// The implementation is split by concern:
+//   main_dlg.cpp          construction, start-up, painting, close
+//   main_dlg_layout.cpp   sizes, side panels, monitor-window layouts
+//   main_dlg_timers.cpp   timers 101-103 and the stream watchdog
+//   main_dlg_commands.cpp menu, tool bar, snapshot, commands, channel state
+//   main_dlg_udp.cpp      the UDP command socket and its listener thread
+//   main_dlg_stream.cpp   streams, window video and recording entries
+#pragma once
+#include <afxwin.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "language.h"
+#include "main_dlg_face.h"
+#include "main_dlg_ids.h"
+#include "media_timer.h"
+#include "monitor_pane.h"
+#include "snapshot_path.h"
+#include "worker_thread.h"
+
+class CStartLogoDlg;
+
+// The main dialog's base: the skinned dialog base once it is in the toolkit.
+using CMainDlgBase = CDialog;
+
+// One item of the main menu as the menu is described before it is built.
+struct MainMenuItem {
+  int level;          // 0 bar item, 1 its pop-up's item, 2 a sub-pop-up's item
+  UINT id;            // 0 for a separator or a pop-up
+  CString caption;    // English; translated when built
+  bool popup;         // opens a pop-up (the following deeper items)
+};
+// The main menu for a user's rights and the interface solutions' language
+// names (at most 11 are offered).
+std::vector<MainMenuItem> DescribeMainMenu(DWORD rights, const std::vector<CString>& languages);
+
+class CMainDlg : public CMainDlgBase, public CMainDlgFace {
+public:
+  enum { IDD = IDD_MAIN_DIALOG };
+  enum { kTimerWatchdog = 101, kTimerRecordSchedule = 102, kTimerPolling = 103 };
+  enum { kMinTrackWidth = 900, kMinTrackHeight = 700 };
+
+  explicit CMainDlg(CWnd* parent = nullptr);
+  ~CMainDlg() override;
+
+  // The logged-in user (index into the image's users) and its record.
+  void SetCurrentUser(int index, const shell::LocalUserRecord& record);
+  int CurrentUserIndex() const { return m_userIndex; }
+  const shell::LocalUserRecord& CurrentUser() const { return m_user; }
+
+  // ---- CMainDlgFace
+  HWND GetMainHwnd() const override { return m_hWnd; }
+  shell::DeviceRecord* FindDeviceByLoginId(int loginId) override;
+  int FindDeviceIndexByLoginId(int loginId) override;
+  int GetWindowCount() const override;
+  int GetWindowChannel(int window) const override;
+  int GetCurrentWindow() const override { return m_currentWindow; }
+  int GetChannelState(int kind, int index) override;
+  void SetChannelState(int kind, int index, BOOL on) override;
+  void SelectMonitorWindow(int window) override;
+  void ArrangeWindows(int kind, int firstWindow) override;
+  void SetSplitForCount(int count) override;
+  BOOL OpenWindowVideo(int window) override;
+  void CloseWindowVideo(int window) override;
+  void OnSnapshot() override;
+  int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) override;
+  void SendStreamStarted(const char* address, int port, int channel, int kind) override;
+  void RestartStream(int slot, int window, int kind) override;
+  BOOL StartRecord(int slot, int recordType, int preFrames) override;
+  void StopRecord(int slot) override;
+  BOOL SaveConfig() override;
+
+  // ---- layouts
+  void ArrangeSplitLayout();
+  void SetSplitMode(int kind, int firstWindow);
+  void ToggleSingleWindow();
+  void ToggleFullScreen();
+  void ComputeVideoArea();
+  void LayoutSidePanels();
+  int SplitLayout() const { return m_splitLayout; }
+  void SetSplitLayout(int split) { m_splitLayout = split; }
+  int LayoutKind() const { return m_layoutKind; }
+  int FirstWindow() const { return m_firstWindow; }
+  BOOL IsFullScreen() const { return m_fullScreen; }
+  BOOL IsSingleWindow() const { return m_singleWindow; }
+  const CRect& VideoArea() const { return m_videoArea; }
+  CMonitorPane& Monitor(int w) { return m_monitors[w]; }
+
+  // ---- start-up and close
+  BOOL LoadConfiguration();
+  void BuildMainMenu();
+  void OnCloseSystem();
+  void SaveLiveState();
+  // Closes the system without the right check and the question (the
+  // application's last resort when the dialog is destroyed another way).
+  void StopWorkers();
+
+  // The stream watchdog, one tick of timer 101.
+  void RunWatchdog();
+  // The snapshot path for a device address and channel on this machine.
+  CString MakeSnapshotPath(const char* address, int channel);
+  // What MakeSnapshotPath asks of the machine; tests replace it.
+  std::function<shell::SnapshotSeams()> m_snapshotSeams;
+
+  // Where the dialog finds its files (the program folder by default).
+  CString m_programDir;
+  UINT m_udpPort = 8001;
+  BOOL UdpBound() const { return m_udpSocket != INVALID_SOCKET_VALUE; }
+  // Lines the dialog gave the local log.
+  std::vector<CString> m_localLogLines;
+
+protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* dx) override;
+  void OnOK() override {}
+  void OnCancel() override;
+
+  afx_msg void OnSysCommand(UINT id, LPARAM l);
+  afx_msg void OnPaint();
+  afx_msg HCURSOR OnQueryDragIcon();
+  afx_msg void OnDestroy();
+  afx_msg BOOL OnEraseBkgnd(CDC*) { return TRUE; }
+  afx_msg void OnTimer(UINT_PTR id);
+  afx_msg LRESULT OnNcHitTest(CPoint point);
+  afx_msg void OnClose();
+  afx_msg void OnSize(UINT type, int cx, int cy);
+  afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
+  afx_msg void OnNothing() {}
+  afx_msg void OnNothingRange(UINT) {}
+  afx_msg void OnSettings();
+  afx_msg void OnPlayback();
+  afx_msg void OnSnapshotCommand() { OnSnapshot(); }
+  afx_msg void OnExitSystem() { OnCloseSystem(); }
+  afx_msg void OnSplitCommand(UINT id);
+  afx_msg void OnChangeUser();
+  afx_msg void OnChangeLanguage(UINT id);
+  afx_msg void OnAbout();
+  afx_msg void OnToggleVideo();
+  afx_msg void OnToggleRecord();
+  afx_msg void OnToggleAlarm();
+  afx_msg void OnLoginCheck();
+  afx_msg void OnTogglePtzFlag();
+  afx_msg void OnFullScreen() { ToggleFullScreen(); }
+  afx_msg void OnPollPause();
+  afx_msg LRESULT OnStatusBarHide(WPARAM, LPARAM);
+  afx_msg LRESULT OnLeaveFullScreen(WPARAM, LPARAM);
+  afx_msg LRESULT OnPostedBox(WPARAM, LPARAM);
+  afx_msg LRESULT OnMonitorWndMouse(WPARAM, LPARAM);
+  afx_msg LRESULT OnDeviceLost(WPARAM, LPARAM);
+  afx_msg LRESULT OnDeviceMessage(WPARAM, LPARAM);
+  afx_msg LRESULT OnPtzButton(WPARAM, LPARAM);
+
+  // Start-up pieces.
+  void StartSplash();
+  void CloseSplash();
+  BOOL LoadMainSkin();
+  void CreateTopButtons();
+  void CreateMonitorWindows();
+  void StartWorkers();
+  void AddLog(const CString& line);
+  void EnableRightsControls();
+  void DrawWindowFrame(CDC& dc, int window, COLORREF color, int lines);
+  void RedrawVideoArea();
+
+  // UDP command channel (placeholder until the channel lands).
+  static UINT UdpThreadProc(LPVOID self);
+  BOOL OpenUdpSocket();
+  void CloseUdpSocket();
+  void OnUdpPacket(const uint8_t* data, int length, const char* fromAddress);
+  static UINT RecordThreadProc(LPVOID self);
+  static UINT ResolverThreadProc(LPVOID self);
+
+  static constexpr UINT_PTR INVALID_SOCKET_VALUE = ~UINT_PTR(0);
+
+  HICON m_hIcon = nullptr;
+  UINT_PTR m_udpSocket = INVALID_SOCKET_VALUE;
+  CWorkerThread m_udpThread, m_recordThread, m_resolverThread;
+  HANDLE m_stopEvent = nullptr;              // set with m_stopFlag
+  HANDLE m_recordEvents[shell::kChannelSlots] = {};
+
+  // Splash on its own UI thread.
+  CWorkerThread m_splashThread;
+  CStartLogoDlg* volatile m_pSplash = nullptr;
+  volatile LONG m_splashGone = 0;
+  static UINT SplashThreadProc(LPVOID self);
+
+  CMonitorPane m_monitors[shell::kMonitorWindows];
+  CRect m_videoArea;
+  int m_splitLayout = 5;
+  int m_layoutKind = 4;
+  int m_firstWindow = 0;
+  int m_currentWindow = 0;
+  BOOL m_fullScreen = FALSE;
+  BOOL m_singleWindow = FALSE;
+  int m_singleSavedKind = 0, m_singleSavedFirst = 0;
+  WINDOWPLACEMENT m_placementBeforeFullScreen{};
+  DWORD m_styleBeforeFullScreen = 0;
+  int m_watchdogTicks = 0;
+  BOOL m_lastPlanPlayed = FALSE;
+  uint8_t m_ptzFlags[shell::kChannelSlots] = {};
+  BOOL m_windowsCreated = FALSE;
+
+  int m_userIndex = 0;
+  shell::LocalUserRecord m_user{};
+  BOOL m_loadLastConnectStatus = FALSE;
+  BOOL m_autoWorkPlan = FALSE;
+
+  std::unique_ptr<shell::SystemConfigImage> m_config;
+  std::unique_ptr<shell::PlanImage> m_plans;
+  CMediaTimer m_mediaTimer;
+
+  MainSkin m_skin;
+  CBitmap m_toolBarPics[4], m_titlePic, m_logoPic;
+  CFont m_font;
+  CMenu m_menu;
+  // Tool-bar buttons: TopPlayBack, TopConfig, TopPreviewPlan, TopRecordPlan.
+  CButton m_topButtons[4];
+  BOOL m_splashRan = FALSE;
+  BOOL m_closing = FALSE;
+
+  DECLARE_MESSAGE_MAP()
+};

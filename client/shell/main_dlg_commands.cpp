@@ -1,0 +1,325 @@
+// The main dialog's menu, tool bar, snapshot, commands and channel state.
+#include "main_dlg.h"
+
+#include "RecordDisks.h"
+#include "core/Orvik.h"
+#include "helpers.h"
+#include "settings.h"
+#include "window_layout.h"
+
+namespace {
+
+// Rights bits of the local users.
+constexpr DWORD kRightFrontEndSettings = 0x20000000;
+constexpr DWORD kRightPtzControl = 0x10000000;
+constexpr DWORD kRightPlayback = 0x00000004;
+constexpr DWORD kRightAlarmSettings = 0x00000010;
+constexpr DWORD kRightRecordSettings = 0x00000020;
+
+struct TopButton {
+  const char* key;
+  const char* caption;
+  UINT command;
+};
+const TopButton kTopButtons[4] = {{"TopPlayBack", "Play Back", ID_MAIN_PLAYBACK},
+                                  {"TopConfig", "Settings", ID_MAIN_SETTINGS},
+                                  {"TopPreviewPlan", "Preview Plans", ID_MAIN_PREVIEW_PLANS},
+                                  {"TopRecordPlan", "Record Plans", ID_MAIN_RECORD_PLANS}};
+
+}  // namespace
+
+std::vector<MainMenuItem> DescribeMainMenu(DWORD rights, const std::vector<CString>& languages) {
+  std::vector<MainMenuItem> m;
+  m.push_back({0, 0, "System", true});
+  m.push_back({1, 0, "Change Language", true});
+  for (size_t i = 0; i < languages.size() && i < 11; ++i)
+    m.push_back({2, UINT(ID_MAIN_LANGUAGE_FIRST + i), languages[i], false});
+  m.push_back({1, ID_MAIN_EXIT_SYSTEM, "Exit System", false});
+  m.push_back({0, 0, "Function", true});
+  if (rights & kRightAlarmSettings) m.push_back({1, ID_MAIN_ALARM_SETTINGS, "Local Alarm Settings", false});
+  if (rights & kRightRecordSettings) m.push_back({1, ID_MAIN_STORAGE_SETTINGS, "Local Storage Settings", false});
+  m.push_back({1, ID_MAIN_USER_MANAGEMENT, "Local User Management", false});
+  m.push_back({1, ID_MAIN_POLLING_SETTINGS, "Local Polling Settings", false});
+  m.push_back({1, 0, "", false});
+  m.push_back({1, ID_MAIN_ALARM_UPLOAD, "Remote Alarm Upload Info", false});
+  m.push_back({1, ID_MAIN_STATISTICS, "Real-time Monitor Info Statistics", false});
+  if (rights & kRightPtzControl) m.push_back({1, ID_MAIN_PTZ_PRESET, "PTZ Preset", false});
+  m.push_back({1, 0, "", false});
+  m.push_back({0, 0, "Log Management", true});
+  m.push_back({1, ID_MAIN_LOCAL_LOG, "Local", false});
+  m.push_back({1, 0, "", false});
+  m.push_back({1, 0, "Disk Cleaning And Writing Error Info", true});
+  m.push_back({2, ID_MAIN_DISK_ERRORS, "Local", false});
+  m.push_back({0, 0, "Help", true});
+  m.push_back({1, ID_MAIN_ABOUT, "About Dravenor", false});
+  return m;
+}
+
+void CMainDlg::BuildMainMenu() {
+  std::vector<CString> languages;
+  for (const SolutionEntry& s : CInterfaceSolutions::Instance().Solutions()) languages.push_back(s.name);
+  std::vector<MainMenuItem> items = DescribeMainMenu(m_user.rightsMask, languages);
+  // The bar replaces the old one; the menus are the skinned menus once the
+  // toolkit has them.
+  ::SetMenu(m_hWnd, nullptr);
+  m_menu.DestroyMenu();
+  m_menu.CreateMenu();
+  HMENU levels[3] = {m_menu.m_hMenu, nullptr, nullptr};
+  for (size_t i = 0; i < items.size(); ++i) {
+    const MainMenuItem& it = items[i];
+    HMENU parent = levels[it.level];
+    if (!parent) continue;
+    // Language names are shown as they are; every other caption translated.
+    CString caption = it.level == 2 && it.id >= ID_MAIN_LANGUAGE_FIRST && it.id <= ID_MAIN_LANGUAGE_LAST
+                          ? it.caption
+                          : TranslateString(it.caption);
+    if (it.popup) {
+      HMENU sub = ::CreatePopupMenu();
+      ::AppendMenuA(parent, MF_POPUP | MF_STRING, UINT_PTR(sub), caption);
+      levels[it.level + 1] = sub;
+      if (it.level + 2 < 3) levels[it.level + 2] = nullptr;
+    } else if (it.caption.IsEmpty()) {
+      ::AppendMenuA(parent, MF_SEPARATOR, 0, nullptr);
+    } else {
+      ::AppendMenuA(parent, MF_STRING, it.id, caption);
+    }
+  }
+  MENUINFO mi{sizeof mi};
+  mi.fMask = MIM_BACKGROUND;
+  mi.hbrBack = ::CreateSolidBrush(m_skin.backColor);
+  ::SetMenuInfo(m_menu.m_hMenu, &mi);
+  if (!m_fullScreen) ::SetMenu(m_hWnd, m_menu.m_hMenu);
+  DrawMenuBar();
+}
+
+void CMainDlg::CreateTopButtons() {
+  const SolutionEntry* s = GetCurrentSolution();
+  if (!s) return;
+  CString ini = s->folderPath + "top_config.ini";
+  for (int i = 0; i < 4; ++i) {
+    const TopButton& b = kTopButtons[i];
+    CString key = b.key;
+    CString caption = ReadIniString("MainButtons", key, b.caption, ini);
+    int visible = int(::GetPrivateProfileIntA("MainButtons", key + "_IsVisible", 0, ini));
+    CRect pos = ParseRect(ReadIniString("MainButtons", key + "_Position", "", ini));
+    if (!visible || m_topButtons[i].m_hWnd) continue;
+    // Plain buttons stand in for the skin buttons until the toolkit has them.
+    m_topButtons[i].Create(TranslateString(caption), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, pos, this, b.command);
+    m_topButtons[i].SetFont(&m_font);
+  }
+  EnableRightsControls();
+}
+
+void CMainDlg::EnableRightsControls() {
+  DWORD rights = m_user.rightsMask;
+  for (int i = 0; i < 4; ++i) {
+    if (!m_topButtons[i].m_hWnd) continue;
+    BOOL enable = TRUE;
+    if (kTopButtons[i].command == ID_MAIN_SETTINGS) enable = (rights & kRightFrontEndSettings) != 0;
+    if (kTopButtons[i].command == ID_MAIN_PLAYBACK) enable = (rights & kRightPlayback) != 0;
+    m_topButtons[i].EnableWindow(enable);
+  }
+}
+
+// ------------------------------------------------------------- snapshot
+
+CString CMainDlg::MakeSnapshotPath(const char* address, int channel) {
+  shell::SnapshotSeams seams;
+  if (m_snapshotSeams) {
+    seams = m_snapshotSeams();
+  } else {
+    seams.presentDrives = ::GetLogicalDrives();
+    seams.recordDiskMask = m_settings.recordDiskMask;
+    seams.failedDiskMask = 0;   // the record writer's mask once recording lands
+    seams.freeMB = [](const std::string& root) { return record::GetDiskFreeMB(root.c_str()); };
+    seams.createFolder = [](const std::string& dir) {
+      return ::CreateDirectoryA(dir.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+    };
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    seams.now = {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, int(::GetTickCount() % 1000)};
+  }
+  return shell::MakeSnapshotPath(seams, address ? address : "", channel).c_str();
+}
+
+void CMainDlg::OnSnapshot() {
+  if (!shell::WindowListModel::IsValid(m_currentWindow)) return;
+  shell::WindowList& w = m_windows[m_currentWindow];
+  int handle = w.showsMainStream ? w.mainHandle.load() : w.subHandle.load();
+  if (!w.showsChannel || !handle) return;
+  const shell::ChannelSlot* slot = m_channels.At(w.CurrentSlot());
+  const shell::DeviceRecord* d = slot ? slot->device.load() : nullptr;
+  if (!d) return;
+  CString path = MakeSnapshotPath(d->address, slot->channel);
+  if (path.IsEmpty()) return;
+  char buf[255] = {};
+  lstrcpynA(buf, path, sizeof buf);
+  NET_Snapshot(handle, buf);
+}
+
+// ------------------------------------------------------------- look-ups
+
+shell::DeviceRecord* CMainDlg::FindDeviceByLoginId(int loginId) {
+  int i = FindDeviceIndexByLoginId(loginId);
+  return i < 0 ? nullptr : &m_config->devices[i];
+}
+
+int CMainDlg::FindDeviceIndexByLoginId(int loginId) {
+  if (loginId <= 0) return -1;
+  for (int i = 0; i < 36; ++i)
+    if (m_config->devices[i].loginId == uint32_t(loginId)) return i;
+  return -1;
+}
+
+int CMainDlg::GetWindowCount() const { return shell::SplitWindowCount(m_splitLayout); }
+
+int CMainDlg::GetWindowChannel(int window) const { return m_windows.CurrentSlot(window); }
+
+int CMainDlg::GetChannelState(int kind, int index) {
+  if (kind == 0) return shell::WindowListModel::IsValid(index) && m_windows[index].showsChannel ? 1 : 0;
+  const shell::ChannelSlot* s = m_channels.At(index);
+  if (!s) return 0;
+  switch (kind) {
+    case 1: return s->recording ? 1 : 0;
+    case 3: return s->thirdFlag ? 1 : 0;
+    case 4: return s->manualAlarm ? 1 : 0;
+    default: return 0;
+  }
+}
+
+void CMainDlg::SetChannelState(int kind, int index, BOOL on) {
+  int count = kind == 0 ? GetWindowCount() : m_channels.UsedCount();
+  if (index < 0 || index >= count) return;
+  if (kind == 0) {
+    if (on) OpenWindowVideo(index);
+    else CloseWindowVideo(index);
+    return;
+  }
+  shell::ChannelSlot* s = m_channels.At(index);
+  if (!s) return;
+  if (kind == 1) {
+    if (on) {
+      if (!StartRecord(index, 1, 0)) return;
+      s->manualRecord = 1;
+      m_config->channels[index].manualRecord = 1;
+    } else {
+      StopRecord(index);
+      s->manualRecord = 0;
+      m_config->channels[index].manualRecord = 0;
+    }
+  } else if (kind == 4) {
+    if (!s->InUse()) return;
+    s->manualAlarm = on ? 1 : 0;
+    m_config->channels[index].manualAlarm = on ? 1 : 0;
+    // The status bar is told here once it lands.
+  }
+}
+
+void CMainDlg::SelectMonitorWindow(int window) {
+  if (!shell::WindowListModel::IsValid(window)) return;
+  int old = m_currentWindow;
+  m_currentWindow = window;
+  if (m_hWnd) {
+    CClientDC dc(this);
+    int lines = m_skin.lineWidth - 1;
+    if (old != window) DrawWindowFrame(dc, old, m_skin.lineColor, lines);
+    DrawWindowFrame(dc, window, m_skin.lineFocusColor, lines);
+  }
+  const shell::ChannelSlot* s = m_channels.At(m_windows.CurrentSlot(window));
+  if (!s || !s->InUse()) return;
+  // The colour request to the slot's device goes out here once the UDP
+  // packet builders land.
+}
+
+// ------------------------------------------------------------- commands
+
+void CMainDlg::OnSettings() {
+  // The front-end settings dialog runs here once it lands.
+}
+
+void CMainDlg::OnPlayback() {
+  // The record playback window is shown here once it lands.
+}
+
+void CMainDlg::OnAbout() {
+  // The about box runs here once it lands.
+}
+
+void CMainDlg::OnChangeLanguage(UINT id) { ChangeLanguageCommand(m_programDir + "Corvel.ini", id); }
+
+void CMainDlg::OnChangeUser() {
+  // The login dialog in its change-user mode runs here once it lands.
+}
+
+void CMainDlg::OnLoginCheck() {
+  // The login check of the login dialog runs here once it lands.
+}
+
+void CMainDlg::OnToggleVideo() {
+  int w = m_currentWindow;
+  SetChannelState(0, w, !GetChannelState(0, w));
+}
+
+void CMainDlg::OnToggleRecord() {
+  int slot = GetWindowChannel(m_currentWindow);
+  if (const shell::ChannelSlot* s = m_channels.At(slot)) SetChannelState(1, slot, !s->manualRecord);
+}
+
+void CMainDlg::OnToggleAlarm() {
+  int slot = GetWindowChannel(m_currentWindow);
+  SetChannelState(4, slot, !GetChannelState(4, slot));
+}
+
+void CMainDlg::OnPollPause() {
+  if (shell::WindowList* w = m_windows.At(m_currentWindow)) w->pollingPaused = w->pollingPaused ? 0 : 1;
+}
+
+void CMainDlg::OnTogglePtzFlag() {
+  shell::WindowList* w = m_windows.At(m_currentWindow);
+  if (!w || !w->showsChannel) return;
+  if (w->Count() > 1 && !w->pollingPaused) {
+    AfxShowMessageBox(m_hWnd, TranslateString("Please pause polling first!"), TranslateString("PROMPT"),
+                      MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  int slot = w->CurrentSlot();
+  if (shell::ChannelTable::IsValid(slot)) m_ptzFlags[slot] = m_ptzFlags[slot] ? 0 : 1;
+}
+
+LRESULT CMainDlg::OnPostedBox(WPARAM, LPARAM) {
+  // Boxes posted by the worker threads are shown here once PostMessageBox
+  // lands.
+  return 0;
+}
+
+LRESULT CMainDlg::OnMonitorWndMouse(WPARAM wParam, LPARAM) {
+  int window = int(HIWORD(wParam));
+  if (!shell::WindowListModel::IsValid(window)) return 0;
+  switch (LOWORD(wParam)) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      SelectMonitorWindow(window);
+      break;
+    case WM_LBUTTONDBLCLK:
+      if (window == m_currentWindow) ToggleSingleWindow();
+      break;
+  }
+  return 0;
+}
+
+LRESULT CMainDlg::OnDeviceLost(WPARAM wParam, LPARAM) {
+  // The device panel releases the login here once it lands.
+  (void)FindDeviceByLoginId(int(wParam));
+  return 0;
+}
+
+LRESULT CMainDlg::OnDeviceMessage(WPARAM, LPARAM) {
+  // Nothing in the system sends it and nothing in this process handed out
+  // the pointer it would carry: dropped until the settings dialog lands.
+  return 0;
+}
+
+LRESULT CMainDlg::OnPtzButton(WPARAM, LPARAM) {
+  // PTZ dispatch once it lands.
+  return 0;
+}

@@ -1,0 +1,77 @@
+// The main dialog as the client's features see it: the channel slots, the
+// monitor windows' lists, the configuration, and the few operations they
+// call. Features include this header only, never main_dlg.h, so they build
+// and test without the main dialog (tests give them a fake of this face).
+#pragma once
+#include <afxwin.h>
+
+#include <cstdint>
+
+#include "channel_slot.h"
+#include "config_image.h"
+#include "settings.h"
+
+// Private messages of the main dialog.
+#define WM_MAIN_STATUSBAR_HIDE 0x827     // from the status bar
+#define WM_MAIN_LEAVE_FULLSCREEN 0x828   // from the status bar
+#define WM_MAIN_POSTED_BOX 0x7E8         // PostMessageBox
+#define WM_MAIN_DEVICE_LOST 0x892        // wParam login id
+#define WM_MAIN_DEVICE_MESSAGE 0x893
+#define WM_MAIN_PTZ_BUTTON 0x8A3
+#define WM_MONITOR_MOUSE 0x1788          // from the monitor windows
+
+class CMainDlgFace {
+public:
+  virtual ~CMainDlgFace() = default;
+
+  // ---- data the features read and write (UI thread unless stated)
+  // The 64 logical channel slots; the stream callbacks read them on the
+  // SDK's threads. m_channels.UsedCount() is the logical-channel count.
+  shell::ChannelTable m_channels;
+  // The 36 monitor windows' polling lists; safe to read from any thread.
+  shell::WindowListModel m_windows;
+  // The configuration image (SysCfg.dat), owned by the main dialog.
+  shell::SystemConfigImage* m_pConfig = nullptr;
+  // Corvel.ini as read at start-up.
+  CorvelSettings m_settings;
+  // Set once when the system closes; worker threads poll it.
+  volatile LONG m_stopFlag = 0;
+  // Devices were connected in this run: the close saves the live state.
+  BOOL m_savedStateFlag = FALSE;
+
+  // ---- look-ups
+  virtual HWND GetMainHwnd() const = 0;
+  // The device record with this login id; null for 0 or less or none.
+  virtual shell::DeviceRecord* FindDeviceByLoginId(int loginId) = 0;
+  virtual int FindDeviceIndexByLoginId(int loginId) = 0;
+  // Windows of the split layout in use.
+  virtual int GetWindowCount() const = 0;
+  // The slot window w shows, -1 when none.
+  virtual int GetWindowChannel(int window) const = 0;
+  virtual int GetCurrentWindow() const = 0;
+
+  // ---- channel and window state
+  virtual int GetChannelState(int kind, int index) = 0;
+  virtual void SetChannelState(int kind, int index, BOOL on) = 0;
+  virtual void SelectMonitorWindow(int window) = 0;
+  virtual void ArrangeWindows(int kind, int firstWindow) = 0;
+  virtual void SetSplitForCount(int count) = 0;
+  virtual BOOL OpenWindowVideo(int window) = 0;
+  virtual void CloseWindowVideo(int window) = 0;
+  virtual void OnSnapshot() = 0;
+
+  // ---- the UDP command channel (port 8001)
+  virtual int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) = 0;
+  virtual void SendStreamStarted(const char* address, int port, int channel, int kind) = 0;
+
+  // ---- streams and recording
+  virtual void RestartStream(int slot, int window, int kind) = 0;
+  virtual BOOL StartRecord(int slot, int recordType, int preFrames) = 0;
+  virtual void StopRecord(int slot) = 0;
+
+  // ---- configuration
+  virtual BOOL SaveConfig() = 0;
+};
+
+// The main dialog while it exists (set by its constructor), else null.
+extern CMainDlgFace* g_pMainDlg;

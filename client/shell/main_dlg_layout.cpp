@@ -1,0 +1,223 @@
+// The main dialog's sizes, side panels and monitor-window layouts.
+#include "main_dlg.h"
+
+#include "window_layout.h"
+
+namespace {
+constexpr UINT_PTR kTimerHotTrack = 104;
+
+bool OldWindows() {
+  OSVERSIONINFOA v{sizeof v};
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!::GetVersionExA(&v)) return false;
+#pragma GCC diagnostic pop
+  return v.dwMajorVersion < 6;
+}
+}  // namespace
+
+void CMainDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
+  CMainDlgBase::OnGetMinMaxInfo(info);
+  info->ptMinTrackSize.x = kMinTrackWidth;
+  info->ptMinTrackSize.y = kMinTrackHeight;
+}
+
+void CMainDlg::ComputeVideoArea() {
+  if (m_fullScreen || !m_hWnd) return;
+  CRect client;
+  GetClientRect(&client);
+  shell::Cell a = shell::VideoAreaFor(client.Width(), client.Height(), m_skin.marginLeft, m_skin.marginTop,
+                                      m_skin.marginRight, m_skin.marginBottom, m_skin.toolBarHeight,
+                                      m_skin.leftDlgWidth);
+  m_videoArea.SetRect(a.left, a.top, a.right, a.bottom);
+}
+
+void CMainDlg::LayoutSidePanels() {
+  // The PTZ, colour and device panels stack here once they land
+  // (shell::StackSidePanels).
+}
+
+void CMainDlg::OnSize(UINT type, int cx, int cy) {
+  CMainDlgBase::OnSize(type, cx, cy);
+  if (type == SIZE_MINIMIZED) return;
+  // The side panels and the switch-mode bar are placed here once they land.
+  ComputeVideoArea();
+  if (m_windowsCreated) ArrangeWindows(m_layoutKind, m_firstWindow);
+  Invalidate(FALSE);
+}
+
+void CMainDlg::ArrangeWindows(int kind, int firstWindow) {
+  kind = shell::NormalizeLayoutKind(kind);
+  if (!m_windowsCreated) return;
+  if (kind == 0) {
+    for (CMonitorPane& m : m_monitors) m.ShowWindow(SW_HIDE);
+    m_layoutKind = 0;
+    RedrawVideoArea();
+    return;
+  }
+  const int n = shell::SplitWindowCount(m_splitLayout);
+  const int cells = shell::LayoutWindowCount(kind);
+  const int first = shell::FirstWindowShown(kind, firstWindow, m_currentWindow, n);
+  shell::LayoutArea area;
+  area.offsetLeft = m_fullScreen ? 0 : m_skin.marginLeft;
+  area.offsetTop = m_fullScreen ? 0 : m_skin.toolBarHeight + m_skin.marginTop;
+  area.width = m_videoArea.Width();
+  area.height = m_videoArea.bottom - (m_fullScreen ? 0 : m_skin.switchModeHeight) - m_videoArea.top;
+  area.gap = m_skin.lineWidth;
+  for (int i = 0; i < shell::kMonitorWindows; ++i) {
+    shell::Cell c;
+    if (i >= first && i < first + cells && shell::LayoutCell(kind, i - first, area, c)) {
+      m_monitors[i].MoveWindow(c.left, c.top, c.right - c.left, c.bottom - c.top, FALSE);
+      m_monitors[i].ShowWindow(SW_SHOW);
+    } else {
+      m_monitors[i].ShowWindow(SW_HIDE);
+    }
+  }
+  if (kind <= 6) {
+    // Which stream each window of the split uses; windows outside the split
+    // and lists without a current entry are skipped.
+    for (int w = 0; w < shell::kMonitorWindows; ++w) {
+      bool single = kind == 1 && w == m_currentWindow;
+      m_windows[w].enlarged = single ? 1 : 0;
+      if (w >= n) continue;
+      int slot = m_windows.CurrentSlot(w);
+      const shell::ChannelSlot* s = m_channels.At(slot);
+      const shell::DeviceRecord* d = s ? s->device.load() : nullptr;
+      if (!d) continue;
+      SendStreamStarted(d->address, d->streamPort, s->channel, single ? 0 : 1);
+    }
+    if (kind == 1 && m_currentWindow != 0 && shell::WindowListModel::IsValid(m_currentWindow)) {
+      shell::Cell c;
+      if (shell::LayoutCell(1, 0, area, c)) {
+        m_monitors[m_currentWindow].MoveWindow(c.left, c.top, c.right - c.left, c.bottom - c.top, FALSE);
+        m_monitors[m_currentWindow].ShowWindow(SW_SHOW);
+        m_monitors[0].ShowWindow(SW_HIDE);
+      }
+    }
+  }
+  if (kind >= 2 && m_currentWindow != 0) m_currentWindow = 0;
+  m_layoutKind = kind;
+  m_firstWindow = first;
+  RedrawVideoArea();
+}
+
+void CMainDlg::ArrangeSplitLayout() {
+  int kind = shell::KindForSplit(m_splitLayout);
+  m_layoutKind = kind;
+  ArrangeWindows(kind, -1);
+}
+
+void CMainDlg::SetSplitForCount(int count) {
+  int kind = shell::EqualGridKindForCount(count);
+  if (kind < 0) return;
+  m_currentWindow = 0;
+  // The split in use follows, so every window of the grid belongs to it.
+  m_splitLayout = shell::SplitForKind(kind);
+  ArrangeWindows(kind, 0);
+}
+
+void CMainDlg::SetSplitMode(int kind, int firstWindow) {
+  kind = shell::NormalizeLayoutKind(kind);
+  if (kind == 0 || kind > 6) {
+    ArrangeWindows(kind, firstWindow);
+    return;
+  }
+  if (!m_windowsCreated) return;
+  const int n = shell::SplitWindowCount(m_splitLayout);
+  const int cells = shell::LayoutWindowCount(kind);
+  const int first = shell::FirstWindowShown(kind, firstWindow, m_currentWindow, n);
+  const CRect& p = m_skin.previewPosition;
+  for (int i = 0; i < shell::kMonitorWindows; ++i) {
+    shell::Cell c;
+    if (i >= first && i < first + cells &&
+        shell::CentredGridCell(kind, i - first, p.left, p.top, p.Width(), p.Height(), m_skin.lineWidth, c)) {
+      m_monitors[i].MoveWindow(c.left, c.top, c.right - c.left, c.bottom - c.top, FALSE);
+      m_monitors[i].ShowWindow(SW_SHOW);
+    } else {
+      m_monitors[i].ShowWindow(SW_HIDE);
+    }
+  }
+  m_layoutKind = kind;
+  m_firstWindow = first;
+  RedrawVideoArea();
+}
+
+void CMainDlg::OnSplitCommand(UINT id) {
+  int kind = id == ID_MAIN_SPLIT_1 ? 1 : int(id - ID_MAIN_SPLIT_4) + 2;
+  m_singleWindow = FALSE;
+  m_splitLayout = shell::SplitForKind(kind);
+  SetSplitMode(kind, m_firstWindow);
+}
+
+void CMainDlg::ToggleSingleWindow() {
+  if (!m_singleWindow) {
+    m_singleSavedKind = m_layoutKind;
+    m_singleSavedFirst = m_firstWindow;
+    m_singleWindow = TRUE;
+    ArrangeWindows(1, m_currentWindow);
+  } else {
+    m_singleWindow = FALSE;
+    ArrangeWindows(m_singleSavedKind, m_singleSavedFirst);
+  }
+}
+
+void CMainDlg::ToggleFullScreen() {
+  if (!m_fullScreen) {
+    m_placementBeforeFullScreen.length = sizeof m_placementBeforeFullScreen;
+    ::GetWindowPlacement(m_hWnd, &m_placementBeforeFullScreen);
+    m_styleBeforeFullScreen = GetStyle();
+    m_fullScreen = TRUE;
+    for (CButton& b : m_topButtons)
+      if (b.m_hWnd) b.ShowWindow(SW_HIDE);
+    ::SetMenu(m_hWnd, nullptr);
+    ModifyStyle(WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZE, 0, SWP_FRAMECHANGED);
+    int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    m_videoArea.SetRect(0, 0, cx, cy);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, cx, cy, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+  } else {
+    m_fullScreen = FALSE;
+    ::SetWindowLongA(m_hWnd, GWL_STYLE, LONG(m_styleBeforeFullScreen & ~WS_MAXIMIZE));
+    ::SetMenu(m_hWnd, m_menu.GetSafeHmenu());
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
+    ::SetWindowPlacement(m_hWnd, &m_placementBeforeFullScreen);
+    for (CButton& b : m_topButtons)
+      if (b.m_hWnd && b.GetDlgCtrlID()) b.ShowWindow(SW_SHOW);
+    ComputeVideoArea();
+  }
+  ArrangeWindows(m_layoutKind, m_firstWindow);
+  Invalidate(FALSE);
+}
+
+LRESULT CMainDlg::OnLeaveFullScreen(WPARAM, LPARAM) {
+  if (m_fullScreen) ToggleFullScreen();
+  return 0;
+}
+
+LRESULT CMainDlg::OnStatusBarHide(WPARAM, LPARAM) {
+  // The status bar hides itself here once it lands.
+  return 0;
+}
+
+// Hot tracking of the menu bar, on systems before the sixth major version
+// only: newer systems track the bar themselves.
+LRESULT CMainDlg::OnNcHitTest(CPoint point) {
+  LRESULT hit = CMainDlgBase::OnNcHitTest(point);
+  if (!OldWindows()) return hit;
+  HMENU menu = ::GetMenu(m_hWnd);
+  static int hot = -1;
+  if (hit == HTMENU && menu && menu == m_menu.GetSafeHmenu()) {
+    int item = ::MenuItemFromPoint(m_hWnd, menu, point);
+    if (item >= 0) {
+      if (item != hot) {
+        if (hot >= 0) ::HiliteMenuItem(m_hWnd, menu, UINT(hot), MF_BYPOSITION | MF_UNHILITE);
+        hot = ::HiliteMenuItem(m_hWnd, menu, UINT(item), MF_BYPOSITION | MF_HILITE) ? item : -1;
+      }
+      SetTimer(kTimerHotTrack, 100);
+      return HTMENU;
+    }
+  }
+  if (hot >= 0 && menu) ::HiliteMenuItem(m_hWnd, menu, UINT(hot), MF_BYPOSITION | MF_UNHILITE);
+  hot = -1;
+  KillTimer(kTimerHotTrack);
+  return hit;
+}
