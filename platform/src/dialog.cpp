@@ -91,7 +91,8 @@ INT_PTR CDialog::DoModal() {
     if (reenable) ::EnableWindow(parent, TRUE);
     return -1;
   }
-  if (!m_bEnded) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+  // As the modal loop does: a dialog that showed itself keeps its show state.
+  if (!m_bEnded && !::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
   while (!m_bEnded) {
     MSG msg;
     BOOL r = ::GetMessageA(&msg, nullptr, 0, 0);

@@ -256,8 +256,13 @@ inline std::string OutputPath(const char* name) {
   return dir + "/" + name;
 }
 
-// Saves a rectangle of the screen as a 24-bit BMP.
-inline bool SaveScreenBitmap(const RECT& r, const std::string& path) {
+// Saves a rectangle of the screen as a 24-bit BMP: only what lies on the
+// screen (a maximised window's frame does not), since a blit from outside
+// the screen gives nothing at all.
+inline bool SaveScreenBitmap(const RECT& wanted, const std::string& path) {
+  RECT screenRect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  RECT r;
+  if (!::IntersectRect(&r, &wanted, &screenRect)) return false;
   int w = r.right - r.left, ht = r.bottom - r.top;
   if (w <= 0 || ht <= 0) return false;
   HDC screen = ::GetDC(nullptr);

@@ -1,0 +1,382 @@
+// The main dialog under Xvfb: start-up from a fresh program folder, the
+// menu by rights, Esc and full screen, the minimum size, layouts read back
+// from the monitor windows, the close with and without the right.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app_state.h"
+#include "config_store.h"
+#include "gui_kit.h"
+#include "helpers.h"
+#include "language.h"
+#include "main_dlg.h"
+#include "shell_fixture.h"
+#include "window_layout.h"
+
+namespace {
+
+constexpr UINT WM_TEST_RUN = WM_APP + 0x200;
+
+struct StreamNotice {
+  std::string address;
+  int channel, kind;
+};
+
+// The main dialog with the notices it sends recorded, and a way to run code
+// on its thread.
+class TestMainDlg : public CMainDlg {
+public:
+  void SendStreamStarted(const char* address, int, int channel, int kind) override {
+    std::lock_guard<std::mutex> l(m_lock);
+    m_notices.push_back({address, channel, kind});
+  }
+  std::vector<StreamNotice> Notices() {
+    std::lock_guard<std::mutex> l(m_lock);
+    return m_notices;
+  }
+  void ClearNotices() {
+    std::lock_guard<std::mutex> l(m_lock);
+    m_notices.clear();
+  }
+  // Runs fn on the dialog's thread and waits for it.
+  void Run(const std::function<void(TestMainDlg&)>& fn) {
+    std::function<void()> call = [&] { fn(*this); };
+    ::SendMessageA(m_hWnd, WM_TEST_RUN, 0, reinterpret_cast<LPARAM>(&call));
+  }
+  void GrantRights(DWORD rights) { m_user.rightsMask = rights; }
+  LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override {
+    if (msg == WM_TEST_RUN) {
+      (*reinterpret_cast<std::function<void()>*>(l))();
+      return 0;
+    }
+    return CMainDlg::WindowProc(msg, w, l);
+  }
+
+private:
+  std::mutex m_lock;
+  std::vector<StreamNotice> m_notices;
+};
+
+void CopyTree(const CString& from, const CString& to) {
+  ::CreateDirectoryA(to, nullptr);
+  CFileFind ff;
+  BOOL more = ff.FindFile(from + "*.*");
+  while (more) {
+    more = ff.FindNextFile();
+    if (ff.IsDots()) continue;
+    if (ff.IsDirectory()) CopyTree(ff.GetFilePath() + "\\", to + ff.GetFileName() + "\\");
+    else ::CopyFileA(ff.GetFilePath(), to + ff.GetFileName(), FALSE);
+  }
+}
+
+// Every item of a menu, one line each, indented by level.
+void ReadMenu(HMENU menu, int level, std::vector<std::string>& out) {
+  int n = ::GetMenuItemCount(menu);
+  for (int i = 0; i < n; ++i) {
+    char text[128] = {};
+    MENUITEMINFOA mi{sizeof mi};
+    mi.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+    mi.dwTypeData = text;
+    mi.cch = sizeof text;
+    ::GetMenuItemInfoA(menu, UINT(i), TRUE, &mi);
+    std::string line(size_t(level) * 2, ' ');
+    if (mi.fType & MFT_SEPARATOR) line += "-";
+    else line += std::string(text) + (mi.hSubMenu ? "" : " " + std::to_string(mi.wID));
+    out.push_back(line);
+    if (mi.hSubMenu) ReadMenu(mi.hSubMenu, level + 1, out);
+  }
+}
+
+shell::LocalUserRecord User(const char* name, DWORD level, DWORD rights) {
+  shell::LocalUserRecord u{};
+  u.inUse = 1;
+  lstrcpynA(u.name, name, sizeof u.name);
+  u.levelMask = level;
+  u.rightsMask = rights;
+  return u;
+}
+
+class MainDialog : public ::testing::Test {
+protected:
+  void SetUp() override {
+    gui::InitControls();
+    // A fresh program folder with the default interface solution.
+    CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
+    ScratchDir::WriteText(dir / "Corvel.ini", "[General]\r\nLanguage=English\r\n");
+    CInterfaceSolutions::Instance().Build(dir.Path());
+    ASSERT_TRUE(CInterfaceSolutions::Instance().Choose(dir / "Corvel.ini"));
+  }
+  void TearDown() override {
+    if (run && run->Dialog()) {
+      // End the dialog whatever the test did.
+      gui::MessageBoxScript yes({}, IDYES);
+      Dlg()->Run([](TestMainDlg& d) { d.GrantRights(0xFFFFFFFF); });
+      ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_EXIT_SYSTEM, 0);
+      run->Wait(20000);
+    }
+    run.reset();
+    SetCurrentSolution(nullptr);
+  }
+  HWND Start(const shell::LocalUserRecord& user) {
+    CString path = dir.Path();
+    run = std::make_unique<gui::ModalRunner<TestMainDlg>>([path, user](TestMainDlg& d) {
+      d.m_programDir = path;
+      d.m_udpPort = 0;
+      d.SetCurrentUser(0, user);
+    });
+    hwnd = run->WaitForWindow(60000);
+    if (hwnd) gui::PumpFor(200);
+    return hwnd;
+  }
+  TestMainDlg* Dlg() { return run->Dialog(); }
+  bool Visible(int w) { return ::IsWindowVisible(gui::Control(hwnd, IDC_MAIN_MONITOR_FIRST + w)) != 0; }
+  CRect Rect(int w) {
+    CRect r;
+    HWND m = gui::Control(hwnd, IDC_MAIN_MONITOR_FIRST + w);
+    ::GetWindowRect(m, &r);
+    ::ScreenToClient(hwnd, &r.TopLeft());
+    ::ScreenToClient(hwnd, &r.BottomRight());
+    return r;
+  }
+  std::vector<std::string> Menu() {
+    std::vector<std::string> lines;
+    ReadMenu(::GetMenu(hwnd), 0, lines);
+    return lines;
+  }
+
+  ScratchDir dir{"maindlg"};
+  std::unique_ptr<gui::ModalRunner<TestMainDlg>> run;
+  HWND hwnd = nullptr;
+};
+
+TEST_F(MainDialog, StartsMaximisedWithItsWindowsLogAndFiles) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  EXPECT_EQ("Dravenor", gui::Text(hwnd));
+  EXPECT_TRUE(::IsZoomed(hwnd));
+  // 36 monitor windows; the 36-window split shows kind 4 at start: 0..15.
+  for (int w = 0; w < 36; ++w) {
+    ASSERT_NE(nullptr, gui::Control(hwnd, IDC_MAIN_MONITOR_FIRST + w)) << w;
+    EXPECT_EQ(w < 16, Visible(w)) << w;
+  }
+  EXPECT_EQ(4, Dlg()->LayoutKind());
+  std::vector<CString> log;
+  Dlg()->Run([&](TestMainDlg& d) { log = d.m_localLogLines; });
+  ASSERT_FALSE(log.empty());
+  EXPECT_STREQ("admin Login Successfully!", log[0]);
+  // A default Corvel.ini and SysCfg.dat are written; the command socket is up.
+  char poll[16] = {};
+  ::GetPrivateProfileStringA("LocalMonSet", "PollInterval", "", poll, sizeof poll, dir / "Corvel.ini");
+  EXPECT_STREQ("5", poll);
+  EXPECT_TRUE(FileExists(dir / "SysCfg.dat"));
+  EXPECT_TRUE(gui::PumpUntil([&] { return Dlg()->UdpBound(); }, 5000));
+  // The tool-bar buttons of top_config.ini.
+  EXPECT_EQ("Play Back", gui::Text(hwnd, ID_MAIN_PLAYBACK));
+  EXPECT_EQ("Settings", gui::Text(hwnd, ID_MAIN_SETTINGS));
+  EXPECT_TRUE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_SETTINGS)));
+  // The skin's background colour around the video area, the title strip on
+  // top, the monitor background inside the windows.
+  {
+    HDC dc = ::GetDC(hwnd);
+    CRect w0 = Rect(0);
+    EXPECT_EQ(RGB(30, 34, 42), ::GetPixel(dc, 2, w0.top + 10));
+    EXPECT_EQ(RGB(18, 20, 26), ::GetPixel(dc, w0.left + 5, w0.top + 5));
+    ::ReleaseDC(hwnd, dc);
+  }
+  EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath("main_dialog.bmp")));
+}
+
+TEST_F(MainDialog, MenuFollowsTheUsersRights) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  std::vector<std::string> admin = {
+      "System", "  Change Language", "    English 2074", "  Exit System 2030",
+      "Function", "  Local Alarm Settings 2218", "  Local Storage Settings 2216", "  Local User Management 2228",
+      "  Local Polling Settings 2231", "  -", "  Remote Alarm Upload Info 2217",
+      "  Real-time Monitor Info Statistics 2212", "  PTZ Preset 2233", "  -",
+      "Log Management", "  Local 2065", "  -", "  Disk Cleaning And Writing Error Info", "    Local 2214",
+      "Help", "  About Dravenor 2085"};
+  EXPECT_EQ(admin, Menu());
+  // An Operator with no rights: no alarm, storage or PTZ items; no settings.
+  Dlg()->Run([](TestMainDlg& d) {
+    d.SetCurrentUser(1, User("op", 0, 0));
+    d.BuildMainMenu();
+  });
+  std::vector<std::string> op = admin;
+  op.erase(std::remove_if(op.begin(), op.end(),
+                          [](const std::string& s) {
+                            return s.find("2218") != std::string::npos || s.find("2216") != std::string::npos ||
+                                   s.find("2233") != std::string::npos;
+                          }),
+           op.end());
+  EXPECT_EQ(op, Menu());
+}
+
+TEST_F(MainDialog, EscOnlyLeavesFullScreenAndTheMinimumSizeHolds) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  gui::PostKey(hwnd, VK_ESCAPE);
+  gui::PumpFor(300);
+  EXPECT_TRUE(::IsWindow(hwnd));
+  EXPECT_FALSE(run->Wait(0));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_FULL_SCREEN, 0);
+  EXPECT_TRUE(Dlg()->IsFullScreen());
+  EXPECT_FALSE(::GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION);
+  CRect r;
+  ::GetWindowRect(hwnd, &r);
+  EXPECT_EQ(::GetSystemMetrics(SM_CXSCREEN), r.Width());
+  EXPECT_EQ(::GetSystemMetrics(SM_CYSCREEN), r.Height());
+  // Full screen: the cells start at the screen's corner.
+  EXPECT_EQ(CPoint(1, 1), Rect(0).TopLeft());
+  gui::PostKey(hwnd, VK_ESCAPE);
+  EXPECT_TRUE(gui::PumpUntil([&] { return !Dlg()->IsFullScreen(); }, 3000));
+  EXPECT_TRUE(::GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION);
+  EXPECT_FALSE(run->Wait(0));
+  MINMAXINFO mmi{};
+  ::SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  EXPECT_EQ(900, mmi.ptMinTrackSize.x);
+  EXPECT_EQ(700, mmi.ptMinTrackSize.y);
+}
+
+TEST_F(MainDialog, LayoutsReadBackFromTheMonitorWindows) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  CRect area;
+  int g = 1;
+  Dlg()->Run([&](TestMainDlg& d) {
+    area = d.VideoArea();
+    // 16 windows in use; kind 4 from window 10 is pulled back to 0.
+    d.SetSplitLayout(3);
+    d.ArrangeWindows(4, 10);
+  });
+  for (int w = 0; w < 36; ++w) EXPECT_EQ(w < 16, Visible(w)) << w;
+  EXPECT_EQ(0, Dlg()->FirstWindow());
+
+  // A channel of a device shown in window 7, then kind 1 from window 7.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.SetSplitLayout(5);
+    shell::DeviceRecord& dev = d.m_pConfig->devices[0];
+    lstrcpyA(dev.address, "169.254.9.9");
+    int slot = d.m_channels.Assign(&dev, 2);
+    d.m_windows[7].Add(slot);
+    d.m_windows[7].position = 0;
+    d.SelectMonitorWindow(7);
+    d.ClearNotices();
+    d.ArrangeWindows(1, -1);
+  });
+  for (int w = 0; w < 36; ++w) EXPECT_EQ(w == 7, Visible(w)) << w;
+  CRect whole = Rect(7);
+  EXPECT_EQ(area.left + g, whole.left);
+  EXPECT_EQ(area.top + g, whole.top);
+  EXPECT_GT(whole.Width(), area.Width() - 4);
+  std::vector<StreamNotice> n = Dlg()->Notices();
+  ASSERT_EQ(1u, n.size());
+  EXPECT_EQ("169.254.9.9", n[0].address);
+  EXPECT_EQ(2, n[0].channel);
+  EXPECT_EQ(0, n[0].kind);   // the single window takes the main stream
+
+  // Back to 16 windows: the window's device is told the sub stream.
+  Dlg()->Run([](TestMainDlg& d) {
+    d.ClearNotices();
+    d.ArrangeWindows(4, 0);
+  });
+  n = Dlg()->Notices();
+  ASSERT_EQ(1u, n.size());
+  EXPECT_EQ(1, n[0].kind);
+  EXPECT_EQ(0, Dlg()->GetCurrentWindow());
+
+  // A list entry outside its list and windows outside the split are skipped.
+  Dlg()->Run([](TestMainDlg& d) {
+    d.m_windows[7].position = -1;
+    d.ClearNotices();
+    d.ArrangeWindows(4, 0);
+    d.m_windows[7].position = 0;
+    d.SetSplitLayout(0);   // one window in use
+    d.ArrangeWindows(2, 0);
+  });
+  EXPECT_TRUE(Dlg()->Notices().empty());
+
+  // SetSplitForCount: 0 gives 2 x 2, 37 changes nothing.
+  Dlg()->Run([](TestMainDlg& d) { d.SetSplitForCount(0); });
+  EXPECT_EQ(2, Dlg()->LayoutKind());
+  for (int w = 0; w < 36; ++w) EXPECT_EQ(w < 4, Visible(w)) << w;
+  Dlg()->Run([](TestMainDlg& d) { d.SetSplitForCount(37); });
+  EXPECT_EQ(2, Dlg()->LayoutKind());
+}
+
+TEST_F(MainDialog, MessagesAndLookupsRefuseBadIndexes) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  // 0x1788 from window 5 selects it; window 40 is ignored.
+  ::SendMessageA(hwnd, WM_MONITOR_MOUSE, MAKEWPARAM(WM_LBUTTONDOWN, 5), 0);
+  EXPECT_EQ(5, Dlg()->GetCurrentWindow());
+  ::SendMessageA(hwnd, WM_MONITOR_MOUSE, MAKEWPARAM(WM_LBUTTONDOWN, 40), 0);
+  EXPECT_EQ(5, Dlg()->GetCurrentWindow());
+  // A click on a real monitor window reports itself.
+  ::PostMessageA(gui::Control(hwnd, IDC_MAIN_MONITOR_FIRST + 2), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_TRUE(gui::PumpUntil([&] { return Dlg()->GetCurrentWindow() == 2; }, 3000));
+  Dlg()->Run([](TestMainDlg& d) {
+    EXPECT_EQ(nullptr, d.FindDeviceByLoginId(0));
+    EXPECT_EQ(nullptr, d.FindDeviceByLoginId(-3));
+    d.m_pConfig->devices[4].loginId = 17;
+    EXPECT_EQ(&d.m_pConfig->devices[4], d.FindDeviceByLoginId(17));
+    EXPECT_EQ(4, d.FindDeviceIndexByLoginId(17));
+    for (int kind : {0, 1, 3, 4, 2, 9})
+      for (int index : {-1, 36, 64, 1000}) EXPECT_EQ(0, d.GetChannelState(kind, index)) << kind << "/" << index;
+    d.SetChannelState(4, 70, TRUE);   // nothing happens
+    d.SetChannelState(1, -1, TRUE);
+  });
+  // 0x893 with a pointer nobody handed out is dropped.
+  ::SendMessageA(hwnd, WM_MAIN_DEVICE_MESSAGE, 2002, 0x1234);
+  EXPECT_TRUE(::IsWindow(hwnd));
+}
+
+TEST_F(MainDialog, CloseWithoutTheRightIsRefusedAndSavesNothing) {
+  ASSERT_NE(nullptr, Start(User("op", 0, 0)));
+  std::vector<unsigned char> before = ScratchDir::Read(dir / "SysCfg.dat");
+  ASSERT_EQ(52936u, before.size());
+  Dlg()->Run([](TestMainDlg& d) { d.m_savedStateFlag = TRUE; });
+  gui::MessageBoxScript boxes({IDYES});
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_EXIT_SYSTEM, 0);
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ("You have no power to close system!", boxes.Boxes()[0].text);
+  EXPECT_EQ("PROMPT", boxes.Boxes()[0].caption);
+  EXPECT_EQ(before, ScratchDir::Read(dir / "SysCfg.dat"));
+  EXPECT_FALSE(run->Wait(300));
+  // The window's close box does the same.
+  ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_EQ(2u, boxes.Count());
+  EXPECT_FALSE(run->Wait(300));
+}
+
+TEST_F(MainDialog, CloseAsksThenStopsEverythingInBoundedTime) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  ASSERT_TRUE(gui::PumpUntil([&] { return Dlg()->UdpBound(); }, 5000));
+  {
+    gui::MessageBoxScript no({IDNO});
+    ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_EXIT_SYSTEM, 0);
+    ASSERT_EQ(1u, no.Count());
+    EXPECT_EQ("Are you sure you want to close this system?", no.Boxes()[0].text);
+    EXPECT_EQ("WARNING", no.Boxes()[0].caption);
+    EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), no.Boxes()[0].type);
+  }
+  EXPECT_FALSE(run->Wait(300));
+  EXPECT_TRUE(::IsWindowVisible(hwnd));
+  // With the saved-state flag the live state goes to SysCfg.dat.
+  Dlg()->Run([](TestMainDlg& d) {
+    d.m_savedStateFlag = TRUE;
+    d.SetSplitLayout(7);
+  });
+  gui::MessageBoxScript yes({IDYES});
+  DWORD start = ::GetTickCount();
+  ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_EXIT_SYSTEM, 0);
+  ASSERT_TRUE(run->Wait(15000));
+  EXPECT_LT(::GetTickCount() - start, 12000u);
+  EXPECT_EQ(IDCANCEL, run->Result());
+  std::vector<unsigned char> image = ScratchDir::Read(dir / "SysCfg.dat");
+  ASSERT_EQ(52936u, image.size());
+  EXPECT_EQ(7, image[8]);
+  run.reset();
+}
+
+}  // namespace
