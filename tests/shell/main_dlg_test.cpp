@@ -379,4 +379,16 @@ TEST_F(MainDialog, CloseAsksThenStopsEverythingInBoundedTime) {
   run.reset();
 }
 
+TEST_F(MainDialog, SkinPictureThatCannotBeLoadedEndsTheDialogWithTheBox) {
+  CString title = dir / "Language\\English\\title.bmp";
+  ASSERT_TRUE(::DeleteFileA(title));
+  gui::MessageBoxScript boxes;
+  EXPECT_EQ(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  ASSERT_TRUE(run->Wait(30000));
+  EXPECT_EQ(IDCANCEL, run->Result());
+  ASSERT_EQ(1u, boxes.Count());
+  EXPECT_EQ("Load background image: " + std::string(title) + " failed!", boxes.Boxes()[0].text);
+  EXPECT_EQ("FATAL ERROR", boxes.Boxes()[0].caption);
+}
+
 }  // namespace
