@@ -68,6 +68,7 @@ public:
   BOOL OpenWindowVideo(int window) override;
   void CloseWindowVideo(int window) override;
   void OnSnapshot() override;
+  void SetWindowListRecord(int window, BOOL on) override;
   int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) override;
   void SendStreamStarted(const char* address, int port, int channel, int kind) override;
   void RestartStream(int slot, int window, int kind) override;
@@ -99,6 +100,13 @@ public:
   // Closes the system without the right check and the question (the
   // application's last resort when the dialog is destroyed another way).
   void StopWorkers();
+
+  // After the login dialog's change of user: the new user, the rights copy,
+  // the controls and menu items that depend on rights, the local log.
+  void ChangeCurrentUser(int index, const shell::LocalUserRecord& record);
+  // Command 2232 and the PTZ panel's Sit button.
+  void TogglePtzChannelFlag();
+  BOOL PtzChannelFlag(int slot) const { return shell::ChannelTable::IsValid(slot) && m_ptzFlags[slot]; }
 
   // The stream watchdog, one tick of timer 101.
   void RunWatchdog();
@@ -144,7 +152,6 @@ protected:
   afx_msg void OnToggleRecord();
   afx_msg void OnToggleAlarm();
   afx_msg void OnLoginCheck();
-  afx_msg void OnTogglePtzFlag();
   afx_msg void OnFullScreen() { ToggleFullScreen(); }
   afx_msg void OnPollPause();
   afx_msg LRESULT OnStatusBarHide(WPARAM, LPARAM);

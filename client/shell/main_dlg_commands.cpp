@@ -248,7 +248,32 @@ void CMainDlg::OnAbout() {
 void CMainDlg::OnChangeLanguage(UINT id) { ChangeLanguageCommand(m_programDir + "Corvel.ini", id); }
 
 void CMainDlg::OnChangeUser() {
-  // The login dialog in its change-user mode runs here once it lands.
+  // The login dialog in its change-user mode runs here once it lands, then
+  // ChangeCurrentUser with the user it chose.
+}
+
+void CMainDlg::ChangeCurrentUser(int index, const shell::LocalUserRecord& record) {
+  if (index == m_userIndex && strcmp(record.name, m_user.name) == 0) return;
+  SetCurrentUser(index, record);
+  EnableRightsControls();
+  BuildMainMenu();
+  CString line;
+  line.Format("%s %s %s", TranslateString("Change User").GetString(), m_user.name,
+              TranslateString("Login Successfully!").GetString());
+  AddLog(line);
+}
+
+void CMainDlg::SetWindowListRecord(int window, BOOL on) {
+  const shell::WindowList* w = m_windows.At(window);
+  if (!w) return;
+  int n = w->Count();
+  for (int i = 0; i < n; ++i) {
+    int slot = w->At(i);
+    if (slot < 0 || slot >= m_channels.UsedCount()) break;
+    BOOL manual = m_channels[slot].manualRecord ? TRUE : FALSE;
+    if (on && !manual) SetChannelState(1, slot, TRUE);
+    else if (!on && manual) SetChannelState(1, slot, FALSE);
+  }
 }
 
 void CMainDlg::OnLoginCheck() {
@@ -274,7 +299,7 @@ void CMainDlg::OnPollPause() {
   if (shell::WindowList* w = m_windows.At(m_currentWindow)) w->pollingPaused = w->pollingPaused ? 0 : 1;
 }
 
-void CMainDlg::OnTogglePtzFlag() {
+void CMainDlg::TogglePtzChannelFlag() {
   shell::WindowList* w = m_windows.At(m_currentWindow);
   if (!w || !w->showsChannel) return;
   if (w->Count() > 1 && !w->pollingPaused) {

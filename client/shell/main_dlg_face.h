@@ -59,6 +59,8 @@ public:
   virtual BOOL OpenWindowVideo(int window) = 0;
   virtual void CloseWindowVideo(int window) = 0;
   virtual void OnSnapshot() = 0;
+  // Manual recording of every channel in a window's list on or off.
+  virtual void SetWindowListRecord(int window, BOOL on) = 0;
 
   // ---- the UDP command channel (port 8001)
   virtual int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) = 0;

@@ -201,10 +201,16 @@ TEST_F(MainDialog, MenuFollowsTheUsersRights) {
       "Help", "  About Dravenor 2085"};
   EXPECT_EQ(admin, Menu());
   // An Operator with no rights: no alarm, storage or PTZ items; no settings.
-  Dlg()->Run([](TestMainDlg& d) {
-    d.SetCurrentUser(1, User("op", 0, 0));
-    d.BuildMainMenu();
+  std::vector<CString> log;
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.ChangeCurrentUser(1, User("op", 0, 0));
+    log = d.m_localLogLines;
   });
+  ASSERT_FALSE(log.empty());
+  EXPECT_STREQ("Change User op Login Successfully!", log.back());
+  EXPECT_FALSE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_SETTINGS)));
+  EXPECT_FALSE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_PLAYBACK)));
+  EXPECT_TRUE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_PREVIEW_PLANS)));
   std::vector<std::string> op = admin;
   op.erase(std::remove_if(op.begin(), op.end(),
                           [](const std::string& s) {
@@ -326,6 +332,28 @@ TEST_F(MainDialog, MessagesAndLookupsRefuseBadIndexes) {
     d.SetChannelState(4, 70, TRUE);   // nothing happens
     d.SetChannelState(1, -1, TRUE);
   });
+  // 2232: the PTZ flag of the current window's channel, refused while its
+  // list polls.
+  int slot = -1;
+  Dlg()->Run([&](TestMainDlg& d) {
+    slot = d.m_channels.Assign(&d.m_pConfig->devices[1], 0);
+    int other = d.m_channels.Assign(&d.m_pConfig->devices[1], 1);
+    d.m_windows[2].Add(slot);
+    d.m_windows[2].Add(other);
+    d.m_windows[2].position = 0;
+    d.m_windows[2].showsChannel = 1;
+  });
+  {
+    gui::MessageBoxScript boxes;
+    ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_PTZ_FLAG, 0);
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ("Please pause polling first!", boxes.Boxes()[0].text);
+    EXPECT_FALSE(Dlg()->PtzChannelFlag(slot));
+    ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_POLL_PAUSE, 0);
+    ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_PTZ_FLAG, 0);
+    EXPECT_EQ(1u, boxes.Count());
+    EXPECT_TRUE(Dlg()->PtzChannelFlag(slot));
+  }
   // 0x893 with a pointer nobody handed out is dropped.
   ::SendMessageA(hwnd, WM_MAIN_DEVICE_MESSAGE, 2002, 0x1234);
   EXPECT_TRUE(::IsWindow(hwnd));
