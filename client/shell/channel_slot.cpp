@@ -1,5 +1,7 @@
 #include "channel_slot.h"
 
+#include <cstddef>
+
 namespace shell {
 
 void ChannelSlot::Clear() {
