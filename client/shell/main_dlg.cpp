@@ -103,6 +103,7 @@ UINT CMainDlg::SplashThreadProc(LPVOID param) {
   {
     CStartLogoDlg dlg;
     if (dlg.Create(CStartLogoDlg::IDD, nullptr)) {
+      self->m_splashHwnd = dlg.m_hWnd;
       self->m_pSplash = &dlg;
       MSG msg;
       while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -135,15 +136,14 @@ void CMainDlg::CloseSplash() {
   if (CStartLogoDlg* splash = m_pSplash) {
     splash->SetProgress(100);
     ::Sleep(500);
-    ::PostMessageA(splash->m_hWnd, WM_CLOSE, 0, 0);
+    ::PostMessageA(m_splashHwnd, WM_CLOSE, 0, 0);
   }
   DWORD start = ::GetTickCount();
   while (!m_splashGone && ::GetTickCount() - start < 5000) ::Sleep(10);
   // A splash thread that did not leave in time is told to quit and waited
   // for: its dialog lives on its stack.
-  m_splashThread.Join(0, [this] {
-    if (CStartLogoDlg* splash = m_pSplash) ::PostMessageA(splash->m_hWnd, WM_CLOSE, 0, 0);
-  });
+  m_splashThread.Join(0, [this] { ::PostThreadMessageA(m_splashThread.ThreadId(), WM_QUIT, 0, 0); });
+  m_splashHwnd = nullptr;
   m_splashRan = FALSE;
 }
 
@@ -240,7 +240,6 @@ BOOL CMainDlg::LoadConfiguration() {
   CreateMonitorWindows();
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
   m_autoWorkPlan = m_config->workPlanEnabled ? TRUE : FALSE;
-  if (m_config->splitLayout < shell::kSplitLayouts) m_splitLayout = int(m_config->splitLayout);
   return TRUE;
 }
 

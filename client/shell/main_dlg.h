@@ -96,6 +96,9 @@ public:
   BOOL LoadConfiguration();
   void BuildMainMenu();
   void OnCloseSystem();
+  // SysCfg.dat read again for its users only: the devices keep their
+  // connection state and login ids. FALSE when the file could not be read.
+  BOOL ReloadUsers();
   void SaveLiveState();
   // Closes the system without the right check and the question (the
   // application's last resort when the dialog is destroyed another way).
@@ -193,6 +196,7 @@ protected:
   // Splash on its own UI thread.
   CWorkerThread m_splashThread;
   CStartLogoDlg* volatile m_pSplash = nullptr;
+  HWND volatile m_splashHwnd = nullptr;
   volatile LONG m_splashGone = 0;
   static UINT SplashThreadProc(LPVOID self);
 

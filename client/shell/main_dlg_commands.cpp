@@ -2,6 +2,7 @@
 #include "main_dlg.h"
 
 #include "RecordDisks.h"
+#include "config_store.h"
 #include "core/Orvik.h"
 #include "helpers.h"
 #include "settings.h"
@@ -277,7 +278,19 @@ void CMainDlg::SetWindowListRecord(int window, BOOL on) {
 }
 
 void CMainDlg::OnLoginCheck() {
-  // The login check of the login dialog runs here once it lands.
+  // The login check of the login dialog runs here once it lands, then
+  // ReloadUsers.
+}
+
+BOOL CMainDlg::ReloadUsers() {
+  auto fresh = std::make_unique<shell::SystemConfigImage>();
+  if (!shell::LoadSysConfig(*fresh, m_programDir)) return FALSE;
+  memcpy(m_config->users, fresh->users, sizeof m_config->users);
+  m_config->savePassword = fresh->savePassword;
+  m_config->autoLogin = fresh->autoLogin;
+  memcpy(m_config->savedUser, fresh->savedUser, sizeof m_config->savedUser);
+  memcpy(m_config->savedPassword, fresh->savedPassword, sizeof m_config->savedPassword);
+  return TRUE;
 }
 
 void CMainDlg::OnToggleVideo() {

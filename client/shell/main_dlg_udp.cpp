@@ -50,6 +50,7 @@ UINT CMainDlg::UdpThreadProc(LPVOID param) {
       }
     }
   }
+  self->CloseUdpSocket();
   ::WSACleanup();
   return 0;
 }

@@ -18,6 +18,7 @@ public:
   BOOL Start(AFX_THREADPROC proc, LPVOID param, int priority = THREAD_PRIORITY_NORMAL);
   BOOL IsStarted() const { return m_thread != nullptr; }
   BOOL IsRunning() const;
+  DWORD ThreadId() const { return m_thread ? m_thread->m_nThreadID : 0; }
   // TRUE when the thread has left (or never ran) within ms.
   BOOL Wait(DWORD ms) const;
   // Waits up to firstMs; a thread still running is nudged and then waited

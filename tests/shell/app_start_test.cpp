@@ -141,10 +141,26 @@ bool Udp8001Taken() {
   return taken;
 }
 
+// The program folder: a folder of the scratch directory whose full path is
+// well over 128 characters.
+class ProgramFolder {
+public:
+  explicit ProgramFolder(const ScratchDir& scratch) {
+    m_path = scratch.Path() + "program_folder_with_a_long_name_" + CString('x', 60) + "\\";
+    ::CreateDirectoryA(m_path, nullptr);
+  }
+  const CString& Path() const { return m_path; }
+  CString operator/(const char* name) const { return m_path + name; }
+
+private:
+  CString m_path;
+};
+
 class AppStart : public ::testing::Test {
 protected:
   void SetUp() override {
     UnmanagedUnderWine("Selvane.exe");
+    ASSERT_GT(dir.Path().GetLength(), 128);
     CString bin = GetModuleDirectory();
     ::CopyFileA(bin + "Selvane.exe", dir / "Selvane.exe", FALSE);
     CFileFind ff;
@@ -154,7 +170,8 @@ protected:
       ::CopyFileA(ff.GetFilePath(), dir / ff.GetFileName(), FALSE);
     }
   }
-  ScratchDir dir{"app"};
+  ScratchDir scratch{"app"};
+  ProgramFolder dir{scratch};
 };
 
 TEST_F(AppStart, FreshFolderToMainWindowSecondStartAndClose) {

@@ -49,6 +49,18 @@ public:
     ::SendMessageA(m_hWnd, WM_TEST_RUN, 0, reinterpret_cast<LPARAM>(&call));
   }
   void GrantRights(DWORD rights) { m_user.rightsMask = rights; }
+  // Which slots were stopped, and whether the record writer still ran then.
+  void StopRecord(int slot) override {
+    {
+      std::lock_guard<std::mutex> l(m_lock);
+      m_stopped.push_back({slot, m_recordThread.IsRunning() != FALSE});
+    }
+    CMainDlg::StopRecord(slot);
+  }
+  std::vector<std::pair<int, bool>> Stopped() {
+    std::lock_guard<std::mutex> l(m_lock);
+    return m_stopped;
+  }
   LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override {
     if (msg == WM_TEST_RUN) {
       (*reinterpret_cast<std::function<void()>*>(l))();
@@ -60,6 +72,7 @@ public:
 private:
   std::mutex m_lock;
   std::vector<StreamNotice> m_notices;
+  std::vector<std::pair<int, bool>> m_stopped;
 };
 
 void CopyTree(const CString& from, const CString& to) {
@@ -124,11 +137,13 @@ protected:
   }
   HWND Start(const shell::LocalUserRecord& user) {
     CString path = dir.Path();
-    run = std::make_unique<gui::ModalRunner<TestMainDlg>>([path, user](TestMainDlg& d) {
-      d.m_programDir = path;
-      d.m_udpPort = 0;
-      d.SetCurrentUser(0, user);
-    });
+    run = std::make_unique<gui::ModalRunner<TestMainDlg>>(
+        [path, user](TestMainDlg& d) {
+          d.m_programDir = path;
+          d.m_udpPort = 0;
+          d.SetCurrentUser(0, user);
+        },
+        [this](TestMainDlg& d) { stoppedAtEnd = d.Stopped(); });
     hwnd = run->WaitForWindow(60000);
     if (hwnd) gui::PumpFor(200);
     return hwnd;
@@ -152,6 +167,7 @@ protected:
   ScratchDir dir{"maindlg"};
   std::unique_ptr<gui::ModalRunner<TestMainDlg>> run;
   HWND hwnd = nullptr;
+  std::vector<std::pair<int, bool>> stoppedAtEnd;
 };
 
 TEST_F(MainDialog, StartsMaximisedWithItsWindowsLogAndFiles) {
@@ -354,6 +370,22 @@ TEST_F(MainDialog, MessagesAndLookupsRefuseBadIndexes) {
     EXPECT_EQ(1u, boxes.Count());
     EXPECT_TRUE(Dlg()->PtzChannelFlag(slot));
   }
+  // 2226 reads SysCfg.dat again for its users only: connected devices keep
+  // their state and login ids.
+  {
+    auto image = std::make_unique<shell::SystemConfigImage>();
+    shell::ResetSysConfig(*image);
+    image->users[1] = User("op2", 0, 0x20);
+    ASSERT_TRUE(shell::SaveSysConfig(*image, dir.Path()));
+  }
+  Dlg()->Run([](TestMainDlg& d) {
+    d.m_pConfig->devices[4].state = 4;
+    ASSERT_TRUE(d.ReloadUsers());
+    EXPECT_STREQ("op2", d.m_pConfig->users[1].name);
+    EXPECT_EQ(0x20u, d.m_pConfig->users[1].rightsMask);
+    EXPECT_EQ(4u, d.m_pConfig->devices[4].state);
+    EXPECT_EQ(17u, d.m_pConfig->devices[4].loginId);
+  });
   // 0x893 with a pointer nobody handed out is dropped.
   ::SendMessageA(hwnd, WM_MAIN_DEVICE_MESSAGE, 2002, 0x1234);
   EXPECT_TRUE(::IsWindow(hwnd));
@@ -394,6 +426,8 @@ TEST_F(MainDialog, CloseAsksThenStopsEverythingInBoundedTime) {
   Dlg()->Run([](TestMainDlg& d) {
     d.m_savedStateFlag = TRUE;
     d.SetSplitLayout(7);
+    int slot = d.m_channels.Assign(&d.m_pConfig->devices[0], 0);
+    d.m_channels[slot].recording = 1;
   });
   gui::MessageBoxScript yes({IDYES});
   DWORD start = ::GetTickCount();
@@ -401,6 +435,11 @@ TEST_F(MainDialog, CloseAsksThenStopsEverythingInBoundedTime) {
   ASSERT_TRUE(run->Wait(15000));
   EXPECT_LT(::GetTickCount() - start, 12000u);
   EXPECT_EQ(IDCANCEL, run->Result());
+  // The recording channel was stopped (its file completed) while the
+  // record writer still ran.
+  ASSERT_EQ(1u, stoppedAtEnd.size());
+  EXPECT_EQ(0, stoppedAtEnd[0].first);
+  EXPECT_TRUE(stoppedAtEnd[0].second);
   std::vector<unsigned char> image = ScratchDir::Read(dir / "SysCfg.dat");
   ASSERT_EQ(52936u, image.size());
   EXPECT_EQ(7, image[8]);
