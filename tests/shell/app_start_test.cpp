@@ -13,18 +13,6 @@
 
 namespace {
 
-void CopyTree(const CString& from, const CString& to) {
-  ::CreateDirectoryA(to, nullptr);
-  CFileFind ff;
-  BOOL more = ff.FindFile(from + "*.*");
-  while (more) {
-    more = ff.FindNextFile();
-    if (ff.IsDots()) continue;
-    if (ff.IsDirectory()) CopyTree(ff.GetFilePath() + "\\", to + ff.GetFileName() + "\\");
-    else ::CopyFileA(ff.GetFilePath(), to + ff.GetFileName(), FALSE);
-  }
-}
-
 // Without a window manager Wine leaves a managed window's X window at its
 // first size; the client's windows are left to Wine itself, so a maximised
 // main window is drawn whole.
@@ -175,7 +163,7 @@ protected:
 };
 
 TEST_F(AppStart, FreshFolderToMainWindowSecondStartAndClose) {
-  CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
+  ScratchDir::CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
   Client first(dir.Path());
   ASSERT_TRUE(first.Started());
   // A fresh folder names no language yet: two boxes, then English.

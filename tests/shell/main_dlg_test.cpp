@@ -75,18 +75,6 @@ private:
   std::vector<std::pair<int, bool>> m_stopped;
 };
 
-void CopyTree(const CString& from, const CString& to) {
-  ::CreateDirectoryA(to, nullptr);
-  CFileFind ff;
-  BOOL more = ff.FindFile(from + "*.*");
-  while (more) {
-    more = ff.FindNextFile();
-    if (ff.IsDots()) continue;
-    if (ff.IsDirectory()) CopyTree(ff.GetFilePath() + "\\", to + ff.GetFileName() + "\\");
-    else ::CopyFileA(ff.GetFilePath(), to + ff.GetFileName(), FALSE);
-  }
-}
-
 // Every item of a menu, one line each, indented by level.
 void ReadMenu(HMENU menu, int level, std::vector<std::string>& out) {
   int n = ::GetMenuItemCount(menu);
@@ -119,7 +107,7 @@ protected:
   void SetUp() override {
     gui::InitControls();
     // A fresh program folder with the default interface solution.
-    CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
+    ScratchDir::CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
     ScratchDir::WriteText(dir / "Corvel.ini", "[General]\r\nLanguage=English\r\n");
     CInterfaceSolutions::Instance().Build(dir.Path());
     ASSERT_TRUE(CInterfaceSolutions::Instance().Choose(dir / "Corvel.ini"));

@@ -81,6 +81,19 @@ public:
     WriteText(folder + "\\Config.ini", CString("[MainSettings]\r\n") + mainSettings);
     if (deviceConfig) WriteText(folder + "\\device_config.ini", CString("[MainSettings]\r\n") + deviceConfig);
   }
+  // Copies a folder with everything below it (both with trailing '\\').
+  static void CopyTree(const CString& from, const CString& to) {
+    ::CreateDirectoryA(to, nullptr);
+    CFileFind ff;
+    BOOL more = ff.FindFile(from + "*.*");
+    while (more) {
+      more = ff.FindNextFile();
+      if (ff.IsDots()) continue;
+      if (ff.IsDirectory()) CopyTree(ff.GetFilePath() + "\\", to + ff.GetFileName() + "\\");
+      else ::CopyFileA(ff.GetFilePath(), to + ff.GetFileName(), FALSE);
+    }
+    ff.Close();
+  }
 
 private:
   static void Remove(const CString& dir) {
