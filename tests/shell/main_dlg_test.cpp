@@ -11,6 +11,7 @@
 
 #include "app_state.h"
 #include "config_store.h"
+#include "fake_main_dlg.h"
 #include "gui_kit.h"
 #include "helpers.h"
 #include "language.h"
@@ -168,6 +169,15 @@ TEST_F(MainDialog, StartsMaximisedWithItsWindowsLogAndFiles) {
     EXPECT_EQ(w < 16, Visible(w)) << w;
   }
   EXPECT_EQ(4, Dlg()->LayoutKind());
+  // Features reach the running dialog through its face; a fake stands in
+  // while it lives and gives the pointer back.
+  EXPECT_EQ(static_cast<CMainDlgFace*>(Dlg()), g_pMainDlg);
+  {
+    FakeMainDlg fake;
+    EXPECT_EQ(&fake, g_pMainDlg);
+    EXPECT_EQ(nullptr, g_pMainDlg->FindDeviceByLoginId(0));
+  }
+  EXPECT_EQ(static_cast<CMainDlgFace*>(Dlg()), g_pMainDlg);
   std::vector<CString> log;
   Dlg()->Run([&](TestMainDlg& d) { log = d.m_localLogLines; });
   ASSERT_FALSE(log.empty());
@@ -432,6 +442,7 @@ TEST_F(MainDialog, CloseAsksThenStopsEverythingInBoundedTime) {
   ASSERT_EQ(52936u, image.size());
   EXPECT_EQ(7, image[8]);
   run.reset();
+  EXPECT_EQ(nullptr, g_pMainDlg);
 }
 
 TEST_F(MainDialog, SkinPictureThatCannotBeLoadedEndsTheDialogWithTheBox) {
