@@ -1,5 +1,6 @@
 // The main dialog: construction, start-up, painting and the close.
 #include "main_dlg.h"
+#include "main_dlg_record_host.h"
 
 #include "app_state.h"
 #include "config_store.h"
@@ -71,15 +72,14 @@ CMainDlg::CMainDlg(CWnd* parent)
   m_programDir = g_strAppDir.IsEmpty() ? GetModuleDirectory() : g_strAppDir;
   m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(128));
   m_stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  for (HANDLE& e : m_recordEvents) e = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
   m_channels.ClearAll();
+  CreateRecording();
   g_pMainDlg = this;
 }
 
 CMainDlg::~CMainDlg() {
   StopWorkers();
-  for (HANDLE& e : m_recordEvents)
-    if (e) ::CloseHandle(e);
+  m_recordWriter.reset();
   if (m_stopEvent) ::CloseHandle(m_stopEvent);
   if (g_pMainDlg == this) g_pMainDlg = nullptr;
 }
@@ -93,7 +93,13 @@ void CMainDlg::SetCurrentUser(int index, const shell::LocalUserRecord& record) {
 
 void CMainDlg::AddLog(const CString& line) {
   // Placeholder until the local log lands: the lines are kept here.
+  std::lock_guard<std::mutex> hold(m_logLock);
   m_localLogLines.push_back(line);
+}
+
+std::vector<CString> CMainDlg::LocalLogLines() {
+  std::lock_guard<std::mutex> hold(m_logLock);
+  return m_localLogLines;
 }
 
 // ------------------------------------------------------------- start-up
@@ -239,6 +245,7 @@ BOOL CMainDlg::LoadConfiguration() {
   // Member dialogs and panels are created here as they land.
   CreateMonitorWindows();
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
+  m_recordDisks->SetRecordDiskMask(m_settings.recordDiskMask);
   m_autoWorkPlan = m_config->workPlanEnabled ? TRUE : FALSE;
   return TRUE;
 }
@@ -252,17 +259,9 @@ void CMainDlg::CreateMonitorWindows() {
 void CMainDlg::StartWorkers() {
   ::InterlockedExchange(&m_stopFlag, 0);
   ::ResetEvent(m_stopEvent);
-  m_recordThread.Start(RecordThreadProc, this, THREAD_PRIORITY_HIGHEST);
+  m_recordWriter->StartThread();
   m_resolverThread.Start(ResolverThreadProc, this);
   m_udpThread.Start(UdpThreadProc, this);
-}
-
-// Placeholder until the record writer lands: waits on the record events
-// and leaves when the stop flag is set.
-UINT CMainDlg::RecordThreadProc(LPVOID param) {
-  auto* self = static_cast<CMainDlg*>(param);
-  while (!self->m_stopFlag) ::WaitForMultipleObjects(shell::kChannelSlots, self->m_recordEvents, FALSE, 1000);
-  return 0;
 }
 
 // Placeholder until the host-name resolver lands: a pass every 3 seconds.
@@ -276,16 +275,14 @@ UINT CMainDlg::ResolverThreadProc(LPVOID param) {
 void CMainDlg::StopWorkers() {
   ::InterlockedExchange(&m_stopFlag, 1);
   if (m_stopEvent) ::SetEvent(m_stopEvent);
-  if (m_recordEvents[0]) ::SetEvent(m_recordEvents[0]);
   // Each thread is waited for until it has left: what it uses is freed
   // only afterwards. One that is still inside a system call after 5 s is
-  // woken again (its socket closed, its events set).
+  // woken again (its socket closed, its event set).
   auto wake = [this] {
     ::SetEvent(m_stopEvent);
-    ::SetEvent(m_recordEvents[0]);
     CloseUdpSocket();
   };
-  m_recordThread.Join(5000, wake);
+  StopRecordWriter();
   m_resolverThread.Join(5000, wake);
   m_udpThread.Join(5000, wake);
   CloseUdpSocket();

@@ -11,7 +11,9 @@
 #pragma once
 #include <afxwin.h>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,12 @@
 #include "worker_thread.h"
 
 class CStartLogoDlg;
+class CMainRecordHost;
+namespace record {
+class CFrameQueue;
+class CRecordDisks;
+class CRecordWriter;
+}  // namespace record
 
 // The main dialog's base: the skinned dialog base once it is in the toolkit.
 using CMainDlgBase = CDialog;
@@ -40,6 +48,8 @@ struct MainMenuItem {
 std::vector<MainMenuItem> DescribeMainMenu(DWORD rights, const std::vector<CString>& languages);
 
 class CMainDlg : public CMainDlgBase, public CMainDlgFace {
+  friend class CMainRecordHost;
+
 public:
   enum { IDD = IDD_MAIN_DIALOG };
   enum { kTimerWatchdog = 101, kTimerRecordSchedule = 102, kTimerPolling = 103 };
@@ -117,13 +127,22 @@ public:
   CString MakeSnapshotPath(const char* address, int channel);
   // What MakeSnapshotPath asks of the machine; tests replace it.
   std::function<shell::SnapshotSeams()> m_snapshotSeams;
+  // The drives present, for snapshots and records (GetLogicalDrives when
+  // empty); tests add drives the system does not list.
+  std::function<uint32_t()> m_logicalDrives;
+  uint32_t LogicalDrives() const { return m_logicalDrives ? m_logicalDrives() : ::GetLogicalDrives(); }
 
   // Where the dialog finds its files (the program folder by default).
   CString m_programDir;
   UINT m_udpPort = 8001;
   BOOL UdpBound() const { return m_udpSocket != INVALID_SOCKET_VALUE; }
-  // Lines the dialog gave the local log.
-  std::vector<CString> m_localLogLines;
+  // Lines the dialog gave the local log (any thread).
+  std::vector<CString> LocalLogLines();
+
+  // Recording: the channel-table rebuild under the record lock, and the
+  // drives the record writer gave up.
+  void RebuildChannelTable();
+  uint32_t FailedDiskMask() const;
 
 protected:
   BOOL OnInitDialog() override;
@@ -173,6 +192,10 @@ protected:
   void CreateMonitorWindows();
   void StartWorkers();
   void AddLog(const CString& line);
+  void CreateRecording();
+  void StopRecordWriter();
+  // Starts the slot's main stream unless it runs; FALSE when it cannot.
+  BOOL EnsureMainStream(int slot);
   void EnableRightsControls();
   void DrawWindowFrame(CDC& dc, int window, COLORREF color, int lines);
   void RedrawVideoArea();
@@ -182,16 +205,20 @@ protected:
   BOOL OpenUdpSocket();
   void CloseUdpSocket();
   void OnUdpPacket(const uint8_t* data, int length, const char* fromAddress);
-  static UINT RecordThreadProc(LPVOID self);
   static UINT ResolverThreadProc(LPVOID self);
 
   static constexpr UINT_PTR INVALID_SOCKET_VALUE = ~UINT_PTR(0);
 
   HICON m_hIcon = nullptr;
   UINT_PTR m_udpSocket = INVALID_SOCKET_VALUE;
-  CWorkerThread m_udpThread, m_recordThread, m_resolverThread;
+  CWorkerThread m_udpThread, m_resolverThread;
   HANDLE m_stopEvent = nullptr;              // set with m_stopFlag
-  HANDLE m_recordEvents[shell::kChannelSlots] = {};
+  std::unique_ptr<record::CFrameQueue> m_frameQueue;
+  std::unique_ptr<record::CRecordDisks> m_recordDisks;
+  std::unique_ptr<CMainRecordHost> m_recordHost;
+  std::unique_ptr<record::CRecordWriter> m_recordWriter;
+  std::mutex m_logLock;
+  std::vector<CString> m_localLogLines;
 
   // Splash on its own UI thread.
   CWorkerThread m_splashThread;

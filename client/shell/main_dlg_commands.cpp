@@ -129,9 +129,9 @@ CString CMainDlg::MakeSnapshotPath(const char* address, int channel) {
   if (m_snapshotSeams) {
     seams = m_snapshotSeams();
   } else {
-    seams.presentDrives = ::GetLogicalDrives();
+    seams.presentDrives = LogicalDrives();
     seams.recordDiskMask = m_settings.recordDiskMask;
-    seams.failedDiskMask = 0;   // the record writer's mask once recording lands
+    seams.failedDiskMask = FailedDiskMask();
     seams.freeMB = [](const std::string& root) { return record::GetDiskFreeMB(root.c_str()); };
     seams.createFolder = [](const std::string& dir) {
       return ::CreateDirectoryA(dir.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;

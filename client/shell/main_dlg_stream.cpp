@@ -1,6 +1,5 @@
 // The main dialog's stream, window-video and recording entries.
-// Placeholders until the stream callbacks, the monitor windows and the
-// record writer land.
+// Placeholders until the stream callbacks and the monitor windows land.
 #include "main_dlg.h"
 
 void CMainDlg::RestartStream(int slot, int window, int) {
@@ -20,12 +19,8 @@ void CMainDlg::CloseWindowVideo(int window) {
   w.position = -1;
 }
 
-BOOL CMainDlg::StartRecord(int slot, int, int) {
-  shell::ChannelSlot* s = m_channels.At(slot);
-  if (!s || !s->InUse()) return FALSE;
-  return s->recording ? TRUE : FALSE;
-}
-
-void CMainDlg::StopRecord(int slot) {
-  if (shell::ChannelSlot* s = m_channels.At(slot)) s->recording = 0;
+BOOL CMainDlg::EnsureMainStream(int slot) {
+  // The main stream is started here once the stream callbacks land.
+  const shell::ChannelSlot* s = m_channels.At(slot);
+  return s && s->InUse() && s->mainStreamRunning;
 }

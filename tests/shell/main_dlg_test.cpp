@@ -50,11 +50,11 @@ public:
     ::SendMessageA(m_hWnd, WM_TEST_RUN, 0, reinterpret_cast<LPARAM>(&call));
   }
   void GrantRights(DWORD rights) { m_user.rightsMask = rights; }
-  // Which slots were stopped, and whether the record writer still ran then.
+  // Which slots were stopped, and whether the workers were still running.
   void StopRecord(int slot) override {
     {
       std::lock_guard<std::mutex> l(m_lock);
-      m_stopped.push_back({slot, m_recordThread.IsRunning() != FALSE});
+      m_stopped.push_back({slot, m_stopFlag == 0});
     }
     CMainDlg::StopRecord(slot);
   }
@@ -109,7 +109,8 @@ protected:
     gui::InitControls();
     // A fresh program folder with the default interface solution.
     ScratchDir::CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
-    ScratchDir::WriteText(dir / "Corvel.ini", "[General]\r\nLanguage=English\r\n");
+    // Records go to drive P: only (a temporary folder while the tests run).
+    ScratchDir::WriteText(dir / "Corvel.ini", "[General]\r\nLanguage=English\r\nSubMonRecDisk=32768\r\n");
     CInterfaceSolutions::Instance().Build(dir.Path());
     ASSERT_TRUE(CInterfaceSolutions::Instance().Choose(dir / "Corvel.ini"));
   }
@@ -130,6 +131,8 @@ protected:
         [path, user](TestMainDlg& d) {
           d.m_programDir = path;
           d.m_udpPort = 0;
+          // Wine lists the record disk tests' drives P:, Q: and R: nowhere.
+          d.m_logicalDrives = [] { return ::GetLogicalDrives() | 0x38000u; };
           d.SetCurrentUser(0, user);
         },
         [this](TestMainDlg& d) { stoppedAtEnd = d.Stopped(); });
@@ -179,7 +182,7 @@ TEST_F(MainDialog, StartsMaximisedWithItsWindowsLogAndFiles) {
   }
   EXPECT_EQ(static_cast<CMainDlgFace*>(Dlg()), g_pMainDlg);
   std::vector<CString> log;
-  Dlg()->Run([&](TestMainDlg& d) { log = d.m_localLogLines; });
+  log = Dlg()->LocalLogLines();
   ASSERT_FALSE(log.empty());
   EXPECT_STREQ("admin Login Successfully!", log[0]);
   // A default Corvel.ini and SysCfg.dat are written; the command socket is up.
@@ -218,7 +221,7 @@ TEST_F(MainDialog, MenuFollowsTheUsersRights) {
   std::vector<CString> log;
   Dlg()->Run([&](TestMainDlg& d) {
     d.ChangeCurrentUser(1, User("op", 0, 0));
-    log = d.m_localLogLines;
+    log = d.LocalLogLines();
   });
   ASSERT_FALSE(log.empty());
   EXPECT_STREQ("Change User op Login Successfully!", log.back());
@@ -387,6 +390,53 @@ TEST_F(MainDialog, MessagesAndLookupsRefuseBadIndexes) {
   // 0x893 with a pointer nobody handed out is dropped.
   ::SendMessageA(hwnd, WM_MAIN_DEVICE_MESSAGE, 2002, 0x1234);
   EXPECT_TRUE(::IsWindow(hwnd));
+}
+
+// The files of a folder tree whose names end in ext.
+void FindFiles(const CString& dir, const char* ext, std::vector<CString>& out) {
+  CFileFind ff;
+  BOOL more = ff.FindFile(dir + "*.*");
+  while (more) {
+    more = ff.FindNextFile();
+    if (ff.IsDots()) continue;
+    if (ff.IsDirectory()) FindFiles(ff.GetFilePath() + "\\", ext, out);
+    else if (ff.GetFileName().Right(int(strlen(ext))).CompareNoCase(ext) == 0) out.push_back(ff.GetFilePath());
+  }
+}
+
+TEST_F(MainDialog, ManualRecordingOpensAndCompletesARecordFile) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  int slot = -1;
+  Dlg()->Run([&](TestMainDlg& d) {
+    shell::DeviceRecord& dev = d.m_pConfig->devices[0];
+    lstrcpyA(dev.address, "169.254.9.9");
+    slot = d.m_channels.Assign(&dev, 0);
+    // Without its main stream a channel does not record.
+    d.SetChannelState(1, slot, TRUE);
+    EXPECT_EQ(0, d.GetChannelState(1, slot));
+    EXPECT_EQ(0u, d.m_channels[slot].manualRecord.load());
+    d.m_channels[slot].mainStreamRunning = 1;
+    d.ClearNotices();
+    d.SetChannelState(1, slot, TRUE);
+    EXPECT_EQ(1, d.GetChannelState(1, slot));
+    EXPECT_EQ(1u, d.m_channels[slot].manualRecord.load());
+    EXPECT_EQ(1u, d.m_pConfig->channels[slot].manualRecord);
+  });
+  std::vector<StreamNotice> n = Dlg()->Notices();
+  ASSERT_EQ(1u, n.size());
+  EXPECT_EQ(0, n[0].kind);
+  std::vector<CString> files;
+  FindFiles("P:\\TQX RecordData\\", ".264", files);
+  ASSERT_EQ(1u, files.size());
+  EXPECT_NE(-1, files[0].Find("\\169.254.9.9\\01\\"));
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.SetChannelState(1, slot, FALSE);
+    EXPECT_EQ(0, d.GetChannelState(1, slot));
+    EXPECT_EQ(0u, d.m_pConfig->channels[slot].manualRecord);
+  });
+  std::vector<unsigned char> bytes = ScratchDir::Read(files[0]);
+  ASSERT_GE(bytes.size(), 32u);
+  EXPECT_EQ(0, memcmp(bytes.data(), "RIMF", 4));
 }
 
 TEST_F(MainDialog, CloseWithoutTheRightIsRefusedAndSavesNothing) {

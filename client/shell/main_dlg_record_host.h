@@ -1,0 +1,86 @@
+// The main dialog as the record writer's host. Included by the main
+// dialog's own files only.
+#pragma once
+
+#include <string>
+
+#include "RecordDisks.h"
+#include "RecordWriter.h"
+#include "helpers.h"
+#include "main_dlg.h"
+
+// What the record writer asks of the client. It may call from the writer
+// thread; once the dialog has let go of it (a writer that did not stop in
+// time), every call is answered without the dialog.
+class CMainRecordHost : public record::IRecordHost {
+public:
+  explicit CMainRecordHost(CMainDlg* owner) : m_owner(owner) {}
+  void Detach() { m_owner = nullptr; }
+
+  int ChannelCount() override {
+    CMainDlg* d = m_owner;
+    return d ? d->m_channels.UsedCount() : 0;
+  }
+  bool GetChannel(int slot, record::RecordChannelInfo& out) override {
+    CMainDlg* d = m_owner;
+    const shell::ChannelSlot* s = d ? d->m_channels.At(slot) : nullptr;
+    const shell::DeviceRecord* dev = s ? s->device.load() : nullptr;
+    if (!dev) return false;
+    out.address.assign(dev->address, strnlen(dev->address, sizeof dev->address));
+    out.channelIndex = s->channel;
+    // Channel blocks come with a connected device; without them the
+    // writer names the channel itself.
+    out.hasChannelName = false;
+    uint32_t standard = 0;
+    memcpy(&standard, dev->info + 42, sizeof standard);
+    out.videoStandard = standard;
+    return true;
+  }
+  bool EnsureStreamStarted(int slot) override {
+    CMainDlg* d = m_owner;
+    return d && d->EnsureMainStream(slot);
+  }
+  void SetRecordingFlag(int slot, bool on) override {
+    CMainDlg* d = m_owner;
+    if (shell::ChannelSlot* s = d ? d->m_channels.At(slot) : nullptr) s->recording = on ? 1 : 0;
+  }
+  void ResetVideoFrameCounter(int slot) override {
+    CMainDlg* d = m_owner;
+    if (shell::ChannelSlot* s = d ? d->m_channels.At(slot) : nullptr) s->videoFrames = 0;
+  }
+  void SendStreamStarted(int slot) override {
+    CMainDlg* d = m_owner;
+    const shell::ChannelSlot* s = d ? d->m_channels.At(slot) : nullptr;
+    const shell::DeviceRecord* dev = s ? s->device.load() : nullptr;
+    if (dev) d->SendStreamStarted(dev->address, dev->streamPort, s->channel, 0);
+  }
+  // The device tree, the monitor windows and the status bar show the marks
+  // once they land.
+  void UpdateRecordMark(int, bool) override {}
+  void ShowRecordState(int, bool, bool) override {}
+  void LocalLog(const std::string& line) override {
+    if (CMainDlg* d = m_owner) d->AddLog(line.c_str());
+  }
+  // The disk error list and the statistics take these once they land.
+  void AddDiskErrorRow(int, const std::string&, const std::string&, const std::string&) override {}
+  void AddChannelBytes(int, uint32_t) override {}
+  std::string Translate(const char* english) override { return TranslateString(english).GetString(); }
+  uint32_t TickMs() override { return ::GetTickCount(); }
+  std::string MakeRecordFilePath(const std::string& address, int channelIndex, const std::string& channelName,
+                                 int recordType) override {
+    CMainDlg* d = m_owner;
+    std::string path;
+    if (d) d->m_recordDisks->MakeRecordFilePath(path, address, channelIndex, channelName, recordType);
+    return path;
+  }
+  bool CleanUpRecordDisk() override {
+    CMainDlg* d = m_owner;
+    return d && d->m_recordDisks->CleanUpRecordDisk();
+  }
+  void MarkDriveFailed(const std::string& root) override {
+    if (CMainDlg* d = m_owner) d->m_recordDisks->MarkDriveFailed(root);
+  }
+
+private:
+  CMainDlg* volatile m_owner;
+};
