@@ -256,6 +256,7 @@ protected:
   CBitmap m_toolBarPics[4], m_titlePic, m_logoPic;
   CFont m_font;
   CMenu m_menu;
+  CBrush m_menuBrush;
   // Tool-bar buttons: TopPlayBack, TopConfig, TopPreviewPlan, TopRecordPlan.
   CButton m_topButtons[4];
   BOOL m_splashRan = FALSE;

@@ -87,7 +87,9 @@ void CMainDlg::BuildMainMenu() {
   }
   MENUINFO mi{sizeof mi};
   mi.fMask = MIM_BACKGROUND;
-  mi.hbrBack = ::CreateSolidBrush(m_skin.backColor);
+  m_menuBrush.DeleteObject();
+  m_menuBrush.CreateSolidBrush(m_skin.backColor);
+  mi.hbrBack = m_menuBrush;
   ::SetMenuInfo(m_menu.m_hMenu, &mi);
   if (!m_fullScreen) ::SetMenu(m_hWnd, m_menu.m_hMenu);
   DrawMenuBar();

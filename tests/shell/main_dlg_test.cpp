@@ -495,6 +495,20 @@ TEST_F(MainDialog, CloseAsksThenStopsEverythingInBoundedTime) {
   EXPECT_EQ(nullptr, g_pMainDlg);
 }
 
+TEST_F(MainDialog, ToolBarButtonsWithoutTheVisibilityKeyStayHidden) {
+  CString ini = dir / "Language\\English\\top_config.ini";
+  ASSERT_TRUE(::WritePrivateProfileStringA("MainButtons", "TopConfig_IsVisible", nullptr, ini));
+  ASSERT_TRUE(::WritePrivateProfileStringA("MainButtons", "TopPlayBack", "Replay", ini));
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  EXPECT_EQ(nullptr, gui::Control(hwnd, ID_MAIN_SETTINGS));
+  EXPECT_EQ("Replay", gui::Text(hwnd, ID_MAIN_PLAYBACK));
+  // Placed at its _Position.
+  CRect r;
+  ::GetWindowRect(gui::Control(hwnd, ID_MAIN_PREVIEW_PLANS), &r);
+  ::ScreenToClient(hwnd, &r.TopLeft());
+  EXPECT_EQ(CPoint(780, 6), r.TopLeft());
+}
+
 TEST_F(MainDialog, SkinPictureThatCannotBeLoadedEndsTheDialogWithTheBox) {
   CString title = dir / "Language\\English\\title.bmp";
   ASSERT_TRUE(::DeleteFileA(title));
