@@ -28,7 +28,6 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_WM_DESTROY()
   ON_WM_ERASEBKGND()
   ON_WM_TIMER()
-  ON_WM_NCHITTEST()
   ON_WM_CLOSE()
   ON_WM_SIZE()
   ON_WM_GETMINMAXINFO()
@@ -159,11 +158,9 @@ BOOL CMainDlg::OnInitDialog() {
   TranslateDialog(this);
 
   char about[128] = {};
-  if (::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
-    if (CMenu* sys = GetSystemMenu(FALSE)) {
-      sys->AppendMenu(MF_SEPARATOR);
-      sys->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
-    }
+  if (::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0 && m_SystemNewMenu.m_hMenu) {
+    m_SystemNewMenu.AppendMenu(MF_SEPARATOR);
+    m_SystemNewMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
   }
   if (m_hIcon) {
     SetIcon(m_hIcon, TRUE);

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "NewDialog.h"
 #include "language.h"
 #include "main_dlg_face.h"
 #include "main_dlg_ids.h"
@@ -33,8 +34,8 @@ class CRecordDisks;
 class CRecordWriter;
 }  // namespace record
 
-// The main dialog's base: the skinned dialog base once it is in the toolkit.
-using CMainDlgBase = CDialog;
+// The main dialog's base: the skinned dialog base.
+using CMainDlgBase = CNewDialog;
 
 // One item of the main menu as the menu is described before it is built.
 struct MainMenuItem {
@@ -156,7 +157,6 @@ protected:
   afx_msg void OnDestroy();
   afx_msg BOOL OnEraseBkgnd(CDC*) { return TRUE; }
   afx_msg void OnTimer(UINT_PTR id);
-  afx_msg LRESULT OnNcHitTest(CPoint point);
   afx_msg void OnClose();
   afx_msg void OnSize(UINT type, int cx, int cy);
   afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
@@ -255,7 +255,6 @@ protected:
   MainSkin m_skin;
   CBitmap m_toolBarPics[4], m_titlePic, m_logoPic;
   CFont m_font;
-  CMenu m_menu;
   CBrush m_menuBrush;
   // Tool-bar buttons: TopPlayBack, TopConfig, TopPreviewPlan, TopRecordPlan.
   CButton m_topButtons[4];

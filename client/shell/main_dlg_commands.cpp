@@ -60,12 +60,14 @@ void CMainDlg::BuildMainMenu() {
   std::vector<CString> languages;
   for (const SolutionEntry& s : CInterfaceSolutions::Instance().Solutions()) languages.push_back(s.name);
   std::vector<MainMenuItem> items = DescribeMainMenu(m_user.rightsMask, languages);
-  // The bar replaces the old one; the menus are the skinned menus once the
-  // toolkit has them.
+  // The bar replaces the old one.
   ::SetMenu(m_hWnd, nullptr);
-  m_menu.DestroyMenu();
-  m_menu.CreateMenu();
-  HMENU levels[3] = {m_menu.m_hMenu, nullptr, nullptr};
+  HMENU old = m_DefaultNewMenu.m_hMenu;
+  m_DefaultNewMenu.DestroyMenuData();
+  m_DefaultNewMenu.Detach();
+  if (old && ::IsMenu(old)) ::DestroyMenu(old);
+  HMENU bar = ::CreateMenu();
+  HMENU levels[3] = {bar, nullptr, nullptr};
   for (size_t i = 0; i < items.size(); ++i) {
     const MainMenuItem& it = items[i];
     HMENU parent = levels[it.level];
@@ -85,13 +87,20 @@ void CMainDlg::BuildMainMenu() {
       ::AppendMenuA(parent, MF_STRING, it.id, caption);
     }
   }
-  MENUINFO mi{sizeof mi};
-  mi.fMask = MIM_BACKGROUND;
+  // Every item owner-drawn by the skinned menus, on the main background;
+  // the menu is the window's bar first, so its items are measured as bar
+  // items.
+  ::SetMenu(m_hWnd, bar);
+  m_DefaultNewMenu.LoadMenuHandle(bar);
+  m_DefaultNewMenu.SetMenuBackColor(m_skin.backColor);
+  // The bar beyond its last item too.
   m_menuBrush.DeleteObject();
   m_menuBrush.CreateSolidBrush(m_skin.backColor);
+  MENUINFO mi{sizeof mi};
+  mi.fMask = MIM_BACKGROUND;
   mi.hbrBack = m_menuBrush;
-  ::SetMenuInfo(m_menu.m_hMenu, &mi);
-  if (!m_fullScreen) ::SetMenu(m_hWnd, m_menu.m_hMenu);
+  ::SetMenuInfo(bar, &mi);
+  if (m_fullScreen) ::SetMenu(m_hWnd, nullptr);
   DrawMenuBar();
 }
 

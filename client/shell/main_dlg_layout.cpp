@@ -3,18 +3,6 @@
 
 #include "window_layout.h"
 
-namespace {
-constexpr UINT_PTR kTimerHotTrack = 104;
-
-bool OldWindows() {
-  OSVERSIONINFOA v{sizeof v};
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!::GetVersionExA(&v)) return false;
-#pragma GCC diagnostic pop
-  return v.dwMajorVersion < 6;
-}
-}  // namespace
 
 void CMainDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
   CMainDlgBase::OnGetMinMaxInfo(info);
@@ -177,7 +165,7 @@ void CMainDlg::ToggleFullScreen() {
   } else {
     m_fullScreen = FALSE;
     ::SetWindowLongA(m_hWnd, GWL_STYLE, LONG(m_styleBeforeFullScreen & ~WS_MAXIMIZE));
-    ::SetMenu(m_hWnd, m_menu.GetSafeHmenu());
+    ::SetMenu(m_hWnd, m_DefaultNewMenu.GetSafeHmenu());
     ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
     ::SetWindowPlacement(m_hWnd, &m_placementBeforeFullScreen);
     for (CButton& b : m_topButtons)
@@ -196,28 +184,4 @@ LRESULT CMainDlg::OnLeaveFullScreen(WPARAM, LPARAM) {
 LRESULT CMainDlg::OnStatusBarHide(WPARAM, LPARAM) {
   // The status bar hides itself here once it lands.
   return 0;
-}
-
-// Hot tracking of the menu bar, on systems before the sixth major version
-// only: newer systems track the bar themselves.
-LRESULT CMainDlg::OnNcHitTest(CPoint point) {
-  LRESULT hit = CMainDlgBase::OnNcHitTest(point);
-  if (!OldWindows()) return hit;
-  HMENU menu = ::GetMenu(m_hWnd);
-  static int hot = -1;
-  if (hit == HTMENU && menu && menu == m_menu.GetSafeHmenu()) {
-    int item = ::MenuItemFromPoint(m_hWnd, menu, point);
-    if (item >= 0) {
-      if (item != hot) {
-        if (hot >= 0) ::HiliteMenuItem(m_hWnd, menu, UINT(hot), MF_BYPOSITION | MF_UNHILITE);
-        hot = ::HiliteMenuItem(m_hWnd, menu, UINT(item), MF_BYPOSITION | MF_HILITE) ? item : -1;
-      }
-      SetTimer(kTimerHotTrack, 100);
-      return HTMENU;
-    }
-  }
-  if (hot >= 0 && menu) ::HiliteMenuItem(m_hWnd, menu, UINT(hot), MF_BYPOSITION | MF_UNHILITE);
-  hot = -1;
-  KillTimer(kTimerHotTrack);
-  return hit;
 }

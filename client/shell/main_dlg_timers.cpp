@@ -4,10 +4,6 @@
 
 #include "window_layout.h"
 
-namespace {
-constexpr UINT_PTR kTimerHotTrack = 104;
-}
-
 void CMainDlg::RunWatchdog() {
   for (int w = 0; w < shell::kMonitorWindows; ++w) {
     const shell::WindowList& list = m_windows[w];
@@ -44,10 +40,8 @@ void CMainDlg::OnTimer(UINT_PTR id) {
     case kTimerPolling:
       // One polling step once polling lands.
       return;
-    case kTimerHotTrack:
-      SendMessage(WM_NCHITTEST, 0, ::GetMessagePos());
-      return;
     default:
+      // The skinned base's hover timer among others.
       CMainDlgBase::OnTimer(id);
   }
 }

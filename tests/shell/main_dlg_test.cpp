@@ -82,12 +82,19 @@ void ReadMenu(HMENU menu, int level, std::vector<std::string>& out) {
   for (int i = 0; i < n; ++i) {
     char text[128] = {};
     MENUITEMINFOA mi{sizeof mi};
-    mi.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+    mi.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING | MIIM_DATA;
     mi.dwTypeData = text;
     mi.cch = sizeof text;
     ::GetMenuItemInfoA(menu, UINT(i), TRUE, &mi);
+    bool separator = (mi.fType & MFT_SEPARATOR) != 0;
+    // Skinned items are owner-drawn: their text and type are in their data.
+    if ((mi.fType & MFT_OWNERDRAW) && mi.dwItemData) {
+      const auto* data = reinterpret_cast<const CNewMenuItemData*>(mi.dwItemData);
+      lstrcpynA(text, data->m_szMenuText, sizeof text);
+      separator = (data->m_nType & MFT_SEPARATOR) != 0;
+    }
     std::string line(size_t(level) * 2, ' ');
-    if (mi.fType & MFT_SEPARATOR) line += "-";
+    if (separator) line += "-";
     else line += std::string(text) + (mi.hSubMenu ? "" : " " + std::to_string(mi.wID));
     out.push_back(line);
     if (mi.hSubMenu) ReadMenu(mi.hSubMenu, level + 1, out);
