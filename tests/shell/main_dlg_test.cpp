@@ -40,6 +40,14 @@ public:
     std::lock_guard<std::mutex> l(m_lock);
     return m_notices;
   }
+  void RestartStream(int slot, int window, int kind) override {
+    std::lock_guard<std::mutex> l(m_lock);
+    m_restarts.push_back({std::to_string(slot), window, kind});
+  }
+  std::vector<StreamNotice> Restarts() {
+    std::lock_guard<std::mutex> l(m_lock);
+    return m_restarts;
+  }
   void ClearNotices() {
     std::lock_guard<std::mutex> l(m_lock);
     m_notices.clear();
@@ -73,6 +81,7 @@ public:
 private:
   std::mutex m_lock;
   std::vector<StreamNotice> m_notices;
+  std::vector<StreamNotice> m_restarts;   // address: the slot
   std::vector<std::pair<int, bool>> m_stopped;
 };
 
@@ -394,6 +403,21 @@ TEST_F(MainDialog, MessagesAndLookupsRefuseBadIndexes) {
     EXPECT_EQ(4u, d.m_pConfig->devices[4].state);
     EXPECT_EQ(17u, d.m_pConfig->devices[4].loginId);
   });
+  // Timer 101: a silent stream of a listed slot is restarted on the 12th
+  // tick, main and sub stream alike; data clears the counters.
+  Dlg()->Run([&](TestMainDlg& d) {
+    for (int tick = 0; tick < 11; ++tick) d.RunWatchdog();
+    EXPECT_TRUE(d.Restarts().empty());
+    d.m_channels[slot].SubDataArrived();
+    d.RunWatchdog();
+  });
+  std::vector<StreamNotice> r;
+  for (const StreamNotice& n : Dlg()->Restarts())
+    if (n.address == std::to_string(slot)) r.push_back(n);
+  ASSERT_EQ(1u, r.size());   // the sub stream had data on the 11th tick
+  EXPECT_EQ(std::to_string(slot), r[0].address);
+  EXPECT_EQ(2, r[0].channel);   // the window that lists it
+  EXPECT_EQ(0, r[0].kind);
   // 0x893 with a pointer nobody handed out is dropped.
   ::SendMessageA(hwnd, WM_MAIN_DEVICE_MESSAGE, 2002, 0x1234);
   EXPECT_TRUE(::IsWindow(hwnd));
