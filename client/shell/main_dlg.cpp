@@ -2,6 +2,7 @@
 #include "main_dlg.h"
 #include "main_dlg_record_host.h"
 
+#include "app_services.h"
 #include "app_state.h"
 #include "config_store.h"
 #include "core/Orvik.h"
@@ -13,9 +14,6 @@
 CMainDlgFace* g_pMainDlg = nullptr;
 
 namespace {
-
-// Rights bits of the local users.
-constexpr DWORD kRightCloseSystem = 0x02000000;
 
 void CALLBACK InfoCallback(int, int, int) {}
 
@@ -54,7 +52,14 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_COMMAND(ID_MAIN_FULL_SCREEN, OnFullScreen)
   ON_MESSAGE(WM_MAIN_STATUSBAR_HIDE, OnStatusBarHide)
   ON_MESSAGE(WM_MAIN_LEAVE_FULLSCREEN, OnLeaveFullScreen)
-  ON_MESSAGE(WM_MAIN_POSTED_BOX, OnPostedBox)
+  ON_MESSAGE(WM_POST_MESSAGE_BOX, OnPostedBox)
+  ON_COMMAND(ID_MAIN_LOCAL_LOG, OnShowLocalLog)
+  ON_COMMAND(ID_MAIN_REMOTE_LOG, OnShowRemoteLog)
+  ON_COMMAND(ID_MAIN_STATISTICS, OnShowStatistics)
+  ON_COMMAND(ID_MAIN_DISK_ERRORS, OnShowDiskErrors)
+  ON_COMMAND(ID_MAIN_REMOTE_DISK_ERRORS, OnShowRemoteDiskErrors)
+  ON_COMMAND(ID_MAIN_USER_MANAGEMENT, OnUserManagement)
+  ON_COMMAND(ID_MAIN_REMOTE_CONN_INFO, OnConnectionInfo)
   ON_MESSAGE(WM_MONITOR_MOUSE, OnMonitorWndMouse)
   ON_MESSAGE(WM_MAIN_DEVICE_LOST, OnDeviceLost)
   ON_MESSAGE(WM_MAIN_DEVICE_MESSAGE, OnDeviceMessage)
@@ -85,21 +90,12 @@ CMainDlg::~CMainDlg() {
 
 void CMainDlg::DoDataExchange(CDataExchange* dx) { CMainDlgBase::DoDataExchange(dx); }
 
-void CMainDlg::SetCurrentUser(int index, const shell::LocalUserRecord& record) {
+void CMainDlg::SetLoggedInUser(int index, const shell::LocalUserRecord& record) {
   m_userIndex = index;
   m_user = record;
 }
 
-void CMainDlg::AddLog(const CString& line) {
-  // Placeholder until the local log lands: the lines are kept here.
-  std::lock_guard<std::mutex> hold(m_logLock);
-  m_localLogLines.push_back(line);
-}
-
-std::vector<CString> CMainDlg::LocalLogLines() {
-  std::lock_guard<std::mutex> hold(m_logLock);
-  return m_localLogLines;
-}
+void CMainDlg::AddLog(const CString& line) { AddLocalLog(line, FALSE, FALSE); }
 
 // ------------------------------------------------------------- start-up
 
@@ -168,12 +164,13 @@ BOOL CMainDlg::OnInitDialog() {
   }
   ModifyStyle(0, WS_SYSMENU);
 
+  SetMessageBoxWindow(m_hWnd);
   StartSplash();
 
   if (!GetCurrentSolution()) {
     CloseSplash();
-    AfxShowMessageBox(m_hWnd, TranslateString("Load resource failed! Please reinstall the Web Control!"),
-                      TranslateString("FATAL ERROR"), MB_OK | MB_ICONERROR);
+    TranslatedMessageBox(this, "Load resource failed! Please reinstall the Web Control!", "FATAL ERROR",
+                         MB_OK | MB_ICONERROR);
     EndDialog(IDCANCEL);
     return TRUE;
   }
@@ -223,7 +220,7 @@ BOOL CMainDlg::LoadMainSkin() {
     CString text;
     text.Format("%s: %s %s!", TranslateString("Load background image").GetString(), path.GetString(),
                 TranslateString("failed").GetString());
-    AfxShowMessageBox(nullptr, text, TranslateString("FATAL ERROR"), MB_OK | MB_ICONERROR);
+    ComposedMessageBox(nullptr, text, "FATAL ERROR", MB_OK | MB_ICONERROR);
     return FALSE;
   };
   for (int i = 0; i < 4; ++i)
@@ -239,7 +236,14 @@ BOOL CMainDlg::LoadConfiguration() {
   if (!LoadMainSkin()) return FALSE;
   SetTimer(kTimerWatchdog, 1000);
   CreateTopButtons();
-  // Member dialogs and panels are created here as they land.
+  // Member dialogs, hidden until their commands show them; the others are
+  // created here as they land.
+  m_localLogDlg.Create(CLocalLogDlg::IDD, this);
+  m_statisticDlg.SetSource(this);
+  m_statisticDlg.Create(CStatisticReportDlg::IDD, this);
+  m_diskErrorDlg.Create(CDiskErrorDlg::IDD, this);
+  m_remoteLogDlg.Create(CRemoteLogDlg::IDD, this);
+  m_remoteDiskErrorDlg.Create(CRemoteDiskErrorDlg::IDD, this);
   CreateMonitorWindows();
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
   m_recordDisks->SetRecordDiskMask(m_settings.recordDiskMask);
@@ -373,15 +377,11 @@ BOOL CMainDlg::SaveConfig() { return shell::SaveSysConfig(*m_config, m_programDi
 
 void CMainDlg::OnCloseSystem() {
   if (m_closing) return;
-  if (!(m_user.rightsMask & kRightCloseSystem)) {
-    AfxShowMessageBox(m_hWnd, TranslateString("You have no power to close system!"), TranslateString("PROMPT"),
-                      MB_OK | MB_ICONEXCLAMATION);
-    return;
-  }
+  if (!CheckUserRight(kRightLocalCloseSystem, "You have no power to close system!")) return;
   m_config->workPlanEnabled = m_autoWorkPlan ? 1 : 0;
   if (m_savedStateFlag) SaveLiveState();
-  if (AfxShowMessageBox(m_hWnd, TranslateString("Are you sure you want to close this system?"),
-                        TranslateString("WARNING"), MB_YESNO | MB_ICONQUESTION) != IDYES)
+  if (TranslatedMessageBox(this, "Are you sure you want to close this system?", "WARNING",
+                           MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   m_closing = TRUE;
   // The "Last Play Plan" is written by the preview plans once they land.
@@ -407,6 +407,7 @@ void CMainDlg::OnCloseSystem() {
 }
 
 void CMainDlg::OnDestroy() {
+  SetMessageBoxWindow(nullptr);
   KillTimer(kTimerWatchdog);
   KillTimer(kTimerRecordSchedule);
   KillTimer(kTimerPolling);

@@ -19,6 +19,8 @@
 
 #include "NewDialog.h"
 #include "language.h"
+#include "log_dlgs.h"
+#include "statistic_dlg.h"
 #include "main_dlg_face.h"
 #include "main_dlg_ids.h"
 #include "media_timer.h"
@@ -48,7 +50,7 @@ struct MainMenuItem {
 // names (at most 11 are offered).
 std::vector<MainMenuItem> DescribeMainMenu(DWORD rights, const std::vector<CString>& languages);
 
-class CMainDlg : public CMainDlgBase, public CMainDlgFace {
+class CMainDlg : public CMainDlgBase, public CMainDlgFace, public IStatisticSource {
   friend class CMainRecordHost;
 
 public:
@@ -59,8 +61,9 @@ public:
   explicit CMainDlg(CWnd* parent = nullptr);
   ~CMainDlg() override;
 
-  // The logged-in user (index into the image's users) and its record.
-  void SetCurrentUser(int index, const shell::LocalUserRecord& record);
+  // The logged-in user (index into the image's users) and its record; the
+  // rights checks read the process-wide copy of its rights.
+  void SetLoggedInUser(int index, const shell::LocalUserRecord& record);
   int CurrentUserIndex() const { return m_userIndex; }
   const shell::LocalUserRecord& CurrentUser() const { return m_user; }
 
@@ -115,9 +118,10 @@ public:
   // application's last resort when the dialog is destroyed another way).
   void StopWorkers();
 
-  // After the login dialog's change of user: the new user, the rights copy,
-  // the controls and menu items that depend on rights, the local log.
-  void ChangeCurrentUser(int index, const shell::LocalUserRecord& record);
+  // After the login dialog's change of user: user `index` of the dialog's
+  // image becomes current (rights copy included), the controls and menu
+  // items that depend on rights follow, the local log tells.
+  void ChangeCurrentUser(int index);
   // Command 2232 and the PTZ panel's Sit button.
   void TogglePtzChannelFlag();
   BOOL PtzChannelFlag(int slot) const { return shell::ChannelTable::IsValid(slot) && m_ptzFlags[slot]; }
@@ -137,8 +141,14 @@ public:
   CString m_programDir;
   UINT m_udpPort = 8001;
   BOOL UdpBound() const { return m_udpSocket != INVALID_SOCKET_VALUE; }
-  // Lines the dialog gave the local log (any thread).
-  std::vector<CString> LocalLogLines();
+  CLocalLogDlg& LocalLogDlg() { return m_localLogDlg; }
+  CDiskErrorDlg& DiskErrorDlg() { return m_diskErrorDlg; }
+  CStatisticReportDlg& StatisticDlg() { return m_statisticDlg; }
+
+  // IStatisticSource
+  int GetLogicalChannelCount() override { return m_channels.UsedCount(); }
+  const shell::DeviceRecord* GetSlotDevice(int slot, uint32_t* channel) override;
+  CString GetRecordFilePath(int slot) override;
 
   // Recording: the channel-table rebuild under the record lock, and the
   // drives the record writer gave up.
@@ -176,6 +186,13 @@ protected:
   afx_msg void OnLoginCheck();
   afx_msg void OnFullScreen() { ToggleFullScreen(); }
   afx_msg void OnPollPause();
+  afx_msg void OnShowLocalLog();
+  afx_msg void OnShowRemoteLog();
+  afx_msg void OnShowStatistics();
+  afx_msg void OnShowDiskErrors();
+  afx_msg void OnShowRemoteDiskErrors();
+  afx_msg void OnUserManagement();
+  afx_msg void OnConnectionInfo();
   afx_msg LRESULT OnStatusBarHide(WPARAM, LPARAM);
   afx_msg LRESULT OnLeaveFullScreen(WPARAM, LPARAM);
   afx_msg LRESULT OnPostedBox(WPARAM, LPARAM);
@@ -217,8 +234,12 @@ protected:
   std::unique_ptr<record::CRecordDisks> m_recordDisks;
   std::unique_ptr<CMainRecordHost> m_recordHost;
   std::unique_ptr<record::CRecordWriter> m_recordWriter;
-  std::mutex m_logLock;
-  std::vector<CString> m_localLogLines;
+  // Member dialogs, created hidden at start-up.
+  CLocalLogDlg m_localLogDlg;
+  CDiskErrorDlg m_diskErrorDlg;
+  CRemoteLogDlg m_remoteLogDlg;
+  CRemoteDiskErrorDlg m_remoteDiskErrorDlg;
+  CStatisticReportDlg m_statisticDlg;
 
   // Splash on its own UI thread.
   CWorkerThread m_splashThread;

@@ -2,20 +2,17 @@
 #include "main_dlg.h"
 
 #include "RecordDisks.h"
+#include "RecordWriter.h"
+#include "app_services.h"
 #include "config_store.h"
+#include "local_user_dlg.h"
+#include "login_dlg.h"
 #include "core/Orvik.h"
 #include "helpers.h"
 #include "settings.h"
 #include "window_layout.h"
 
 namespace {
-
-// Rights bits of the local users.
-constexpr DWORD kRightFrontEndSettings = 0x20000000;
-constexpr DWORD kRightPtzControl = 0x10000000;
-constexpr DWORD kRightPlayback = 0x00000004;
-constexpr DWORD kRightAlarmSettings = 0x00000010;
-constexpr DWORD kRightRecordSettings = 0x00000020;
 
 struct TopButton {
   const char* key;
@@ -37,14 +34,14 @@ std::vector<MainMenuItem> DescribeMainMenu(DWORD rights, const std::vector<CStri
     m.push_back({2, UINT(ID_MAIN_LANGUAGE_FIRST + i), languages[i], false});
   m.push_back({1, ID_MAIN_EXIT_SYSTEM, "Exit System", false});
   m.push_back({0, 0, "Function", true});
-  if (rights & kRightAlarmSettings) m.push_back({1, ID_MAIN_ALARM_SETTINGS, "Local Alarm Settings", false});
-  if (rights & kRightRecordSettings) m.push_back({1, ID_MAIN_STORAGE_SETTINGS, "Local Storage Settings", false});
+  if (rights & kRightLocalAlarmSettings) m.push_back({1, ID_MAIN_ALARM_SETTINGS, "Local Alarm Settings", false});
+  if (rights & kRightLocalRecordSettings) m.push_back({1, ID_MAIN_STORAGE_SETTINGS, "Local Storage Settings", false});
   m.push_back({1, ID_MAIN_USER_MANAGEMENT, "Local User Management", false});
   m.push_back({1, ID_MAIN_POLLING_SETTINGS, "Local Polling Settings", false});
   m.push_back({1, 0, "", false});
   m.push_back({1, ID_MAIN_ALARM_UPLOAD, "Remote Alarm Upload Info", false});
   m.push_back({1, ID_MAIN_STATISTICS, "Real-time Monitor Info Statistics", false});
-  if (rights & kRightPtzControl) m.push_back({1, ID_MAIN_PTZ_PRESET, "PTZ Preset", false});
+  if (rights & kRightFrontEndPtz) m.push_back({1, ID_MAIN_PTZ_PRESET, "PTZ Preset", false});
   m.push_back({1, 0, "", false});
   m.push_back({0, 0, "Log Management", true});
   m.push_back({1, ID_MAIN_LOCAL_LOG, "Local", false});
@@ -59,7 +56,7 @@ std::vector<MainMenuItem> DescribeMainMenu(DWORD rights, const std::vector<CStri
 void CMainDlg::BuildMainMenu() {
   std::vector<CString> languages;
   for (const SolutionEntry& s : CInterfaceSolutions::Instance().Solutions()) languages.push_back(s.name);
-  std::vector<MainMenuItem> items = DescribeMainMenu(m_user.rightsMask, languages);
+  std::vector<MainMenuItem> items = DescribeMainMenu(g_userRights, languages);
   // The bar replaces the old one.
   ::SetMenu(m_hWnd, nullptr);
   HMENU old = m_DefaultNewMenu.m_hMenu;
@@ -123,12 +120,12 @@ void CMainDlg::CreateTopButtons() {
 }
 
 void CMainDlg::EnableRightsControls() {
-  DWORD rights = m_user.rightsMask;
+  DWORD rights = g_userRights;
   for (int i = 0; i < 4; ++i) {
     if (!m_topButtons[i].m_hWnd) continue;
     BOOL enable = TRUE;
     if (kTopButtons[i].command == ID_MAIN_SETTINGS) enable = (rights & kRightFrontEndSettings) != 0;
-    if (kTopButtons[i].command == ID_MAIN_PLAYBACK) enable = (rights & kRightPlayback) != 0;
+    if (kTopButtons[i].command == ID_MAIN_PLAYBACK) enable = (rights & kRightLocalPlayback) != 0;
     m_topButtons[i].EnableWindow(enable);
   }
 }
@@ -260,13 +257,19 @@ void CMainDlg::OnAbout() {
 void CMainDlg::OnChangeLanguage(UINT id) { ChangeLanguageCommand(m_programDir + "Corvel.ini", id); }
 
 void CMainDlg::OnChangeUser() {
-  // The login dialog in its change-user mode runs here once it lands, then
-  // ChangeCurrentUser with the user it chose.
+  CLoginDlg login(this);
+  login.SetProgramDirectory(m_programDir);
+  login.SetCheckOnly(m_pConfig);
+  if (login.DoModal() != IDOK) return;
+  ChangeCurrentUser(login.GetUserIndex());
 }
 
-void CMainDlg::ChangeCurrentUser(int index, const shell::LocalUserRecord& record) {
+void CMainDlg::ChangeCurrentUser(int index) {
+  if (index < 0 || index >= 32 || !m_pConfig->users[index].inUse) return;
+  const shell::LocalUserRecord& record = m_pConfig->users[index];
   if (index == m_userIndex && strcmp(record.name, m_user.name) == 0) return;
-  SetCurrentUser(index, record);
+  SetLoggedInUser(index, record);
+  ::SetCurrentUser(m_pConfig, index);
   EnableRightsControls();
   BuildMainMenu();
   CString line;
@@ -289,8 +292,59 @@ void CMainDlg::SetWindowListRecord(int window, BOOL on) {
 }
 
 void CMainDlg::OnLoginCheck() {
-  // The login check of the login dialog runs here once it lands, then
-  // ReloadUsers.
+  CLoginDlg login(this);
+  login.SetProgramDirectory(m_programDir);
+  login.SetCheckOnly(m_pConfig);
+  if (login.DoModal() != IDOK) return;
+  int index = login.GetUserIndex();
+  CString line;
+  line.Format("%s %s", m_pConfig->users[index].name, TranslateString("Login Successfully!").GetString());
+  AddLog(line);
+  m_loadLastConnectStatus = TranslatedMessageBox(this, "Would you like to load last connect status?", nullptr,
+                                                 MB_YESNO | MB_ICONQUESTION) == IDYES;
+  if (m_loadLastConnectStatus) m_savedStateFlag = TRUE;
+  // The users only: connected devices keep their state and login ids.
+  ReloadUsers();
+  ChangeCurrentUser(index);
+  EnableRightsControls();
+  m_currentWindow = 0;
+  ArrangeSplitLayout();
+  Invalidate(FALSE);
+  // Without the last connect status the "Connect Server" dialog runs here
+  // once it lands.
+}
+
+void CMainDlg::OnShowLocalLog() { m_localLogDlg.ShowWindow(SW_SHOW); }
+void CMainDlg::OnShowRemoteLog() { m_remoteLogDlg.ShowWindow(SW_SHOW); }
+void CMainDlg::OnShowDiskErrors() { m_diskErrorDlg.ShowWindow(SW_SHOW); }
+void CMainDlg::OnShowRemoteDiskErrors() { m_remoteDiskErrorDlg.ShowWindow(SW_SHOW); }
+
+void CMainDlg::OnShowStatistics() {
+  m_statisticDlg.ShowWindow(SW_SHOW);
+  m_statisticDlg.RefreshList();
+}
+
+void CMainDlg::OnUserManagement() {
+  CLocalUserManageDlg dlg(this);
+  dlg.SetImage(m_pConfig, m_programDir);
+  dlg.DoModal();
+}
+
+void CMainDlg::OnConnectionInfo() {
+  CConnectionInfoDlg dlg(this);
+  dlg.DoModal();
+}
+
+const shell::DeviceRecord* CMainDlg::GetSlotDevice(int slot, uint32_t* channel) {
+  const shell::ChannelSlot* s = m_channels.At(slot);
+  const shell::DeviceRecord* d = s ? s->device.load() : nullptr;
+  if (d && channel) *channel = uint32_t(s->channel.load());
+  return d;
+}
+
+CString CMainDlg::GetRecordFilePath(int slot) {
+  if (!m_recordWriter || !m_channels.At(slot)) return CString();
+  return m_recordWriter->FileState(slot).path.c_str();
 }
 
 BOOL CMainDlg::ReloadUsers() {
@@ -327,19 +381,14 @@ void CMainDlg::TogglePtzChannelFlag() {
   shell::WindowList* w = m_windows.At(m_currentWindow);
   if (!w || !w->showsChannel) return;
   if (w->Count() > 1 && !w->pollingPaused) {
-    AfxShowMessageBox(m_hWnd, TranslateString("Please pause polling first!"), TranslateString("PROMPT"),
-                      MB_OK | MB_ICONEXCLAMATION);
+    TranslatedMessageBox(this, "Please pause polling first!", "PROMPT", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   int slot = w->CurrentSlot();
   if (shell::ChannelTable::IsValid(slot)) m_ptzFlags[slot] = m_ptzFlags[slot] ? 0 : 1;
 }
 
-LRESULT CMainDlg::OnPostedBox(WPARAM, LPARAM) {
-  // Boxes posted by the worker threads are shown here once PostMessageBox
-  // lands.
-  return 0;
-}
+LRESULT CMainDlg::OnPostedBox(WPARAM, LPARAM record) { return ShowPostedMessageBox(this, record); }
 
 LRESULT CMainDlg::OnMonitorWndMouse(WPARAM wParam, LPARAM) {
   int window = int(HIWORD(wParam));

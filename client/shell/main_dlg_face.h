@@ -14,7 +14,6 @@
 // Private messages of the main dialog.
 #define WM_MAIN_STATUSBAR_HIDE 0x827     // from the status bar
 #define WM_MAIN_LEAVE_FULLSCREEN 0x828   // from the status bar
-#define WM_MAIN_POSTED_BOX 0x7E8         // PostMessageBox
 #define WM_MAIN_DEVICE_LOST 0x892        // wParam login id
 #define WM_MAIN_DEVICE_MESSAGE 0x893
 #define WM_MAIN_PTZ_BUTTON 0x8A3

@@ -61,9 +61,14 @@ public:
   void LocalLog(const std::string& line) override {
     if (CMainDlg* d = m_owner) d->AddLog(line.c_str());
   }
-  // The disk error list and the statistics take these once they land.
-  void AddDiskErrorRow(int, const std::string&, const std::string&, const std::string&) override {}
-  void AddChannelBytes(int, uint32_t) override {}
+  void AddDiskErrorRow(int slot, const std::string& root, const std::string& path,
+                       const std::string& error) override {
+    if (CMainDlg* d = m_owner) d->m_diskErrorDlg.AddErrorLine(slot, root.c_str(), path.c_str(), error.c_str());
+  }
+  // The bytes the writer stored for the slot.
+  void AddChannelBytes(int slot, uint32_t bytes) override {
+    if (CMainDlg* d = m_owner) d->m_statisticDlg.AddRecordBytes(slot, bytes);
+  }
   std::string Translate(const char* english) override { return TranslateString(english).GetString(); }
   uint32_t TickMs() override { return ::GetTickCount(); }
   std::string MakeRecordFilePath(const std::string& address, int channelIndex, const std::string& channelName,

@@ -7,8 +7,11 @@
 #include "app_state.h"
 #include "config_store.h"
 #include "helpers.h"
+#include "app_services.h"
 #include "language.h"
+#include "login_dlg.h"
 #include "main_dlg.h"
+#include "user_rights.h"
 
 CMonitorApp::CMonitorApp() : CWinApp("Dravenor") {}
 
@@ -25,7 +28,7 @@ BOOL CMonitorApp::InitInstance() {
   g_strAppDir = m_programDir;
 
   if (!AfxInitRichEdit()) {
-    AfxShowMessageBox(nullptr, TranslateString("RichEdit initialize failed!"), AfxGetAppName(), MB_OK);
+    TranslatedMessageBox(nullptr, "RichEdit initialize failed!", nullptr, MB_OK);
     return FALSE;
   }
 
@@ -41,21 +44,21 @@ BOOL CMonitorApp::InitInstance() {
   m_title = TranslateString("Dravenor");
   m_pszAppName = m_title;
 
-  // Placeholder until the login dialog lands: the first user of SysCfg.dat
-  // logs in.
-  auto image = std::make_unique<shell::SystemConfigImage>();
-  if (!shell::LoadSysConfig(*image, m_programDir)) return FALSE;
-  int userIndex = -1;
-  for (int i = 0; i < 32 && userIndex < 0; ++i)
-    if (image->users[i].inUse) userIndex = i;
+  CLoginDlg login;
+  login.SetProgramDirectory(m_programDir);
+  if (login.DoModal() != IDOK) return FALSE;
+  int userIndex = login.GetUserIndex();
   if (userIndex < 0) return FALSE;
-
   {
+    // The login's image stays alive until the main dialog has closed: the
+    // current user is a record of it until then.
     CMainDlg dlg;
     m_pMainWnd = &dlg;
-    dlg.SetCurrentUser(userIndex, image->users[userIndex]);
+    dlg.SetLoggedInUser(userIndex, login.GetImage().users[userIndex]);
+    ::SetCurrentUser(&login.GetImage(), userIndex);
     dlg.DoModal();
     m_pMainWnd = nullptr;
+    ::SetCurrentUser(nullptr, -1);
   }
   return FALSE;
 }

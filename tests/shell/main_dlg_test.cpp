@@ -16,6 +16,8 @@
 #include "helpers.h"
 #include "language.h"
 #include "main_dlg.h"
+#include "shell_resource.h"
+#include "user_rights.h"
 #include "shell_fixture.h"
 #include "window_layout.h"
 
@@ -57,7 +59,7 @@ public:
     std::function<void()> call = [&] { fn(*this); };
     ::SendMessageA(m_hWnd, WM_TEST_RUN, 0, reinterpret_cast<LPARAM>(&call));
   }
-  void GrantRights(DWORD rights) { m_user.rightsMask = rights; }
+  void GrantRights(DWORD rights) { g_userRights = rights; }
   // Which slots were stopped, and whether the workers were still running.
   void StopRecord(int slot) override {
     {
@@ -119,6 +121,24 @@ shell::LocalUserRecord User(const char* name, DWORD level, DWORD rights) {
   return u;
 }
 
+// The texts of the local log's rows (every column), read on the dialog's
+// thread once the posted lines have arrived.
+std::vector<std::string> LogRows(TestMainDlg* dlg) {
+  gui::PumpFor(100);
+  std::vector<std::string> rows;
+  dlg->Run([&](TestMainDlg& d) {
+    MSG m;
+    while (::PeekMessageA(&m, d.LocalLogDlg().m_hWnd, 0, 0, PM_REMOVE)) ::DispatchMessageA(&m);
+    for (int r = 0; r < d.LocalLogDlg().GetRowCount(); ++r)
+      for (int c = 0; c < 3; ++c) rows.push_back(std::string(d.LocalLogDlg().GetCell(r, c)));
+  });
+  return rows;
+}
+
+bool Has(const std::vector<std::string>& rows, const std::string& text) {
+  return std::find(rows.begin(), rows.end(), text) != rows.end();
+}
+
 class MainDialog : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -149,7 +169,8 @@ protected:
           d.m_udpPort = 0;
           // Wine lists the record disk tests' drives P:, Q: and R: nowhere.
           d.m_logicalDrives = [] { return ::GetLogicalDrives() | 0x38000u; };
-          d.SetCurrentUser(0, user);
+          d.SetLoggedInUser(0, user);
+          g_userRights = user.rightsMask;
         },
         [this](TestMainDlg& d) { stoppedAtEnd = d.Stopped(); });
     hwnd = run->WaitForWindow(60000);
@@ -197,10 +218,7 @@ TEST_F(MainDialog, StartsMaximisedWithItsWindowsLogAndFiles) {
     EXPECT_EQ(nullptr, g_pMainDlg->FindDeviceByLoginId(0));
   }
   EXPECT_EQ(static_cast<CMainDlgFace*>(Dlg()), g_pMainDlg);
-  std::vector<CString> log;
-  log = Dlg()->LocalLogLines();
-  ASSERT_FALSE(log.empty());
-  EXPECT_STREQ("admin Login Successfully!", log[0]);
+  EXPECT_TRUE(Has(LogRows(Dlg()), "admin Login Successfully!"));
   // A default Corvel.ini and SysCfg.dat are written; the command socket is up.
   char poll[16] = {};
   ::GetPrivateProfileStringA("LocalMonSet", "PollInterval", "", poll, sizeof poll, dir / "Corvel.ini");
@@ -234,13 +252,12 @@ TEST_F(MainDialog, MenuFollowsTheUsersRights) {
       "Help", "  About Dravenor 2085"};
   EXPECT_EQ(admin, Menu());
   // An Operator with no rights: no alarm, storage or PTZ items; no settings.
-  std::vector<CString> log;
   Dlg()->Run([&](TestMainDlg& d) {
-    d.ChangeCurrentUser(1, User("op", 0, 0));
-    log = d.LocalLogLines();
+    d.m_pConfig->users[1] = User("op", 0, 0);
+    d.ChangeCurrentUser(1);
   });
-  ASSERT_FALSE(log.empty());
-  EXPECT_STREQ("Change User op Login Successfully!", log.back());
+  EXPECT_EQ(0u, g_userRights);
+  EXPECT_TRUE(Has(LogRows(Dlg()), "Change User op Login Successfully!"));
   EXPECT_FALSE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_SETTINGS)));
   EXPECT_FALSE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_PLAYBACK)));
   EXPECT_TRUE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_PREVIEW_PLANS)));
@@ -252,6 +269,26 @@ TEST_F(MainDialog, MenuFollowsTheUsersRights) {
                           }),
            op.end());
   EXPECT_EQ(op, Menu());
+}
+
+TEST_F(MainDialog, ChangeOfUserThroughTheLoginDialog) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  Dlg()->Run([](TestMainDlg& d) {
+    shell::LocalUserRecord op = User("op2", 0, kRightLocalPlayback);
+    lstrcpyA(op.password, "pw2");
+    d.m_pConfig->users[3] = op;
+  });
+  ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_CHANGE_USER, 0);
+  HWND login = gui::FindThreadWindow(::GetWindowThreadProcessId(hwnd, nullptr), "Login Dravenor", 10000);
+  ASSERT_NE(nullptr, login);
+  gui::SetText(login, IDC_LOGIN_USER, "op2");
+  gui::SetText(login, IDC_LOGIN_PASSWORD, "pw2");
+  ::PostMessageA(login, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(gui::PumpUntil([] { return g_userRights == kRightLocalPlayback; }, 10000));
+  EXPECT_TRUE(Has(LogRows(Dlg()), "Change User op2 Login Successfully!"));
+  EXPECT_EQ(3, Dlg()->CurrentUserIndex());
+  EXPECT_FALSE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_SETTINGS)));
+  EXPECT_TRUE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_PLAYBACK)));
 }
 
 TEST_F(MainDialog, EscOnlyLeavesFullScreenAndTheMinimumSizeHolds) {
