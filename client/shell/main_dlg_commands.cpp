@@ -7,6 +7,7 @@
 #include "config_store.h"
 #include "local_user_dlg.h"
 #include "login_dlg.h"
+#include "text_copy.h"
 #include "core/Orvik.h"
 #include "helpers.h"
 #include "settings.h"
@@ -162,7 +163,7 @@ void CMainDlg::OnSnapshot() {
   CString path = MakeSnapshotPath(d->address, slot->channel);
   if (path.IsEmpty()) return;
   char buf[255] = {};
-  lstrcpynA(buf, path, sizeof buf);
+  CopyText(buf, path);
   NET_Snapshot(handle, buf);
 }
 
