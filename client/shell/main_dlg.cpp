@@ -60,6 +60,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_COMMAND(ID_MAIN_REMOTE_DISK_ERRORS, OnShowRemoteDiskErrors)
   ON_COMMAND(ID_MAIN_USER_MANAGEMENT, OnUserManagement)
   ON_COMMAND(ID_MAIN_REMOTE_CONN_INFO, OnConnectionInfo)
+  ON_COMMAND(ID_MAIN_STATUS_BAR, OnShowStatusBar)
   ON_MESSAGE(WM_MONITOR_MOUSE, OnMonitorWndMouse)
   ON_MESSAGE(WM_MAIN_DEVICE_LOST, OnDeviceLost)
   ON_MESSAGE(WM_MAIN_DEVICE_MESSAGE, OnDeviceMessage)
@@ -68,6 +69,8 @@ END_MESSAGE_MAP()
 
 CMainDlg::CMainDlg(CWnd* parent)
     : CMainDlgBase(IDD, parent),
+      m_switchMode(this, this),
+      m_statusBar(this, this),
       m_config(std::make_unique<shell::SystemConfigImage>()),
       m_plans(std::make_unique<shell::PlanImage>()) {
   memset(m_config.get(), 0, sizeof *m_config);
@@ -244,6 +247,8 @@ BOOL CMainDlg::LoadConfiguration() {
   m_diskErrorDlg.Create(CDiskErrorDlg::IDD, this);
   m_remoteLogDlg.Create(CRemoteLogDlg::IDD, this);
   m_remoteDiskErrorDlg.Create(CRemoteDiskErrorDlg::IDD, this);
+  m_switchMode.Create(CSwitchModeDlg::IDD, this);
+  m_statusBar.Create(CSystemStatusBar::IDD, this);
   CreateMonitorWindows();
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
   m_recordDisks->SetRecordDiskMask(m_settings.recordDiskMask);

@@ -18,9 +18,13 @@
 #include <vector>
 
 #include "NewDialog.h"
+#include "SkinButton.h"
+#include "SystemStatusBar.h"
 #include "language.h"
 #include "log_dlgs.h"
 #include "statistic_dlg.h"
+#include "switch_mode_dlg.h"
+#include "window_layout.h"
 #include "main_dlg_face.h"
 #include "main_dlg_ids.h"
 #include "media_timer.h"
@@ -50,7 +54,11 @@ struct MainMenuItem {
 // names (at most 11 are offered).
 std::vector<MainMenuItem> DescribeMainMenu(DWORD rights, const std::vector<CString>& languages);
 
-class CMainDlg : public CMainDlgBase, public CMainDlgFace, public IStatisticSource {
+class CMainDlg : public CMainDlgBase,
+                 public CMainDlgFace,
+                 public IStatisticSource,
+                 public CSwitchModeHost,
+                 public CStatusBarHost {
   friend class CMainRecordHost;
 
 public:
@@ -145,6 +153,23 @@ public:
   CDiskErrorDlg& DiskErrorDlg() { return m_diskErrorDlg; }
   CStatisticReportDlg& StatisticDlg() { return m_statisticDlg; }
 
+  CSwitchModeDlg& SwitchModePanel() { return m_switchMode; }
+  CSystemStatusBar& StatusBar() { return m_statusBar; }
+  CSkinButton& ToolBarButton(int i) { return m_topButtons[i]; }
+  BOOL WindowRecordFlag(int window) const { return shell::WindowListModel::IsValid(window) && m_windowRecord[window]; }
+
+  // CSwitchModeHost
+  void SetSplitMode(int mode) override;
+  BOOL WindowShowsVideo(int window) override;
+  void SetWindowRecordFlag(int window, BOOL on) override;
+  void RefreshDevicePanel() override {}   // the device panel once it lands
+  void StartCardFeed(BOOL) override {}    // the video-output card once it lands
+
+  // CStatusBarHost (the channel states are the face's)
+  int GetWindowCount() override { return shell::SplitWindowCount(m_splitLayout); }
+  int GetChannelCount() override { return m_channels.UsedCount(); }
+  int GetSecondChannelCount() override { return m_channels.UsedCount(); }
+
   // IStatisticSource
   int GetLogicalChannelCount() override { return m_channels.UsedCount(); }
   const shell::DeviceRecord* GetSlotDevice(int slot, uint32_t* channel) override;
@@ -193,6 +218,7 @@ protected:
   afx_msg void OnShowRemoteDiskErrors();
   afx_msg void OnUserManagement();
   afx_msg void OnConnectionInfo();
+  afx_msg void OnShowStatusBar();
   afx_msg LRESULT OnStatusBarHide(WPARAM, LPARAM);
   afx_msg LRESULT OnLeaveFullScreen(WPARAM, LPARAM);
   afx_msg LRESULT OnPostedBox(WPARAM, LPARAM);
@@ -262,6 +288,7 @@ protected:
   int m_watchdogTicks = 0;
   BOOL m_lastPlanPlayed = FALSE;
   uint8_t m_ptzFlags[shell::kChannelSlots] = {};
+  uint8_t m_windowRecord[shell::kMonitorWindows] = {};
   BOOL m_windowsCreated = FALSE;
 
   int m_userIndex = 0;
@@ -278,7 +305,9 @@ protected:
   CFont m_font;
   CBrush m_menuBrush;
   // Tool-bar buttons: TopPlayBack, TopConfig, TopPreviewPlan, TopRecordPlan.
-  CButton m_topButtons[4];
+  CSkinButton m_topButtons[4];
+  CSwitchModeDlg m_switchMode;
+  CSystemStatusBar m_statusBar;
   BOOL m_splashRan = FALSE;
   BOOL m_closing = FALSE;
 

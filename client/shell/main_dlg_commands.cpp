@@ -15,12 +15,12 @@
 
 namespace {
 
-struct TopButton {
+struct TopButtonKey {
   const char* key;
   const char* caption;
   UINT command;
 };
-const TopButton kTopButtons[4] = {{"TopPlayBack", "Play Back", ID_MAIN_PLAYBACK},
+const TopButtonKey kTopButtons[4] = {{"TopPlayBack", "Play Back", ID_MAIN_PLAYBACK},
                                   {"TopConfig", "Settings", ID_MAIN_SETTINGS},
                                   {"TopPreviewPlan", "Preview Plans", ID_MAIN_PREVIEW_PLANS},
                                   {"TopRecordPlan", "Record Plans", ID_MAIN_RECORD_PLANS}};
@@ -107,15 +107,23 @@ void CMainDlg::CreateTopButtons() {
   if (!s) return;
   CString ini = s->folderPath + "top_config.ini";
   for (int i = 0; i < 4; ++i) {
-    const TopButton& b = kTopButtons[i];
+    const TopButtonKey& b = kTopButtons[i];
     CString key = b.key;
     CString caption = ReadIniString("MainButtons", key, b.caption, ini);
     int visible = int(::GetPrivateProfileIntA("MainButtons", key + "_IsVisible", 0, ini));
     CRect pos = ParseRect(ReadIniString("MainButtons", key + "_Position", "", ini));
     if (!visible || m_topButtons[i].m_hWnd) continue;
-    // Plain buttons stand in for the skin buttons until the toolkit has them.
-    m_topButtons[i].Create(TranslateString(caption), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, pos, this, b.command);
+    // The button's place in each of the tool bar's four pictures.
+    CBitmap parts[4];
+    CBitmap* states[4] = {nullptr, nullptr, nullptr, nullptr};
+    for (int k = 0; k < 4; ++k)
+      if (CopyBitmapPart(&m_toolBarPics[k], &parts[k], pos.left, pos.top, pos.right, pos.bottom)) states[k] = &parts[k];
+    CString text = TranslateString(caption);
+    m_topButtons[i].Create(text, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, pos, this, b.command);
     m_topButtons[i].SetFont(&m_font);
+    // Normal, pressed, hover, disabled.
+    m_topButtons[i].SetBitmaps(states[0], states[2], states[1], states[3], 0, kSkinStretched);
+    m_topButtons[i].SetTooltipText(text);
   }
   EnableRightsControls();
 }
@@ -221,7 +229,7 @@ void CMainDlg::SetChannelState(int kind, int index, BOOL on) {
     if (!s->InUse()) return;
     s->manualAlarm = on ? 1 : 0;
     m_config->channels[index].manualAlarm = on ? 1 : 0;
-    // The status bar is told here once it lands.
+    if (m_statusBar.m_hWnd) m_statusBar.SetChannelState(4, index, on ? 1 : 0);
   }
 }
 
@@ -313,6 +321,11 @@ void CMainDlg::OnLoginCheck() {
   Invalidate(FALSE);
   // Without the last connect status the "Connect Server" dialog runs here
   // once it lands.
+}
+
+void CMainDlg::OnShowStatusBar() {
+  m_statusBar.SetMode(0);
+  m_statusBar.ShowWindow(SW_SHOW);
 }
 
 void CMainDlg::OnShowLocalLog() { m_localLogDlg.ShowWindow(SW_SHOW); }

@@ -28,7 +28,13 @@ void CMainDlg::LayoutSidePanels() {
 void CMainDlg::OnSize(UINT type, int cx, int cy) {
   CMainDlgBase::OnSize(type, cx, cy);
   if (type == SIZE_MINIMIZED) return;
-  // The side panels and the switch-mode bar are placed here once they land.
+  // The side panels are placed here once they land.
+  if (m_switchMode.m_hWnd && !m_fullScreen) {
+    int h = m_skin.switchModeHeight;
+    m_switchMode.MoveWindow(m_skin.marginLeft, cy - m_skin.marginBottom - h,
+                            cx - m_skin.marginRight - m_skin.leftDlgWidth - m_skin.marginLeft, h);
+    m_switchMode.ShowWindow(SW_SHOW);
+  }
   ComputeVideoArea();
   if (m_windowsCreated) ArrangeWindows(m_layoutKind, m_firstWindow);
   Invalidate(FALSE);
@@ -155,8 +161,10 @@ void CMainDlg::ToggleFullScreen() {
     ::GetWindowPlacement(m_hWnd, &m_placementBeforeFullScreen);
     m_styleBeforeFullScreen = GetStyle();
     m_fullScreen = TRUE;
-    for (CButton& b : m_topButtons)
+    for (CSkinButton& b : m_topButtons)
       if (b.m_hWnd) b.ShowWindow(SW_HIDE);
+    if (m_switchMode.m_hWnd) m_switchMode.ShowWindow(SW_HIDE);
+    if (m_statusBar.m_hWnd) m_statusBar.ShowWindow(SW_HIDE);
     ::SetMenu(m_hWnd, nullptr);
     ModifyStyle(WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZE, 0, SWP_FRAMECHANGED);
     int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
@@ -168,8 +176,9 @@ void CMainDlg::ToggleFullScreen() {
     ::SetMenu(m_hWnd, m_DefaultNewMenu.GetSafeHmenu());
     ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
     ::SetWindowPlacement(m_hWnd, &m_placementBeforeFullScreen);
-    for (CButton& b : m_topButtons)
-      if (b.m_hWnd && b.GetDlgCtrlID()) b.ShowWindow(SW_SHOW);
+    for (CSkinButton& b : m_topButtons)
+      if (b.m_hWnd) b.ShowWindow(SW_SHOW);
+    if (m_switchMode.m_hWnd) m_switchMode.ShowWindow(SW_SHOW);
     ComputeVideoArea();
   }
   ArrangeWindows(m_layoutKind, m_firstWindow);
@@ -182,6 +191,20 @@ LRESULT CMainDlg::OnLeaveFullScreen(WPARAM, LPARAM) {
 }
 
 LRESULT CMainDlg::OnStatusBarHide(WPARAM, LPARAM) {
-  // The status bar hides itself here once it lands.
+  if (m_statusBar.m_hWnd) m_statusBar.ShowWindow(SW_HIDE);
   return 0;
+}
+
+void CMainDlg::SetSplitMode(int mode) {
+  int kind = shell::NormalizeLayoutKind(mode);
+  if (kind == 0) return;
+  m_splitLayout = shell::SplitForKind(kind);
+  ArrangeWindows(kind, m_firstWindow);
+}
+
+BOOL CMainDlg::WindowShowsVideo(int window) { return GetChannelState(0, window) ? TRUE : FALSE; }
+
+void CMainDlg::SetWindowRecordFlag(int window, BOOL on) {
+  // The monitor windows draw the indicator once they land.
+  if (shell::WindowListModel::IsValid(window)) m_windowRecord[window] = on ? 1 : 0;
 }

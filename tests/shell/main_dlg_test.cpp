@@ -271,6 +271,41 @@ TEST_F(MainDialog, MenuFollowsTheUsersRights) {
   EXPECT_EQ(op, Menu());
 }
 
+TEST_F(MainDialog, SwitchModePanelAndStatusBarDriveTheDialog) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  HWND panel = Dlg()->SwitchModePanel().m_hWnd;
+  ASSERT_NE(nullptr, panel);
+  EXPECT_TRUE(::IsWindowVisible(panel));
+  // Along the bottom of the client area, between the left margin and the
+  // side panels.
+  CRect client, r;
+  ::GetClientRect(hwnd, &client);
+  ::GetWindowRect(panel, &r);
+  ::ScreenToClient(hwnd, &r.TopLeft());
+  ::ScreenToClient(hwnd, &r.BottomRight());
+  EXPECT_EQ(client.bottom - 4 - 24, r.top);
+  EXPECT_EQ(4, r.left);
+  EXPECT_EQ(client.right - 4 - 169, r.right);
+  // Its "4 Monitor Windows" button: the split in use and its layout.
+  int index = 0;
+  while (index < CSwitchModeDlg::kButtons && CSwitchModeDlg::CommandOf(index) != 3225) ++index;
+  ASSERT_LT(index, int(CSwitchModeDlg::kButtons));
+  HWND button = Dlg()->SwitchModePanel().Button(index).m_hWnd;
+  ::SendMessageA(panel, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED), LPARAM(button));
+  EXPECT_EQ(1, Dlg()->SplitLayout());
+  EXPECT_EQ(2, Dlg()->LayoutKind());
+  for (int w = 0; w < 36; ++w) EXPECT_EQ(w < 4, Visible(w)) << w;
+  // The status bar: shown by 2086, hidden by its own message.
+  HWND bar = Dlg()->StatusBar().m_hWnd;
+  ASSERT_NE(nullptr, bar);
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_STATUS_BAR, 0);
+  EXPECT_TRUE(::IsWindowVisible(bar));
+  gui::PumpFor(300);
+  EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath("main_dialog_status_bar.bmp")));
+  ::SendMessageA(hwnd, WM_MAIN_STATUSBAR_HIDE, 0, 0);
+  EXPECT_FALSE(::IsWindowVisible(bar));
+}
+
 TEST_F(MainDialog, ChangeOfUserThroughTheLoginDialog) {
   ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
   Dlg()->Run([](TestMainDlg& d) {
