@@ -251,6 +251,12 @@ TEST_F(MainDialog, MenuFollowsTheUsersRights) {
       "Log Management", "  Local 2065", "  -", "  Disk Cleaning And Writing Error Info", "    Local 2214",
       "Help", "  About Dravenor 2085"};
   EXPECT_EQ(admin, Menu());
+  // The system menu ends with the about item (command 16).
+  std::vector<std::string> sys;
+  ReadMenu(::GetSystemMenu(hwnd, FALSE), 0, sys);
+  ASSERT_GE(sys.size(), 2u);
+  EXPECT_EQ("-", sys[sys.size() - 2]);
+  EXPECT_EQ("About Dravenor... 16", sys.back());
   // An Operator with no rights: no alarm, storage or PTZ items; no settings.
   Dlg()->Run([&](TestMainDlg& d) {
     d.m_pConfig->users[1] = User("op", 0, 0);
