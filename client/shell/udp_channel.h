@@ -1,0 +1,88 @@
+// The client's UDP command channel: one datagram socket on port 8001 for
+// the requests to devices and for what devices send back or announce. A
+// receive thread creates and binds the socket, takes every datagram waiting
+// and posts each, as a heap copy, to the owner's window; the owner hands it
+// to DispatchUdpDatagram on its own thread. Sends come from any thread, each
+// one system call on the shared socket.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "udp_packets.h"
+
+// Posted to the owner's window with a UdpPacket copy as lParam. The main
+// dialog's own messages of this channel take ids 0x0A30-0x0A3F.
+constexpr UINT WM_UDP_PACKET = 0x0A30;
+
+struct UdpPacket {
+  sockaddr_in from;
+  std::vector<uint8_t> bytes;
+};
+
+class CUdpCommandChannel {
+public:
+  struct Timing {
+    DWORD startDelayMs = 3000;  // before the socket is made
+    DWORD bindDelayMs = 1000;   // after the bind, before the first receive
+    DWORD selectMs = 100;
+  };
+
+  CUdpCommandChannel();
+  ~CUdpCommandChannel();
+  CUdpCommandChannel(const CUdpCommandChannel&) = delete;
+  CUdpCommandChannel& operator=(const CUdpCommandChannel&) = delete;
+
+  // Starts the receive thread once; datagrams go to target as WM_UDP_PACKET.
+  BOOL Start(HWND target, const Timing& timing);
+  BOOL Start(HWND target) { return Start(target, Timing()); }
+  // Asks the receive thread to end; it does within one select.
+  void RequestStop() { m_stop = true; }
+  // RequestStop, then waits up to timeoutMs for the thread; closes the
+  // socket once the thread is gone. TRUE when the thread has ended.
+  BOOL Stop(DWORD timeoutMs = 5000);
+  BOOL IsRunning() const { return m_thread != nullptr; }
+  // The socket exists (made by the receive thread).
+  BOOL HasSocket() const { return m_socket.load() != INVALID_SOCKET; }
+
+  // A name that is not dotted IPv4 text is looked up here (the main dialog
+  // answers from the addresses its resolver found; no look-up blocks).
+  // Returns FALSE when the name is not resolved.
+  using HostLookup = std::function<BOOL(const char* name, in_addr* out)>;
+  void SetHostLookup(HostLookup lookup) { m_lookup = std::move(lookup); }
+
+  // One datagram to address text at port 8001 (port is not used). 0 when at
+  // least one byte was sent; -1 without a socket, for an unresolved name or
+  // a failed send.
+  int SendUdpCommand(const void* datagram, int length, const char* ipText, uint16_t port);
+  // The 16-byte stream-started notice (kind 0 main, 1 sub).
+  int SendStreamStarted(const char* ipText, uint16_t port, uint8_t channel, uint8_t streamKind);
+
+  // On the owner's thread, for WM_UDP_PACKET: dispatches the posted copy and
+  // frees it.
+  static shell::UdpDispatch HandlePosted(LPARAM lParam, shell::UdpReceiver& receiver);
+
+  // Datagrams taken off the socket since Start (diagnostics and tests).
+  LONG ReceivedCount() const { return m_received; }
+  // Passes of the receive loop that found datagrams waiting.
+  LONG ReceivePasses() const { return m_passes; }
+
+private:
+  static unsigned __stdcall ReceiveThreadProc(void* self);
+  void UdpReceiveLoop();
+  BOOL WaitOrStop(DWORD ms);  // TRUE when the stop flag was seen
+
+  HWND m_target = nullptr;
+  Timing m_timing;
+  std::atomic<bool> m_stop{false};
+  std::atomic<SOCKET> m_socket{INVALID_SOCKET};
+  HANDLE m_thread = nullptr;
+  HostLookup m_lookup;
+  volatile LONG m_received = 0;
+  volatile LONG m_passes = 0;
+};

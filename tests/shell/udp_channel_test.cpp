@@ -1,0 +1,296 @@
+// The UDP command channel against simulated devices on their own network
+// (scripts/devnet): requests out of port 8001, replies and announcements
+// back to the owner's window as posted copies.
+#include <gtest/gtest.h>
+
+#include "devnet_kit.h"
+#include "gui_kit.h"
+#include "post_copy.h"
+#include "udp_channel.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace shell;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+struct Received {
+  std::string what, from;
+  uint8_t command = 0, channel = 0;
+  Bytes bytes;
+};
+
+// Records what the dispatch hands on; runs on the window's thread.
+struct Recorder : UdpReceiver {
+  std::vector<Received> got;
+  DWORD threadId = GetCurrentThreadId();
+  bool wrongThread = false;
+  void Note(Received r) {
+    if (GetCurrentThreadId() != threadId) wrongThread = true;
+    got.push_back(std::move(r));
+  }
+  void OnAnnouncement(const std::string& from, const uint8_t* block) override {
+    Note({"announce", from, 0, 0, Bytes(block, block + kDeviceInfoSize)});
+  }
+  void OnConfigReply(const std::string& from, uint8_t command, uint8_t channel, const uint8_t* block,
+                     size_t size) override {
+    Note({"config", from, command, channel, Bytes(block, block + size)});
+  }
+  void OnListItem(const std::string& from, uint16_t type, const uint8_t*, size_t) override {
+    Note({"item", from, uint8_t(type), 0, {}});
+  }
+  void OnRecordList(const std::string& from, uint8_t command, const uint8_t* p, size_t n) override {
+    Note({"records", from, command, 0, Bytes(p, p + n)});
+  }
+  void OnAlarm(const std::string& from, uint8_t kind, uint8_t channel, uint8_t state) override {
+    Note({"alarm", from, kind, channel, Bytes{state}});
+  }
+};
+
+Recorder* g_recorder = nullptr;
+int g_dispatched = 0;
+
+LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_UDP_PACKET) {
+    ++g_dispatched;
+    if (g_recorder) {
+      CUdpCommandChannel::HandlePosted(l, *g_recorder);
+    } else {
+      TakePostedCopy<UdpPacket>(l);
+    }
+    return 0;
+  }
+  return DefWindowProcA(h, msg, w, l);
+}
+
+Bytes Hex(const std::string& hex) {
+  Bytes b;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) b.push_back(uint8_t(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  return b;
+}
+
+class UdpChannel : public ::testing::Test {
+protected:
+  devnet::Network net;
+  std::string dev0, dev1;
+  HWND owner = nullptr;
+  Recorder recorder;
+  std::unique_ptr<CUdpCommandChannel> channel;
+
+  void SetUp() override {
+    if (!net.available) GTEST_SKIP() << "no device network: " << net.reason;
+    dev0 = net.devices[0];
+    dev1 = net.devices.size() > 1 ? net.devices[1] : net.devices[0];
+    for (const std::string& d : net.devices) {
+      ASSERT_EQ(devnet::Control(d, "fault " + d + " none"), "ok");
+    }
+    ASSERT_EQ(devnet::Control(dev0, "clear"), "ok");
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = OwnerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "UdpChannelOwner";
+    RegisterClassA(&wc);
+    owner = CreateWindowA("UdpChannelOwner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(owner);
+    g_recorder = &recorder;
+    g_dispatched = 0;
+    channel = std::make_unique<CUdpCommandChannel>();
+  }
+
+  void TearDown() override {
+    if (channel) {
+      EXPECT_TRUE(channel->Stop(2000));
+    }
+    channel.reset();
+    gui::PumpFor(50);  // copies posted late are freed by the window proc
+    g_recorder = nullptr;
+    if (owner) DestroyWindow(owner);
+  }
+
+  void StartFast(DWORD bindDelayMs = 0) {
+    CUdpCommandChannel::Timing t;
+    t.startDelayMs = 0;
+    t.bindDelayMs = bindDelayMs;
+    ASSERT_TRUE(channel->Start(owner, t));
+    ASSERT_TRUE(gui::PumpUntil([&] { return channel->HasSocket() != FALSE; }, 5000));
+    gui::PumpFor(50);
+  }
+
+  int Send(const UdpDatagram& d, const std::string& to) {
+    return channel->SendUdpCommand(d.data(), int(d.size()), to.c_str(), 0);
+  }
+
+  bool WaitFor(size_t count, DWORD ms = 5000) {
+    return gui::PumpUntil([&] { return recorder.got.size() >= count; }, ms);
+  }
+};
+
+}  // namespace
+
+TEST_F(UdpChannel, GetIsAnsweredByTheDevice) {
+  StartFast();
+  ASSERT_EQ(Send(BuildRegionGet(1), dev0), 0);
+  ASSERT_TRUE(WaitFor(1));
+  const Received& r = recorder.got[0];
+  EXPECT_EQ(r.what, "config");
+  EXPECT_EQ(r.from, dev0);
+  EXPECT_EQ(r.command, UDPCFG_REGION);
+  EXPECT_EQ(r.channel, 1);
+  ASSERT_EQ(r.bytes.size(), kRegionBlockSize);
+  EXPECT_EQ(r.bytes[0], 1);
+  EXPECT_FALSE(recorder.wrongThread) << "receivers run on the owner's thread";
+}
+
+TEST_F(UdpChannel, SetThenGetReadsBackTheNewBlock) {
+  StartFast();
+  // Sensor block of channel 2, stream block, network block.
+  ASSERT_EQ(Send(BuildSensorGet(2), dev0), 0);
+  ASSERT_TRUE(WaitFor(1));
+  Bytes sensor = recorder.got[0].bytes;
+  sensor[5] = 17;
+  sensor[10] = 2;
+  Bytes stream(kStreamBlockSize);
+  for (size_t i = 0; i < stream.size(); ++i) stream[i] = uint8_t(200 - i);
+  Bytes network(kNetworkBlockSize, 0);
+  network[12] = 9;
+  ASSERT_EQ(Send(BuildSensorSet(sensor.data()), dev0), 0);
+  ASSERT_EQ(Send(BuildStreamSet(stream.data()), dev0), 0);
+  ASSERT_EQ(Send(BuildNetworkSet(network.data()), dev0), 0);
+  ASSERT_EQ(Send(BuildSensorGet(2), dev0), 0);
+  ASSERT_EQ(Send(BuildStreamGet(), dev0), 0);
+  ASSERT_EQ(Send(BuildNetworkGet(), dev0), 0);
+  ASSERT_TRUE(WaitFor(4));
+  EXPECT_EQ(recorder.got[1].bytes, sensor);
+  EXPECT_EQ(recorder.got[1].channel, 2);
+  EXPECT_EQ(recorder.got[2].bytes, stream);
+  EXPECT_EQ(recorder.got[3].bytes, network);
+  EXPECT_EQ(Hex(devnet::Control(dev0, "block " + dev0 + " stream")), stream);
+  // The device logged the 68-byte stream set with 68 in its length field.
+  bool sawStreamSet = false;
+  for (const std::string& line : devnet::Log(dev0)) {
+    Bytes b = Hex(line.substr(line.rfind(' ') + 1));
+    if (b.size() >= 16 && b[1] == 0xC4 && b[2] == 3) {
+      sawStreamSet = true;
+      EXPECT_EQ(b.size(), 68u);
+      EXPECT_EQ(b[14] | b[15] << 8, 68);
+    }
+  }
+  EXPECT_TRUE(sawStreamSet);
+}
+
+TEST_F(UdpChannel, NoticesRecordSearchAnnouncementsAndAlarms) {
+  StartFast();
+  ASSERT_EQ(channel->SendStreamStarted(dev0.c_str(), 36688, 3, 1), 0);
+  ASSERT_EQ(devnet::Control(dev0, "records " + dev0 + " 1 0 1000 1600"), "ok");
+  ASSERT_EQ(Send(BuildRecordSearch(1, 0, 900, 2000), dev0), 0);
+  ASSERT_TRUE(WaitFor(1));
+  EXPECT_EQ(recorder.got[0].what, "records");
+  EXPECT_EQ(recorder.got[0].bytes.size(), 808u);
+
+  ASSERT_EQ(devnet::Control(dev1, "announce " + dev1 + " " + net.client), "ok");
+  ASSERT_EQ(devnet::Control(dev0, "alarm " + dev0 + " " + net.client + " 1 2 1"), "ok");
+  ASSERT_TRUE(WaitFor(3));
+  EXPECT_EQ(recorder.got[1].what, "announce");
+  EXPECT_EQ(recorder.got[1].from, dev1);
+  EXPECT_EQ(UdpDeviceInfoView(recorder.got[1].bytes.data()).AddressText(), dev1);
+  EXPECT_EQ(recorder.got[2].what, "alarm");
+  EXPECT_EQ(recorder.got[2].command, 1);
+  EXPECT_EQ(recorder.got[2].channel, 2);
+
+  std::vector<std::string> log = devnet::Log(dev0);
+  ASSERT_FALSE(log.empty());
+  // "DEVICE FROM:8001 01c1ff0301..." : the notice left the client's port 8001.
+  EXPECT_NE(log[0].find(net.client + ":8001 01c1ff0301"), std::string::npos) << log[0];
+}
+
+TEST_F(UdpChannel, FaultyRepliesAreHandledAsTheyCome) {
+  StartFast();
+  struct Case {
+    const char* fault;
+    const char* what;  // nullptr: nothing reaches a receiver
+    bool fromOther;
+    uint8_t channel;
+  } cases[] = {
+      {"short", nullptr, false, 0},
+      {"no-reply", nullptr, false, 0},
+      {"type66", "config", false, 1},
+      {"other-channel", "config", false, 2},
+      {"other-address", "config", true, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    ASSERT_EQ(devnet::Control(dev0, std::string("fault ") + dev0 + " " + c.fault), "ok");
+    recorder.got.clear();
+    LONG before = channel->ReceivedCount();
+    ASSERT_EQ(Send(BuildRegionGet(1), dev0), 0);
+    if (c.what) {
+      ASSERT_TRUE(WaitFor(1));
+      EXPECT_EQ(recorder.got[0].what, c.what);
+      EXPECT_EQ(recorder.got[0].from, c.fromOther ? dev1 : dev0);
+      EXPECT_EQ(recorder.got[0].channel, c.channel);
+      EXPECT_EQ(recorder.got[0].bytes.size(), kRegionBlockSize);
+    } else {
+      // A short reply arrives but is dropped; no reply is nothing at all.
+      bool arrives = std::string(c.fault) == "short";
+      if (arrives) {
+        ASSERT_TRUE(gui::PumpUntil([&] { return channel->ReceivedCount() > before; }, 5000));
+      }
+      gui::PumpFor(300);
+      EXPECT_TRUE(recorder.got.empty());
+    }
+  }
+}
+
+TEST_F(UdpChannel, EveryWaitingDatagramIsTakenInOnePass) {
+  // Replies queue on the socket while the thread still waits after the bind.
+  StartFast(1500);
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(Send(BuildRegionGet(uint8_t(i % 4)), dev0), 0);
+  ASSERT_TRUE(WaitFor(20, 8000));
+  EXPECT_EQ(recorder.got.size(), 20u);
+  EXPECT_EQ(g_dispatched, 20);
+  EXPECT_LE(channel->ReceivePasses(), 2) << "a pass takes every datagram waiting";
+}
+
+TEST_F(UdpChannel, HostNamesGoToTheirResolvedAddressOnly) {
+  StartFast();
+  channel->SetHostLookup([&](const char* name, in_addr* out) -> BOOL {
+    if (std::string(name) != "camera-1") return FALSE;
+    out->s_addr = inet_addr(dev0.c_str());
+    return TRUE;
+  });
+  ASSERT_EQ(devnet::Control(dev0, "clear"), "ok");
+  EXPECT_EQ(Send(BuildNetworkGet(), "camera-1"), 0);
+  EXPECT_EQ(Send(BuildNetworkGet(), "camera-2"), -1) << "an unresolved name is not sent anywhere";
+  ASSERT_TRUE(WaitFor(1));
+  EXPECT_EQ(recorder.got[0].from, dev0);
+  EXPECT_EQ(devnet::Log(dev0).size(), 1u);
+}
+
+TEST(UdpChannelAlone, SendsFailBeforeTheSocketAndStopIsPrompt) {
+  CUdpCommandChannel channel;
+  UdpDatagram d = BuildReboot();
+  EXPECT_EQ(channel.SendUdpCommand(d.data(), int(d.size()), "169.254.1.2", 0), -1);
+  CUdpCommandChannel::Timing t;
+  t.startDelayMs = 3000;  // stopped while it still waits to make the socket
+  ASSERT_TRUE(channel.Start(nullptr, t));
+  Sleep(100);
+  DWORD start = GetTickCount();
+  EXPECT_TRUE(channel.Stop(2000));
+  EXPECT_LT(GetTickCount() - start, 1000u);
+  EXPECT_FALSE(channel.HasSocket());
+}
+
+TEST_F(UdpChannel, ReceiveThreadEndsSoonAfterTheStopFlag) {
+  StartFast();
+  gui::PumpFor(300);  // in its select loop now
+  DWORD start = GetTickCount();
+  channel->RequestStop();
+  EXPECT_TRUE(channel->Stop(2000));
+  DWORD took = GetTickCount() - start;
+  EXPECT_LT(took, 600u) << "one 100 ms select, with room for the emulator";
+  EXPECT_FALSE(channel->HasSocket());
+  EXPECT_EQ(Send(BuildReboot(), dev0), -1);
+}
