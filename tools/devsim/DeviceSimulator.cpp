@@ -1,7 +1,6 @@
 #include "DeviceSimulator.h"
 
-#include <ws2tcpip.h>
-
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -15,6 +14,13 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
 }
+
+uint32_t NowMs() {
+    using namespace std::chrono;
+    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void SleepMs(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::string HeaderValue(const std::string& request, const char* name) {
     std::string key = std::string("\r\n") + name + ":";
@@ -58,24 +64,38 @@ std::vector<std::vector<uint8_t>> SplitAccessUnits(const std::vector<uint8_t>& s
     return units;
 }
 
+void Simulator::StopSignal::Set() {
+    std::lock_guard<std::mutex> g(m_);
+    set_ = true;
+    cv_.notify_all();
+}
+
+void Simulator::StopSignal::Reset() {
+    std::lock_guard<std::mutex> g(m_);
+    set_ = false;
+}
+
+bool Simulator::StopSignal::IsSet() {
+    std::lock_guard<std::mutex> g(m_);
+    return set_;
+}
+
+bool Simulator::StopSignal::WaitFor(unsigned ms) {
+    std::unique_lock<std::mutex> g(m_);
+    return cv_.wait_for(g, std::chrono::milliseconds(ms), [this] { return set_; });
+}
+
 struct Simulator::Connection {
-    SOCKET socket = INVALID_SOCKET;
-    HANDLE thread = nullptr;
-    Simulator* sim = nullptr;
+    SocketHandle socket = kNoSocket;
+    std::thread thread;
 };
 
-Simulator::Simulator(Config config) : config_(std::move(config)) {
-    stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-}
+Simulator::Simulator(Config config) : config_(std::move(config)), faults_(config_.faults) {}
 
-Simulator::~Simulator() {
-    Stop();
-    CloseHandle(stop_);
-}
+Simulator::~Simulator() { Stop(); }
 
 bool Simulator::Start() {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
+    NetStartup();
     if (!config_.mainClip.empty()) mainUnits_ = SplitAccessUnits(ReadAll(config_.mainClip));
     if (!config_.subClip.empty()) subUnits_ = SplitAccessUnits(ReadAll(config_.subClip));
     if (subUnits_.empty()) subUnits_ = mainUnits_;
@@ -83,61 +103,66 @@ bool Simulator::Start() {
     if (mainUnits_.empty()) return false;
 
     listen_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (listen_ == INVALID_SOCKET) return false;
+    if (listen_ == kNoSocket) return false;
+#ifndef _WIN32
+    int reuse = 1;  // a device restarted at once binds its port again
+    setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+#endif
     sockaddr_in at = {};
     at.sin_family = AF_INET;
     at.sin_addr.s_addr = inet_addr(config_.address.c_str());
     at.sin_port = htons(config_.port);
     if (bind(listen_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0) return false;
-    int len = sizeof at;
+    SockLen len = sizeof at;
     getsockname(listen_, reinterpret_cast<sockaddr*>(&at), &len);
     port_ = ntohs(at.sin_port);
-    if (config_.faults & kNoAnswer) {
+    if (faults_.load() & kNoAnswer) {
         // A full accept queue: further connection attempts get no answer.
         if (listen(listen_, 1) != 0) return false;
         for (int i = 0; i < 4; ++i) {
-            SOCKET f = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-            u_long nb = 1;
-            ioctlsocket(f, FIONBIO, &nb);
+            SocketHandle f = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            SetNonBlocking(f);
             connect(f, reinterpret_cast<sockaddr*>(&at), sizeof at);
             fillers_.push_back(f);
         }
-        Sleep(200);
+        SleepMs(200);
         return true;
     }
     if (listen(listen_, 64) != 0) return false;
-    ResetEvent(stop_);
-    acceptThread_ = CreateThread(nullptr, 0, AcceptThread, this, 0, nullptr);
-    return acceptThread_ != nullptr;
+    stop_.Reset();
+    acceptThread_ = std::thread([this] { AcceptLoop(); });
+    return true;
 }
 
 void Simulator::Stop() {
-    SetEvent(stop_);
-    if (listen_ != INVALID_SOCKET) {
-        closesocket(listen_);
-        listen_ = INVALID_SOCKET;
+    stop_.Set();
+    if (listen_ != kNoSocket) {
+        ShutdownSocket(listen_);  // wakes a POSIX accept; closing alone does not
+        CloseSocket(listen_);
+        listen_ = kNoSocket;
     }
-    for (SOCKET f : fillers_) closesocket(f);
+    for (SocketHandle f : fillers_) CloseSocket(f);
     fillers_.clear();
-    if (acceptThread_) {
-        WaitForSingleObject(acceptThread_, 5000);
-        CloseHandle(acceptThread_);
-        acceptThread_ = nullptr;
-    }
+    if (acceptThread_.joinable()) acceptThread_.join();
     std::vector<std::unique_ptr<Connection>> conns;
     {
         std::lock_guard<std::mutex> g(mutex_);
         conns.swap(connections_);
     }
+    // A shutdown wakes a POSIX thread blocked in send or recv, and the socket
+    // is closed once the thread has left, so that no thread uses a number
+    // given to someone else. Winsock wakes a blocked send only on close.
     for (auto& c : conns) {
-        shutdown(c->socket, SD_BOTH);
-        closesocket(c->socket);
+        ShutdownSocket(c->socket);
+#ifdef _WIN32
+        CloseSocket(c->socket);
+#endif
     }
     for (auto& c : conns) {
-        if (c->thread) {
-            WaitForSingleObject(c->thread, 5000);
-            CloseHandle(c->thread);
-        }
+        if (c->thread.joinable()) c->thread.join();
+#ifndef _WIN32
+        CloseSocket(c->socket);
+#endif
     }
 }
 
@@ -151,47 +176,37 @@ std::vector<std::string> Simulator::PlaySessions() {
     return playSessions_;
 }
 
-DWORD WINAPI Simulator::AcceptThread(LPVOID self) {
-    Simulator* sim = static_cast<Simulator*>(self);
+void Simulator::AcceptLoop() {
+    const SocketHandle listener = listen_;
     for (;;) {
-        SOCKET s = accept(sim->listen_, nullptr, nullptr);
-        if (s == INVALID_SOCKET) break;
-        if (WaitForSingleObject(sim->stop_, 0) == WAIT_OBJECT_0) {
-            closesocket(s);
+        SocketHandle s = accept(listener, nullptr, nullptr);
+        if (s == kNoSocket) break;
+        if (stop_.IsSet()) {
+            CloseSocket(s);
             break;
         }
-        BOOL on = TRUE;
+        int on = 1;
         setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&on), sizeof on);
         auto c = std::make_unique<Connection>();
         c->socket = s;
-        c->sim = sim;
         Connection* raw = c.get();
-        {
-            std::lock_guard<std::mutex> g(sim->mutex_);
-            sim->connections_.push_back(std::move(c));
-        }
-        sim->stats_.connections++;
-        raw->thread = CreateThread(nullptr, 0, ConnectionThread, raw, 0, nullptr);
+        std::lock_guard<std::mutex> g(mutex_);
+        connections_.push_back(std::move(c));
+        stats_.connections++;
+        raw->thread = std::thread([this, raw] { Serve(*raw); });
     }
-    return 0;
-}
-
-DWORD WINAPI Simulator::ConnectionThread(LPVOID conn) {
-    Connection* c = static_cast<Connection*>(conn);
-    c->sim->Serve(*c);
-    return 0;
 }
 
 bool Simulator::SendReply(Connection& c, const std::string& text, const std::vector<uint8_t>& extra) {
     std::vector<uint8_t> all(text.begin(), text.end());
     all.insert(all.end(), extra.begin(), extra.end());
-    if (config_.faults & kSplitReply) {
+    if (faults_.load() & kSplitReply) {
         size_t piece = text.size() / 3 + 1;  // the reply in pieces over several segments
         if (config_.splitPiece) piece = config_.splitPiece;
         for (size_t i = 0; i < text.size(); i += piece) {
             size_t n = text.size() - i < piece ? text.size() - i : piece;
             if (send(c.socket, text.data() + i, int(n), 0) != int(n)) return false;
-            Sleep(15);
+            SleepMs(15);
         }
         all.assign(extra.begin(), extra.end());
         if (all.empty()) return true;
@@ -209,7 +224,7 @@ void Simulator::Serve(Connection& c) {
     std::string in;
     char buf[4096];
     int kind = -1;
-    std::string session = (config_.faults & kLongSession) ? "0123456789ABCDEFGHIJ;timeout=60"
+    std::string session = (faults_.load() & kLongSession) ? "0123456789ABCDEFGHIJ;timeout=60"
                                                            : "5A3C9E01;timeout=60";
     for (;;) {
         size_t end = in.find("\r\n\r\n");
@@ -247,7 +262,7 @@ void Simulator::Serve(Connection& c) {
         if (method == "OPTIONS") {
             SendReply(c, head + "Public: OPTIONS, DESCRIBE, SETUP, PLAY, TEARDOWN\r\n\r\n");
         } else if (method == "DESCRIBE") {
-            if (config_.faults & kUnauthorized) {
+            if (faults_.load() & kUnauthorized) {
                 SendReply(c, "RTSP/1.0 401 Unauthorized\r\nCSeq: " + cseq +
                                  "\r\nWWW-Authenticate: Basic realm=\"device\"\r\n\r\n");
                 continue;
@@ -267,7 +282,7 @@ void Simulator::Serve(Connection& c) {
                              std::to_string(sdp.size()) + "\r\n\r\n" + sdp);
         } else if (method == "SETUP") {
             std::string text = head + "Transport: RTP/AVP/TCP;unicast;interleaved=0-1\r\n";
-            if (!(config_.faults & kNoSession)) text += "Session: " + session + "\r\n";
+            if (!(faults_.load() & kNoSession)) text += "Session: " + session + "\r\n";
             SendReply(c, text + "\r\n");
         } else if (method == "PLAY") {
             {
@@ -275,11 +290,11 @@ void Simulator::Serve(Connection& c) {
                 playSessions_.push_back(HeaderValue(request, "Session"));
             }
             std::string rtpInfo;
-            if (!(config_.faults & kNoRtpInfo)) rtpInfo = "RTP-Info: url=" + url + ";seq=0;rtptime=0\r\n";
+            if (!(faults_.load() & kNoRtpInfo)) rtpInfo = "RTP-Info: url=" + url + ";seq=0;rtptime=0\r\n";
             std::string sess = "Session: " + session + "\r\n";
-            std::string text = head + ((config_.faults & kRtpInfoFirst) ? rtpInfo + sess
+            std::string text = head + ((faults_.load() & kRtpInfoFirst) ? rtpInfo + sess
                                                                           : sess + rtpInfo) + "\r\n";
-            if (config_.faults & kRtpWithPlayReply) {
+            if (faults_.load() & kRtpWithPlayReply) {
                 Stream(c, kind, std::vector<uint8_t>(text.begin(), text.end()));
             } else {
                 if (!SendReply(c, text)) return;
@@ -299,21 +314,22 @@ void Simulator::Stream(Connection& c, int kind, std::vector<uint8_t> pending) {
     uint16_t seq = 0;
     uint32_t ts = 0;
     const uint32_t ssrc = 0x51AB0000u + uint32_t(kind);
-    const DWORD periodMs = audio ? 40 : 1000 / (config_.fps ? config_.fps : 25);
-    DWORD next = GetTickCount();
+    const uint32_t periodMs = audio ? 40 : 1000 / (config_.fps ? config_.fps : 25);
+    uint32_t next = NowMs();
     std::vector<uint8_t> out = std::move(pending);
     std::vector<Payload> payloads;
     bool firstSend = !out.empty();
     for (unsigned long long unit = 0;; ++unit) {
-        if (WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return;
-        if ((config_.faults & (kStall | kCloseMidStream)) && unit == config_.faultAfterUnits) {
-            if (config_.faults & kCloseMidStream) {
+        if (stop_.IsSet()) return;
+        if ((faults_.load() & (kStall | kCloseMidStream)) && unit == config_.faultAfterUnits) {
+            if (faults_.load() & kCloseMidStream) {
                 static const uint8_t half[] = {'$', 0, 0x05, 0x00, 0x80, 0x60};
                 send(c.socket, reinterpret_cast<const char*>(half), sizeof half, 0);
-                shutdown(c.socket, SD_BOTH);
+                ShutdownSocket(c.socket);
                 return;
             }
-            WaitForSingleObject(stop_, INFINITE);  // a stall: connected, silent
+            while (!stop_.WaitFor(1000)) {
+            }  // a stall: connected, silent
             return;
         }
         if (audio) {
@@ -332,12 +348,12 @@ void Simulator::Stream(Connection& c, int kind, std::vector<uint8_t> pending) {
                 PacketizeNal(nals[i], i + 1 == nals.size(), config_.mode, config_.maxPayload, payloads);
             for (const Payload& p : payloads) {
                 AppendInterleavedRtp(out, 0, p.marker, 96, seq++, ts, ssrc, p.bytes.data(), p.bytes.size());
-                if (config_.faults & kGarbage) {
+                if (faults_.load() & kGarbage) {
                     static const uint8_t junk[] = {0x17, '$', 9, 0xFF};
                     out.insert(out.end(), junk, junk + sizeof junk);
                 }
             }
-            if ((config_.faults & kRtcp) && unit % 5 == 0) {
+            if ((faults_.load() & kRtcp) && unit % 5 == 0) {
                 uint8_t sr[28] = {0x80, 200, 0, 6};
                 out.insert(out.end(), {'$', 1, 0, 28});
                 out.insert(out.end(), sr, sr + sizeof sr);
@@ -353,8 +369,8 @@ void Simulator::Stream(Connection& c, int kind, std::vector<uint8_t> pending) {
         out.clear();
         if (!config_.fullSpeed) {
             next += periodMs;
-            int wait = int(next - GetTickCount());
-            if (wait > 0 && WaitForSingleObject(stop_, DWORD(wait)) == WAIT_OBJECT_0) return;
+            int wait = int(next - NowMs());
+            if (wait > 0 && stop_.WaitFor(unsigned(wait))) return;
         }
     }
 }

@@ -1,19 +1,21 @@
 // A simulated device for tests and benchmarks: serves RTSP 1.0 with RTP
-// interleaved on TCP on one 127.0.0.x address, with the stream names the
-// SDK asks for, from H.264 clips and G.711 tone files, in the devices' own
-// packetisation or the standard one, and with scripted faults.
+// interleaved on TCP on one address (127.0.0.x, or a device address on the
+// device network), with the stream names the SDK asks for, from H.264 clips
+// and G.711 tone files, in the devices' own packetisation or the standard
+// one, and with scripted faults. Builds for Windows and for POSIX hosts.
 #pragma once
-#include <winsock2.h>
-#include <windows.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Packetizer.h"
+#include "SocketCompat.h"
 
 namespace devsim {
 
@@ -65,6 +67,9 @@ public:
 
     bool Start();  // false when the clips cannot be read or the port bound
     void Stop();
+    // Faults of the sessions that start from now on (and of the stall and
+    // close checks of running ones).
+    void SetFaults(unsigned faults) { faults_ = faults; }
     unsigned short Port() const { return port_; }
     const Config& config() const { return config_; }
     Stats& stats() { return stats_; }
@@ -80,19 +85,31 @@ public:
 
 private:
     struct Connection;
-    static DWORD WINAPI AcceptThread(LPVOID self);
-    static DWORD WINAPI ConnectionThread(LPVOID conn);
+    // Set once by Stop; waits end early when it is.
+    class StopSignal {
+    public:
+        void Set();
+        void Reset();
+        bool IsSet();
+        bool WaitFor(unsigned ms);  // true when set
+    private:
+        std::mutex m_;
+        std::condition_variable cv_;
+        bool set_ = false;
+    };
+    void AcceptLoop();
     void Serve(Connection& c);
     bool SendReply(Connection& c, const std::string& text, const std::vector<uint8_t>& extra = {});
     void Stream(Connection& c, int kind, std::vector<uint8_t> pending);
 
     Config config_;
+    std::atomic<unsigned> faults_{0};
     Stats stats_;
     unsigned short port_ = 0;
-    SOCKET listen_ = INVALID_SOCKET;
-    std::vector<SOCKET> fillers_;
-    HANDLE acceptThread_ = nullptr;
-    HANDLE stop_ = nullptr;
+    SocketHandle listen_ = kNoSocket;
+    std::vector<SocketHandle> fillers_;
+    std::thread acceptThread_;
+    StopSignal stop_;
     std::mutex mutex_;
     std::vector<std::unique_ptr<Connection>> connections_;
     std::vector<std::string> requests_;

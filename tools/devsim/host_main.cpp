@@ -1,14 +1,18 @@
-// devsim's native build: simulated devices on their own host (a network
+// devsim's host build: simulated devices on a host of their own (a network
 // namespace), each answering the client's UDP command channel on its
-// address at port 8001, with a text control port for tests.
+// address at port 8001 and, given a clip, serving its streams over RTSP on
+// the same address; a text control port serves the tests.
 //   devsim --udp A.B.C.D [--udp ...] [--channels N] [--control PORT]
 //          [--announce-every SECONDS --client A.B.C.D]
+//          [--main clip.264 [--sub clip.264] [--audio tone.pcma] [--pcmu]
+//           [--fps N] [--rtsp-port P] [--fault-after UNITS]]
 // Control (TCP, one line per command, one reply line; "log" first replies
 // with the number of lines that follow):
 //   ping | log | clear | fault DEV NAME[,NAME] | announce DEV TO |
 //   alarm DEV TO KIND CHANNEL STATE | records DEV COMMAND CHANNEL BEGIN END |
-//   block DEV region|sensor|stream|network [CHANNEL]
-// Fault names: short, other-address, other-channel, type66, no-reply, none.
+//   block DEV region|sensor|stream|network [CHANNEL] |
+//   rtsp DEV ("plays N open N") | rtsp-fault DEV stall|close|none
+// UDP fault names: short, other-address, other-channel, type66, no-reply, none.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -22,9 +26,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "DeviceSimulator.h"
 #include "UdpResponder.h"
 
 namespace {
@@ -67,6 +73,7 @@ std::string Hex(const std::vector<uint8_t>& v) {
 struct Host {
     devsim::UdpResponder responder;
     std::vector<int> sockets;  // one per device address
+    std::vector<std::unique_ptr<devsim::Simulator>> rtsp;  // one per device, or none
 
     std::string Command(const std::string& line) {
         std::istringstream in(line);
@@ -125,6 +132,20 @@ struct Host {
                                                            uint32_t(begin), uint32_t(end)});
             return "ok";
         }
+        if (verb == "rtsp" || verb == "rtsp-fault") {
+            if (size_t(d) >= rtsp.size()) return "error no RTSP (no --main clip)";
+            devsim::Simulator& sim = *rtsp[size_t(d)];
+            if (verb == "rtsp")
+                return "plays " + std::to_string(sim.PlaySessions().size()) + " open " +
+                       std::to_string(sim.stats().openConnections.load());
+            std::string name;
+            in >> name;
+            if (name == "stall") sim.SetFaults(devsim::kStall);
+            else if (name == "close") sim.SetFaults(devsim::kCloseMidStream);
+            else if (name == "none") sim.SetFaults(0);
+            else return "error rtsp fault " + name;
+            return "ok";
+        }
         if (verb == "block") {
             std::string which;
             int channel = 0;
@@ -148,6 +169,8 @@ int main(int argc, char** argv) {
     int controlPort = 8010;
     int announceEvery = 0;
     uint32_t client = 0;
+    devsim::Config rtspConfig;
+    rtspConfig.port = 36688;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
@@ -167,6 +190,20 @@ int main(int argc, char** argv) {
             announceEvery = std::atoi(next().c_str());
         } else if (a == "--client") {
             client = devsim::ParseIpv4(next());
+        } else if (a == "--main") {
+            rtspConfig.mainClip = next();
+        } else if (a == "--sub") {
+            rtspConfig.subClip = next();
+        } else if (a == "--audio") {
+            rtspConfig.audioFile = next();
+        } else if (a == "--pcmu") {
+            rtspConfig.audioCodec = 2;
+        } else if (a == "--fps") {
+            rtspConfig.fps = unsigned(std::atoi(next().c_str()));
+        } else if (a == "--rtsp-port") {
+            rtspConfig.port = (unsigned short)std::atoi(next().c_str());
+        } else if (a == "--fault-after") {
+            rtspConfig.faultAfterUnits = unsigned(std::atoi(next().c_str()));
         } else {
             std::fprintf(stderr, "devsim: unknown option %s\n", a.c_str());
             return 2;
@@ -180,7 +217,20 @@ int main(int argc, char** argv) {
     signal(SIGINT, OnSignal);
     signal(SIGPIPE, SIG_IGN);
 
-    Host host{devsim::UdpResponder(addresses, channels), {}};
+    Host host{devsim::UdpResponder(addresses, channels), {}, {}};
+    if (!rtspConfig.mainClip.empty()) {
+        for (uint32_t a : addresses) {
+            devsim::Config c = rtspConfig;
+            c.address = devsim::Ipv4Text(a);
+            auto sim = std::make_unique<devsim::Simulator>(c);
+            if (!sim->Start()) {
+                std::fprintf(stderr, "devsim: cannot serve RTSP on %s:%u (clip %s)\n", c.address.c_str(),
+                             unsigned(c.port), c.mainClip.c_str());
+                return 1;
+            }
+            host.rtsp.push_back(std::move(sim));
+        }
+    }
     for (uint32_t a : addresses) {
         int s = BindUdp(a, devsim::kCommandPort);
         if (s < 0) {
@@ -201,8 +251,8 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         return 1;
     }
-    std::printf("devsim: %zu device(s) on UDP %u, control on TCP %d\n", addresses.size(),
-                unsigned(devsim::kCommandPort), controlPort);
+    std::printf("devsim: %zu device(s) on UDP %u%s, control on TCP %d\n", addresses.size(),
+                unsigned(devsim::kCommandPort), host.rtsp.empty() ? "" : " and RTSP", controlPort);
     std::fflush(stdout);
 
     struct Conn {
@@ -267,5 +317,6 @@ int main(int argc, char** argv) {
     for (const Conn& c : conns) close(c.fd);
     for (int s : host.sockets) close(s);
     close(listener);
+    for (auto& sim : host.rtsp) sim->Stop();
     return 0;
 }

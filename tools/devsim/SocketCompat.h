@@ -1,0 +1,43 @@
+// The few socket calls devsim needs, on Winsock and on POSIX sockets.
+#pragma once
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace devsim {
+
+#ifdef _WIN32
+using SocketHandle = SOCKET;
+constexpr SocketHandle kNoSocket = INVALID_SOCKET;
+inline void NetStartup() {
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+}
+inline void CloseSocket(SocketHandle s) { closesocket(s); }
+inline void ShutdownSocket(SocketHandle s) { shutdown(s, SD_BOTH); }
+inline void SetNonBlocking(SocketHandle s) {
+    u_long on = 1;
+    ioctlsocket(s, FIONBIO, &on);
+}
+using SockLen = int;
+#else
+using SocketHandle = int;
+constexpr SocketHandle kNoSocket = -1;
+inline void NetStartup() { signal(SIGPIPE, SIG_IGN); }
+inline void CloseSocket(SocketHandle s) { close(s); }
+inline void ShutdownSocket(SocketHandle s) { shutdown(s, SHUT_RDWR); }
+inline void SetNonBlocking(SocketHandle s) { fcntl(s, F_SETFL, fcntl(s, F_GETFL) | O_NONBLOCK); }
+using SockLen = socklen_t;
+#endif
+
+}  // namespace devsim
