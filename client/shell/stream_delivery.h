@@ -1,0 +1,90 @@
+// What the client does with each frame or audio payload the SDK delivers
+// for a channel slot, on the SDK's thread: the watchdog's data mark, live
+// play into the window that shows the slot, audio, statistics, the settings
+// preview and the record frame. The steps are written over a slot type with
+// the channel slot's fields (window, recording, manualRecord,
+// MainDataArrived, SubDataArrived) and over the services below, so that the
+// main dialog and the tests give their own.
+//
+// Portable: no Windows headers.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "stream_core.h"
+
+namespace shell {
+
+// The SDK's calls and the main dialog's services a delivery uses.
+class IStreamServices {
+public:
+  virtual ~IStreamServices() = default;
+  // The "Record Playback" window is visible: nothing plays live.
+  virtual bool PlaybackVisible() = 0;
+  virtual void PlayVideoStream(int handle, const uint8_t* data, int length) = 0;  // NET_PlayVideoStream
+  virtual void AudioDecode(const uint8_t* data, int length, int codec) = 0;        // NET_AudioDecode
+  // The device record's audio format (the codec of its last audio payload).
+  virtual void StoreAudioFormat(int slot, int codec) = 0;
+  // Statistics report and the device panel's received-bytes counter.
+  virtual void CountVideoBytes(int slot, int length) = 0;
+  // The front-end settings dialog's preview, when it previews this slot.
+  virtual void PreviewFrame(int slot, const uint8_t* data, int length) = 0;
+  virtual void BuildRecordFrame(int slot, const uint8_t* data, int length, int streamType) = 0;
+};
+
+// Diagnostic counts of deliveries.
+struct StreamCallbackCounts {
+  std::atomic<uint32_t> main{0}, sub{0};
+};
+
+// NET_PlayVideoStream on a window's handle: only a handle that is not 0 and
+// kinds 0 and 1 (video) play.
+inline void PlayWindowFrame(IStreamServices& s, int handle, const uint8_t* data, int length, int kind) {
+  if (handle != 0 && (kind == 0 || kind == 1) && data && length > 0) s.PlayVideoStream(handle, data, length);
+}
+
+// The route of the window a slot is shown in; "not shown" for a window
+// outside the table (-1 included).
+inline PlayRoute RouteOfWindow(const PlayRouteCell* routes, int windowCount, int window) {
+  if (!routes || window < 0 || window >= windowCount) return PlayRoute();
+  return routes[window].Read();
+}
+
+// One delivery of a slot's main stream (streamType 0 video, else audio).
+template <class Slot>
+void DeliverMainStream(Slot& slot, int slotIndex, const PlayRouteCell* routes, int windowCount,
+                       const uint8_t* data, int length, int streamType, int audioCodec, IStreamServices& s) {
+  const bool video = streamType == 0;
+  // Only video with data shows the stream is alive: audio alone, or the
+  // empty first delivery of a session, must not hide dead video.
+  if (video && length > 0) slot.MainDataArrived();
+  const PlayRoute route = RouteOfWindow(routes, windowCount, slot.window.load());
+  const bool playback = s.PlaybackVisible();
+  if (!video) {
+    if (!playback) {
+      s.StoreAudioFormat(slotIndex, audioCodec);
+      if (data && length > 0) s.AudioDecode(data, length, audioCodec);
+    }
+  } else {
+    s.CountVideoBytes(slotIndex, length);
+    if (!playback) {
+      PlayWindowFrame(s, RouteHandleFor(route, slotIndex, true), data, length, 0);
+      if (data && length > 0) s.PreviewFrame(slotIndex, data, length);
+    }
+  }
+  if ((slot.recording.load() || slot.manualRecord.load()) && data && length > 0)
+    s.BuildRecordFrame(slotIndex, data, length, streamType);
+}
+
+// One delivery of a slot's sub stream: live play only.
+template <class Slot>
+void DeliverSubStream(Slot& slot, int slotIndex, const PlayRouteCell* routes, int windowCount,
+                      const uint8_t* data, int length, int streamType, IStreamServices& s) {
+  if ((streamType == 0 || streamType == 1) && length > 0) slot.SubDataArrived();
+  if (s.PlaybackVisible()) return;
+  const PlayRoute route = RouteOfWindow(routes, windowCount, slot.window.load());
+  PlayWindowFrame(s, RouteHandleFor(route, slotIndex, false), data, length, streamType);
+}
+
+}  // namespace shell
