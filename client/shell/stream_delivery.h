@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "stream_core.h"
 
@@ -85,6 +86,32 @@ void DeliverSubStream(Slot& slot, int slotIndex, const PlayRouteCell* routes, in
   if (s.PlaybackVisible()) return;
   const PlayRoute route = RouteOfWindow(routes, windowCount, slot.window.load());
   PlayWindowFrame(s, RouteHandleFor(route, slotIndex, false), data, length, streamType);
+}
+
+// Starting and stopping a channel's streams (NET_StartRealPlay and
+// NET_StartSubStream with the client's callbacks, their stops).
+class ISdkStreamControl {
+public:
+  virtual ~ISdkStreamControl() = default;
+  // kind 0 main stream, else sub stream; user: the channel slot. The start's
+  // result: non-zero on success.
+  virtual int StartStream(int loginId, int channel, int kind, void* user) = 0;
+  virtual int StopStream(int loginId, int channel, int kind) = 0;
+};
+
+// The stream-started notice on the UDP command channel (address text, port,
+// channel, kind 0 main / 1 sub).
+using StreamStartedNotice = std::function<void(const char* address, int port, int channel, int kind)>;
+
+// A stream's restart: stop, start, and after a start that succeeded the
+// notice. A failed start is not reported; the watchdog tries again.
+inline int RestartSlotStream(ISdkStreamControl& sdk, int loginId, int channel, int kind, void* user,
+                             const char* address, int port, const StreamStartedNotice& notice) {
+  const int k = kind == 0 ? 0 : 1;
+  sdk.StopStream(loginId, channel, k);
+  const int started = sdk.StartStream(loginId, channel, k, user);
+  if (started != 0 && notice) notice(address, port, channel, k);
+  return started;
 }
 
 }  // namespace shell

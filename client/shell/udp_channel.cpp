@@ -11,6 +11,8 @@ namespace {
 // Datagrams taken in one pass at most, so that the stop flag is seen even
 // under a flood.
 constexpr int kMaxPerPass = 256;
+constexpr int kBindAttempts = 25;
+constexpr DWORD kBindRetryMs = 200;
 
 }  // namespace
 
@@ -46,6 +48,7 @@ BOOL CUdpCommandChannel::Stop(DWORD timeoutMs) {
   }
   SOCKET s = m_socket.exchange(INVALID_SOCKET);
   if (s != INVALID_SOCKET) closesocket(s);
+  m_bound = false;
   return TRUE;
 }
 
@@ -71,7 +74,19 @@ void CUdpCommandChannel::UdpReceiveLoop() {
   at.sin_family = AF_INET;
   at.sin_addr.s_addr = htonl(INADDR_ANY);
   at.sin_port = htons(shell::kUdpCommandPort);
-  bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at);  // a failed bind only means no replies
+  // Port 8001 can still be held for a moment by a process that is ending:
+  // the bind is tried again for a while. A socket left unbound still sends
+  // (from another port) but hears nothing.
+  for (int attempt = 0; attempt < kBindAttempts; ++attempt) {
+    if (bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0) {
+      m_bound = true;
+      break;
+    }
+    if (WaitOrStop(kBindRetryMs)) {
+      closesocket(s);
+      return;
+    }
+  }
   u_long nonBlocking = 1;
   ioctlsocket(s, FIONBIO, &nonBlocking);
   m_socket = s;

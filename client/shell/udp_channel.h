@@ -49,6 +49,8 @@ public:
   BOOL IsRunning() const { return m_thread != nullptr; }
   // The socket exists (made by the receive thread).
   BOOL HasSocket() const { return m_socket.load() != INVALID_SOCKET; }
+  // The socket holds port 8001 (replies can arrive).
+  BOOL IsBound() const { return m_bound.load() ? TRUE : FALSE; }
 
   // A name that is not dotted IPv4 text is looked up here (the main dialog
   // answers from the addresses its resolver found; no look-up blocks).
@@ -81,6 +83,7 @@ private:
   Timing m_timing;
   std::atomic<bool> m_stop{false};
   std::atomic<SOCKET> m_socket{INVALID_SOCKET};
+  std::atomic<bool> m_bound{false};
   HANDLE m_thread = nullptr;
   HostLookup m_lookup;
   volatile LONG m_received = 0;

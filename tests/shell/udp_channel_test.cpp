@@ -115,7 +115,7 @@ protected:
     t.startDelayMs = 0;
     t.bindDelayMs = bindDelayMs;
     ASSERT_TRUE(channel->Start(owner, t));
-    ASSERT_TRUE(gui::PumpUntil([&] { return channel->HasSocket() != FALSE; }, 5000));
+    ASSERT_TRUE(gui::PumpUntil([&] { return channel->IsBound() != FALSE; }, 8000));
     gui::PumpFor(50);
   }
 
