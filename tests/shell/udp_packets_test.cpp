@@ -258,3 +258,70 @@ TEST(UdpPackets, DottedTextOnly) {
   }
   EXPECT_FALSE(ParseIpv4(nullptr, nullptr));
 }
+
+// ---- receivers
+
+#include "udp_receivers.h"
+
+namespace {
+
+struct Named : UdpReceiver {
+  std::string name;
+  std::vector<std::string>* out;
+  CUdpReceiverList* list = nullptr;
+  UdpReceiver* removeOnAlarm = nullptr;
+  Named(std::string n, std::vector<std::string>* o) : name(std::move(n)), out(o) {}
+  void OnAlarm(const std::string&, uint8_t kind, uint8_t, uint8_t) override {
+    out->push_back(name + " alarm " + std::to_string(kind));
+    if (removeOnAlarm) list->Remove(removeOnAlarm);
+  }
+  void OnConfigReply(const std::string&, uint8_t command, uint8_t, const uint8_t*, size_t) override {
+    out->push_back(name + " config " + std::to_string(command));
+  }
+};
+
+}  // namespace
+
+TEST(UdpReceivers, OneRegistrationPointHandsEveryCallOn) {
+  std::vector<std::string> calls;
+  CUdpReceiverList list;
+  Named a("a", &calls), b("b", &calls), c("c", &calls);
+  list.Add(&a);
+  list.Add(&b);
+  list.Add(&b);  // once only
+  list.Add(&c);
+  list.Add(nullptr);
+  EXPECT_EQ(list.Count(), 3u);
+  // b closes its window while it handles the alarm and takes c with it.
+  b.list = &list;
+  b.removeOnAlarm = &c;
+  Bytes alarm = Header(63, 1, 0, 1, 0);
+  DispatchUdpDatagram(alarm.data(), alarm.size(), "10.0.0.9", list);
+  EXPECT_EQ(calls, (std::vector<std::string>{"a alarm 1", "b alarm 1"}));
+  calls.clear();
+  list.Remove(&a);
+  Bytes reply = Cat(Header(2, 4, 0, 0, 168), Pattern(168, 0));
+  DispatchUdpDatagram(reply.data(), reply.size(), "10.0.0.9", list);
+  EXPECT_EQ(calls, (std::vector<std::string>{"b config 4"}));
+}
+
+TEST(UdpReceivers, AnnouncementGoesToTheRecordWithThatExactAddress) {
+  std::vector<DeviceRecord> records(36);
+  std::memset(records.data(), 0, records.size() * sizeof(DeviceRecord));
+  std::strcpy(records[2].address, "camera.local");
+  std::strcpy(records[3].address, "192.168.1.100");
+  std::strcpy(records[5].address, "192.168.1.10");
+  std::strcpy(records[7].address, "192.168.1.10");
+  std::memset(records[9].address, '1', sizeof records[9].address);  // no NUL
+  uint8_t block[kDeviceInfoSize];
+  for (size_t i = 0; i < sizeof block; ++i) block[i] = uint8_t(i);
+  EXPECT_EQ(ApplyAnnouncement(records.data(), 36, "192.168.1.10", block), 5);
+  EXPECT_EQ(std::memcmp(records[5].announcement, block, sizeof block), 0);
+  EXPECT_EQ(records[7].announcement[1], 0) << "the first match only";
+  EXPECT_EQ(records[3].announcement[1], 0) << "not a prefix";
+  EXPECT_EQ(ApplyAnnouncement(records.data(), 36, "192.168.1.11", block), -1);
+  EXPECT_EQ(ApplyAnnouncement(records.data(), 36, "camera.local", block), 2)
+      << "a sender's text is always dotted; equal texts match";
+  EXPECT_EQ(ApplyAnnouncement(records.data(), 36, std::string(64, '1'), block), 9);
+  EXPECT_EQ(ApplyAnnouncement(records.data(), 36, std::string(65, '1'), block), -1);
+}
