@@ -46,9 +46,7 @@ BOOL CUdpCommandChannel::Stop(DWORD timeoutMs) {
     CloseHandle(m_thread);
     m_thread = nullptr;
   }
-  SOCKET s = m_socket.exchange(INVALID_SOCKET);
-  if (s != INVALID_SOCKET) closesocket(s);
-  m_bound = false;
+  CloseSocket();
   return TRUE;
 }
 
@@ -57,13 +55,27 @@ unsigned __stdcall CUdpCommandChannel::ReceiveThreadProc(void* self) {
   return 0;
 }
 
+void CUdpCommandChannel::RunReceiveLoop(HWND target, const volatile LONG* externalStop, const Timing& timing) {
+  m_target = target;
+  m_timing = timing;
+  m_externalStop = externalStop;
+  m_stop = false;
+  UdpReceiveLoop();
+}
+
+void CUdpCommandChannel::CloseSocket() {
+  SOCKET s = m_socket.exchange(INVALID_SOCKET);
+  if (s != INVALID_SOCKET) closesocket(s);
+  m_bound = false;
+}
+
 BOOL CUdpCommandChannel::WaitOrStop(DWORD ms) {
   const DWORD step = 50;
   for (DWORD waited = 0; waited < ms; waited += step) {
-    if (m_stop) return TRUE;
+    if (Stopping()) return TRUE;
     Sleep(ms - waited < step ? ms - waited : step);
   }
-  return m_stop ? TRUE : FALSE;
+  return Stopping() ? TRUE : FALSE;
 }
 
 void CUdpCommandChannel::UdpReceiveLoop() {
@@ -92,7 +104,7 @@ void CUdpCommandChannel::UdpReceiveLoop() {
   m_socket = s;
   if (WaitOrStop(m_timing.bindDelayMs)) return;
 
-  while (!m_stop) {
+  while (!Stopping()) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(s, &readable);
@@ -104,7 +116,7 @@ void CUdpCommandChannel::UdpReceiveLoop() {
     }
     InterlockedIncrement(&m_passes);
     // Every datagram waiting, not one per pass.
-    for (int n = 0; n < kMaxPerPass && !m_stop; ++n) {
+    for (int n = 0; n < kMaxPerPass && !Stopping(); ++n) {
       char buf[shell::kUdpMaxDatagram];
       sockaddr_in from = {};
       int fromLen = sizeof from;

@@ -41,8 +41,13 @@ public:
   // Starts the receive thread once; datagrams go to target as WM_UDP_PACKET.
   BOOL Start(HWND target, const Timing& timing);
   BOOL Start(HWND target) { return Start(target, Timing()); }
-  // Asks the receive thread to end; it does within one select.
+  // The receive loop on the caller's own thread (an owner with its worker
+  // threads), until RequestStop or until *externalStop is not 0.
+  void RunReceiveLoop(HWND target, const volatile LONG* externalStop, const Timing& timing);
+  // Asks the receive loop to end; it does within one select.
   void RequestStop() { m_stop = true; }
+  // Closes the socket (after the loop has ended); sends fail from then on.
+  void CloseSocket();
   // RequestStop, then waits up to timeoutMs for the thread; closes the
   // socket once the thread is gone. TRUE when the thread has ended.
   BOOL Stop(DWORD timeoutMs = 5000);
@@ -78,10 +83,12 @@ private:
   static unsigned __stdcall ReceiveThreadProc(void* self);
   void UdpReceiveLoop();
   BOOL WaitOrStop(DWORD ms);  // TRUE when the stop flag was seen
+  bool Stopping() const { return m_stop || (m_externalStop && *m_externalStop); }
 
   HWND m_target = nullptr;
   Timing m_timing;
   std::atomic<bool> m_stop{false};
+  const volatile LONG* m_externalStop = nullptr;
   std::atomic<SOCKET> m_socket{INVALID_SOCKET};
   std::atomic<bool> m_bound{false};
   HANDLE m_thread = nullptr;

@@ -8,7 +8,9 @@
 #include "post_copy.h"
 #include "udp_channel.h"
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -293,4 +295,26 @@ TEST_F(UdpChannel, ReceiveThreadEndsSoonAfterTheStopFlag) {
   EXPECT_LT(took, 600u) << "one 100 ms select, with room for the emulator";
   EXPECT_FALSE(channel->HasSocket());
   EXPECT_EQ(Send(BuildReboot(), dev0), -1);
+}
+
+TEST(UdpChannelAlone, LoopOnTheOwnersThreadEndsWithItsStopFlag) {
+  CUdpCommandChannel channel;
+  volatile LONG stop = 0;
+  CUdpCommandChannel::Timing t;
+  t.startDelayMs = 0;
+  t.bindDelayMs = 0;
+  std::atomic<DWORD> endedAt{0};
+  std::thread owner([&] {
+    channel.RunReceiveLoop(nullptr, &stop, t);
+    endedAt = GetTickCount();
+  });
+  ASSERT_TRUE(gui::PumpUntil([&] { return channel.HasSocket() != FALSE; }, 8000));
+  Sleep(300);
+  DWORD start = GetTickCount();
+  InterlockedExchange(&stop, 1);
+  owner.join();
+  EXPECT_LT(endedAt - start, 600u) << "one 100 ms select, with room for the emulator";
+  EXPECT_TRUE(channel.HasSocket()) << "the owner closes the socket once the loop has ended";
+  channel.CloseSocket();
+  EXPECT_FALSE(channel.HasSocket());
 }

@@ -136,14 +136,15 @@ bool Simulator::Start() {
 
 void Simulator::Stop() {
     stop_.Set();
+    // The accept loop sees the signal within 100 ms; the listener is closed
+    // once it has left.
+    if (acceptThread_.joinable()) acceptThread_.join();
     if (listen_ != kNoSocket) {
-        ShutdownSocket(listen_);  // wakes a POSIX accept; closing alone does not
         CloseSocket(listen_);
         listen_ = kNoSocket;
     }
     for (SocketHandle f : fillers_) CloseSocket(f);
     fillers_.clear();
-    if (acceptThread_.joinable()) acceptThread_.join();
     std::vector<std::unique_ptr<Connection>> conns;
     {
         std::lock_guard<std::mutex> g(mutex_);
@@ -179,6 +180,12 @@ std::vector<std::string> Simulator::PlaySessions() {
 void Simulator::AcceptLoop() {
     const SocketHandle listener = listen_;
     for (;;) {
+        // Blocking calls are not left to be woken by a close (Wine does not
+        // always): the loop looks at the stop signal every 100 ms.
+        if (!WaitReadable(listener, 100)) {
+            if (stop_.IsSet()) break;
+            continue;
+        }
         SocketHandle s = accept(listener, nullptr, nullptr);
         if (s == kNoSocket) break;
         if (stop_.IsSet()) {
@@ -229,6 +236,10 @@ void Simulator::Serve(Connection& c) {
     for (;;) {
         size_t end = in.find("\r\n\r\n");
         if (end == std::string::npos) {
+            if (!WaitReadable(c.socket, 100)) {
+                if (stop_.IsSet()) return;
+                continue;
+            }
             int n = recv(c.socket, buf, sizeof buf, 0);
             if (n <= 0) return;
             in.append(buf, size_t(n));

@@ -40,4 +40,16 @@ inline void SetNonBlocking(SocketHandle s) { fcntl(s, F_SETFL, fcntl(s, F_GETFL)
 using SockLen = socklen_t;
 #endif
 
+// Waits up to ms for s to be readable (data, a connection to accept, or
+// its end). True when it is.
+inline bool WaitReadable(SocketHandle s, unsigned ms) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s, &readable);
+    timeval tv;
+    tv.tv_sec = long(ms / 1000);
+    tv.tv_usec = long(ms % 1000) * 1000;
+    return select(int(s) + 1, &readable, nullptr, nullptr, &tv) > 0;
+}
+
 }  // namespace devsim
