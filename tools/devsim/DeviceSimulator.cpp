@@ -194,6 +194,7 @@ void Simulator::AcceptLoop() {
         }
         int on = 1;
         setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&on), sizeof on);
+        SetNonBlocking(s);
         auto c = std::make_unique<Connection>();
         c->socket = s;
         Connection* raw = c.get();
@@ -212,14 +213,33 @@ bool Simulator::SendReply(Connection& c, const std::string& text, const std::vec
         if (config_.splitPiece) piece = config_.splitPiece;
         for (size_t i = 0; i < text.size(); i += piece) {
             size_t n = text.size() - i < piece ? text.size() - i : piece;
-            if (send(c.socket, text.data() + i, int(n), 0) != int(n)) return false;
+            if (!SendAll(c, text.data() + i, n)) return false;
             SleepMs(15);
         }
         all.assign(extra.begin(), extra.end());
         if (all.empty()) return true;
     }
-    return send(c.socket, reinterpret_cast<const char*>(all.data()), int(all.size()), 0) ==
-           int(all.size());
+    return SendAll(c, all.data(), all.size());
+}
+
+bool Simulator::SendAll(Connection& c, const void* data, size_t size) {
+    // The socket does not block: a peer that stops reading holds this thread
+    // only until the simulator stops.
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        if (!WaitWritable(c.socket, 100)) {
+            if (stop_.IsSet()) return false;
+            continue;
+        }
+        int n = int(send(c.socket, p, int(size), 0));
+        if (n < 0) {
+            if (LastErrorWouldBlock()) continue;
+            return false;
+        }
+        p += n;
+        size -= size_t(n);
+    }
+    return true;
 }
 
 void Simulator::Serve(Connection& c) {
@@ -240,7 +260,8 @@ void Simulator::Serve(Connection& c) {
                 if (stop_.IsSet()) return;
                 continue;
             }
-            int n = recv(c.socket, buf, sizeof buf, 0);
+            int n = int(recv(c.socket, buf, sizeof buf, 0));
+            if (n < 0 && LastErrorWouldBlock()) continue;
             if (n <= 0) return;
             in.append(buf, size_t(n));
             continue;
@@ -335,7 +356,7 @@ void Simulator::Stream(Connection& c, int kind, std::vector<uint8_t> pending) {
         if ((faults_.load() & (kStall | kCloseMidStream)) && unit == config_.faultAfterUnits) {
             if (faults_.load() & kCloseMidStream) {
                 static const uint8_t half[] = {'$', 0, 0x05, 0x00, 0x80, 0x60};
-                send(c.socket, reinterpret_cast<const char*>(half), sizeof half, 0);
+                SendAll(c, half, sizeof half);
                 ShutdownSocket(c.socket);
                 return;
             }
@@ -371,9 +392,7 @@ void Simulator::Stream(Connection& c, int kind, std::vector<uint8_t> pending) {
             }
             ts += 90000 / (config_.fps ? config_.fps : 25);
         }
-        if (send(c.socket, reinterpret_cast<const char*>(out.data()), int(out.size()), 0) !=
-            int(out.size()))
-            return;
+        if (!SendAll(c, out.data(), out.size())) return;
         (void)firstSend;
         stats_.unitsSent++;
         stats_.bytesSent += out.size();

@@ -100,6 +100,8 @@ private:
     void AcceptLoop();
     void Serve(Connection& c);
     bool SendReply(Connection& c, const std::string& text, const std::vector<uint8_t>& extra = {});
+    // All bytes, or false when the connection failed or the simulator stops.
+    bool SendAll(Connection& c, const void* data, size_t size);
     void Stream(Connection& c, int kind, std::vector<uint8_t> pending);
 
     Config config_;

@@ -6,6 +6,7 @@
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -39,6 +40,25 @@ inline void ShutdownSocket(SocketHandle s) { shutdown(s, SHUT_RDWR); }
 inline void SetNonBlocking(SocketHandle s) { fcntl(s, F_SETFL, fcntl(s, F_GETFL) | O_NONBLOCK); }
 using SockLen = socklen_t;
 #endif
+
+inline bool LastErrorWouldBlock() {
+#ifdef _WIN32
+    return WSAGetLastError() == WSAEWOULDBLOCK;
+#else
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+#endif
+}
+
+// Waits up to ms for s to take more bytes.
+inline bool WaitWritable(SocketHandle s, unsigned ms) {
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(s, &writable);
+    timeval tv;
+    tv.tv_sec = long(ms / 1000);
+    tv.tv_usec = long(ms % 1000) * 1000;
+    return select(int(s) + 1, nullptr, &writable, nullptr, &tv) > 0;
+}
 
 // Waits up to ms for s to be readable (data, a connection to accept, or
 // its end). True when it is.
