@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "UdpResponder.h"
+#include "udp_bytes.h"
 
 using devsim::UdpResponder;
 using Bytes = std::vector<uint8_t>;
@@ -17,23 +18,14 @@ const uint32_t kClient = devsim::ParseIpv4("169.254.77.1");
 
 Bytes Request(uint8_t type, uint8_t command, uint8_t channel, uint16_t length, Bytes payload = {},
               uint8_t flag = 0) {
-    Bytes b(16, 0);
-    b[0] = 1;
-    b[1] = type;
-    b[2] = command;
-    b[3] = channel;
-    b[13] = flag;
-    b[14] = uint8_t(length);
-    b[15] = uint8_t(length >> 8);
-    for (uint8_t x : payload) b.push_back(x);
-    return b;
+    return udptest::Datagram(type, command, channel, 0, length, payload, flag);
 }
 
 std::vector<devsim::UdpOut> Send(UdpResponder& r, int device, const Bytes& b) {
     return r.Receive(device, kClient, 8001, b.data(), b.size());
 }
 
-uint16_t LengthField(const Bytes& b) { return uint16_t(b[14] | b[15] << 8); }
+using udptest::LengthField;
 
 }  // namespace
 

@@ -10,19 +10,16 @@
 
 #include "FrameQueue.h"
 #include "RecordFrameBuilder.h"
+#include "fake_slot.h"
 #include "stream_delivery.h"
 
 using namespace shell;
 
 namespace {
 
-// The fields of a channel slot that deliveries use.
-struct TestSlot {
-  std::atomic<int32_t> window{-1};
-  std::atomic<uint32_t> recording{0}, manualRecord{0};
-  std::atomic<int32_t> mainTicks{5}, subTicks{5}, mainRestarts{3}, subRestarts{3};
-  void MainDataArrived() { mainTicks = 0; mainRestarts = 0; }
-  void SubDataArrived() { subTicks = 0; subRestarts = 0; }
+// Counters that data clears start at 5 ticks and 3 restarts.
+struct TestSlot : FakeChannelSlot {
+  TestSlot() : FakeChannelSlot(5, 3) {}
 };
 
 // The SDK seam and the main dialog's services, as calls written down; record

@@ -11,6 +11,7 @@
 
 #include "core/Orvik.h"
 #include "devnet_kit.h"
+#include "fake_slot.h"
 #include "gui_kit.h"
 #include "net_streams.h"
 #include "stream_core.h"
@@ -21,19 +22,8 @@ using namespace shell;
 
 namespace {
 
-struct Slot {
-  std::atomic<int32_t> window{-1};
-  std::atomic<uint32_t> recording{0}, manualRecord{0};
-  std::atomic<int32_t> mainTicks{0}, subTicks{0}, mainRestarts{0}, subRestarts{0};
+struct Slot : FakeChannelSlot {
   std::atomic<int> videoUnits{0};
-  void MainDataArrived() {
-    mainTicks = 0;
-    mainRestarts = 0;
-  }
-  void SubDataArrived() {
-    subTicks = 0;
-    subRestarts = 0;
-  }
 };
 
 struct NoServices : IStreamServices {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "udp_bytes.h"
 #include "udp_packets.h"
 
 using namespace shell;
@@ -13,19 +14,9 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-// Header bytes 0..15 followed by the payload.
-Bytes Header(uint8_t type, uint8_t command, uint8_t channel, uint8_t param, uint16_t length,
-             uint8_t flag = 0) {
-  Bytes b(16, 0);
-  b[0] = 1;
-  b[1] = type;
-  b[2] = command;
-  b[3] = channel;
-  b[4] = param;
-  b[13] = flag;
-  b[14] = uint8_t(length);
-  b[15] = uint8_t(length >> 8);
-  return b;
+// Header bytes 0..15 (the payload follows).
+Bytes Header(uint8_t type, uint8_t command, uint8_t channel, uint8_t param, uint16_t length, uint8_t flag = 0) {
+  return udptest::Datagram(type, command, channel, param, length, {}, flag);
 }
 
 Bytes Cat(Bytes a, const Bytes& b) {

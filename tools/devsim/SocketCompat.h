@@ -49,27 +49,18 @@ inline bool LastErrorWouldBlock() {
 #endif
 }
 
-// Waits up to ms for s to take more bytes.
-inline bool WaitWritable(SocketHandle s, unsigned ms) {
-    fd_set writable;
-    FD_ZERO(&writable);
-    FD_SET(s, &writable);
-    timeval tv;
-    tv.tv_sec = long(ms / 1000);
-    tv.tv_usec = long(ms % 1000) * 1000;
-    return select(int(s) + 1, nullptr, &writable, nullptr, &tv) > 0;
-}
-
 // Waits up to ms for s to be readable (data, a connection to accept, or
-// its end). True when it is.
-inline bool WaitReadable(SocketHandle s, unsigned ms) {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(s, &readable);
+// its end) or, with forWrite, to take more bytes. True when it is.
+inline bool WaitReady(SocketHandle s, unsigned ms, bool forWrite) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
     timeval tv;
     tv.tv_sec = long(ms / 1000);
     tv.tv_usec = long(ms % 1000) * 1000;
-    return select(int(s) + 1, &readable, nullptr, nullptr, &tv) > 0;
+    return select(int(s) + 1, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &tv) > 0;
 }
+inline bool WaitReadable(SocketHandle s, unsigned ms) { return WaitReady(s, ms, false); }
+inline bool WaitWritable(SocketHandle s, unsigned ms) { return WaitReady(s, ms, true); }
 
 }  // namespace devsim
