@@ -65,6 +65,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_MESSAGE(WM_MAIN_DEVICE_LOST, OnDeviceLost)
   ON_MESSAGE(WM_MAIN_DEVICE_MESSAGE, OnDeviceMessage)
   ON_MESSAGE(WM_MAIN_PTZ_BUTTON, OnPtzButton)
+  ON_MESSAGE(WM_UDP_PACKET, OnUdpPacket)
 END_MESSAGE_MAP()
 
 CMainDlg::CMainDlg(CWnd* parent)
@@ -81,6 +82,10 @@ CMainDlg::CMainDlg(CWnd* parent)
   m_stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
   m_channels.ClearAll();
   CreateRecording();
+  CreateStreams();
+  m_sdkPlay.playVideo = NET_PlayVideoStream;
+  m_sdkPlay.audioDecode = NET_AudioDecode;
+  m_udpReceivers.Add(this);
   g_pMainDlg = this;
 }
 
@@ -286,12 +291,13 @@ void CMainDlg::StopWorkers() {
   // woken again (its socket closed, its event set).
   auto wake = [this] {
     ::SetEvent(m_stopEvent);
-    CloseUdpSocket();
+    m_udp.RequestStop();
   };
+  StopStreams();
   StopRecordWriter();
   m_resolverThread.Join(5000, wake);
   m_udpThread.Join(5000, wake);
-  CloseUdpSocket();
+  m_udp.CloseSocket();
   m_mediaTimer.Stop();
 }
 

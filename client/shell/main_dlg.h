@@ -30,6 +30,11 @@
 #include "media_timer.h"
 #include "monitor_pane.h"
 #include "snapshot_path.h"
+#include "RecordFrameBuilder.h"
+#include "stream_core.h"
+#include "stream_delivery.h"
+#include "udp_channel.h"
+#include "udp_receivers.h"
 #include "worker_thread.h"
 
 class CStartLogoDlg;
@@ -58,7 +63,9 @@ class CMainDlg : public CMainDlgBase,
                  public CMainDlgFace,
                  public IStatisticSource,
                  public CSwitchModeHost,
-                 public CStatusBarHost {
+                 public CStatusBarHost,
+                 public shell::UdpReceiver,
+                 public shell::IStreamServices {
   friend class CMainRecordHost;
 
 public:
@@ -148,7 +155,39 @@ public:
   // Where the dialog finds its files (the program folder by default).
   CString m_programDir;
   UINT m_udpPort = 8001;
-  BOOL UdpBound() const { return m_udpSocket != INVALID_SOCKET_VALUE; }
+  BOOL UdpBound() const { return m_udp.IsBound(); }
+  void RegisterUdpReceiver(shell::UdpReceiver* receiver) override { m_udpReceivers.Add(receiver); }
+  void UnregisterUdpReceiver(shell::UdpReceiver* receiver) override { m_udpReceivers.Remove(receiver); }
+
+  // ---- live streams
+  // The SDK's deliveries for a slot (user: the slot), on its worker threads.
+  void OnMainStreamData(void* user, const uint8_t* data, int length, int streamType, int audioCodec);
+  void OnSubStreamData(void* user, const uint8_t* data, int length, int streamType);
+  // What window w plays, published for the stream threads (UI thread); call
+  // after its shown slot, play handles or main/sub choice change.
+  void PublishWindowRoute(int window) override;
+  void PlayWindowFrame(int playHandle, const uint8_t* data, int length, int kind);
+  void BuildRecordFrame(int slot, const uint8_t* data, int length, int streamType) override;
+  // The video-output card's feed as a 40 ms media-timer task; mode 1 feeds,
+  // 0 pauses.
+  void StartCardFeed(BOOL mode) override;
+  shell::CCardFeed& CardFeed() { return m_cardFeed; }
+  // The card library's outputs and whether it is initialised (set by the
+  // card code; until then nothing is fed).
+  shell::ICardOutputs* m_cardOutputs = nullptr;
+  std::atomic<bool> m_cardReady{false};
+  // The "Record Playback" window is visible: nothing plays live.
+  std::atomic<bool> m_playbackVisible{false};
+  // The SDK calls of live play and audio; tests put their own here.
+  struct SdkPlayCalls {
+    int(WINAPI* playVideo)(int handle, unsigned char* data, int length);
+    int(WINAPI* audioDecode)(unsigned char* data, int length, int codec);
+  };
+  SdkPlayCalls m_sdkPlay;
+  // Stream starts and stops (NET_StartRealPlay ... with the client's
+  // callbacks); tests put their own here before the dialog starts.
+  std::unique_ptr<shell::ISdkStreamControl> m_streamControl;
+  shell::StreamCallbackCounts m_streamCounts;
   CLocalLogDlg& LocalLogDlg() { return m_localLogDlg; }
   CDiskErrorDlg& DiskErrorDlg() { return m_diskErrorDlg; }
   CStatisticReportDlg& StatisticDlg() { return m_statisticDlg; }
@@ -163,7 +202,6 @@ public:
   BOOL WindowShowsVideo(int window) override;
   void SetWindowRecordFlag(int window, BOOL on) override;
   void RefreshDevicePanel() override {}   // the device panel once it lands
-  void StartCardFeed(BOOL) override {}    // the video-output card once it lands
 
   // CStatusBarHost (the channel states are the face's)
   int GetWindowCount() override { return shell::SplitWindowCount(m_splitLayout); }
@@ -243,17 +281,36 @@ protected:
   void DrawWindowFrame(CDC& dc, int window, COLORREF color, int lines);
   void RedrawVideoArea();
 
-  // UDP command channel (placeholder until the channel lands).
+  // UDP command channel: the receive loop on m_udpThread, datagrams back
+  // on this thread as WM_UDP_PACKET, handed to the receivers registered.
   static UINT UdpThreadProc(LPVOID self);
-  BOOL OpenUdpSocket();
-  void CloseUdpSocket();
-  void OnUdpPacket(const uint8_t* data, int length, const char* fromAddress);
+  afx_msg LRESULT OnUdpPacket(WPARAM, LPARAM);
+  // shell::IStreamServices
+  bool PlaybackVisible() override;
+  void PlayVideoStream(int handle, const uint8_t* data, int length) override;
+  void AudioDecode(const uint8_t* data, int length, int codec) override;
+  void StoreAudioFormat(int slot, int codec) override;
+  void CountVideoBytes(int slot, int length) override;
+  void PreviewFrame(int slot, const uint8_t* data, int length) override;
+  void CreateStreams();
+  void StopStreams();
+  void RestartStreamNow(int slot, int kind);
+  static void CALLBACK CardFeedTimerProc(UINT task, UINT, DWORD_PTR context, DWORD_PTR, DWORD_PTR);
+
+  // shell::UdpReceiver: announcements into the device records, alarm
+  // reports onto the channel slots.
+  void OnAnnouncement(const std::string& from, const uint8_t* block) override;
+  void OnAlarm(const std::string& from, uint8_t kind, uint8_t channel, uint8_t state) override;
   static UINT ResolverThreadProc(LPVOID self);
 
-  static constexpr UINT_PTR INVALID_SOCKET_VALUE = ~UINT_PTR(0);
-
   HICON m_hIcon = nullptr;
-  UINT_PTR m_udpSocket = INVALID_SOCKET_VALUE;
+  CUdpCommandChannel m_udp;
+  shell::CUdpReceiverList m_udpReceivers;
+  shell::PlayRouteCell m_routes[shell::kMonitorWindows];
+  std::unique_ptr<shell::CStreamRestarter> m_restarter;
+  std::unique_ptr<record::CRecordFrameBuilder> m_frameBuilders[shell::kChannelSlots];
+  shell::CCardFeed m_cardFeed;
+  int m_cardTask = -1;
   CWorkerThread m_udpThread, m_resolverThread;
   HANDLE m_stopEvent = nullptr;              // set with m_stopFlag
   std::unique_ptr<record::CFrameQueue> m_frameQueue;
@@ -313,3 +370,8 @@ protected:
 
   DECLARE_MESSAGE_MAP()
 };
+
+// The client's stream callbacks (StreamDataCallback), given to
+// NET_StartRealPlay and NET_StartSubStream with the channel slot as user.
+void CALLBACK StreamCallback(unsigned char* data, int length, int streamType, int audioCodec, void* user);
+void CALLBACK SubStreamCallback(unsigned char* data, int length, int streamType, int audioCodec, void* user);

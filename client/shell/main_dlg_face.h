@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "channel_slot.h"
+#include "udp_packets.h"
 #include "config_image.h"
 #include "settings.h"
 
@@ -64,9 +65,19 @@ public:
   // ---- the UDP command channel (port 8001)
   virtual int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) = 0;
   virtual void SendStreamStarted(const char* address, int port, int channel, int kind) = 0;
+  // Receivers of datagrams (device search, settings pages, colour panel,
+  // alarm view, record search) register while their windows exist; calls
+  // come on the UI thread.
+  virtual void RegisterUdpReceiver(shell::UdpReceiver* receiver) = 0;
+  virtual void UnregisterUdpReceiver(shell::UdpReceiver* receiver) = 0;
 
   // ---- streams and recording
   virtual void RestartStream(int slot, int window, int kind) = 0;
+  // What window w plays is published for the stream threads; call after its
+  // shown slot, play handles or main/sub choice change.
+  virtual void PublishWindowRoute(int window) = 0;
+  // A frame or audio payload of a recording slot into its record frame.
+  virtual void BuildRecordFrame(int slot, const uint8_t* data, int length, int streamType) = 0;
   virtual BOOL StartRecord(int slot, int recordType, int preFrames) = 0;
   virtual void StopRecord(int slot) = 0;
 

@@ -26,10 +26,10 @@ CUdpCommandChannel::~CUdpCommandChannel() {
   WSACleanup();
 }
 
-BOOL CUdpCommandChannel::Start(HWND target, const Timing& timing) {
+BOOL CUdpCommandChannel::Start(HWND target, const Options& timing) {
   if (m_thread) return FALSE;
   m_target = target;
-  m_timing = timing;
+  m_options = timing;
   m_stop = false;
   uintptr_t h = _beginthreadex(nullptr, 0, &ReceiveThreadProc, this, 0, nullptr);
   m_thread = reinterpret_cast<HANDLE>(h);
@@ -55,9 +55,9 @@ unsigned __stdcall CUdpCommandChannel::ReceiveThreadProc(void* self) {
   return 0;
 }
 
-void CUdpCommandChannel::RunReceiveLoop(HWND target, const volatile LONG* externalStop, const Timing& timing) {
+void CUdpCommandChannel::RunReceiveLoop(HWND target, const volatile LONG* externalStop, const Options& timing) {
   m_target = target;
-  m_timing = timing;
+  m_options = timing;
   m_externalStop = externalStop;
   m_stop = false;
   UdpReceiveLoop();
@@ -79,13 +79,13 @@ BOOL CUdpCommandChannel::WaitOrStop(DWORD ms) {
 }
 
 void CUdpCommandChannel::UdpReceiveLoop() {
-  if (WaitOrStop(m_timing.startDelayMs)) return;
+  if (WaitOrStop(m_options.startDelayMs)) return;
   SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   if (s == INVALID_SOCKET) return;  // every send then fails with -1
   sockaddr_in at = {};
   at.sin_family = AF_INET;
   at.sin_addr.s_addr = htonl(INADDR_ANY);
-  at.sin_port = htons(shell::kUdpCommandPort);
+  at.sin_port = htons(m_options.port);
   // Port 8001 can still be held for a moment by a process that is ending:
   // the bind is tried again for a while. A socket left unbound still sends
   // (from another port) but hears nothing.
@@ -102,16 +102,16 @@ void CUdpCommandChannel::UdpReceiveLoop() {
   u_long nonBlocking = 1;
   ioctlsocket(s, FIONBIO, &nonBlocking);
   m_socket = s;
-  if (WaitOrStop(m_timing.bindDelayMs)) return;
+  if (WaitOrStop(m_options.bindDelayMs)) return;
 
   while (!Stopping()) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(s, &readable);
-    timeval tv = {0, long(m_timing.selectMs) * 1000};
+    timeval tv = {0, long(m_options.selectMs) * 1000};
     int ready = select(0, &readable, nullptr, nullptr, &tv);
     if (ready <= 0) {
-      if (ready < 0) Sleep(m_timing.selectMs);  // no busy loop on a broken socket
+      if (ready < 0) Sleep(m_options.selectMs);  // no busy loop on a broken socket
       continue;
     }
     InterlockedIncrement(&m_passes);

@@ -27,10 +27,11 @@ struct UdpPacket {
 
 class CUdpCommandChannel {
 public:
-  struct Timing {
+  struct Options {
     DWORD startDelayMs = 3000;  // before the socket is made
     DWORD bindDelayMs = 1000;   // after the bind, before the first receive
     DWORD selectMs = 100;
+    uint16_t port = shell::kUdpCommandPort;  // the local port (0: any, for tests)
   };
 
   CUdpCommandChannel();
@@ -39,11 +40,11 @@ public:
   CUdpCommandChannel& operator=(const CUdpCommandChannel&) = delete;
 
   // Starts the receive thread once; datagrams go to target as WM_UDP_PACKET.
-  BOOL Start(HWND target, const Timing& timing);
-  BOOL Start(HWND target) { return Start(target, Timing()); }
+  BOOL Start(HWND target, const Options& timing);
+  BOOL Start(HWND target) { return Start(target, Options()); }
   // The receive loop on the caller's own thread (an owner with its worker
   // threads), until RequestStop or until *externalStop is not 0.
-  void RunReceiveLoop(HWND target, const volatile LONG* externalStop, const Timing& timing);
+  void RunReceiveLoop(HWND target, const volatile LONG* externalStop, const Options& timing);
   // Asks the receive loop to end; it does within one select.
   void RequestStop() { m_stop = true; }
   // Closes the socket (after the loop has ended); sends fail from then on.
@@ -86,7 +87,7 @@ private:
   bool Stopping() const { return m_stop || (m_externalStop && *m_externalStop); }
 
   HWND m_target = nullptr;
-  Timing m_timing;
+  Options m_options;
   std::atomic<bool> m_stop{false};
   const volatile LONG* m_externalStop = nullptr;
   std::atomic<SOCKET> m_socket{INVALID_SOCKET};

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -16,6 +18,7 @@
 #include "helpers.h"
 #include "language.h"
 #include "main_dlg.h"
+#include "post_copy.h"
 #include "shell_resource.h"
 #include "user_rights.h"
 #include "shell_fixture.h"
@@ -631,3 +634,202 @@ TEST_F(MainDialog, SkinPictureThatCannotBeLoadedEndsTheDialogWithTheBox) {
 }
 
 }  // namespace
+
+// ---- live streams and the UDP command channel, through the SDK seam
+
+namespace {
+
+struct SdkCalls {
+  std::mutex lock;
+  std::vector<std::string> calls;
+  void Add(const std::string& s) {
+    std::lock_guard<std::mutex> l(lock);
+    calls.push_back(s);
+  }
+  std::vector<std::string> Take() {
+    std::lock_guard<std::mutex> l(lock);
+    std::vector<std::string> out;
+    out.swap(calls);
+    return out;
+  }
+};
+SdkCalls g_sdk;
+
+int WINAPI FakePlayVideo(int handle, unsigned char*, int length) {
+  g_sdk.Add("play " + std::to_string(handle) + " " + std::to_string(length));
+  return 0;
+}
+int WINAPI FakeAudioDecode(unsigned char*, int length, int codec) {
+  g_sdk.Add("audio " + std::to_string(length) + " " + std::to_string(codec));
+  return 1;
+}
+
+// Starts and stops written down; a start can take its time like a dead
+// device's.
+struct FakeStreamControl : shell::ISdkStreamControl {
+  std::atomic<int> startDelayMs{0};
+  std::atomic<DWORD> lastThread{0};
+  int StartStream(int loginId, int channel, int kind, void*) override {
+    lastThread = ::GetCurrentThreadId();
+    ::Sleep(DWORD(startDelayMs.load()));
+    g_sdk.Add("start " + std::to_string(loginId) + " " + std::to_string(channel) + " " + std::to_string(kind));
+    return 1;
+  }
+  int StopStream(int loginId, int channel, int kind) override {
+    g_sdk.Add("stop " + std::to_string(loginId) + " " + std::to_string(channel) + " " + std::to_string(kind));
+    return 1;
+  }
+};
+
+std::vector<uint8_t> VideoUnit(uint8_t nalHeader, size_t size) {
+  std::vector<uint8_t> u(size, 0x55);
+  u[0] = u[1] = u[2] = 0;
+  u[3] = 1;
+  u[4] = nalHeader;
+  return u;
+}
+
+// Runs a callback the way the SDK does: on a thread of its own.
+void DeliverOnSdkThread(const std::function<void()>& fn) { std::thread(fn).join(); }
+
+}  // namespace
+
+TEST_F(MainDialog, StreamCallbacksPlayOnlyIntoTheWindowThatShowsTheStream) {
+  FakeStreamControl* control = nullptr;
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  int slot = -1, mainHandle = 0, subHandle = 0;
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_sdkPlay.playVideo = FakePlayVideo;
+    d.m_sdkPlay.audioDecode = FakeAudioDecode;
+    auto c = std::make_unique<FakeStreamControl>();
+    control = c.get();
+    d.m_streamControl = std::move(c);
+    shell::DeviceRecord& dev = d.m_pConfig->devices[0];
+    lstrcpynA(dev.address, "169.254.1.2", sizeof dev.address);
+    lstrcpynA(dev.serverName, "Yard", sizeof dev.serverName);
+    dev.loginId = 7;
+    slot = d.m_channels.Assign(&dev, 2);
+    d.m_windows[3].Add(slot);
+    ASSERT_TRUE(d.OpenWindowVideo(3));
+    mainHandle = d.m_windows[3].mainHandle;
+    subHandle = d.m_windows[3].subHandle;
+    d.m_windows[3].showsMainStream = 1;
+    d.PublishWindowRoute(3);
+  });
+  ASSERT_GE(slot, 0);
+  ASSERT_NE(0, mainHandle);
+  ASSERT_NE(0, subHandle);
+  EXPECT_EQ(3, Dlg()->m_channels[slot].window.load());
+  EXPECT_EQ("Yard - ", gui::Text(gui::Control(hwnd, IDC_MAIN_MONITOR_FIRST + 3)).substr(0, 7));
+  g_sdk.Take();
+
+  void* user = &Dlg()->m_channels[slot];
+  const auto unit = VideoUnit(0x65, 300);
+  uint8_t pcma[160] = {};
+  auto deliver = [&](bool sub, int type, const uint8_t* data, int length) {
+    DeliverOnSdkThread([&] {
+      if (sub)
+        SubStreamCallback(const_cast<uint8_t*>(data), length, type, 0, user);
+      else
+        StreamCallback(const_cast<uint8_t*>(data), length, type, 1, user);
+    });
+  };
+  deliver(false, 0, unit.data(), 300);
+  deliver(true, 1, unit.data(), 300);
+  deliver(false, 3, pcma, 160);
+  EXPECT_EQ(g_sdk.Take(), (std::vector<std::string>{"play " + std::to_string(mainHandle) + " 300", "audio 160 1"}));
+  EXPECT_EQ(1u, Dlg()->m_pConfig->devices[0].audioFormat);
+
+  // The window shows the sub stream now: only the sub stream plays, on its handle.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_windows[3].showsMainStream = 0;
+    d.PublishWindowRoute(3);
+  });
+  deliver(false, 0, unit.data(), 300);
+  deliver(true, 1, unit.data(), 300);
+  EXPECT_EQ(g_sdk.Take(), (std::vector<std::string>{"play " + std::to_string(subHandle) + " 300"}));
+
+  // While the playback window is visible nothing plays live.
+  Dlg()->m_playbackVisible = true;
+  deliver(true, 1, unit.data(), 300);
+  deliver(false, 3, pcma, 160);
+  EXPECT_TRUE(g_sdk.Take().empty());
+  Dlg()->m_playbackVisible = false;
+
+  // Closed window: the slot is shown nowhere; a stale user pointer and a
+  // null one change nothing.
+  Dlg()->Run([&](TestMainDlg& d) { d.CloseWindowVideo(3); });
+  EXPECT_EQ(0, Dlg()->m_windows[3].mainHandle.load());
+  Dlg()->m_channels[slot].window = -1;
+  deliver(true, 1, unit.data(), 300);
+  deliver(false, 0, unit.data(), 300);
+  DeliverOnSdkThread([&] {
+    StreamCallback(const_cast<uint8_t*>(unit.data()), 300, 0, 0, nullptr);
+    int notASlot = 0;
+    StreamCallback(const_cast<uint8_t*>(unit.data()), 300, 0, 0, &notASlot);
+  });
+  EXPECT_TRUE(g_sdk.Take().empty());
+
+  // A restart runs off the dialog's thread, even when the start takes a
+  // second, and is followed by the stream-started notice.
+  Dlg()->ClearNotices();
+  control->startDelayMs = 1000;
+  DWORD took = 0;
+  Dlg()->Run([&](TestMainDlg& d) {
+    DWORD t0 = ::GetTickCount();
+    d.CMainDlg::RestartStream(slot, 3, 0);
+    d.CMainDlg::RestartStream(slot, 3, 0);  // already waiting: once
+    took = ::GetTickCount() - t0;
+  });
+  EXPECT_LT(took, 500u);
+  ASSERT_TRUE(gui::PumpUntil([&] { return !Dlg()->Notices().empty(); }, 10000));
+  EXPECT_EQ(g_sdk.Take(), (std::vector<std::string>{"stop 7 2 0", "start 7 2 0"}));
+  ASSERT_EQ(1u, Dlg()->Notices().size());
+  EXPECT_EQ("169.254.1.2", Dlg()->Notices()[0].address);
+  EXPECT_EQ(2, Dlg()->Notices()[0].channel);
+  EXPECT_EQ(0, Dlg()->Notices()[0].kind);
+  EXPECT_NE(::GetWindowThreadProcessId(hwnd, nullptr), control->lastThread.load());
+}
+
+TEST_F(MainDialog, ReceivedAnnouncementsAndAlarmsReachRecordsAndSlots) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  int slot = -1;
+  Dlg()->Run([&](TestMainDlg& d) {
+    lstrcpynA(d.m_pConfig->devices[4].address, "192.168.1.10", sizeof d.m_pConfig->devices[4].address);
+    lstrcpynA(d.m_pConfig->devices[5].address, "camera.local", sizeof d.m_pConfig->devices[5].address);
+    slot = d.m_channels.Assign(&d.m_pConfig->devices[4], 1);
+  });
+  // As the receive thread does: a heap copy posted to the dialog.
+  auto post = [&](const std::string& from, std::vector<uint8_t> bytes) {
+    auto p = std::make_unique<UdpPacket>();
+    p->from.sin_family = AF_INET;
+    p->from.sin_addr.s_addr = ::inet_addr(from.c_str());
+    p->bytes = std::move(bytes);
+    ASSERT_TRUE(PostHeapCopy(hwnd, WM_UDP_PACKET, 0, std::move(p)));
+  };
+  std::vector<uint8_t> announce(240, 0);
+  announce[0] = 1;
+  announce[1] = 1;
+  announce[14] = 224;
+  memcpy(&announce[16 + 20], "SN-77", 5);
+  std::vector<uint8_t> alarmOn = {1, 63, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  std::vector<uint8_t> otherChannel = {1, 63, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  post("192.168.1.10", announce);
+  post("192.168.1.10", alarmOn);
+  post("192.168.1.10", otherChannel);
+  post("192.168.1.10", std::vector<uint8_t>(200, 1));  // short announcement
+  gui::PumpFor(300);
+  uint32_t flags = 0;
+  std::string serial;
+  Dlg()->Run([&](TestMainDlg& d) {
+    serial = reinterpret_cast<const char*>(&d.m_pConfig->devices[4].announcement[20]);
+    flags = d.m_channels[slot].alarmFlags;
+  });
+  EXPECT_EQ("SN-77", serial);
+  EXPECT_EQ(uint32_t(shell::ChannelSlot::kAlarmMotion), flags);
+  std::vector<uint8_t> alarmOff = {1, 127, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  post("192.168.1.10", alarmOff);
+  gui::PumpFor(300);
+  Dlg()->Run([&](TestMainDlg& d) { flags = d.m_channels[slot].alarmFlags; });
+  EXPECT_EQ(0u, flags);
+}

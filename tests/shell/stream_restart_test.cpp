@@ -78,7 +78,7 @@ protected:
     dev = net.devices[0];
     ASSERT_EQ(devnet::Control(dev, "clear"), "ok");
     ASSERT_EQ(devnet::Control(dev, "rtsp-fault " + dev + " none"), "ok");
-    CUdpCommandChannel::Timing t;
+    CUdpCommandChannel::Options t;
     t.startDelayMs = 0;
     t.bindDelayMs = 0;
     ASSERT_TRUE(channel.Start(nullptr, t));

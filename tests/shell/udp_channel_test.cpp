@@ -113,7 +113,7 @@ protected:
   }
 
   void StartFast(DWORD bindDelayMs = 0) {
-    CUdpCommandChannel::Timing t;
+    CUdpCommandChannel::Options t;
     t.startDelayMs = 0;
     t.bindDelayMs = bindDelayMs;
     ASSERT_TRUE(channel->Start(owner, t));
@@ -275,7 +275,7 @@ TEST(UdpChannelAlone, SendsFailBeforeTheSocketAndStopIsPrompt) {
   CUdpCommandChannel channel;
   UdpDatagram d = BuildReboot();
   EXPECT_EQ(channel.SendUdpCommand(d.data(), int(d.size()), "169.254.1.2", 0), -1);
-  CUdpCommandChannel::Timing t;
+  CUdpCommandChannel::Options t;
   t.startDelayMs = 3000;  // stopped while it still waits to make the socket
   ASSERT_TRUE(channel.Start(nullptr, t));
   Sleep(100);
@@ -300,7 +300,7 @@ TEST_F(UdpChannel, ReceiveThreadEndsSoonAfterTheStopFlag) {
 TEST(UdpChannelAlone, LoopOnTheOwnersThreadEndsWithItsStopFlag) {
   CUdpCommandChannel channel;
   volatile LONG stop = 0;
-  CUdpCommandChannel::Timing t;
+  CUdpCommandChannel::Options t;
   t.startDelayMs = 0;
   t.bindDelayMs = 0;
   std::atomic<DWORD> endedAt{0};

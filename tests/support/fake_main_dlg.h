@@ -12,6 +12,7 @@
 
 #include "config_image.h"
 #include "main_dlg_face.h"
+#include "udp_receivers.h"
 #include "window_layout.h"
 
 class FakeMainDlg : public CMainDlgFace {
@@ -95,6 +96,14 @@ public:
     Record("StreamStarted", channel, kind, 0, address);
   }
   void RestartStream(int slot, int window, int kind) override { Record("Restart", slot, window, kind); }
+  void RegisterUdpReceiver(shell::UdpReceiver* receiver) override { m_udpReceivers.Add(receiver); }
+  void UnregisterUdpReceiver(shell::UdpReceiver* receiver) override { m_udpReceivers.Remove(receiver); }
+  void PublishWindowRoute(int window) override { Record("PublishWindowRoute", window); }
+  void BuildRecordFrame(int slot, const uint8_t*, int length, int streamType) override {
+    Record("BuildRecordFrame", slot, length, streamType);
+  }
+  // What registered for datagrams; a test dispatches to it.
+  shell::CUdpReceiverList m_udpReceivers;
   BOOL StartRecord(int slot, int recordType, int preFrames) override {
     Record("StartRecord", slot, recordType, preFrames);
     if (m_startRecordResult)
