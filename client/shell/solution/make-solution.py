@@ -128,6 +128,82 @@ def status_bar_keys(pictures):
     return image_keys(pictures) + "".join(k + "\r\n" for k in keys)
 
 
+# The file player's control bar: ten 32 x 32 buttons cut from the four state
+# pictures at the [MainButtons] positions of player_config.ini, each with its
+# glyph; the fill picture stretches behind the status texts on the right.
+PLAYER_BUTTONS = ("Play", "Pause", "Stop", "Fast", "Slow", "Next", "Shot", "Open", "Save", "Sound")
+PLAYER_W, PLAYER_H = 580, 55
+
+
+def player_glyph(name, x, y):
+    """True where the glyph of the button covers (x, y) of its 32 x 32 square."""
+    def tri(x0, x1, cy, half, pointing_right=True):
+        if not x0 <= x <= x1:
+            return False
+        t = (x - x0) / max(1, x1 - x0)
+        h = half * (1 - t) if pointing_right else half * t
+        return abs(y - cy) <= h
+    if name == "Play":
+        return tri(11, 23, 15.5, 8)
+    if name == "Pause":
+        return 8 <= y <= 23 and (10 <= x <= 13 or 18 <= x <= 21)
+    if name == "Stop":
+        return 9 <= x <= 22 and 9 <= y <= 22
+    if name == "Fast":
+        return tri(7, 15, 15.5, 7) or tri(16, 24, 15.5, 7)
+    if name == "Slow":
+        return tri(7, 15, 15.5, 7, False) or tri(16, 24, 15.5, 7, False)
+    if name == "Next":
+        return tri(9, 19, 15.5, 7) or (21 <= x <= 23 and 8 <= y <= 23)
+    if name == "Shot":
+        body = 6 <= x <= 25 and 10 <= y <= 23
+        lens = (x - 15.5) ** 2 + (y - 16.5) ** 2
+        return (body and not 9 <= lens <= 16 and lens > 4) or (11 <= x <= 17 and 7 <= y <= 9)
+    if name == "Open":
+        return (6 <= x <= 25 and 11 <= y <= 23 and not (8 <= x <= 23 and 14 <= y <= 21)) or (6 <= x <= 13 and 8 <= y <= 10)
+    if name == "Save":
+        frame = 7 <= x <= 24 and 7 <= y <= 24
+        return frame and not (10 <= x <= 21 and 15 <= y <= 21) and not (11 <= x <= 19 and 9 <= y <= 12)
+    if name == "Sound":
+        speaker = (8 <= x <= 11 and 12 <= y <= 19) or (12 <= x <= 16 and abs(y - 15.5) <= (x - 8) * 0.9)
+        d2 = (x - 16) ** 2 + (y - 15.5) ** 2
+        return speaker or (x > 18 and (25 <= d2 <= 36 or 64 <= d2 <= 81))
+    return False
+
+
+def player_skin(folder):
+    """Writes the bar's pictures and player_config.ini; returns the picture
+    names for [PlayerSettings] of Config.ini."""
+    def place(i):
+        return 8 + i * 38, 12
+    names = {}
+    for state in ("up", "over", "down", "disable", "fill"):
+        face = STATES[state](PLAYER_W, PLAYER_H)
+        ink = {"up": TEXT, "over": TEXT, "down": ACCENT_HI, "disable": mix(DISABLED, TEXT, 0.3)}.get(state)
+
+        def pixel(x, y, face=face, ink=ink):
+            if ink is not None:
+                for i, name in enumerate(PLAYER_BUTTONS):
+                    bx, by = place(i)
+                    if bx <= x < bx + 32 and by <= y < by + 32:
+                        gx, gy = x - bx, y - by
+                        if gx in (0, 31) or gy in (0, 31):
+                            return EDGE
+                        if player_glyph(name, gx, gy):
+                            return ink
+                        return mix(face(x, y), EDGE, 0.25)
+            return face(x, y)
+        name = "player_%s.bmp" % state
+        bmp(os.path.join(folder, name), PLAYER_W, PLAYER_H, pixel)
+        names[state] = name
+    lines = ["[MainButtons]"]
+    for i, name in enumerate(PLAYER_BUTTONS):
+        bx, by = place(i)
+        lines.append("%s_Position=%d, %d, %d, %d" % (name, bx, by, bx + 31, by + 31))
+    write(os.path.join(folder, "player_config.ini"), "\r\n".join(lines) + "\r\n")
+    return names
+
+
 def main():
     root = sys.argv[1]
     lang = os.path.join(root, "Language")
@@ -146,7 +222,7 @@ def main():
     color = state_set(sol, "color", 169, 37)
     plan = state_set(sol, "plan", 169, 37)
     ptz = state_set(sol, "ptz", 169, 37)
-    player = state_set(sol, "player", 640, 32, ("up", "over", "down", "disable", "fill"))
+    player = player_skin(sol)
     device = state_set(sol, "device", 169, 37)
     device["background"] = "device_background.bmp"
     bmp(os.path.join(sol, device["background"]), 169, 400, strip(PANEL, BACK)(169, 400))
@@ -183,7 +259,6 @@ def main():
           "[MainSettings]\r\nNormalHeight=117\r\n[MainButtons]\r\nPlanShow_Position=0, 0, 168, 36\r\n")
     write(os.path.join(sol, "PTZ_config.ini"),
           "[MainSettings]\r\nNormalHeight=270\r\nAdvanceHeight=428\r\n")
-    write(os.path.join(sol, "player_config.ini"), "[MainButtons]\r\n")
 
 
 if __name__ == "__main__":

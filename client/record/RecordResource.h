@@ -1,0 +1,59 @@
+// Resource ids of the playback window's panel and control bar.
+#pragma once
+
+// Playback window panel
+#define IDD_PLAYBACK_PANEL 518
+#define IDC_PLAYBACK_PANE_FIRST 4024   // panes 4024..4032
+#define WM_PLAYBACK_PANE_MOUSE 4025    // from a pane: wParam 513 press / 515 double click, lParam pane
+#define IDC_PANEL_ONE_WINDOW 4124
+#define IDC_PANEL_FOUR_WINDOWS 4125
+#define IDC_PANEL_SIX_WINDOWS 4126
+#define IDC_PANEL_NINE_WINDOWS 4127
+#define IDC_PANEL_FULL_SCREEN 4128
+#define IDC_PANEL_CLOSE_ALL 4129
+#define IDC_PANE_PICTURE 65535
+
+// The panel's button pictures: normal, hover, pressed, disabled.
+#define IDB_PANEL_FULL_UP 411
+#define IDB_PANEL_FULL_OVER 422
+#define IDB_PANEL_FULL_DOWN 399
+#define IDB_PANEL_FULL_DISABLE 387
+#define IDB_PANEL_ONE_UP 412
+#define IDB_PANEL_ONE_OVER 423
+#define IDB_PANEL_ONE_DOWN 400
+#define IDB_PANEL_ONE_DISABLE 388
+#define IDB_PANEL_FOUR_UP 413
+#define IDB_PANEL_FOUR_OVER 424
+#define IDB_PANEL_FOUR_DOWN 401
+#define IDB_PANEL_FOUR_DISABLE 389
+#define IDB_PANEL_SIX_UP 414
+#define IDB_PANEL_SIX_OVER 425
+#define IDB_PANEL_SIX_DOWN 402
+#define IDB_PANEL_SIX_DISABLE 390
+#define IDB_PANEL_NINE_UP 416
+#define IDB_PANEL_NINE_OVER 427
+#define IDB_PANEL_NINE_DOWN 404
+#define IDB_PANEL_NINE_DISABLE 392
+#define IDB_PANEL_CLOSE_UP 533
+#define IDB_PANEL_CLOSE_OVER 531
+#define IDB_PANEL_CLOSE_DOWN 530
+#define IDB_PANEL_CLOSE_DISABLE 532
+
+// File player control bar
+#define IDD_FILE_PLAYER 521
+#define IDC_PLAYER_SLIDER 1135
+#define WM_PLAYER_SLIDER_RELEASED 10450   // from the slider: wParam its id, lParam 0..1000
+#define IDC_PLAYER_PLAY 4325
+#define IDC_PLAYER_STOP 4326
+#define IDC_PLAYER_FAST 4327
+#define IDC_PLAYER_SLOW 4328
+#define IDC_PLAYER_NEXT 4329
+#define IDC_PLAYER_SHOT 4330
+#define IDC_PLAYER_PAUSE 4331
+#define IDC_PLAYER_OPEN 4332
+#define IDC_PLAYER_SAVE 4333
+#define IDC_PLAYER_SOUND 4334
+#define IDB_SLIDER_THUMB_ACTIVE 522
+#define IDB_SLIDER_CHANNEL 523
+#define IDB_SLIDER_CHANNEL_ACTIVE 524
+#define IDB_SLIDER_THUMB 525
