@@ -594,15 +594,14 @@ void CPlaybackPanelDlg::ToggleFullScreen() {
     if (m_fullScreen) {
         m_wasMaximized = IsZoomed();
         m_oldParent = ::GetParent(m_hWnd);
+        // The place to go back to, in the parent's client coordinates, read
+        // while the panel still is the parent's child.
+        GetWindowRect(&m_normalRect);
+        if (m_oldParent) ::MapWindowPoints(nullptr, m_oldParent, reinterpret_cast<POINT*>(&m_normalRect), 2);
+        ::SetParent(m_hWnd, nullptr);
         // A window without a parent is a pop-up, not a child of the desktop.
         ModifyStyle(WS_CHILD, WS_POPUP);
-        ::SetParent(m_hWnd, nullptr);
         if (m_oldParent) ::ShowWindow(m_oldParent, SW_HIDE);
-        GetWindowRect(&m_normalRect);
-        if (m_oldParent) {
-            // Kept in the old parent's client coordinates, where it goes back.
-            ::MapWindowPoints(nullptr, m_oldParent, reinterpret_cast<POINT*>(&m_normalRect), 2);
-        }
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, W, H, SWP_SHOWWINDOW);
         eachChild(SW_HIDE);
         for (CSkinButton& b : m_buttons) b.ShowWindow(SW_SHOW);
