@@ -1,6 +1,7 @@
 #include "FilePlayerDlg.h"
 
 #include "PlaybackPanelDlg.h"
+#include "app_services.h"
 #include "RecordDisks.h"
 #include "helpers.h"
 #include "language.h"
@@ -54,8 +55,7 @@ BEGIN_MESSAGE_MAP(CFilePlayerDlg, CDialog)
     ON_WM_TIMER()
     ON_WM_DESTROY()
     ON_WM_CTLCOLOR()
-    ON_WM_HSCROLL()
-    ON_MESSAGE(WM_PLAYER_SLIDER_RELEASED, OnSliderReleased)
+    ON_MESSAGE(CBitmapSlider::kNotifyMoved, OnSliderReleased)
 END_MESSAGE_MAP()
 
 CFilePlayerDlg::CFilePlayerDlg(CWnd* parent) : CDialog(IDD, parent) {
@@ -66,13 +66,16 @@ CFilePlayerDlg::CFilePlayerDlg(CWnd* parent) : CDialog(IDD, parent) {
 BOOL CFilePlayerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     TranslateDialog(this);
-    // The position slider: a track bar whose release seeks (the thumb's
-    // release arrives as the slider's own release message).
-    m_slider.Create(TRACKBAR_CLASSA, "", WS_CHILD | WS_VISIBLE | TBS_HORZ | TBS_NOTICKS | TBS_BOTH,
-                    CRect(0, 0, 10, kSliderHeight), this, IDC_PLAYER_SLIDER);
+    m_slider.Create("", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, kSliderHeight), this, IDC_PLAYER_SLIDER);
+    m_slider.SetChannelBitmaps(IDB_PLAYER_SLIDER_CHANNEL, IDB_PLAYER_SLIDER_CHANNEL_ACTIVE, FALSE,
+                               CBitmapSlider::kPixelColour);
+    m_slider.SetThumbBitmaps(IDB_PLAYER_SLIDER_THUMB, IDB_PLAYER_SLIDER_THUMB_ACTIVE, TRUE,
+                             CBitmapSlider::kPixelColour);
+    m_slider.EnableFocusRect(FALSE);
+    PlaceSlider();
     m_slider.SetRange(0, 1000, FALSE);
     m_slider.SetPos(0);
-    PlaceSlider();
+    m_slider.SetMargin(2, 3, 2, 0);
     m_font.CreateFont(15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, nullptr);
     m_hollow.Attach(::GetStockObject(HOLLOW_BRUSH));
@@ -101,7 +104,7 @@ bool CFilePlayerDlg::LoadBackImages() {
             CString text;
             text.Format("%s: %s %s!", LPCSTR(TranslateString("Load background image")), LPCSTR(path),
                         LPCSTR(TranslateString("failed")));
-            AfxShowMessageBox(m_hWnd, text, TranslateString("FATAL ERROR"), MB_OK | MB_ICONEXCLAMATION);
+            ComposedMessageBox(this, text, "FATAL ERROR", MB_OK | MB_ICONEXCLAMATION);
             return false;
         }
     }
@@ -135,7 +138,8 @@ void CFilePlayerDlg::PlaceSlider() {
     if (!m_slider.GetSafeHwnd()) return;
     CRect client;
     GetClientRect(&client);
-    m_slider.MoveWindow(client.left, client.top, client.Width(), kSliderHeight);
+    m_slider.SetWindowPos(nullptr, client.left, client.top, client.Width(), kSliderHeight,
+                          SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CFilePlayerDlg::OnSize(UINT, int, int) { PlaceSlider(); }
@@ -180,7 +184,8 @@ void CFilePlayerDlg::OnPaint() {
 void CFilePlayerDlg::DrawStatus(CDC& dc) {
     uint32_t status[5] = {};
     if (CPlaybackPanelDlg* panel = LivePanel()) panel->GetStatus(status);
-    if (m_slider.GetSafeHwnd()) m_slider.SetPos(int(status[3]));
+    // A thumb the operator holds stays where it is held.
+    if (m_slider.GetSafeHwnd() && !m_slider.IsDragging()) m_slider.SetPos(int(status[3]));
     CRect client;
     GetClientRect(&client);
     CRect area(client.right - kStatusWidth, client.top + kSliderHeight, client.right, client.bottom);
@@ -201,11 +206,6 @@ void CFilePlayerDlg::OnTimer(UINT_PTR id) {
     if (!LivePanel()) return;
     CClientDC dc(this);
     DrawStatus(dc);
-}
-
-void CFilePlayerDlg::OnHScroll(UINT code, UINT, CScrollBar* bar) {
-    if (bar && bar->GetSafeHwnd() == m_slider.GetSafeHwnd() && code == TB_ENDTRACK)
-        PostMessage(WM_PLAYER_SLIDER_RELEASED, IDC_PLAYER_SLIDER, m_slider.GetPos());
 }
 
 LRESULT CFilePlayerDlg::OnSliderReleased(WPARAM wParam, LPARAM lParam) {

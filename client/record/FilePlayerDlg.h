@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "BitmapSlider.h"
 #include "PlaybackCore.h"
 #include "RecordResource.h"
 #include "SkinButton.h"
@@ -45,7 +46,7 @@ public:
     std::string MakeSnapshotPath();
     BOOL SoundOn() const { return m_sound; }
     CSkinButton& Button(int i) { return m_buttons[i]; }
-    CSliderCtrl& Slider() { return m_slider; }
+    CBitmapSlider& Slider() { return m_slider; }
     // The status texts as last drawn.
     const std::string& TimeText() const { return m_timeText; }
     const std::string& SpeedText() const { return m_speedText; }
@@ -66,7 +67,6 @@ protected:
     afx_msg void OnTimer(UINT_PTR id);
     afx_msg void OnDestroy();
     afx_msg HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor);
-    afx_msg void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
     afx_msg LRESULT OnSliderReleased(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
@@ -76,7 +76,7 @@ private:
     void DrawStatus(CDC& dc);
     void PlaceSlider();
 
-    CSliderCtrl m_slider;
+    CBitmapSlider m_slider;
     CBitmap m_backUp, m_backOver, m_backDown, m_backDisable, m_backFill;
     CBitmap m_soundPictures[4];
     CSkinButton m_buttons[kButtons];

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app_services.h"
 #include "language.h"
 #include "media_timer.h"
 
@@ -22,7 +23,6 @@ constexpr UINT kBasePeriodMs = 2;
 constexpr UINT kSnapshotTimer = 4140;
 constexpr UINT kSnapshotPollMs = 200;
 constexpr size_t kMaxPendingSnapshots = 16;
-constexpr UINT WM_PANEL_POSTED_BOX = WM_APP + 0x518;
 
 struct PanelButton {
     UINT id;
@@ -64,17 +64,6 @@ bool RecordFileSeconds(const char* path, uint32_t& seconds) {
     return true;
 }
 
-// The text of an engine's result code.
-CString ReadErrorText(int code) {
-    CString text;
-    text.Format("%s %d", LPCSTR(TranslateString("Error Code")), code);
-    return text;
-}
-
-struct PostedBox {
-    CString text, caption;
-    UINT type;
-};
 
 }  // namespace
 
@@ -121,7 +110,6 @@ BEGIN_MESSAGE_MAP(CPlaybackPanelDlg, CDialog)
     ON_WM_DESTROY()
     ON_WM_TIMER()
     ON_MESSAGE(WM_PLAYBACK_PANE_MOUSE, OnPaneMouse)
-    ON_MESSAGE(WM_PANEL_POSTED_BOX, OnPostedBox)
 END_MESSAGE_MAP()
 
 CPlaybackPanelDlg::CPlaybackPanelDlg(CWnd* parent, const RecordPlayerSdk& sdk) : CDialog(IDD, parent) {
@@ -311,19 +299,7 @@ BOOL CPlaybackPanelDlg::CurrentPaneBusy() { return ValidPane(m_currentPane) && m
 // ------------------------------------------------------------- playing
 
 void CPlaybackPanelDlg::ShowBox(const char* english, const char* caption, UINT type) {
-    AfxShowMessageBox(m_hWnd, TranslateString(english), TranslateString(caption), type);
-}
-
-void CPlaybackPanelDlg::PostBox(const CString& text, const CString& caption, UINT type) {
-    // Shown after the call that failed has returned, as a posted box is.
-    PostedBox* box = new PostedBox{text, caption, type};
-    if (!m_hWnd || !::PostMessageA(m_hWnd, WM_PANEL_POSTED_BOX, 0, reinterpret_cast<LPARAM>(box))) delete box;
-}
-
-LRESULT CPlaybackPanelDlg::OnPostedBox(WPARAM, LPARAM lParam) {
-    std::unique_ptr<PostedBox> box(reinterpret_cast<PostedBox*>(lParam));
-    if (box) AfxShowMessageBox(m_hWnd, box->text, box->caption, box->type);
-    return 0;
+    TranslatedMessageBox(this, english, caption, type);
 }
 
 void CPlaybackPanelDlg::StopPane(int pane) {
@@ -361,8 +337,8 @@ void CPlaybackPanelDlg::PlayFile(const char* path) {
     if (result != 0) {
         CString text;
         text.Format("%s %s\n%s %s", LPCSTR(TranslateString("File Name:")), path,
-                    LPCSTR(TranslateString("Error Info:")), LPCSTR(ReadErrorText(result)));
-        PostBox(text, TranslateString("Play File Failed !"), MB_OK | MB_ICONEXCLAMATION);
+                    LPCSTR(TranslateString("Error Info:")), LPCSTR(GetErrorText(result)));
+        PostMessageBox(text, TranslateString("Play File Failed !"), MB_OK | MB_ICONEXCLAMATION);
         // Whatever played here before has been stopped: the pane is idle.
         if (pane.m_busy) {
             pane.m_busy = FALSE;

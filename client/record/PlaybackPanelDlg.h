@@ -110,7 +110,6 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnTimer(UINT_PTR id);
     afx_msg LRESULT OnPaneMouse(WPARAM wParam, LPARAM lParam);
-    afx_msg LRESULT OnPostedBox(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -122,7 +121,6 @@ private:
     void RedrawFrameAndName();
     void StopPane(int pane);
     void ShowBox(const char* english, const char* caption, UINT type);
-    void PostBox(const CString& text, const CString& caption, UINT type);
     void WatchSnapshot(const std::string& path);
 
     CPlaybackPaneWnd m_panes[record::kPlaybackPanes];
