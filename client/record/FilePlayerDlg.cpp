@@ -66,6 +66,7 @@ CFilePlayerDlg::CFilePlayerDlg(CWnd* parent) : CDialog(IDD, parent) {
 BOOL CFilePlayerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     TranslateDialog(this);
+    m_backColor = SkinBackColor();
     m_slider.Create("", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, kSliderHeight), this, IDC_PLAYER_SLIDER);
     m_slider.SetChannelBitmaps(IDB_PLAYER_SLIDER_CHANNEL, IDB_PLAYER_SLIDER_CHANNEL_ACTIVE, FALSE,
                                CBitmapSlider::kPixelColour);
@@ -153,7 +154,7 @@ BOOL CFilePlayerDlg::OnEraseBkgnd(CDC*) { return TRUE; }   // the paint covers e
 
 HBRUSH CFilePlayerDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {
     if (ctlColor == CTLCOLOR_STATIC) {
-        dc->SetBkColor(SkinBackColor());
+        dc->SetBkColor(m_backColor);
         dc->SetBkMode(TRANSPARENT);
         return static_cast<HBRUSH>(m_hollow.GetSafeHandle());
     }
@@ -164,7 +165,7 @@ void CFilePlayerDlg::OnPaint() {
     CPaintDC dc(this);
     CRect client;
     GetClientRect(&client);
-    dc.FillSolidRect(&client, SkinBackColor());
+    dc.FillSolidRect(&client, m_backColor);
     auto blit = [&](CBitmap& picture, int x, int y, int w, int h, bool stretch) {
         if (!picture.GetSafeHandle()) return;
         CDC mem;
@@ -189,7 +190,7 @@ void CFilePlayerDlg::DrawStatus(CDC& dc) {
     CRect client;
     GetClientRect(&client);
     CRect area(client.right - kStatusWidth, client.top + kSliderHeight, client.right, client.bottom);
-    dc.FillSolidRect(&area, SkinBackColor());
+    dc.FillSolidRect(&area, m_backColor);
     CFont* old = m_font.GetSafeHandle() ? dc.SelectObject(&m_font) : nullptr;
     dc.SetTextColor(RGB(0, 0, 0));
     dc.SetBkMode(TRANSPARENT);

@@ -480,3 +480,57 @@ TEST(PlaybackPanel, FourPanesPlayingAndNothingLeftAfter) {
     EXPECT_TRUE(gui::PumpUntil([&] { return ThreadCount() <= baseline; }, 5000))
         << ThreadCount() << " threads, " << baseline << " before";
 }
+
+// The bar's buttons sit at the skin's places below the slider strip; a
+// background picture that is missing is reported once and the bar still
+// comes up.
+TEST(FilePlayerBar, ButtonsFromTheSkinAndAMissingPicture) {
+    {
+        PlaybackWindow w;
+        const SolutionEntry* s = GetCurrentSolution();
+        ASSERT_NE(s, nullptr);
+        const CString skin = s->folderPath + "player_config.ini";
+        const struct {
+            UINT id;
+            const char* key;
+        } buttons[] = {{IDC_PLAYER_PLAY, "Play"}, {IDC_PLAYER_PAUSE, "Pause"}, {IDC_PLAYER_STOP, "Stop"},
+                       {IDC_PLAYER_FAST, "Fast"}, {IDC_PLAYER_SLOW, "Slow"},   {IDC_PLAYER_NEXT, "Next"},
+                       {IDC_PLAYER_SHOT, "Shot"}, {IDC_PLAYER_OPEN, "Open"},   {IDC_PLAYER_SAVE, "Save"},
+                       {IDC_PLAYER_SOUND, "Sound"}};
+        for (const auto& b : buttons) {
+            SCOPED_TRACE(b.key);
+            CRect want = ParseRect(ReadIniString("MainButtons", CString(b.key) + "_Position", "", skin));
+            ASSERT_FALSE(want.IsRectEmpty());
+            want.OffsetRect(0, CFilePlayerDlg::kSliderHeight);
+            HWND h = ::GetDlgItem(w.Bar(), b.id);
+            ASSERT_NE(h, nullptr);
+            CRect got;
+            ::GetWindowRect(h, &got);
+            w.bar.ScreenToClient(&got);
+            EXPECT_TRUE(got == want) << got.left << "," << got.top << " " << got.Width() << "x" << got.Height();
+            EXPECT_TRUE(::IsWindowVisible(h) && ::IsWindowEnabled(h));
+        }
+    }
+
+    // A solution whose bar pictures are missing from the second one on.
+    const SolutionEntry* saved = GetCurrentSolution();
+    const std::string dir = playtest::TempFile("bar_skin\\");
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    ::CopyFileA(saved->folderPath + "player_up.bmp", (dir + "player_up.bmp").c_str(), FALSE);
+    const std::string ini = dir + "Config.ini";
+    ::WritePrivateProfileStringA("PlayerSettings", "BackImage_Up", "player_up.bmp", ini.c_str());
+    ::WritePrivateProfileStringA("PlayerSettings", "BackImage_Over", "missing_over.bmp", ini.c_str());
+    ::WritePrivateProfileStringA("PlayerSettings", "BackImage_Down", "missing_down.bmp", ini.c_str());
+    SolutionEntry broken{ini.c_str(), "English", dir.c_str(), nullptr};
+    SetCurrentSolution(&broken);
+    {
+        gui::MessageBoxScript boxes;
+        PlaybackWindow w;
+        ASSERT_EQ(boxes.Count(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, "Load background image: " + dir + "missing_over.bmp failed!");
+        EXPECT_EQ(boxes.Boxes()[0].caption, "FATAL ERROR");
+        EXPECT_TRUE(::IsWindowVisible(w.Bar()));
+        EXPECT_NE(::GetDlgItem(w.Bar(), IDC_PLAYER_SOUND), nullptr);
+    }
+    SetCurrentSolution(saved);
+}
