@@ -380,6 +380,11 @@ void CPlaybackPanelDlg::PlayRemote(uint32_t loginId, const RemoteFileInfo& file)
             pane.m_playState = kPanePlaying;
             return;
         }
+        // A pane of another device would become one more of this device's.
+        if (pane.m_loginId != loginId && remoteInUse >= kRemotePanesPerDevice) {
+            ShowBox("Playback Remote channels are all in use!", "ERROR", MB_OK | MB_ICONSTOP);
+            return;
+        }
         pane.m_session->Stop();
         pane.m_fileName.Empty();
     } else {

@@ -5,7 +5,9 @@
 // panes per device, snapshots, and nothing left running after the panel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,14 @@ namespace {
 
 constexpr COLORREF kPaneBack = 0x662B16;
 constexpr int kPanelW = 600, kPanelH = 425, kBarH = 70;
+
+// No box waits for a person: a box no test expects is answered at once.
+struct AnswerEveryBox : ::testing::Environment {
+    std::unique_ptr<gui::MessageBoxScript> script;
+    void SetUp() override { script.reset(new gui::MessageBoxScript()); }
+    void TearDown() override { script.reset(); }
+};
+::testing::Environment* const g_answerEveryBox = ::testing::AddGlobalTestEnvironment(new AnswerEveryBox);
 
 void UseDefaultSolution() {
     static bool done = [] {
@@ -57,7 +67,11 @@ struct PlaybackWindow {
                                          reinterpret_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
         CRect r(0, 0, kPanelW + 200, kPanelH + kBarH);
         ::AdjustWindowRectEx(&r, WS_OVERLAPPED | WS_CAPTION, FALSE, 0);
-        host.CreateEx(0, cls, "Record Playback", WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN, 20, 20, r.Width(),
+        // In the screen's bottom right corner, away from where the other
+        // programs of the display put their windows.
+        const int x = std::max(0, ::GetSystemMetrics(SM_CXSCREEN) - r.Width() - 4);
+        const int y = std::max(0, ::GetSystemMetrics(SM_CYSCREEN) - r.Height() - 4);
+        host.CreateEx(0, cls, "Record Playback", WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN, x, y, r.Width(),
                       r.Height(), nullptr, nullptr);
         host.ShowWindow(SW_SHOW);
         SetMessageBoxWindow(host.m_hWnd);
@@ -92,15 +106,13 @@ struct PlaybackWindow {
     std::shared_ptr<std::vector<std::string>> opened;
 };
 
-// A click on a skinned button: the button follows the real pointer while it
-// is held, so the pointer goes over it first.
+// A click on a skinned button: its notice to the parent, as the button sends
+// it when released under the pointer. (The pointer itself is left alone:
+// other programs on the display follow it.)
 void Press(HWND parent, int id) {
-    HWND b = ::GetDlgItem(parent, id);
-    RECT r;
-    ::GetWindowRect(b, &r);
-    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ::SendMessageA(b, BM_CLICK, 0, 0);
-    ::SetCursorPos(0, 0);
+    ASSERT_NE(::GetDlgItem(parent, id), nullptr) << id;
+    ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(parent, id))) << id;
+    gui::Command(parent, id, BN_CLICKED);
 }
 
 PaneRect RectInPanel(CPlaybackPanelDlg& panel, int pane) {
@@ -389,6 +401,9 @@ TEST(PlaybackPanel, RemotePanesPerDevice) {
     w.panel.PlayRemote(8, Remote("other device"));
     EXPECT_EQ(w.panel.Pane(4).m_kind, uint32_t(CPlaybackPaneWnd::kRemote));
     EXPECT_FALSE(w.panel.Player(4).IsOpen()) << "the local file was stopped";
+    w.panel.PlayRemote(7, Remote("rec5"));
+    EXPECT_EQ(boxes.Count(), 3u) << "another device's pane cannot become a fifth one either";
+    EXPECT_EQ(w.panel.Pane(4).m_loginId, 8u);
 
     // Commands on a remote pane go to its session.
     w.Select(0);
