@@ -2,6 +2,7 @@
 
 #include "PlaybackPanelDlg.h"
 #include "app_services.h"
+#include "app_state.h"
 #include "RecordDisks.h"
 #include "helpers.h"
 #include "language.h"
@@ -28,13 +29,6 @@ const BarButton kBarButtons[CFilePlayerDlg::kButtons] = {
     {IDC_PLAYER_SHOT, "Shot", "Snap picture"},  {IDC_PLAYER_OPEN, "Open", "Open File"},
     {IDC_PLAYER_SAVE, "Save", "Save as"},       {IDC_PLAYER_SOUND, "Sound", "Sound"},
 };
-
-// [MainSettings] BackColor of the current interface solution.
-COLORREF SkinBackColor() {
-    const SolutionEntry* s = GetCurrentSolution();
-    if (!s) return RGB(0, 0, 0);
-    return ParseColor(ReadIniString("MainSettings", "BackColor", "", s->configPath));
-}
 
 CPlaybackSearchPage* LiveSearchPage() {
     CPlaybackSearchPage* page = g_pPlaybackSearchPage;
@@ -66,7 +60,6 @@ CFilePlayerDlg::CFilePlayerDlg(CWnd* parent) : CDialog(IDD, parent) {
 BOOL CFilePlayerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     TranslateDialog(this);
-    m_backColor = SkinBackColor();
     m_slider.Create("", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, kSliderHeight), this, IDC_PLAYER_SLIDER);
     m_slider.SetChannelBitmaps(IDB_PLAYER_SLIDER_CHANNEL, IDB_PLAYER_SLIDER_CHANNEL_ACTIVE, FALSE,
                                CBitmapSlider::kPixelColour);
@@ -154,7 +147,7 @@ BOOL CFilePlayerDlg::OnEraseBkgnd(CDC*) { return TRUE; }   // the paint covers e
 
 HBRUSH CFilePlayerDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {
     if (ctlColor == CTLCOLOR_STATIC) {
-        dc->SetBkColor(m_backColor);
+        dc->SetBkColor(g_skinBackColor);
         dc->SetBkMode(TRANSPARENT);
         return static_cast<HBRUSH>(m_hollow.GetSafeHandle());
     }
@@ -165,7 +158,7 @@ void CFilePlayerDlg::OnPaint() {
     CPaintDC dc(this);
     CRect client;
     GetClientRect(&client);
-    dc.FillSolidRect(&client, m_backColor);
+    dc.FillSolidRect(&client, g_skinBackColor);
     auto blit = [&](CBitmap& picture, int x, int y, int w, int h, bool stretch) {
         if (!picture.GetSafeHandle()) return;
         CDC mem;
@@ -190,7 +183,7 @@ void CFilePlayerDlg::DrawStatus(CDC& dc) {
     CRect client;
     GetClientRect(&client);
     CRect area(client.right - kStatusWidth, client.top + kSliderHeight, client.right, client.bottom);
-    dc.FillSolidRect(&area, m_backColor);
+    dc.FillSolidRect(&area, g_skinBackColor);
     CFont* old = m_font.GetSafeHandle() ? dc.SelectObject(&m_font) : nullptr;
     dc.SetTextColor(RGB(0, 0, 0));
     dc.SetBkMode(TRANSPARENT);

@@ -83,6 +83,5 @@ private:
     CFont m_font;
     CBrush m_hollow;
     BOOL m_sound = TRUE;
-    COLORREF m_backColor = 0;   // [MainSettings] BackColor of the interface solution
     std::string m_timeText, m_speedText;
 };

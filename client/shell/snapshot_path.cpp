@@ -2,19 +2,14 @@
 
 #include <cstdio>
 
+#include "PlaybackCore.h"
 #include "RecordFormat.h"
 
 namespace shell {
 
 std::string MakeSnapshotPath(const SnapshotSeams& s, const std::string& address, int channel) {
   if (channel < 0 || channel > 254) return std::string();
-  const uint32_t eligible = s.presentDrives & s.recordDiskMask & ~s.failedDiskMask;
-  std::string root;
-  for (int bit = 2; bit <= 24 && root.empty(); ++bit) {
-    if (!(eligible >> bit & 1)) continue;
-    std::string r = std::string(1, char('A' + bit)) + ":\\";
-    if (s.freeMB && s.freeMB(r) > kSnapshotMinFreeMB) root = r;
-  }
+  const std::string root = record::ChooseSnapshotDrive(s.presentDrives, s.recordDiskMask, s.failedDiskMask, s.freeMB);
   if (root.empty()) return std::string();
   const SnapshotTime& t = s.now;
   char buf[64];

@@ -8,9 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "PlaybackCore.h"
+
 namespace shell {
 
-constexpr uint32_t kSnapshotMinFreeMB = 200;   // a drive takes a picture above this
+constexpr uint32_t kSnapshotMinFreeMB = record::kSnapshotDriveMinFreeMB;   // a drive takes a picture above this
 
 struct SnapshotTime {
   int year, month, day, hour, minute, second, millisecond;

@@ -14,6 +14,7 @@
 #include "FilePlayerDlg.h"
 #include "PlaybackPanelDlg.h"
 #include "app_services.h"
+#include "app_state.h"
 #include "gui_kit.h"
 #include "helpers.h"
 #include "language.h"
@@ -41,6 +42,7 @@ void UseDefaultSolution() {
         CInterfaceSolutions& t = CInterfaceSolutions::Instance();
         t.Build(GetModuleDirectory());
         SetCurrentSolution(t.Find("English"));
+        g_skinBackColor = ReadMainSkin(*GetCurrentSolution()).backColor;
         return true;
     }();
     (void)done;
