@@ -44,7 +44,16 @@ protected:
   static void SetUpTestSuite() {
     s_pointer = new gui::PointerLock();
     HostedTest::SetUpTestSuite();
-    if (s_pointer->Held() && s_host) s_pointer->KeepOnTop(s_host->m_hWnd);
+    if (!s_pointer->Held() || !s_host) return;
+    // In the screen's bottom right corner, away from the other tests'
+    // windows (top left and centre): a window of another program under the
+    // pointer would hear its moves and report them to the system late.
+    CRect r;
+    s_host->GetWindowRect(&r);
+    s_host->SetWindowPos(nullptr, ::GetSystemMetrics(SM_CXSCREEN) - r.Width() - 8,
+                         ::GetSystemMetrics(SM_CYSCREEN) - r.Height() - 8, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    s_pointer->KeepOnTop(s_host->m_hWnd);
   }
   static void TearDownTestSuite() {
     HostedTest::TearDownTestSuite();
