@@ -66,6 +66,14 @@ protected:
   ScratchDir dir{"login"};
 };
 
+// The dialog's window once it is up and drawn; no box came up on the way.
+HWND UpWithoutBoxes(gui::ModalRunner<CLoginDlg>& run, gui::MessageBoxScript& boxes) {
+  HWND h = run.WaitForWindow(5000);
+  EXPECT_EQ(0u, boxes.Count());
+  gui::PumpFor(100);
+  return h;
+}
+
 // What a button of the dialog shows at its point (x, y), drawn afresh.
 COLORREF ButtonPixel(HWND dlg, int id, int x, int y) {
   HWND b = gui::Control(dlg, id);
@@ -307,10 +315,8 @@ TEST_F(Login, OkAndCancelAreSkinButtonsDrawnWithTheSolutionsPictures) {
     ScratchDir::WriteSolidBmp(dir / (CString("Language\\English\\") + p.name), 16, 8, p.color);
   gui::MessageBoxScript boxes;
   gui::ModalRunner<CLoginDlg> run(InDir());
-  HWND h = run.WaitForWindow(5000);
+  HWND h = UpWithoutBoxes(run, boxes);
   ASSERT_NE(nullptr, h);
-  EXPECT_EQ(0u, boxes.Count());
-  gui::PumpFor(100);
   for (int id : {IDOK, IDCANCEL}) {
     SCOPED_TRACE(id);
     HWND b = gui::Control(h, id);
@@ -358,10 +364,8 @@ TEST_F(Login, TheDefaultSolutionSkinsTheButtons) {
   ASSERT_NE(nullptr, GetCurrentSolution()) << "the default interface solution is missing";
   gui::MessageBoxScript boxes;
   gui::ModalRunner<CLoginDlg> run(InDir());
-  HWND h = run.WaitForWindow(5000);
+  HWND h = UpWithoutBoxes(run, boxes);
   ASSERT_NE(nullptr, h);
-  EXPECT_EQ(0u, boxes.Count());
-  gui::PumpFor(100);
   for (int id : {IDOK, IDCANCEL}) {
     EXPECT_NE(::GetSysColor(COLOR_BTNFACE), ButtonPixel(h, id, 3, 3)) << id;
     EXPECT_GT(ButtonPixels(h, id, RGB(255, 255, 255)), 0) << id;
