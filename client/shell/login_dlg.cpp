@@ -23,6 +23,28 @@ CLoginDlg::CLoginDlg(CWnd* parent) : CDialog(IDD, parent), m_image(std::make_uni
 
 CLoginDlg::~CLoginDlg() = default;
 
+namespace {
+
+// Black or white, whichever reads better on `back`.
+COLORREF ContrastingText(COLORREF back) {
+  int luma = (GetRValue(back) * 299 + GetGValue(back) * 587 + GetBValue(back) * 114) / 1000;
+  return luma < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+}
+
+// The colour in the middle of a bitmap.
+COLORREF CentrePixel(CBitmap& bitmap) {
+  BITMAP bm{};
+  if (!bitmap.GetSafeHandle() || !bitmap.GetBitmap(&bm)) return CLR_INVALID;
+  HDC mem = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ old = ::SelectObject(mem, bitmap.m_hObject);
+  COLORREF c = ::GetPixel(mem, bm.bmWidth / 2, bm.bmHeight / 2);
+  ::SelectObject(mem, old);
+  ::DeleteDC(mem);
+  return c;
+}
+
+}  // namespace
+
 CString CLoginDlg::ProgramDirectory() const {
   return m_programDir.IsEmpty() ? GetModuleDirectory() : m_programDir;
 }
@@ -47,6 +69,8 @@ BOOL CLoginDlg::OnInitDialog() {
   m_savePassword.SubclassDlgItem(IDC_LOGIN_SAVE_PASSWORD, this);
   m_autoLogin.SubclassDlgItem(IDC_LOGIN_AUTO_LOGIN, this);
   m_countdownLabel.SubclassDlgItem(IDC_LOGIN_COUNTDOWN, this);
+  m_ok.SubclassDlgItem(IDOK, this);
+  m_cancel.SubclassDlgItem(IDCANCEL, this);
 
   TranslateDialog(this);
   SetWindowText(TranslateString("Login Dravenor"));
@@ -96,6 +120,7 @@ void CLoginDlg::LoadSkin() {
   CString deviceIni = s->folderPath + "device_config.ini";
   m_backColor = ParseColor(ReadIniString("MainSettings", "BackColor", "", deviceIni, 128));
   m_backBrush.CreateSolidBrush(m_backColor);
+  LoadButtonSkin(s->configPath, s->folderPath);
   CString picture = ReadIniString("MainSettings", "Log_Image", "", s->configPath, 260);
   CString path = s->folderPath + picture;
   if (picture.IsEmpty() || !LoadDibFile(path, m_picture, TRUE)) {
@@ -105,6 +130,24 @@ void CLoginDlg::LoadSkin() {
     text.Format("%s: %s %s!", a.GetString(), path.GetString(), b.GetString());
     ComposedMessageBox(this, text, "FATAL ERROR", MB_OK | MB_ICONERROR);
     TranslatedMessageBox(this, "Load Login Picture Error0", nullptr, MB_OK | MB_ICONERROR);
+  }
+}
+
+void CLoginDlg::LoadButtonSkin(const CString& configIni, const CString& folder) {
+  enum { kUp, kOver, kDown, kDisable };
+  static const char* const kKeys[] = {"BackImage_Up", "BackImage_Over", "BackImage_Down", "BackImage_Disable"};
+  CBitmap pictures[4];
+  for (int i = 0; i < 4; ++i) {
+    CString name = ReadIniString("LoginDlgSettings", kKeys[i], "", configIni, 260);
+    if (!name.IsEmpty()) LoadDibFile(folder + name, pictures[i], TRUE);
+  }
+  if (!pictures[kUp].GetSafeHandle()) return;
+  auto have = [&](int i) { return pictures[i].GetSafeHandle() ? &pictures[i] : nullptr; };
+  // The caption stays readable on the pictures of dark and light skins.
+  COLORREF ink = ContrastingText(CentrePixel(pictures[kUp]));
+  for (CSkinButton* b : {&m_ok, &m_cancel}) {
+    b->SetBitmaps(have(kUp), have(kDown), have(kOver), have(kDisable), 0, kSkinStretched);
+    b->SetTextColor(ink);
   }
 }
 
@@ -231,8 +274,7 @@ HBRUSH CLoginDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {
       id == IDC_LOGIN_AUTO_LOGIN) {
     dc->SetBkMode(TRANSPARENT);
     // Labels stay readable on dark and light skins alike.
-    int luma = (GetRValue(m_backColor) * 299 + GetGValue(m_backColor) * 587 + GetBValue(m_backColor) * 114) / 1000;
-    dc->SetTextColor(luma < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    dc->SetTextColor(ContrastingText(m_backColor));
     if (m_backBrush.m_hObject) return m_backBrush;
   }
   return brush;

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "SkinButton.h"
 #include "config_image.h"
 #include "shell_resource.h"
 
@@ -49,6 +50,9 @@ protected:
   afx_msg void OnDestroy();
 
   void LoadSkin();
+  // OK and Cancel drawn with the solution's [LoginDlgSettings] pictures;
+  // without them they keep the button face.
+  void LoadButtonSkin(const CString& configIni, const CString& folder);
   void StopCountdown();
   void RepaintCountdown();
   CString ProgramDirectory() const;
@@ -59,6 +63,7 @@ protected:
   CComboBox m_language;
   CEdit m_user, m_password;
   CButton m_savePassword, m_autoLogin;
+  CSkinButton m_ok, m_cancel;
   CStatic m_countdownLabel;
   CBitmap m_picture;
   CBrush m_backBrush;

@@ -1,10 +1,12 @@
 // The login dialog under Xvfb: checks of OK, the saved login in SysCfg.dat,
-// the auto-login countdown, the language choice and the check-only mode.
+// the auto-login countdown, the language choice, the check-only mode and
+// the skin buttons OK and Cancel.
 #include <gtest/gtest.h>
 
 #include "config_image.h"
 #include "config_store.h"
 #include "gui_kit.h"
+#include "helpers.h"
 #include "language.h"
 #include "login_dlg.h"
 #include "shell_fixture.h"
@@ -64,6 +66,38 @@ protected:
   ScratchDir dir{"login"};
 };
 
+// The dialog's window once it is up and drawn; no box came up on the way.
+HWND UpWithoutBoxes(gui::ModalRunner<CLoginDlg>& run, gui::MessageBoxScript& boxes) {
+  HWND h = run.WaitForWindow(5000);
+  EXPECT_EQ(0u, boxes.Count());
+  gui::PumpFor(100);
+  return h;
+}
+
+// What a button of the dialog shows at its point (x, y), drawn afresh.
+COLORREF ButtonPixel(HWND dlg, int id, int x, int y) {
+  HWND b = gui::Control(dlg, id);
+  ::RedrawWindow(b, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  HDC dc = ::GetDC(b);
+  COLORREF c = ::GetPixel(dc, x, y);
+  ::ReleaseDC(b, dc);
+  return c;
+}
+
+// Pixels of colour c in a button of the dialog.
+int ButtonPixels(HWND dlg, int id, COLORREF c) {
+  HWND b = gui::Control(dlg, id);
+  ::RedrawWindow(b, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  RECT r;
+  ::GetClientRect(b, &r);
+  HDC dc = ::GetDC(b);
+  int n = 0;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) n += ::GetPixel(dc, x, y) == c;
+  ::ReleaseDC(b, dc);
+  return n;
+}
+
 TEST_F(Login, OkChecksTheInputAndSavesTheLoginAsAsked) {
   struct Case {
     const char* user;
@@ -93,7 +127,7 @@ TEST_F(Login, OkChecksTheInputAndSavesTheLoginAsAsked) {
     size_t before = boxes.Count();
     gui::SetText(h, IDC_LOGIN_USER, c.user);
     gui::SetText(h, IDC_LOGIN_PASSWORD, c.password);
-    gui::Click(h, IDOK);
+    gui::Command(h, IDOK, BN_CLICKED);
     ASSERT_EQ(before + 1, boxes.Count());
     EXPECT_EQ(c.box, boxes.Boxes().back().text);
     EXPECT_EQ(c.caption, boxes.Boxes().back().caption);
@@ -102,7 +136,7 @@ TEST_F(Login, OkChecksTheInputAndSavesTheLoginAsAsked) {
   // Success without "save password": the user is kept, the password not.
   gui::SetText(h, IDC_LOGIN_USER, "admin");
   gui::SetText(h, IDC_LOGIN_PASSWORD, "tulip");
-  gui::Click(h, IDOK);
+  gui::Command(h, IDOK, BN_CLICKED);
   ASSERT_TRUE(run.Wait(5000));
   EXPECT_EQ(IDOK, run.Result());
   auto img = ReadConfig();
@@ -126,7 +160,7 @@ TEST_F(Login, SavePasswordAndAutoLoginAreStoredAndTheBoxesFollowEachOther) {
   gui::Click(h, IDC_LOGIN_AUTO_LOGIN);
   gui::SetText(h, IDC_LOGIN_USER, "bob");
   gui::SetText(h, IDC_LOGIN_PASSWORD, "pw");
-  gui::Click(h, IDOK);
+  gui::Command(h, IDOK, BN_CLICKED);
   ASSERT_TRUE(run.Wait(5000));
   EXPECT_EQ(IDOK, run.Result());
   EXPECT_EQ(1, index);
@@ -217,7 +251,7 @@ TEST_F(Login, CheckOnlyModeChecksTheRunningUsersAndWritesNothing) {
   gui::SetText(h, IDC_LOGIN_USER, "carol");
   gui::SetText(h, IDC_LOGIN_PASSWORD, "secret");
   gui::Click(h, IDC_LOGIN_AUTO_LOGIN);
-  gui::Click(h, IDOK);
+  gui::Command(h, IDOK, BN_CLICKED);
   ASSERT_TRUE(run.Wait(5000));
   EXPECT_EQ(IDOK, run.Result());
   EXPECT_EQ(5, index);
@@ -252,6 +286,8 @@ TEST_F(Login, ShowsTheSkinAndSwitchesTheLanguage) {
   ::GetClientRect(h, &client);
   EXPECT_EQ(kBack, ::GetPixel(dc, client.right - 3, client.bottom - 3));
   ::ReleaseDC(h, dc);
+  // No button pictures in this solution: OK and Cancel show the face.
+  EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), ButtonPixel(h, IDOK, 2, 2));
   EXPECT_TRUE(gui::SaveWindowBitmap(h, gui::OutputPath("shell_login.bmp")));
 
   gui::SelectCombo(h, IDC_LOGIN_LANGUAGE, 1 - current);
@@ -261,6 +297,80 @@ TEST_F(Login, ShowsTheSkinAndSwitchesTheLanguage) {
   ::GetPrivateProfileStringA("General", "Language", "", lang, sizeof lang, dir / "Corvel.ini");
   EXPECT_STREQ("Deutsch", lang);
   EXPECT_EQ("Anmeldung", std::string(TranslateString("Login Dravenor")));
+  ::PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(run.Wait(5000));
+}
+
+TEST_F(Login, OkAndCancelAreSkinButtonsDrawnWithTheSolutionsPictures) {
+  const COLORREF up = RGB(20, 30, 60), over = RGB(0, 120, 200), down = RGB(0, 80, 40), off = RGB(90, 90, 90);
+  dir.WriteSolution("English",
+                    "Log_Image=login.bmp\r\n[LoginDlgSettings]\r\nBackImage_Up=b_up.bmp\r\n"
+                    "BackImage_Over=b_over.bmp\r\nBackImage_Down=b_down.bmp\r\nBackImage_Disable=b_off.bmp\r\n",
+                    "BackColor=10, 20, 30\r\n");
+  struct {
+    const char* name;
+    COLORREF color;
+  } pictures[] = {{"b_up.bmp", up}, {"b_over.bmp", over}, {"b_down.bmp", down}, {"b_off.bmp", off}};
+  for (const auto& p : pictures)
+    ScratchDir::WriteSolidBmp(dir / (CString("Language\\English\\") + p.name), 16, 8, p.color);
+  gui::MessageBoxScript boxes;
+  gui::ModalRunner<CLoginDlg> run(InDir());
+  HWND h = UpWithoutBoxes(run, boxes);
+  ASSERT_NE(nullptr, h);
+  for (int id : {IDOK, IDCANCEL}) {
+    SCOPED_TRACE(id);
+    HWND b = gui::Control(h, id);
+    EXPECT_EQ(BS_OWNERDRAW, ::GetWindowLongA(b, GWL_STYLE) & BS_TYPEMASK);
+    EXPECT_EQ(up, ButtonPixel(h, id, 2, 2));
+    // The caption in white on the dark picture.
+    EXPECT_GT(ButtonPixels(h, id, RGB(255, 255, 255)), 0);
+    ::SendMessageA(b, BM_SETSTATE, TRUE, 0);
+    EXPECT_EQ(down, ButtonPixel(h, id, 2, 2));
+    ::SendMessageA(b, BM_SETSTATE, FALSE, 0);
+    ::EnableWindow(b, FALSE);
+    EXPECT_EQ(off, ButtonPixel(h, id, 2, 2));
+    ::EnableWindow(b, TRUE);
+    EXPECT_EQ(up, ButtonPixel(h, id, 2, 2));
+  }
+  EXPECT_TRUE(gui::SaveWindowBitmap(h, gui::OutputPath("shell_login_buttons.bmp")));
+  // A real click on Cancel: a skin button follows the pointer while it is
+  // pressed, so the pointer rests on it.
+  gui::PointerLock pointer(h);
+  ASSERT_TRUE(pointer.Held());
+  RECT r;
+  ::GetWindowRect(gui::Control(h, IDCANCEL), &r);
+  ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  gui::Click(h, IDCANCEL);
+  ASSERT_TRUE(run.Wait(5000));
+  EXPECT_EQ(IDCANCEL, run.Result());
+}
+
+TEST_F(Login, EnterInThePasswordBoxLogsIn) {
+  gui::MessageBoxScript boxes;
+  gui::ModalRunner<CLoginDlg> run(InDir());
+  HWND h = run.WaitForWindow(5000);
+  ASSERT_NE(nullptr, h);
+  gui::SetText(h, IDC_LOGIN_USER, "admin");
+  gui::SetText(h, IDC_LOGIN_PASSWORD, "tulip");
+  gui::PostKey(gui::Control(h, IDC_LOGIN_PASSWORD), VK_RETURN);
+  ASSERT_TRUE(run.Wait(5000));
+  EXPECT_EQ(IDOK, run.Result());
+  EXPECT_EQ(0u, boxes.Count());
+}
+
+TEST_F(Login, TheDefaultSolutionSkinsTheButtons) {
+  CInterfaceSolutions::Instance().Build(GetModuleDirectory());
+  SetCurrentSolution(CInterfaceSolutions::Instance().Find("English"));
+  ASSERT_NE(nullptr, GetCurrentSolution()) << "the default interface solution is missing";
+  gui::MessageBoxScript boxes;
+  gui::ModalRunner<CLoginDlg> run(InDir());
+  HWND h = UpWithoutBoxes(run, boxes);
+  ASSERT_NE(nullptr, h);
+  for (int id : {IDOK, IDCANCEL}) {
+    EXPECT_NE(::GetSysColor(COLOR_BTNFACE), ButtonPixel(h, id, 3, 3)) << id;
+    EXPECT_GT(ButtonPixels(h, id, RGB(255, 255, 255)), 0) << id;
+  }
+  EXPECT_TRUE(gui::SaveWindowBitmap(h, gui::OutputPath("shell_login_default.bmp")));
   ::PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(run.Wait(5000));
 }

@@ -113,6 +113,47 @@ inline void PostKey(HWND target, UINT vk) {
   ::PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
 }
 
+// The pointer and the top of the window stack belong to every test program
+// on the display at once. A test that puts the pointer somewhere and reads
+// back what that did (hover pictures, tooltips, hot tracking, a press that
+// follows the pointer) holds this lock meanwhile, and so does one that runs a
+// menu loop (Wine then grabs the pointer and refuses to move it for anyone
+// else): no other test program moves or grabs the pointer, and the holder's
+// window stays above the other programs' windows, so the system finds it
+// under the pointer. Released (and the pointer parked
+// in the screen's corner) on destruction, on the thread that took it.
+class PointerLock {
+public:
+  explicit PointerLock(HWND window = nullptr, DWORD timeoutMs = 120000)
+      : m_mutex(::CreateMutexA(nullptr, FALSE, "SelvaneTestPointer")) {
+    DWORD r = m_mutex ? ::WaitForSingleObject(m_mutex, timeoutMs) : WAIT_FAILED;
+    m_held = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+    if (m_held && window) KeepOnTop(window);
+  }
+  ~PointerLock() {
+    if (m_window && ::IsWindow(m_window))
+      ::SetWindowPos(m_window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (m_held) {
+      ::SetCursorPos(0, 0);
+      ::ReleaseMutex(m_mutex);
+    }
+    if (m_mutex) ::CloseHandle(m_mutex);
+  }
+  PointerLock(const PointerLock&) = delete;
+  PointerLock& operator=(const PointerLock&) = delete;
+  bool Held() const { return m_held; }
+  // Keeps the top-level window of `window` above ordinary windows while
+  // the lock is held.
+  void KeepOnTop(HWND window) {
+    m_window = ::GetAncestor(window, GA_ROOT);
+    ::SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+private:
+  HANDLE m_mutex;
+  bool m_held = false;
+  HWND m_window = nullptr;
+};
+
 // Records every message box and answers from a script (then `fallback`).
 class MessageBoxScript {
 public:

@@ -228,6 +228,7 @@ struct PopupProbe {
   }
 
   void Run(HWND owner, HMENU popup, int x, int y) {
+    gui::PointerLock pointer;   // the menu loop holds the display's pointer
     Current() = this;
     ::SetTimer(owner, 1, 400, &OnTimer);
     ::SetTimer(owner, 2, 5000, &OnTimer);
@@ -367,6 +368,7 @@ TEST(MenuSkin, BarPopupOpenedFromTheKeyboardCountsAsOpenInItsBar) {
     ::UnionRect(&all, &dlgRect, &popupRect);
     saved = gui::SaveScreenBitmap(all, gui::OutputPath("skinned_dialog_bar_popup.bmp"));
   };
+  gui::PointerLock pointer;   // the menu loop holds the display's pointer
   PopupProbe::Current() = &probe;
   ::SetTimer(d.dlg.m_hWnd, 1, 600, &PopupProbe::OnTimer);
   ::SetTimer(d.dlg.m_hWnd, 2, 5000, &PopupProbe::OnTimer);

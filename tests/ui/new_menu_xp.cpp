@@ -55,6 +55,9 @@ TEST(MenuHotTrackXp, BarItemUnderThePointerIsRedrawnHotAndClearedWhenItLeaves) {
   RecordingDialog dlg;
   ASSERT_TRUE(dlg.Create(IDD_SKINNED_DIALOG));
   ::SetWindowPos(dlg.m_hWnd, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  // The hot item follows the real pointer over the bar.
+  gui::PointerLock pointer(dlg.m_hWnd);
+  ASSERT_TRUE(pointer.Held());
   ::SetForegroundWindow(dlg.m_hWnd);
   ::SetFocus(dlg.m_hWnd);
   gui::PumpFor(100);

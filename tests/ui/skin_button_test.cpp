@@ -38,11 +38,35 @@ HBITMAP MaskOf(int w, int h, const std::vector<uint32_t>& pixels) {
 
 class SkinButtonTest : public HostedTest<320, 120> {
 protected:
+  // Hover, the held press and the tooltip follow the real pointer and need
+  // the host to be the window under it: the suite holds the display's
+  // pointer with its host kept above other test programs' windows.
+  static void SetUpTestSuite() {
+    s_pointer = new gui::PointerLock();
+    HostedTest::SetUpTestSuite();
+    if (!s_pointer->Held() || !s_host) return;
+    // In the screen's bottom right corner, away from the other tests'
+    // windows (top left and centre): a window of another program under the
+    // pointer would hear its moves and report them to the system late.
+    CRect r;
+    s_host->GetWindowRect(&r);
+    s_host->SetWindowPos(nullptr, ::GetSystemMetrics(SM_CXSCREEN) - r.Width() - 8,
+                         ::GetSystemMetrics(SM_CYSCREEN) - r.Height() - 8, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    s_pointer->KeepOnTop(s_host->m_hWnd);
+  }
+  static void TearDownTestSuite() {
+    HostedTest::TearDownTestSuite();
+    delete s_pointer;
+    s_pointer = nullptr;
+  }
   void SetUp() override {
+    ASSERT_TRUE(s_pointer && s_pointer->Held()) << "another test program kept the pointer";
     HostedTest::SetUp();
     if (HasFatalFailure()) return;
     ASSERT_TRUE(gdicount::Install());
   }
+  static inline gui::PointerLock* s_pointer = nullptr;
   // A 40 x 24 owner-drawn button at (x, y) with the four test pictures,
   // which are deleted again before the button draws.
   void MakeButton(CSkinButton& b, int x, int y, bool allPictures = true, UINT maskId = 0, int mode = 1) {
@@ -64,9 +88,7 @@ protected:
   }
 };
 
-// Puts the pointer on client point pt of w and sends the move there. Other
-// programs on the display may move the pointer too: callers check the
-// outcome and try again.
+// Puts the pointer on client point pt of w and sends the move there.
 void PointerTo(CWnd& w, CPoint pt, WPARAM keys = 0) {
   CPoint screen(pt);
   w.ClientToScreen(&screen);

@@ -120,6 +120,8 @@ TEST_F(StatusBarTest, ClickedLampIsTheSenderNotTheFocus) {
   EXPECT_EQ(LitLamps(), (std::vector<int>{2}));
   // A real click through the button control (the pointer over it, as the
   // button follows the pointer while pressed) toggles it back.
+  gui::PointerLock pointer(bar.m_hWnd);
+  ASSERT_TRUE(pointer.Held());
   CRect r;
   bar.Lamp(2).GetWindowRect(&r);
   ::SetCursorPos(r.CenterPoint().x, r.CenterPoint().y);

@@ -204,6 +204,12 @@ def player_skin(folder):
     return names
 
 
+def login_dialog_keys(folder):
+    """[LoginDlgSettings]: the four pictures of the login dialog's OK and
+    Cancel buttons, drawn stretched over each button."""
+    return image_keys(state_set(folder, "login_button", 80, 24))
+
+
 def main():
     root = sys.argv[1]
     lang = os.path.join(root, "Language")
@@ -231,6 +237,7 @@ def main():
 
     write(os.path.join(sol, "Config.ini"),
           "[MainSettings]\r\nBackColor=%s\r\nMonBackColor=%s\r\nLog_Image=login.bmp\r\n"
+          "[LoginDlgSettings]\r\n%s"
           "[ToolBarSettings]\r\n%sHeight=40\r\nWidth=1024\r\n"
           "[TopLogSettings]\r\nImage=title.bmp\r\nLogo=logo.bmp\r\n"
           "[MarginSettings]\r\nTop=70\r\nLeft=4\r\nBottom=4\r\nRight=4\r\n"
@@ -241,7 +248,7 @@ def main():
           "[SystemStatusBar]\r\n%s"
           "[SwitchModeDlgSettings]\r\nHeight=24\r\nWidth=24\r\nMarginLeft=5\r\nInterval=3\r\n%s"
           "[ColorDlgSettings]\r\n%s[PlanDlgSettings]\r\n%s[PtzDlgExSettings]\r\n%s[PlayerSettings]\r\n%s"
-          % (rgb_text(BACK), rgb_text(EDGE), image_keys(tb), rgb_text(EDGE), rgb_text(BACK),
+          % (rgb_text(BACK), rgb_text(EDGE), login_dialog_keys(sol), image_keys(tb), rgb_text(EDGE), rgb_text(BACK),
              rgb_text(PANEL_HI), rgb_text(ACCENT), status_bar_keys(status), image_keys(switch), image_keys(color),
              image_keys(plan), image_keys(ptz), image_keys(player)))
     write(os.path.join(sol, "top_config.ini"),
