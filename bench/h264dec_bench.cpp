@@ -1,17 +1,34 @@
 // Single-thread decode speed of the player's H.264 engine (SIMD kernel set
-// and plain set) against libavcodec through ffmpeg_api, in one run.
-//   h264dec_bench [stream.264 ...]   (default: the 352x288 and 704x576 fixtures)
+// and plain set) against libavcodec, in one run: rounds of about a second
+// each, the three decoders alternating, medians printed.
+//   h264dec_bench [-r ROUNDS] [stream.264 ...]
+//     (default: the 352x288 and 704x576 fixtures, 5 rounds)
+// The target build reaches libavcodec through ffmpeg_api (which copies every
+// picture out); the native build (-DSELVANE_NATIVE=ON, with the system's
+// libavcodec development files) calls libavcodec itself with one thread and
+// takes its pictures in place, as the engine hands out its own.
 // Streams at camera bitrates (352x288 512 kbit/s, 704x576 1.8 Mbit/s,
-// 1280x720 4 Mbit/s; several megabytes, so made on demand):
+// 1280x720 4 Mbit/s, 1920x1080 8 Mbit/s in 6 slices; several megabytes, so
+// made on demand):
 //   bench/make-streams /tmp/h264bench
+//   build/native/bin/h264dec_bench /tmp/h264bench/cam_*.264
 //   scripts/wine-run build/win32/bin/h264dec_bench.exe /tmp/h264bench/cam_*.264
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "annexb.h"
-#include "ffmpeg_api.h"
 #include "h264dec.h"
+#ifdef SELVANE_BENCH_SYSTEM_LIBAVCODEC
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+#else
+#include "ffmpeg_api.h"
+#endif
 
 namespace {
 
@@ -32,6 +49,41 @@ int DecodeEngine(H264DecContext* dec, const std::vector<uint8_t>& data) {
     return frames;
 }
 
+#ifdef SELVANE_BENCH_SYSTEM_LIBAVCODEC
+// One pass with a decoder opened for the pass, one thread, pictures taken
+// in place and dropped.
+int DecodeLibavcodec(const std::vector<std::vector<uint8_t>>& units) {
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+    AVCodecContext* ctx = codec ? avcodec_alloc_context3(codec) : nullptr;
+    AVFrame* frame = av_frame_alloc();
+    AVPacket* packet = av_packet_alloc();
+    int frames = 0;
+    if (ctx && frame && packet) {
+        ctx->thread_count = 1;
+        ctx->thread_type = 0;
+        if (avcodec_open2(ctx, codec, nullptr) == 0) {
+            auto drain = [&] {
+                while (avcodec_receive_frame(ctx, frame) == 0) {
+                    ++frames;
+                    av_frame_unref(frame);
+                }
+            };
+            for (const auto& u : units) {
+                packet->data = const_cast<uint8_t*>(u.data());
+                packet->size = int(u.size());
+                while (avcodec_send_packet(ctx, packet) == AVERROR(EAGAIN)) drain();
+                drain();
+            }
+            avcodec_send_packet(ctx, nullptr);
+            drain();
+        }
+    }
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    avcodec_free_context(&ctx);
+    return frames;
+}
+#else
 int DecodeLibavcodec(const std::vector<std::vector<uint8_t>>& units) {
     intptr_t h = ffmpeg_h264_init();
     if (!h) return 0;
@@ -56,26 +108,42 @@ int DecodeLibavcodec(const std::vector<std::vector<uint8_t>>& units) {
     ffmpeg_h264_Release(h);
     return frames;
 }
+#endif
 
+// Frames per second of whole passes over at least `seconds`.
 template <typename F>
-double FramesPerSecond(F decode) {
+double FramesPerSecond(F decode, double seconds) {
     int frames = 0;
     auto start = Clock::now();
     double secs = 0;
     do {
         frames += decode();
         secs = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (secs < 3.0);
+    } while (secs < seconds);
     return frames / secs;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) files.push_back(argv[i]);
+    int rounds = 5;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-r") == 0 && i + 1 < argc)
+            rounds = std::max(1, std::atoi(argv[++i]));
+        else
+            files.push_back(argv[i]);
+    }
     if (files.empty()) files = {SELVANE_TEST_DATA "/cif_aud.264", SELVANE_TEST_DATA "/d1.264"};
-    std::printf("%-40s %12s %12s %12s %8s %8s\n", "stream", "engine SIMD", "engine plain", "libavcodec", "SIMD/av", "SIMD/plain");
+    std::printf("medians of %d rounds, the decoders alternating\n", rounds);
+    std::printf("%-24s %12s %12s %12s %8s %8s\n", "stream", "engine SIMD", "engine plain", "libavcodec", "SIMD/av",
+                "SIMD/plain");
     for (const std::string& f : files) {
         std::vector<uint8_t> data = testsupport::ReadFileBytes(f);
         if (data.empty()) {
@@ -83,18 +151,23 @@ int main(int argc, char** argv) {
             continue;
         }
         auto units = testsupport::SplitAccessUnits(data);
-        H264DecParams params{0, 0, 100, 75, 4, 0};
+        H264DecParams params{0, 0, 128, 75, 4, 0};
         H264DecContext* simdDec = H264DecCreate(&params);
         H264DecSetCpuLevelOverride(3);
         H264DecContext* plainDec = H264DecCreate(&params);
         H264DecSetCpuLevelOverride(-1);
-        double simd = FramesPerSecond([&] { return DecodeEngine(simdDec, data); });
-        double plain = FramesPerSecond([&] { return DecodeEngine(plainDec, data); });
+        std::vector<double> simd, plain, av;
+        for (int r = 0; r < rounds; ++r) {
+            simd.push_back(FramesPerSecond([&] { return DecodeEngine(simdDec, data); }, 1.0));
+            av.push_back(FramesPerSecond([&] { return DecodeLibavcodec(units); }, 1.0));
+            plain.push_back(FramesPerSecond([&] { return DecodeEngine(plainDec, data); }, 1.0));
+        }
         H264DecRelease(simdDec);
         H264DecRelease(plainDec);
-        double av = FramesPerSecond([&] { return DecodeLibavcodec(units); });
+        double s = Median(simd), p = Median(plain), a = Median(av);
         std::string name = f.substr(f.find_last_of('/') + 1);
-        std::printf("%-40s %12.1f %12.1f %12.1f %8.2f %8.2f\n", name.c_str(), simd, plain, av, simd / av, simd / plain);
+        std::printf("%-24s %12.1f %12.1f %12.1f %8.2f %8.2f\n", name.c_str(), s, p, a, s / a, s / p);
+        std::fflush(stdout);
     }
     return 0;
 }
