@@ -195,7 +195,7 @@ struct Thresholds {
     uint32_t alpha4;  // alpha in every byte
     int alpha;
     int beta;
-    const uint8_t* tc0;  // 3 entries, bS 1..3
+    uint8_t tc0[5];  // by bS 0..4 (0 for bS 0; bS 4 as bS 3)
 };
 
 Thresholds MakeThresholds(int qPp, int qPq, int offA, int offB) {
@@ -207,27 +207,36 @@ Thresholds MakeThresholds(int qPp, int qPq, int offA, int offB) {
     t.alpha4 = H264DbAlpha[ia];
     t.alpha = static_cast<int>(H264DbAlpha[ia] & 0xff);
     t.beta = H264DbBeta[ib];
-    t.tc0 = H264DbTc0[ia];
+    const uint8_t* tc = H264DbTc0[ia];
+    t.tc0[0] = 0;
+    t.tc0[1] = tc[0];
+    t.tc0[2] = tc[1];
+    t.tc0[3] = tc[2];
+    t.tc0[4] = tc[2];
     return t;
 }
 
-inline uint32_t Tc0Of(const Thresholds& t, int bs) { return bs ? t.tc0[(bs > 3 ? 3 : bs) - 1] : 0; }
+inline uint32_t Tc0Of(const Thresholds& t, int bs) { return t.tc0[bs > 4 ? 4 : bs]; }
 
 // Packed alpha/tc0 of a luma call covering segments s0 and s1.
 inline void PackLuma(const Thresholds& t, int s0, int s1, uint32_t& alpha4, uint32_t& tc0x4) {
-    alpha4 = (s0 ? (t.alpha4 & 0x0000ffffu) : 0) | (s1 ? (t.alpha4 & 0xffff0000u) : 0);
+    alpha4 = t.alpha4 & ((s0 ? 0x0000ffffu : 0) | (s1 ? 0xffff0000u : 0));
     const uint32_t a = Tc0Of(t, s0), b = Tc0Of(t, s1);
-    tc0x4 = a | (a << 8) | (b << 16) | (b << 24);
+    tc0x4 = (a | (b << 16)) * 0x101u;
+}
+
+// The four bytes of s as one word (byte i from s[i]).
+inline uint32_t Word4(const uint8_t* s) {
+    return uint32_t(s[0]) | uint32_t(s[1]) << 8 | uint32_t(s[2]) << 16 | uint32_t(s[3]) << 24;
 }
 
 // Packed alpha/tc0 of a chroma call covering four segments.
 inline void PackChroma(const Thresholds& t, const uint8_t* s, uint32_t& alpha4, uint32_t& tc0x4) {
-    alpha4 = 0;
-    tc0x4 = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (s[i]) alpha4 |= t.alpha4 & (0xffu << (8 * i));
-        tc0x4 |= Tc0Of(t, s[i]) << (8 * i);
-    }
+    // Strengths are 0..4: adding 0x7f to a byte sets its top bit exactly
+    // when the byte is not zero, without a carry into the next byte.
+    const uint32_t nonZero = ((Word4(s) + 0x7f7f7f7fu) & 0x80808080u) >> 7;
+    alpha4 = t.alpha4 & (nonZero * 0xffu);
+    tc0x4 = Tc0Of(t, s[0]) | Tc0Of(t, s[1]) << 8 | Tc0Of(t, s[2]) << 16 | Tc0Of(t, s[3]) << 24;
 }
 
 inline bool Any4(const uint8_t* s) { return (s[0] | s[1] | s[2] | s[3]) != 0; }

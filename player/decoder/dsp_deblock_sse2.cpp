@@ -204,14 +204,20 @@ void Sse2DbScatterTop(uint8_t* dst, int32_t stride, const uint8_t* left, const u
 }
 
 void Sse2MbStoreLuma(uint8_t* dst, int32_t stride, const uint8_t* predY) {
-    for (int y = 0; y < 16; ++y) {
-        const uint8_t* row = predY + 128 * (y >> 3) + 8 * (y & 7);
+    // Rows y and y + 8 together: left halves from quadrants 0 and 2, right
+    // halves from 1 and 3.
+    uint8_t* bottom = dst + 8 * stride;
+#pragma GCC unroll 8
+    for (int y = 0; y < 8; ++y) {
+        const uint8_t* row = predY + 8 * y;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + y * stride), _mm_unpacklo_epi64(Load8(row), Load8(row + 64)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom + y * stride), _mm_unpacklo_epi64(Load8(row + 128), Load8(row + 192)));
     }
 }
 
 void Sse2MbStoreChroma(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC, const uint8_t* predCb,
                        const uint8_t* predCr) {
+#pragma GCC unroll 8
     for (int y = 0; y < 8; ++y) {
         Store8(dstCb + y * strideC, Load8(predCb + 8 * y));
         Store8(dstCr + y * strideC, Load8(predCr + 8 * y));
