@@ -35,11 +35,11 @@ void H264DspInitPlain(H264DspTable* dsp) {
 
 void H264DspInitSimd(H264DspTable* dsp) {
     using namespace h264dsp;
-    // The inner edge strengths from coefficient flags keep the plain kernel
-    // (a branch-free table walk); every slot gives the plain set's output.
+    // Every slot gives the plain set's output.
     H264DspInitPlain(dsp);
     dsp->inverseTransform4x4 = Sse2InverseTransform4x4;
     dsp->clearInnerEdgeStrength = Sse2ClearInnerEdgeStrength;
+    dsp->innerEdgeStrengthFromCoeffs = Sse2InnerEdgeStrengthFromCoeffs;
     dsp->dbTranspose8x8 = Sse2DbTranspose8x8;
     dsp->dbLumaNormal = Sse2DbLumaNormal;
     dsp->dbLumaStrong = Sse2DbLumaStrong;

@@ -52,6 +52,41 @@ void Sse2InverseTransform4x4(const int16_t* blk, int16_t* dst) {
     StoreHigh8(dst + 24, o23);
 }
 
+namespace {
+// Four edge strengths (bytes of 0 or 2) by a nibble of "coded" bits.
+constexpr uint32_t Spread(uint32_t n) {
+    return (n & 1 ? 2u : 0u) | (n & 2 ? 2u << 8 : 0u) | (n & 4 ? 2u << 16 : 0u) | (n & 8 ? 2u << 24 : 0u);
+}
+constexpr uint32_t kStrengths[16] = {Spread(0),  Spread(1),  Spread(2),  Spread(3), Spread(4),  Spread(5),
+                                     Spread(6),  Spread(7),  Spread(8),  Spread(9), Spread(10), Spread(11),
+                                     Spread(12), Spread(13), Spread(14), Spread(15)};
+inline void Put4(uint8_t* dst, uint32_t nibble) { std::memcpy(dst, &kStrengths[nibble], 4); }
+// Bits a, a + 2, a + 8, a + 10 of v as a nibble (edge pieces of a column).
+inline uint32_t ColumnBits(uint32_t v, int a) {
+    const uint32_t t = v >> a;
+    return (t & 1) | ((t >> 1) & 2) | ((t >> 6) & 4) | ((t >> 7) & 8);
+}
+// Bits a, a + 1, a + 4, a + 5 of v as a nibble (edge pieces of a row).
+inline uint32_t RowBits(uint32_t v, int a) {
+    const uint32_t t = v >> a;
+    return (t & 3) | ((t >> 2) & 12);
+}
+}  // namespace
+
+// One bit per 4x4 luma block with coefficients; an edge piece gets 2 when
+// either block beside it has any (pairs as in the plain set).
+void Sse2InnerEdgeStrengthFromCoeffs(const uint8_t* flags, uint8_t* bS) {
+    const __m128i zero = _mm_cmpeq_epi8(sse2::Load16(flags), _mm_setzero_si128());
+    const uint32_t m = ~uint32_t(_mm_movemask_epi8(zero)) & 0xffffu;
+    const uint32_t h1 = m | (m >> 1), h3 = m | (m >> 3), v2 = m | (m >> 2), v6 = m | (m >> 6);
+    Put4(bS + 16, ColumnBits(h1, 0));   // x = 4: (0,1) (2,3) (8,9) (10,11)
+    Put4(bS + 20, ColumnBits(h3, 1));   // x = 8: (1,4) (3,6) (9,12) (11,14)
+    Put4(bS + 24, ColumnBits(h1, 4));   // x = 12: (4,5) (6,7) (12,13) (14,15)
+    Put4(bS + 28, RowBits(v2, 0));      // y = 4: (0,2) (1,3) (4,6) (5,7)
+    Put4(bS + 32, RowBits(v6, 2));      // y = 8: (2,8) (3,9) (6,12) (7,13)
+    Put4(bS + 36, RowBits(v2, 8));      // y = 12: (8,10) (9,11) (12,14) (13,15)
+}
+
 void Sse2ClearInnerEdgeStrength(uint8_t* bS) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bS + 16), _mm_setzero_si128());
     sse2::Store8(bS + 32, _mm_setzero_si128());
