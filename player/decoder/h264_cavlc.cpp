@@ -119,15 +119,16 @@ struct Tables {
     }
 };
 
-const Tables& T() {
-    static const Tables tables;
-    return tables;
-}
+// Built before main; the block reader reads it without a guard.
+const Tables kTables;
 
 // Looks a code up from a 32-bit peek; returns the entry (0: no code).
+// Codes are at most 16 bits, so rows 16..32 hold only the fills of all-zero
+// codes, the same in every column: a peek of 0 may read row 31 like a peek
+// of 1.
 inline uint32_t LzLookup(const LzTable& t, uint32_t peek) {
-    uint32_t lz = peek ? uint32_t(__builtin_clz(peek)) : 32;
-    uint32_t col = lz >= 29 ? 0 : (peek << (lz + 1)) >> 29;
+    const uint32_t lz = uint32_t(__builtin_clz(peek | 1));
+    const uint32_t col = ((peek << lz) << 1) >> 29;
     return t.e[lz][col];
 }
 
@@ -141,7 +142,7 @@ const uint8_t kH264Zigzag4x4[16] = {0, 1, 4, 8, 5, 2, 3, 6, 9, 12, 13, 10, 7, 11
 
 uint32_t H264ReadResidualBlock(int32_t* level, int32_t* run, int32_t maxNumCoeff, int32_t nC,
                                uint8_t* totalCoeffOut, H264BitReader* br) {
-    const Tables& t = T();
+    const Tables& t = kTables;
     uint32_t err = 0;
     uint32_t peek = BitPeek32(br);
     int32_t totalCoeff, trailingOnes;

@@ -12,9 +12,9 @@ namespace {
 enum : int { kErrIntraNeighbour = 2, kErrSyntax = 8 };
 
 // luma4x4BlkIdx of the 4x4 block at (x, y) in 4x4 units, and back.
-const uint8_t kBlkIdx[4][4] = {{0, 1, 4, 5}, {2, 3, 6, 7}, {8, 9, 12, 13}, {10, 11, 14, 15}};  // [y][x]
-const uint8_t kBlkX[16] = {0, 1, 0, 1, 2, 3, 2, 3, 0, 1, 0, 1, 2, 3, 2, 3};
-const uint8_t kBlkY[16] = {0, 0, 1, 1, 0, 0, 1, 1, 2, 2, 3, 3, 2, 2, 3, 3};
+constexpr uint8_t kBlkIdx[4][4] = {{0, 1, 4, 5}, {2, 3, 6, 7}, {8, 9, 12, 13}, {10, 11, 14, 15}};  // [y][x]
+constexpr uint8_t kBlkX[16] = {0, 1, 0, 1, 2, 3, 2, 3, 0, 1, 0, 1, 2, 3, 2, 3};
+constexpr uint8_t kBlkY[16] = {0, 0, 1, 1, 0, 0, 1, 1, 2, 2, 3, 3, 2, 2, 3, 3};
 
 // coded_block_pattern by code number (Table 9-4): intra 4x4, inter.
 const uint8_t kCbpIntra[48] = {47, 31, 15, 0,  23, 27, 29, 30, 7,  11, 13, 14, 39, 43, 45, 46,
@@ -35,7 +35,7 @@ struct Nb {
 
 // Neighbour 4x4 block at (x, y) in 4x4 units relative to the current
 // macroblock (x in -1..4, y in -1..3).
-inline Nb NbAt(int x, int y) {
+constexpr Nb NbAt(int x, int y) {
     if (y < 0) {
         if (x < 0) return {kNbTopLeft, 15};
         if (x >= 4) return {kNbTopRight, kBlkIdx[3][x - 4]};
@@ -46,11 +46,30 @@ inline Nb NbAt(int x, int y) {
     return {kNbCur, kBlkIdx[y][x]};
 }
 
+// Left (A) and top (B) neighbour blocks of every luma block.
+struct LumaNeighbours {
+    Nb left[16], top[16];
+};
+constexpr LumaNeighbours MakeLumaNeighbours() {
+    LumaNeighbours t{};
+    for (int b = 0; b < 16; ++b) {
+        t.left[b] = NbAt(kBlkX[b] - 1, kBlkY[b]);
+        t.top[b] = NbAt(kBlkX[b], kBlkY[b] - 1);
+    }
+    return t;
+}
+constexpr LumaNeighbours kLumaNb = MakeLumaNeighbours();
+
 void SetQp(H264DecContext* c, int qp) {
     H264MbWork* w = c->work;
     int qpc = kH264ChromaQp[Clip3(0, 51, qp + c->activePps.chromaQpIndexOffset)];
     c->curInfo.qp = uint8_t(qp);
     c->curInfo.qpc = uint8_t(qpc);
+    // Scaling factors of the last pair of QPs stay (most macroblocks keep
+    // the QP of the one before).
+    const int32_t key = 1 << 16 | qpc << 8 | qp;
+    if (w->dequantKey == key) return;
+    w->dequantKey = key;
     w->dequantY[0] = uint8_t(qp / 6);
     w->dequantC[0] = uint8_t(qpc / 6);
     for (int k = 0; k < 3; ++k) {
@@ -73,8 +92,7 @@ int ParseMbQpDelta(H264DecContext* c) {
 
 // ---------------------------------------------------------------- residual
 int LumaNc(H264DecContext* c, int blk) {
-    int x = kBlkX[blk], y = kBlkY[blk];
-    Nb a = NbAt(x - 1, y), b = NbAt(x, y - 1);
+    const Nb a = kLumaNb.left[blk], b = kLumaNb.top[blk];
     const H264MbInfo* ia = c->nbInfo[a.code];
     const H264MbInfo* ib = c->nbInfo[b.code];
     bool availA = ia->available, availB = ib->available;
@@ -506,6 +524,14 @@ H264Mv PredictMv(const H264MvCandidate* cand, int r) {
 void SetMotion(H264DecContext* c, int x, int y, int w, int h, int refIdx, H264Mv mv) {
     H264MbMotion& m = c->curMotion;
     int32_t poc = c->refList0[refIdx & 31]->poc;
+    if (w == 4 && h == 4) {  // the whole macroblock
+        for (int b = 0; b < 16; ++b) m.mvL0[b] = mv;
+        for (int i = 0; i < 4; ++i) {
+            m.refIdxL0[i] = int8_t(refIdx);
+            m.refPoc[i] = poc;
+        }
+        return;
+    }
     for (int yy = y; yy < y + h; ++yy)
         for (int xx = x; xx < x + w; ++xx) {
             int b = kBlkIdx[yy][xx];
@@ -692,6 +718,7 @@ void InitSliceData(H264DecContext* c) {
     w->mbY = int32_t(sh.firstMb / sh.widthMbs);
     w->mbAddr = int32_t(sh.firstMb);
     c->qp = 26 + c->activePps.picInitQpMinus26 + sh.sliceQpDelta;
+    w->dequantKey = 0;
     SetQp(c, c->qp);
     std::memset(&c->unavailInfo, 0, sizeof c->unavailInfo);
     std::memset(&c->unavailMotion, 0, sizeof c->unavailMotion);
