@@ -91,6 +91,7 @@ void LumaMc(const H264McBlock* blk) {
     constexpr bool needS = idx == 7 || idx == 11 || idx == 15;
 
     if (idx == 0) {
+#pragma GCC unroll 16
         for (int y = 0; y < H; ++y) {
             uint8_t* d = blk->dstY + 8 * (y & 7) + 128 * (y >> 3);
             StoreRow<W>(d, W == 8 ? Load8(g0 + y * stride) : Load4(g0 + y * stride));
@@ -108,6 +109,7 @@ void LumaMc(const H264McBlock* blk) {
         if (needM) gRowsR[r + 2] = LoadG<W>(row + 1, stride);
         if (needB && (needJ || (r >= 0 && r <= H))) b1Rows[r + 2] = HTap<W>(row, stride);
     }
+#pragma GCC unroll 16
     for (int y = 0; y < H; y += P) {
         uint8_t* d = blk->dstY + 8 * (y & 7) + 128 * (y >> 3);
         const __m128i* g = gRows + y + 2;
