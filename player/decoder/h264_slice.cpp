@@ -267,10 +267,18 @@ void IntraEdgeBs(H264DecContext* c) {
     if (TopEdgeOn(c)) std::memset(bS + 8, 4, 4);
 }
 
-bool MotionDiffers(int32_t pocP, H264Mv mp, int32_t pocQ, H264Mv mq) {
-    if (pocP != pocQ) return true;
-    int dx = mp.x - mq.x, dy = mp.y - mq.y;
-    return dx >= 4 || dx <= -4 || dy >= 4 || dy <= -4;
+// 1 when the references differ or a vector component differs by four
+// quarter samples or more, else 0. Without branches: which pieces differ
+// follows the picture, not a pattern a predictor could learn.
+inline uint32_t MotionDiffers(int32_t pocP, H264Mv mp, int32_t pocQ, H264Mv mq) {
+    const uint32_t dx = uint32_t(mp.x - mq.x + 3), dy = uint32_t(mp.y - mq.y + 3);  // |d| >= 4: above 6
+    return uint32_t(pocP != pocQ) | uint32_t(dx > 6) | uint32_t(dy > 6);
+}
+
+// 2 where either block has coefficients, else the motion result.
+inline uint8_t PieceStrength(uint32_t coeffs, uint32_t motion) {
+    const uint32_t coded = coeffs != 0;
+    return uint8_t(coded << 1 | (motion & (coded ^ 1)));
 }
 
 // P_Skip (-1) and P_L0_16x16 (18) carry one motion vector and one
@@ -299,9 +307,9 @@ void InterEdgeBs(H264DecContext* c) {
         for (int k = 0; k < 4; ++k) {
             int q = edge == 0 ? kBlkIdx[k][0] : kBlkIdx[0][k];
             int p = edge == 0 ? kBlkIdx[k][3] : kBlkIdx[3][k];
-            if (cur.totalCoeff[q] || ni->totalCoeff[p]) out[k] = 2;
-            else if (uniform >= 0) out[k] = uint8_t(uniform);
-            else out[k] = MotionDiffers(nm->refPoc[p >> 2], nm->mvL0[p], cm.refPoc[q >> 2], cm.mvL0[q]) ? 1 : 0;
+            const uint32_t motion = uniform >= 0 ? uint32_t(uniform)
+                                                 : MotionDiffers(nm->refPoc[p >> 2], nm->mvL0[p], cm.refPoc[q >> 2], cm.mvL0[q]);
+            out[k] = PieceStrength(uint32_t(cur.totalCoeff[q]) | ni->totalCoeff[p], motion);
         }
     }
 }
@@ -316,17 +324,15 @@ void InnerBsMotion(H264DecContext* c, bool everyEdge, bool x8, bool y8) {
         for (int k = 0; k < 4; ++k) {
             // Vertical edge x = 4(e+1), piece k (row k).
             int p = kBlkIdx[k][e], q = kBlkIdx[k][e + 1];
-            uint8_t v = (cur.totalCoeff[p] || cur.totalCoeff[q]) ? 2 : 0;
-            if (!v && (everyEdge || (x8 && e == 1)))
-                v = MotionDiffers(m.refPoc[p >> 2], m.mvL0[p], m.refPoc[q >> 2], m.mvL0[q]) ? 1 : 0;
-            bS[16 + 4 * e + k] = v;
+            uint32_t motion = (everyEdge || (x8 && e == 1))
+                                  ? MotionDiffers(m.refPoc[p >> 2], m.mvL0[p], m.refPoc[q >> 2], m.mvL0[q]) : 0;
+            bS[16 + 4 * e + k] = PieceStrength(uint32_t(cur.totalCoeff[p]) | cur.totalCoeff[q], motion);
             // Horizontal edge y = 4(e+1), piece k (column k).
             p = kBlkIdx[e][k];
             q = kBlkIdx[e + 1][k];
-            v = (cur.totalCoeff[p] || cur.totalCoeff[q]) ? 2 : 0;
-            if (!v && (everyEdge || (y8 && e == 1)))
-                v = MotionDiffers(m.refPoc[p >> 2], m.mvL0[p], m.refPoc[q >> 2], m.mvL0[q]) ? 1 : 0;
-            bS[28 + 4 * e + k] = v;
+            motion = (everyEdge || (y8 && e == 1))
+                         ? MotionDiffers(m.refPoc[p >> 2], m.mvL0[p], m.refPoc[q >> 2], m.mvL0[q]) : 0;
+            bS[28 + 4 * e + k] = PieceStrength(uint32_t(cur.totalCoeff[p]) | cur.totalCoeff[q], motion);
         }
 }
 
