@@ -179,9 +179,15 @@ void H264McFetchReference(H264McBlock* blk, const H264McFrame* frame) {
     win.yEnd = win.y + win.height;
     win.planeWidth = frame->width;
     win.planeHeight = frame->height;
-    kEdgeHandlers[EdgeCode(win.x, win.y, win.xEnd, win.yEnd, frame->width, frame->height)](&win, frame->strideY);
-    blk->srcY = win.src;
-    blk->strideY = win.stride;
+    const int lumaEdges = EdgeCode(win.x, win.y, win.xEnd, win.yEnd, frame->width, frame->height);
+    if (lumaEdges == 0) {  // inside the picture, the common case: read in place
+        blk->srcY = win.plane + win.y * frame->strideY + win.x;
+        blk->strideY = frame->strideY;
+    } else {
+        kEdgeHandlers[lumaEdges](&win, frame->strideY);
+        blk->srcY = win.src;
+        blk->strideY = win.stride;
+    }
 
     // Chroma windows: the luma vector read in eighth chroma samples.
     blk->fracCx = static_cast<int16_t>(blk->mvX & 7);
@@ -197,7 +203,15 @@ void H264McFetchReference(H264McBlock* blk, const H264McFrame* frame) {
     win.yEnd = win.y + win.height;
     win.planeWidth = cwid;
     win.planeHeight = chei;
-    const H264McEdgeFn handler = kEdgeHandlers[EdgeCode(win.x, win.y, win.xEnd, win.yEnd, cwid, chei)];
+    const int chromaEdges = EdgeCode(win.x, win.y, win.xEnd, win.yEnd, cwid, chei);
+    if (chromaEdges == 0) {
+        const int offset = win.y * cstride + win.x;
+        blk->srcCb = frame->planeCb[pic] + offset;
+        blk->srcCr = frame->planeCr[pic] + offset;
+        blk->strideC = cstride;
+        return;
+    }
+    const H264McEdgeFn handler = kEdgeHandlers[chromaEdges];
     win.plane = frame->planeCb[pic];
     win.scratch = const_cast<uint8_t*>(blk->srcCb);
     handler(&win, cstride);
