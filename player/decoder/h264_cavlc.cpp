@@ -209,7 +209,10 @@ uint32_t H264ReadResidualBlock(int32_t* level, int32_t* run, int32_t maxNumCoeff
         br->pos += e >> 8;
         totalZeros = int32_t(e & 0xFF);
     }
-    for (int32_t i = 0; i < totalCoeff; ++i) run[i] = 0;
+    // All 16 runs cleared with fixed-size stores: a clear of totalCoeff
+    // entries becomes a string store whose start-up costs more than the
+    // whole clear.
+    for (int32_t i = 0; i < 16; ++i) run[i] = 0;
     if (totalZeros == 0) return err;
     int32_t zerosLeft = totalZeros;
     int32_t i = totalCoeff - 1;
