@@ -571,9 +571,16 @@ int MbInter(H264DecContext* c, int mbType) {
     int16_t mvd[16][2];
     int nParts = mbType == 18 ? 1 : mbType <= 20 ? 2 : 4;
     uint32_t maxRef = c->sh.numRefIdxL0Minus1;
+    // A reference index beyond the list decodes from the list's first entry.
+    // Clamped as read: a separate pass over the array reads it back as one
+    // vector just after four narrow stores, which stalls.
+    auto inList = [maxRef](int r) { return uint32_t(r) > maxRef ? 0 : r; };
     if (mbType <= 20) {
-        for (int i = 0; i < nParts; ++i) refIdx[i] = ReadRefIdx(c);
-        if (mbType == 18 && uint32_t(refIdx[0]) > maxRef) err |= kErrSyntax;
+        for (int i = 0; i < nParts; ++i) {
+            const int r = ReadRefIdx(c);
+            if (mbType == 18 && uint32_t(r) > maxRef) err |= kErrSyntax;
+            refIdx[i] = inList(r);
+        }
         for (int i = 0; i < nParts; ++i) {
             mvd[i][0] = int16_t(BitReadSe(br));
             mvd[i][1] = int16_t(BitReadSe(br));
@@ -584,7 +591,7 @@ int MbInter(H264DecContext* c, int mbType) {
             if (t > 3) err |= kErrSyntax;
             w->subMbType[i] = int32_t(t & 3);
         }
-        for (int i = 0; i < 4; ++i) refIdx[i] = mbType == 22 ? 0 : ReadRefIdx(c);
+        for (int i = 0; i < 4; ++i) refIdx[i] = mbType == 22 ? 0 : inList(ReadRefIdx(c));
         int k = 0;
         static const int kNumSub[4] = {1, 2, 2, 4};
         for (int i = 0; i < 4; ++i)
@@ -593,9 +600,6 @@ int MbInter(H264DecContext* c, int mbType) {
                 mvd[k][1] = int16_t(BitReadSe(br));
             }
     }
-    // A reference index beyond the list decodes from the list's first entry.
-    for (int i = 0; i < 4; ++i)
-        if (uint32_t(refIdx[i]) > maxRef) refIdx[i] = 0;
     err |= ReadCbp(c, false);
     if (w->cbp) err |= ParseMbQpDelta(c);
     else SetQp(c, c->qp);
