@@ -1,0 +1,203 @@
+// "Front End System Settings": reads and changes the settings of a
+// connected device page by page. A tree chooses the page, a combo the
+// device and a list the channel; the pages send their own sets, the dialog
+// sends each page's get and keeps a mirror of every channel's 1,024-byte
+// settings block.
+//
+// Replies reach the dialog through its UDP receiver (UdpReceiver()) or the
+// reply entries; either way the pages get them on the UI thread as posted
+// copies, and only from the chosen device.
+#pragma once
+#include <afxwin.h>
+#include <afxcmn.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ColorListCtrl.h"
+#include "config_blocks.h"
+#include "config_page.h"
+#include "config_pages.h"
+#include "devcfg_resource.h"
+#include "udp_packets.h"
+
+namespace shell { struct DeviceRecord; }
+
+// The settings dialog's own messages (0x0B09-0x0B0C deliver blocks; ids
+// 0x0B20-0x0B2F carry copies posted to its window).
+#define WM_FES_SET_CHANNEL_BLOCK 0x0B09  // wParam channel, lParam 1,024 bytes
+#define WM_FES_SET_DEVICE_BLOCK 0x0B0A   // lParam 512 bytes
+#define WM_FES_SET_SERVICE_BLOCK 0x0B0B  // lParam 2,048 bytes
+#define WM_FES_SET_PTZ_BLOCK 0x0B0C      // lParam the PTZ block
+#define WM_FES_CONFIG_REPLY 0x0B20       // lParam a posted ConfigReplyCopy
+#define WM_FES_PREVIEW_DATA 0x0B21       // lParam a posted PreviewCopy
+
+// Page indexes: the tree items' data and the argument of ShowPage.
+enum SettingsPage {
+  kPageStream = 0,
+  kPageSensor = 1,
+  kPageMotion = 2,
+  kPageCover = 3,
+  kPageDdns = 4,
+  kPageEncode = 5,
+  kPageAudio = 6,
+  kPageRecordPlan = 7,
+  kPagePtz = 8,
+  kPageUsers = 9,
+  kPageNetwork = 10,
+  kPageSystem = 11,
+  kPageDeviceInfo = 12,
+  kPageDisk = 13,
+  kPageHandset = 14,
+  kPageFtp = 15,
+  kPageMail = 16,
+  kPageNone = 17,
+  kPageCount = 17,
+};
+
+class CFrontEndSettingsDlg : public CDialog {
+public:
+  enum { IDD = IDD_FRONTEND_SETTINGS };
+  explicit CFrontEndSettingsDlg(CWnd* parent = nullptr);
+  ~CFrontEndSettingsDlg() override;
+
+  // ---- pages
+  int ShowPage(int index);
+  int SelectPage(int index);
+  CConfigPage* Page(int index) const;
+  CStreamSettingsPage& StreamPage() { return m_streamPage; }
+  CSensorSettingsPage& SensorPage() { return m_sensorPage; }
+  CNetworkSettingsPage& NetworkPage() { return m_networkPage; }
+  CDeviceInfoPage& DeviceInfoPage() { return m_deviceInfoPage; }
+  CDdnsUpnpPage& DdnsPage() { return m_ddnsPage; }
+  int CurrentPage() const { return m_currentPage; }
+
+  // ---- what the pages read
+  int GetCurrentChannel() const;
+  // The record of the device chosen in the combo (index 0..35), -1 none.
+  int GetSelectedDevice(shell::DeviceRecord** out) const;
+  int GetDeviceInfo(const uint8_t** out) const;
+  // The get request of pageIndex for device deviceIndex and channel.
+  int SendConfigRequest(int deviceIndex, int channel, int pageIndex);
+  // Sends a datagram to the chosen device; -1 when none is chosen.
+  int SendToChosenDevice(const std::vector<uint8_t>& datagram);
+
+  // ---- the channel-block mirror
+  void LoadChannelPage(int channel, int index);
+  void SaveChannelPage(int channel, int index);
+  void SaveCurrentPage();
+  devcfg::ChannelSettingsBlock& MirrorBlock(int channel) { return m_mirror[channel]; }
+  int CurrentChannelSlot() const { return m_currentSlot; }
+  uint8_t* DeviceBlock() { return m_deviceBlock; }
+  uint8_t* ServiceBlock() { return m_serviceBlock; }
+  BOOL SavedFlag() const { return m_savedFlag; }
+
+  // ---- replies (any thread): copies are posted to the dialog's window
+  void OnChannelParamReply(const char* from, uint8_t channel, const uint8_t* payload, size_t size);
+  void OnSensorParamReply(const char* from, uint8_t channel, const uint8_t* payload, size_t size);
+  void OnStreamParamReply(const char* from, const uint8_t* payload, size_t size);
+  void OnNetworkParamReply(const char* from, const uint8_t* payload, size_t size);
+  // Stream data of the current channel slot (SDK delivery thread).
+  void OnPreviewData(const uint8_t* data, size_t length);
+  // The receiver to register with the UDP command channel's dispatch.
+  shell::UdpReceiver& UdpReceiver() { return m_receiver; }
+  // Message 0x893 with wParam 2002 (UI thread).
+  void OnConfigReply(uint32_t loginHandle, const devcfg::ConfigReplyRecord* reply);
+
+protected:
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  afx_msg void OnDestroy();
+  afx_msg void OnSaveChannel();
+  afx_msg void OnSaveAll();
+  afx_msg void OnDeviceChange();
+  afx_msg void OnListItemChanged(NMHDR* nm, LRESULT* result);
+  afx_msg void OnListItemChanging(NMHDR* nm, LRESULT* result);
+  afx_msg void OnTreeSelChanged(NMHDR* nm, LRESULT* result);
+  afx_msg void OnTreeSelChanging(NMHDR* nm, LRESULT* result);
+  afx_msg LRESULT OnSetChannelBlock(WPARAM w, LPARAM l);
+  afx_msg LRESULT OnSetDeviceBlock(WPARAM w, LPARAM l);
+  afx_msg LRESULT OnSetServiceBlock(WPARAM w, LPARAM l);
+  afx_msg LRESULT OnSetPtzBlock(WPARAM w, LPARAM l);
+  afx_msg LRESULT OnPostedReply(WPARAM w, LPARAM l);
+  afx_msg LRESULT OnPostedPreview(WPARAM w, LPARAM l);
+
+private:
+  struct Receiver : shell::UdpReceiver {
+    CFrontEndSettingsDlg* dlg = nullptr;
+    void OnConfigReply(const std::string& from, uint8_t command, uint8_t channel, const uint8_t* block,
+                       size_t size) override;
+  };
+  struct ConfigReplyCopy {
+    std::string from;
+    uint8_t command = 0, channel = 0;
+    std::vector<uint8_t> block;
+  };
+  struct PreviewCopy {
+    std::vector<uint8_t> data;
+  };
+
+  void PostReply(const char* from, uint8_t command, uint8_t channel, const uint8_t* payload, size_t size);
+  // True when from is the chosen device's address.
+  bool FromChosenDevice(const std::string& from) const;
+  void BuildTree();
+  void CreatePages();
+  void FillFromDevice(bool opening);
+  void FillChannelList();
+  void SetRowName(int channel);
+  int ChannelCountOf(const shell::DeviceRecord* device) const;
+  int FindSlotOf(const shell::DeviceRecord* device, int channel) const;
+  CChannelBlockPage* ChannelBlockPage(int index);
+  void SetSaveButtons(int index);
+
+  CTreeCtrl m_tree;
+  CComboBox m_deviceCombo;
+  CColorListCtrl m_channelList;
+
+  // The pages, in the order they are created.
+  CChannelPlaceholderPage m_videoParamPage;
+  CChannelPlaceholderPage m_encodePage;
+  CChannelPlaceholderPage m_audioPage;
+  CChannelPlaceholderPage m_alarmTabsPage;
+  CChannelPlaceholderPage m_recordPlanPage;
+  CChannelPlaceholderPage m_ptzPage;
+  CPlaceholderPage m_userPage;
+  CNetworkSettingsPage m_networkPage;
+  CDevicePlaceholderPage m_systemPage;
+  CPlaceholderPage m_diskPage;
+  CDevicePlaceholderPage m_handsetPage;
+  CDevicePlaceholderPage m_ftpPage;
+  CDevicePlaceholderPage m_mailPage;
+  CDeviceInfoPage m_deviceInfoPage;
+  CPlaceholderPage m_motionPage;
+  CPlaceholderPage m_coverPage;
+  CStreamSettingsPage m_streamPage;
+  CDdnsUpnpPage m_ddnsPage;
+  CSensorSettingsPage m_sensorPage;
+
+  int m_currentSlot = 0;
+  uint32_t m_loginHandle = 0;
+  int m_currentChannel = 0;
+  BOOL m_savedFlag = FALSE;
+  std::unique_ptr<devcfg::ChannelSettingsBlock[]> m_mirrorStore;
+  devcfg::ChannelSettingsBlock* m_mirror;
+  CImageList m_images;
+  int m_currentPage = 0;
+  uint8_t m_deviceBlock[devcfg::kDeviceSettingsSize];
+  uint8_t m_serviceBlock[devcfg::kServiceSettingsSize];
+  Receiver m_receiver;
+  bool m_pagesCreated = false;
+  bool m_filling = false;        // the list is being filled: no channel change
+  bool m_selectingPage = false;  // SelectPage moves the tree itself
+
+  DECLARE_MESSAGE_MAP()
+};
+
+// The settings dialog while it exists, else null.
+extern CFrontEndSettingsDlg* g_pFrontEndSettingsDlg;
+
+// The main window's message 0x893: with wParam 2002, lParam points to
+// {u32 login handle, const ConfigReplyRecord*} for the settings dialog.
+LRESULT RouteDeviceMessage(WPARAM w, LPARAM l);

@@ -1,0 +1,147 @@
+// The four bases of the front-end settings dialog's pages, one per family:
+//   CConfigPage        form-only pages, and the plumbing all pages share
+//                      (creation on the settings dialog, translation, the
+//                      kill-focus clamp table, sending to the chosen device);
+//   CUdpBlockPage      pages over one UDP block: a get, the reply shown,
+//                      Save sending the whole block back with a set;
+//   CChannelBlockPage  pages over a part of the 1,024-byte channel block:
+//                      load, save, "Copy Settings To ...", default;
+//   CDeviceBlockPage   pages over the shared device or service block.
+#pragma once
+#include <afxwin.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "config_blocks.h"
+
+class CFrontEndSettingsDlg;
+namespace shell { struct DeviceRecord; }
+
+class CConfigPage : public CDialog {
+public:
+  CConfigPage(UINT templateId, CFrontEndSettingsDlg* owner);
+  // Creates the page hidden as a child of the settings dialog.
+  BOOL CreatePage(CWnd* parent);
+  UINT TemplateId() const { return m_templateId; }
+  // The chosen device changed: forget what was shown of the old one.
+  virtual void OnDeviceChanged() {}
+  // Live video of the current channel slot, a copy on the UI thread.
+  virtual void OnPreviewData(const uint8_t* data, size_t length) {}
+
+protected:
+  BOOL OnInitDialog() override;
+  BOOL OnCommand(WPARAM w, LPARAM l) override;
+  // Enter and Escape inside a page belong to the page's buttons, not to
+  // closing it.
+  void OnOK() override {}
+  void OnCancel() override {}
+
+  // Number edits checked when they lose focus.
+  void SetClampTable(const devcfg::EditRange* table, size_t count) {
+    m_clamp = table;
+    m_clampCount = count;
+  }
+  // Sends a datagram to the device chosen in the settings dialog; -1 (and
+  // nothing sent) when none is chosen.
+  int SendToChosenDevice(const std::vector<uint8_t>& datagram);
+  shell::DeviceRecord* ChosenDevice() const;
+  // A box with the translated caption "Error" (icon type 64) over text.
+  void ShowRangeError(const char* english, const char* rangeFormat, int value);
+
+  CFrontEndSettingsDlg* m_owner;
+  UINT m_templateId;
+  const devcfg::EditRange* m_clamp = nullptr;
+  size_t m_clampCount = 0;
+};
+
+class CUdpBlockPage : public CConfigPage {
+public:
+  // saveId: the control whose click saves; it stays disabled until a block
+  // has arrived from the chosen device.
+  CUdpBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, uint8_t command, size_t blockSize, UINT saveId);
+  // A reply's block (UI thread): shorter blocks are dropped.
+  void OnBlockReply(const uint8_t* block, size_t size);
+  bool HasBlock() const { return m_hasBlock; }
+  const std::vector<uint8_t>& Block() const { return m_block; }
+  uint8_t Command() const { return m_command; }
+  void OnDeviceChanged() override;
+  // Asks the chosen device for the block.
+  void RefreshFromDevice();
+  // Collects the controls into a copy of the block; when every value is
+  // accepted keeps the copy and sends it with the set. FALSE when refused
+  // or not sent.
+  BOOL SaveToDevice();
+
+protected:
+  BOOL OnInitDialog() override;
+  virtual void ShowBlock() = 0;
+  // The controls into block; false (message shown) when a value is refused.
+  virtual bool CollectBlock(std::vector<uint8_t>& block) = 0;
+  virtual std::vector<uint8_t> BuildGet() = 0;
+  virtual std::vector<uint8_t> BuildSet(const std::vector<uint8_t>& block) = 0;
+  void UpdateSaveState();
+
+  uint8_t m_command;
+  UINT m_saveId;
+  std::vector<uint8_t> m_block;
+  bool m_hasBlock = false;
+};
+
+class CChannelBlockPage : public CConfigPage {
+public:
+  CChannelBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, int pageIndex);
+  devcfg::ChannelPart Part() const { return m_part; }
+  // Shows the page's part of a channel block / writes the controls into it.
+  virtual void LoadPart(const uint8_t* part) = 0;
+  virtual void SavePart(uint8_t* part) = 0;
+  // Back to the page's defaults.
+  virtual void ResetPage() {}
+  // "Copy Settings To ...": the page's part of the current channel into
+  // every channel of mask but the current one (the mirror's blocks).
+  void CopyPartToChannels(uint64_t mask);
+
+protected:
+  int m_pageIndex;
+  devcfg::ChannelPart m_part;
+};
+
+class CDeviceBlockPage : public CConfigPage {
+public:
+  CDeviceBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, uint8_t* shared, size_t size);
+  // The shared block changed: show it again.
+  virtual void RefreshFromBlock() {}
+
+protected:
+  uint8_t* m_shared;
+  size_t m_sharedSize;
+};
+
+// A page of the dialog whose own Part is built elsewhere: its template and
+// place in the page order, and for channel-block pages the part kept as it
+// was loaded, so saving gives back exactly what was there.
+class CPlaceholderPage : public CConfigPage {
+public:
+  using CConfigPage::CConfigPage;
+};
+
+class CChannelPlaceholderPage : public CChannelBlockPage {
+public:
+  using CChannelBlockPage::CChannelBlockPage;
+  void LoadPart(const uint8_t* part) override { m_kept.assign(part, part + m_part.size); }
+  void SavePart(uint8_t* part) override {
+    if (m_kept.size() == m_part.size) std::copy(m_kept.begin(), m_kept.end(), part);
+  }
+  void ResetPage() override { m_kept.clear(); }
+  // The PTZ block of message 0x0B0C.
+  virtual void OnPtzBlock(const uint8_t* block) {}
+
+private:
+  std::vector<uint8_t> m_kept;
+};
+
+class CDevicePlaceholderPage : public CDeviceBlockPage {
+public:
+  using CDeviceBlockPage::CDeviceBlockPage;
+};
