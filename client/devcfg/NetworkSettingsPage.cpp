@@ -78,18 +78,18 @@ void CNetworkSettingsPage::ShowBlock() {
 }
 
 bool CNetworkSettingsPage::CollectBlock(std::vector<uint8_t>& block) {
-  // Every address must parse before anything is kept: a text that does not
-  // would otherwise go out as 255.255.255.255.
+  // Every address must be whole before anything is kept: a field left
+  // empty would otherwise go out as part of 255.255.255.255.
   for (const Address& a : kAddresses) {
-    CString text;
-    GetDlgItemText(a.id, text);
-    if (!devcfg::PutBlockAddress(block.data() + a.offset, text)) {
+    DWORD value = 0;
+    if (SendDlgItemMessage(a.id, IPM_GETADDRESS, 0, LPARAM(&value)) != 4) {
       CString message;
       message.Format("%s %s", (LPCSTR)TranslateString("Invalid address:"), (LPCSTR)TranslateString(a.name));
       ComposedMessageBox(this, message, "Error", MB_ICONINFORMATION);
       if (CWnd* c = GetDlgItem(a.id)) c->SetFocus();
       return false;
     }
+    devcfg::PutU32(block.data() + a.offset, uint32_t(value));
   }
   devcfg::NetworkBlock b;
   std::memcpy(&b, block.data(), sizeof b);

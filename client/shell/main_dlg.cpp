@@ -11,8 +11,6 @@
 #include "start_logo_dlg.h"
 #include "window_layout.h"
 
-CMainDlgFace* g_pMainDlg = nullptr;
-
 namespace {
 
 void CALLBACK InfoCallback(int, int, int) {}

@@ -1,0 +1,478 @@
+// "Front End System Settings" under Xvfb against simulated devices on their
+// own network (scripts/devnet): the gets each choice sends, each page's
+// round trip (devsim's block shown, a change saved, read back, the bytes the
+// page does not own returned as received), refusals with their texts,
+// replies that must change nothing, and the config reply message.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FrontEndSettingsDlg.h"
+#include "app_services.h"
+#include "devnet_kit.h"
+#include "fake_main_dlg.h"
+#include "gui_kit.h"
+#include "post_copy.h"
+#include "text_copy.h"
+#include "udp_channel.h"
+
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// The main dialog's face sending through a real UDP command channel.
+class NetMainDlg : public FakeMainDlg {
+public:
+  CUdpCommandChannel* channel = nullptr;
+  int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) override {
+    FakeMainDlg::SendUdpCommand(data, length, address, port);
+    return channel ? channel->SendUdpCommand(data, length, address, port) : -1;
+  }
+};
+
+CFrontEndSettingsDlg* g_dlg = nullptr;
+std::vector<std::string> g_postedBoxes;
+
+// The owner of the UDP channel and of posted boxes, as the main window is.
+LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_UDP_PACKET) {
+    if (g_dlg) {
+      CUdpCommandChannel::HandlePosted(l, g_dlg->UdpReceiver());
+    } else {
+      TakePostedCopy<UdpPacket>(l);
+    }
+    return 0;
+  }
+  if (msg == WM_POST_MESSAGE_BOX) {
+    g_postedBoxes.push_back(std::string(TakePostedCopy<PostedMessageBox>(l)->text));
+    return 0;
+  }
+  if (msg == WM_MAIN_DEVICE_MESSAGE) return RouteDeviceMessage(w, l);
+  return DefWindowProcA(h, msg, w, l);
+}
+
+Bytes Hex(const std::string& hex) {
+  Bytes b;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) b.push_back(uint8_t(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  return b;
+}
+
+void SetIp(HWND page, int id, uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
+  SendDlgItemMessageA(page, id, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
+}
+
+HTREEITEM FindTreeItem(HWND tree, HTREEITEM from, int data) {
+  for (HTREEITEM h = from; h; h = TreeView_GetNextSibling(tree, h)) {
+    TVITEMA it{};
+    it.mask = TVIF_PARAM;
+    it.hItem = h;
+    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(&it));
+    if (int(it.lParam) == data) return h;
+    if (HTREEITEM c = FindTreeItem(tree, TreeView_GetChild(tree, h), data)) return c;
+  }
+  return nullptr;
+}
+
+class FrontEndSettings : public ::testing::Test {
+protected:
+  devnet::Network net;
+  std::string dev0, dev1;
+  HWND owner = nullptr;
+  NetMainDlg main;
+  std::unique_ptr<CUdpCommandChannel> channel;
+  std::unique_ptr<CFrontEndSettingsDlg> dlg;
+  Bytes blocksA = Bytes(4 * 1024, 0), blocksB = Bytes(2 * 1024, 0), blocksC = Bytes(100 * 1024, 0);
+  HWND hwnd = nullptr;
+
+  void SetUp() override {
+    if (!net.available) GTEST_SKIP() << "no device network: " << net.reason;
+    ASSERT_GE(net.devices.size(), 2u) << "the fault of another sender needs two devices";
+    dev0 = net.devices[0];
+    dev1 = net.devices[1];
+    for (const std::string& d : net.devices) ASSERT_EQ(devnet::Control(d, "fault " + d + " none"), "ok");
+    gui::InitControls();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = OwnerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SettingsTestOwner";
+    RegisterClassA(&wc);
+    owner = CreateWindowA("SettingsTestOwner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(owner);
+    SetMessageBoxWindow(owner);
+    g_postedBoxes.clear();
+    channel = std::make_unique<CUdpCommandChannel>();
+    CUdpCommandChannel::Timing t;
+    t.startDelayMs = 0;
+    t.bindDelayMs = 0;
+    ASSERT_TRUE(channel->Start(owner, t));
+    ASSERT_TRUE(gui::PumpUntil([&] { return channel->IsBound() != FALSE; }, 8000));
+    main.channel = channel.get();
+    main.m_hwnd = owner;
+
+    AddDevice(0, dev0, "Cam A", 11, 4, blocksA, {"Gate", "Yard", "Hall", "Dock"});
+    AddDevice(1, dev1, "Cam B", 12, 2, blocksB, {"Lobby", "Stairs"});
+    // Channels 0 and 1 of Cam A are shown live; channel 2 is not.
+    main.m_channels.Assign(&main.m_pConfig->devices[0], 0);
+    main.m_channels.Assign(&main.m_pConfig->devices[0], 1);
+    main.m_channels.CountUsed();
+  }
+
+  void TearDown() override {
+    if (dlg && dlg->GetSafeHwnd()) dlg->DestroyWindow();
+    g_dlg = nullptr;
+    dlg.reset();
+    if (channel) {
+      EXPECT_TRUE(channel->Stop(2000));
+    }
+    channel.reset();
+    gui::PumpFor(50);
+    SetMessageBoxWindow(nullptr);
+    if (owner) DestroyWindow(owner);
+  }
+
+  void AddDevice(int index, const std::string& address, const char* name, uint32_t login, int channels, Bytes& blocks,
+                 std::vector<const char*> names) {
+    shell::DeviceRecord& d = main.m_pConfig->devices[index];
+    d.inUse = 1;
+    CopyText(d.address, address.c_str());
+    CopyText(d.serverName, name);
+    d.loginId = login;
+    d.channelCount = uint8_t(channels);
+    d.info[0] = uint8_t(index);  // device type index
+    for (size_t i = 0; i < names.size(); ++i) std::strcpy(reinterpret_cast<char*>(&blocks[i * 1024]), names[i]);
+    d.channelBlocks = uint32_t(uintptr_t(blocks.data()));
+  }
+
+  // Opens the dialog modeless on this thread and waits for the stream reply.
+  void Open(bool waitForStream = true) {
+    dlg = std::make_unique<CFrontEndSettingsDlg>();
+    g_dlg = dlg.get();
+    ASSERT_TRUE(dlg->Create(CFrontEndSettingsDlg::IDD, nullptr));
+    hwnd = dlg->GetSafeHwnd();
+    dlg->ShowWindow(SW_SHOW);
+    if (waitForStream) {
+      ASSERT_TRUE(gui::PumpUntil([&] { return dlg->StreamPage().HasBlock(); }, 8000));
+    }
+  }
+
+  HWND Page(CConfigPage& p) { return p.GetSafeHwnd(); }
+  void ChoosePage(int index) {
+    HWND tree = gui::Control(hwnd, IDC_FES_TREE);
+    HTREEITEM item = FindTreeItem(tree, TreeView_GetRoot(tree), index);
+    ASSERT_TRUE(item) << index;
+    gui::SelectTreeItem(hwnd, IDC_FES_TREE, item);
+  }
+  Bytes DeviceBlock(const std::string& dev, const char* which, int ch = 0) {
+    const std::string reply = devnet::Control(dev, "block " + dev + " " + which + " " + std::to_string(ch));
+    EXPECT_EQ(reply.find("error"), std::string::npos) << reply;
+    return reply.find("error") == std::string::npos ? Hex(reply) : Bytes();
+  }
+  size_t SentCount() { return main.Sent().size(); }
+  // Waits until devsim holds a block other than before.
+  Bytes WaitForChange(const std::string& dev, const char* which, const Bytes& before, int ch = 0) {
+    Bytes now = before;
+    gui::PumpUntil([&] { now = DeviceBlock(dev, which, ch); return now != before; }, 5000);
+    return now;
+  }
+};
+
+}  // namespace
+
+TEST_F(FrontEndSettings, OpeningAsksForTheStreamBlockAndShowsIt) {
+  Open();
+  std::vector<FakeMainDlg::Datagram> sent = main.Sent();
+  ASSERT_FALSE(sent.empty());
+  for (const auto& d : sent) {
+    EXPECT_EQ(d.bytes, shell::BuildStreamGet());
+    EXPECT_EQ(d.address, dev0);
+  }
+  EXPECT_EQ(gui::Text(hwnd), "Front End System Settings");
+  // The list shows the device's channels with the names of their blocks.
+  HWND list = gui::Control(hwnd, IDC_FES_CHANNELS);
+  ASSERT_EQ(ListView_GetItemCount(list), 4);
+  char name[64] = "";
+  ListView_GetItemText(list, 1, 1, name, sizeof name);
+  EXPECT_STREQ(name, "Yard");
+  // The main flow of devsim's block (its bytes start as i + 1: bit rate
+  // 0x1A19, I-frame interval 23, frame rate 22).
+  const Bytes block = DeviceBlock(dev0, "stream");
+  ASSERT_EQ(block.size(), 52u);
+  HWND page = Page(dlg->StreamPage());
+  EXPECT_TRUE(IsWindowVisible(page));
+  EXPECT_EQ(gui::Text(page, IDC_STREAM_BITRATE), std::to_string(block[24] | block[25] << 8));
+  EXPECT_EQ(gui::Text(page, IDC_STREAM_IFRAME), std::to_string(block[22]));
+  EXPECT_EQ(gui::Text(page, IDC_STREAM_FRAMERATE), std::to_string(block[21]));
+  EXPECT_TRUE(IsWindowEnabled(gui::Control(page, IDOK)));
+  EXPECT_FALSE(IsWindowEnabled(gui::Control(page, IDC_STREAM_RESOLUTION)));
+  gui::SaveWindowBitmap(hwnd, gui::OutputPath("frontend_settings_stream.bmp"));
+}
+
+TEST_F(FrontEndSettings, StreamPageRoundTripAndRanges) {
+  Open();
+  HWND page = Page(dlg->StreamPage());
+  gui::MessageBoxScript boxes;
+  const Bytes before = DeviceBlock(dev0, "stream");
+  ASSERT_EQ(before.size(), 52u);
+
+  // Out of range: refused with its text, nothing sent.
+  struct Refusal {
+    const char *bitRate, *iFrame, *frameRate, *text;
+  } refusals[] = {
+      {"4097", "100", "20", "Maximum bit rate:out of range(4097:32-4096)"},
+      {"4096", "24", "20", "I-Frame Interval:out of range(24:25-100)"},
+      {"4096", "100", "26", "Maximum frame rate:out of range(26:1-25)"},
+  };
+  for (const Refusal& r : refusals) {
+    gui::SetText(page, IDC_STREAM_BITRATE, r.bitRate);
+    gui::SetText(page, IDC_STREAM_IFRAME, r.iFrame);
+    gui::SetText(page, IDC_STREAM_FRAMERATE, r.frameRate);
+    const size_t sentBefore = SentCount(), boxesBefore = boxes.Count();
+    gui::Click(page, IDOK);
+    ASSERT_EQ(boxes.Count(), boxesBefore + 1) << r.text;
+    EXPECT_EQ(boxes.Boxes().back().text, r.text);
+    EXPECT_EQ(boxes.Boxes().back().caption, "Error");
+    EXPECT_EQ(SentCount(), sentBefore) << r.text;
+  }
+
+  // Accepted at the range's ends: one 68-byte set whose length field is 68.
+  gui::SetText(page, IDC_STREAM_BITRATE, "4096");
+  gui::SetText(page, IDC_STREAM_IFRAME, "100");
+  gui::SetText(page, IDC_STREAM_FRAMERATE, "20");
+  const size_t sentBefore = SentCount();
+  gui::Click(page, IDOK);
+  ASSERT_EQ(SentCount(), sentBefore + 1);
+  const Bytes set = main.Sent().back().bytes;
+  ASSERT_EQ(set.size(), 68u);
+  EXPECT_EQ(set[1], 0xC4);
+  EXPECT_EQ(set[2], 3);
+  EXPECT_EQ(set[14] | set[15] << 8, 68);
+
+  const Bytes after = WaitForChange(dev0, "stream", before);
+  ASSERT_EQ(after.size(), 52u);
+  EXPECT_EQ(after[21], 20);                       // frame rate
+  EXPECT_EQ(after[22], 100);                      // I-frame interval
+  EXPECT_EQ(after[23], 2);                        // type 24 showed as VBR, saved as 2
+  EXPECT_EQ(after[24] | after[25] << 8, 4096);    // bit rate
+  EXPECT_EQ(after[26], 1);                        // quality 27 showed as Very High
+  for (size_t i = 0; i < 52; ++i) {
+    if (i < 21 || i > 26) {
+      EXPECT_EQ(after[i], before[i]) << "byte " << i << " is not the page's";
+    }
+  }
+
+  // A get reads the new values back from the device.
+  gui::SetText(page, IDC_STREAM_BITRATE, "1");
+  gui::Click(page, IDC_PAGE_REFRESH);
+  EXPECT_TRUE(gui::PumpUntil([&] { return gui::Text(page, IDC_STREAM_BITRATE) == "4096"; }, 5000));
+  EXPECT_EQ(gui::Text(page, IDC_STREAM_IFRAME), "100");
+}
+
+TEST_F(FrontEndSettings, SensorPageFollowsTheChannelRow) {
+  Open();
+  ChoosePage(kPageSensor);
+  HWND page = Page(dlg->SensorPage());
+  ASSERT_TRUE(gui::PumpUntil([&] { return dlg->SensorPage().HasBlock(); }, 5000));
+  EXPECT_TRUE(IsWindowVisible(page));
+  EXPECT_EQ(gui::Text(page, IDC_SENSOR_BRIGHT), "128");
+  EXPECT_EQ(gui::Text(page, IDC_SENSOR_SHARP), "64");
+
+  // Row 1 is shown live: its sensor get carries the channel at byte 16.
+  const size_t sentBefore = SentCount();
+  gui::SelectListItem(hwnd, IDC_FES_CHANNELS, 1);
+  ASSERT_EQ(SentCount(), sentBefore + 1);
+  EXPECT_EQ(main.Sent().back().bytes, shell::BuildSensorGet(1));
+  ASSERT_TRUE(gui::PumpUntil([&] { return dlg->SensorPage().HasBlock() && dlg->SensorPage().Block()[0] == 1; }, 5000));
+  EXPECT_EQ(dlg->GetCurrentChannel(), 1);
+
+  gui::MessageBoxScript boxes;
+  // 300 does not fit the byte: refused, never sent as 44.
+  gui::SetText(page, IDC_SENSOR_BRIGHT, "300");
+  const size_t beforeRefusal = SentCount();
+  gui::Click(page, IDOK);
+  ASSERT_EQ(boxes.Count(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, "Brightness:out of range(300:0-255)");
+  EXPECT_EQ(SentCount(), beforeRefusal);
+
+  const Bytes before = DeviceBlock(dev0, "sensor", 1);
+  gui::SetText(page, IDC_SENSOR_BRIGHT, "200");
+  gui::SetText(page, IDC_SENSOR_HUE, "7");
+  gui::SelectCombo(page, IDC_SENSOR_FLIP, 3);
+  gui::Click(page, IDOK);
+  const Bytes set = main.Sent().back().bytes;
+  ASSERT_EQ(set.size(), 28u);
+  EXPECT_EQ(set[3], 0);  // the channel travels inside the block
+  const Bytes after = WaitForChange(dev0, "sensor", before, 1);
+  ASSERT_EQ(after.size(), 12u);
+  EXPECT_EQ(after[0], 1);
+  EXPECT_EQ(after[5], 200);
+  EXPECT_EQ(after[8], 7);
+  EXPECT_EQ(after[10], 3);
+  EXPECT_EQ(after[6], before[6]);
+  EXPECT_EQ(after[11], before[11]);
+  EXPECT_EQ(DeviceBlock(dev0, "sensor", 0)[5], 128) << "channel 0 changed with channel 1";
+
+  // Row 2 is not shown in any slot: its pages load, no request goes out,
+  // and the old channel's block can no longer be saved.
+  const size_t beforeRow2 = SentCount();
+  gui::SelectListItem(hwnd, IDC_FES_CHANNELS, 2);
+  EXPECT_EQ(SentCount(), beforeRow2);
+  EXPECT_FALSE(IsWindowEnabled(gui::Control(page, IDOK)));
+}
+
+TEST_F(FrontEndSettings, NetworkPageRoundTrip) {
+  Open();
+  const size_t sentBefore = SentCount();
+  ChoosePage(kPageNetwork);
+  ASSERT_GT(SentCount(), sentBefore);
+  EXPECT_EQ(main.Sent().back().bytes, shell::BuildNetworkGet());
+  HWND page = Page(dlg->NetworkPage());
+  ASSERT_TRUE(gui::PumpUntil([&] { return dlg->NetworkPage().HasBlock(); }, 5000));
+  // devsim's block holds its own address at 12 (bytes d, c, b, a).
+  EXPECT_EQ(gui::Text(page, IDC_NET_IP), dev0);
+  EXPECT_EQ(gui::Text(page, IDC_NET_DNS), "8.8.8.8");
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_NET_IP_MODE, CB_GETCURSEL, 0, 0), 0);
+  EXPECT_FALSE(IsWindowEnabled(gui::Control(hwnd, IDC_FES_SAVE_CHANNEL)));
+
+  const Bytes before = DeviceBlock(dev0, "network");
+  gui::SelectCombo(page, IDC_NET_IP_MODE, 1);  // DHCP
+  SetIp(page, IDC_NET_GATEWAY, 169, 254, 7, 9);
+  gui::Click(page, IDC_NET_SAVE);
+  ASSERT_EQ(main.Sent().back().bytes.size(), 184u);
+  Bytes after = WaitForChange(dev0, "network", before);
+  ASSERT_EQ(after.size(), 168u);
+  EXPECT_EQ(after[10], 2);
+  EXPECT_EQ(after[9], 1);  // Wi-Fi unchecked is 1, never 0
+  const uint8_t gateway[4] = {9, 7, 254, 169};
+  EXPECT_EQ(std::memcmp(&after[20], gateway, 4), 0);
+  for (size_t i : {4, 5, 6, 7, 8, 11, 24, 31, 34, 38})
+    EXPECT_EQ(after[i], before[i]) << "byte " << i << " is not the page's";
+
+  // Read back, then back to a fixed address.
+  gui::SelectCombo(page, IDC_NET_IP_MODE, 0);
+  gui::Click(page, IDC_PAGE_REFRESH);
+  ASSERT_TRUE(gui::PumpUntil(
+      [&] { return SendDlgItemMessageA(page, IDC_NET_IP_MODE, CB_GETCURSEL, 0, 0) == 1; }, 5000));
+  EXPECT_EQ(gui::Text(page, IDC_NET_GATEWAY), "169.254.7.9");
+  gui::SelectCombo(page, IDC_NET_IP_MODE, 0);
+  gui::Click(page, IDC_NET_SAVE);
+  after = WaitForChange(dev0, "network", after);
+  EXPECT_EQ(after[10], 1);
+
+  // An address that does not parse is refused with a message.
+  gui::MessageBoxScript boxes;
+  SendDlgItemMessageA(page, IDC_NET_MASK, IPM_CLEARADDRESS, 0, 0);
+  const size_t beforeRefusal = SentCount();
+  gui::Click(page, IDC_NET_SAVE);
+  EXPECT_EQ(SentCount(), beforeRefusal);
+  ASSERT_EQ(boxes.Count(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, "Invalid address: Subnet Mask");
+}
+
+TEST_F(FrontEndSettings, RepliesThatMustChangeNothing) {
+  Open();
+  HWND page = Page(dlg->StreamPage());
+  // A reply overwrites the edit; these replies must not.
+  for (const char* fault : {"short", "other-address", "other-channel"}) {
+    ASSERT_EQ(devnet::Control(dev0, std::string("fault ") + dev0 + " " + fault), "ok");
+    gui::SetText(page, IDC_STREAM_BITRATE, "1234");
+    const LONG before = channel->ReceivedCount();
+    gui::Click(page, IDC_PAGE_REFRESH);
+    ASSERT_TRUE(gui::PumpUntil([&] { return channel->ReceivedCount() > before; }, 5000)) << fault;
+    gui::PumpFor(300);
+    EXPECT_EQ(gui::Text(page, IDC_STREAM_BITRATE), "1234") << fault;
+  }
+  // The same request without a fault does.
+  ASSERT_EQ(devnet::Control(dev0, "fault " + dev0 + " none"), "ok");
+  const Bytes block = DeviceBlock(dev0, "stream");
+  ASSERT_EQ(block.size(), 52u);
+  gui::Click(page, IDC_PAGE_REFRESH);
+  EXPECT_TRUE(gui::PumpUntil(
+      [&] { return gui::Text(page, IDC_STREAM_BITRATE) == std::to_string(block[24] | block[25] << 8); }, 5000));
+}
+
+TEST_F(FrontEndSettings, NoSaveBeforeTheBlockArrives) {
+  ASSERT_EQ(devnet::Control(dev0, "fault " + dev0 + " no-reply"), "ok");
+  Open(false);
+  gui::PumpFor(500);
+  HWND page = Page(dlg->StreamPage());
+  EXPECT_FALSE(dlg->StreamPage().HasBlock());
+  EXPECT_FALSE(IsWindowEnabled(gui::Control(page, IDOK)));
+  const size_t before = SentCount();
+  SendMessageA(page, WM_COMMAND, IDOK, 0);  // Enter in the page
+  EXPECT_EQ(SentCount(), before);
+}
+
+TEST_F(FrontEndSettings, ConfigReplyMessage) {
+  std::vector<uint8_t> record(sizeof(devcfg::ConfigReplyRecord), 0);
+  auto* reply = reinterpret_cast<devcfg::ConfigReplyRecord*>(record.data());
+  struct {
+    uint32_t loginHandle;
+    const devcfg::ConfigReplyRecord* reply;
+  } message{11, reply};
+  // A device with 100 channels: the list and the mirror stop at 64.
+  AddDevice(2, "169.254.0.99", "Cam C", 13, 100, blocksC, {"c0"});
+  Open();
+
+  // Success: the device's block and the list row take the new name.
+  reply->channel = 2;
+  std::strcpy(reinterpret_cast<char*>(reply->block.bytes), "Back Door");
+  PostMessageA(owner, WM_MAIN_DEVICE_MESSAGE, 2002, LPARAM(&message));
+  gui::PumpFor(200);
+  char name[64] = "";
+  ListView_GetItemText(gui::Control(hwnd, IDC_FES_CHANNELS), 2, 1, name, sizeof name);
+  EXPECT_STREQ(name, "Back Door");
+  EXPECT_STREQ(reinterpret_cast<char*>(&blocksA[2 * 1024]), "Back Door");
+
+  // An error: the warning text, the block left alone.
+  reply->error[0] = 5;
+  std::strcpy(reinterpret_cast<char*>(reply->block.bytes), "Wrong");
+  PostMessageA(owner, WM_MAIN_DEVICE_MESSAGE, 2002, LPARAM(&message));
+  ASSERT_TRUE(gui::PumpUntil([&] { return !g_postedBoxes.empty(); }, 2000));
+  EXPECT_EQ(g_postedBoxes[0].rfind("Request config settings failed! Error Info: ", 0), 0u) << g_postedBoxes[0];
+  EXPECT_STREQ(reinterpret_cast<char*>(&blocksA[2 * 1024]), "Back Door");
+  ListView_GetItemText(gui::Control(hwnd, IDC_FES_CHANNELS), 2, 1, name, sizeof name);
+  EXPECT_STREQ(name, "Back Door");
+
+  // Channel count 100: 64 rows, replies beyond them ignored.
+  gui::SelectCombo(hwnd, IDC_FES_DEVICE, 2);
+  HWND list = gui::Control(hwnd, IDC_FES_CHANNELS);
+  EXPECT_EQ(ListView_GetItemCount(list), 64);
+  message.loginHandle = 13;
+  reply->error[0] = 0;
+  for (uint8_t ch : {63, 64, 99, 200}) {
+    reply->channel = ch;
+    std::snprintf(reinterpret_cast<char*>(reply->block.bytes), 32, "ch%d", ch);
+    SendMessageA(owner, WM_MAIN_DEVICE_MESSAGE, 2002, LPARAM(&message));
+  }
+  ListView_GetItemText(list, 63, 1, name, sizeof name);
+  EXPECT_STREQ(name, "ch63");
+  EXPECT_EQ(ListView_GetItemCount(list), 64);
+  EXPECT_STREQ(reinterpret_cast<char*>(&blocksC[63 * 1024]), "ch63");
+  EXPECT_EQ(blocksC[64 * 1024], 0) << "a block beyond the mirror's 64 was written";
+}
+
+TEST_F(FrontEndSettings, DeviceInfoShowsTheChosenDeviceAndSendsNothing) {
+  shell::DeviceRecord& b = main.m_pConfig->devices[1];
+  b.info[38] = 0x23;  // BIOS version 0x0123
+  b.info[39] = 0x01;
+  std::strcpy(reinterpret_cast<char*>(b.announcement) + 20, "SER-B");
+  std::strcpy(reinterpret_cast<char*>(b.announcement) + 108, "FW-B");
+  Open();
+  gui::SelectCombo(hwnd, IDC_FES_DEVICE, 1);
+  EXPECT_EQ(ListView_GetItemCount(gui::Control(hwnd, IDC_FES_CHANNELS)), 2);
+  const size_t before = SentCount();
+  ChoosePage(kPageDeviceInfo);
+  EXPECT_EQ(SentCount(), before);
+  HWND page = Page(dlg->DeviceInfoPage());
+  EXPECT_TRUE(IsWindowVisible(page));
+  EXPECT_EQ(gui::Text(page, IDC_INFO_CHANNELS), "2");
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_INFO_TYPE, CB_GETCURSEL, 0, 0), 1);
+  // The announcement's serial number is its text at 20.
+  EXPECT_EQ(gui::Text(page, IDC_INFO_SERIAL), "SER-B");
+  EXPECT_EQ(gui::Text(page, IDC_INFO_BIOS), "FW-B");
+  EXPECT_EQ(gui::Text(page, IDC_INFO_CLIENT_NETVER), "2.02");
+  EXPECT_FALSE(IsWindowEnabled(gui::Control(hwnd, IDC_FES_SAVE_ALL)));
+}
