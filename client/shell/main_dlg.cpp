@@ -68,6 +68,7 @@ END_MESSAGE_MAP()
 
 CMainDlg::CMainDlg(CWnd* parent)
     : CMainDlgBase(IDD, parent),
+      m_frontEndSettings(this),
       m_switchMode(this, this),
       m_statusBar(this, this),
       m_config(std::make_unique<shell::SystemConfigImage>()),

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "FrontEndSettingsDlg.h"
 #include "NewDialog.h"
 #include "SkinButton.h"
 #include "SystemStatusBar.h"
@@ -323,6 +324,8 @@ protected:
   CRemoteLogDlg m_remoteLogDlg;
   CRemoteDiskErrorDlg m_remoteDiskErrorDlg;
   CStatisticReportDlg m_statisticDlg;
+  // "Front End System Settings", run modally by command 2025.
+  CFrontEndSettingsDlg m_frontEndSettings;
 
   // Splash on its own UI thread.
   CWorkerThread m_splashThread;

@@ -251,9 +251,7 @@ void CMainDlg::SelectMonitorWindow(int window) {
 
 // ------------------------------------------------------------- commands
 
-void CMainDlg::OnSettings() {
-  // The front-end settings dialog runs here once it lands.
-}
+void CMainDlg::OnSettings() { m_frontEndSettings.DoModal(); }
 
 void CMainDlg::OnPlayback() {
   // The record playback window is shown here once it lands.
@@ -425,10 +423,9 @@ LRESULT CMainDlg::OnDeviceLost(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-LRESULT CMainDlg::OnDeviceMessage(WPARAM, LPARAM) {
-  // Nothing in the system sends it and nothing in this process handed out
-  // the pointer it would carry: dropped until the settings dialog lands.
-  return 0;
+LRESULT CMainDlg::OnDeviceMessage(WPARAM wParam, LPARAM lParam) {
+  // wParam 2002: a channel's settings block for the settings dialog.
+  return RouteDeviceMessage(wParam, lParam);
 }
 
 LRESULT CMainDlg::OnPtzButton(WPARAM, LPARAM) {

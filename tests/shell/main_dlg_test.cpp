@@ -315,6 +315,18 @@ TEST_F(MainDialog, SwitchModePanelAndStatusBarDriveTheDialog) {
   EXPECT_FALSE(::IsWindowVisible(bar));
 }
 
+TEST_F(MainDialog, SettingsCommandRunsTheFrontEndSettingsDialog) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_SETTINGS, 0);
+  HWND settings = gui::FindThreadWindow(::GetWindowThreadProcessId(hwnd, nullptr), "Front End System Settings", 10000);
+  ASSERT_NE(nullptr, settings);
+  // Modal: the main window waits until it closes.
+  EXPECT_FALSE(::IsWindowEnabled(hwnd));
+  ::PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(gui::PumpUntil([&] { return !::IsWindow(settings); }, 5000));
+  EXPECT_TRUE(gui::PumpUntil([&] { return ::IsWindowEnabled(hwnd) != FALSE; }, 5000));
+}
+
 TEST_F(MainDialog, ChangeOfUserThroughTheLoginDialog) {
   ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
   Dlg()->Run([](TestMainDlg& d) {
