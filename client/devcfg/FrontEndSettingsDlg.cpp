@@ -276,6 +276,8 @@ BOOL CFrontEndSettingsDlg::OnInitDialog() {
       m_deviceCombo.SetItemData(at, DWORD_PTR(i));
     }
 
+  // Replies come while the window exists.
+  if (g_pMainDlg) g_pMainDlg->RegisterUdpReceiver(&m_receiver);
   BuildTree();
   m_channelList.SetExtendedStyle(m_channelList.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   m_channelList.InsertColumn(0, TranslateString("Channel"), LVCFMT_LEFT, 55);
@@ -455,6 +457,7 @@ void CFrontEndSettingsDlg::OnOK() {
 }
 
 void CFrontEndSettingsDlg::OnDestroy() {
+  if (g_pMainDlg) g_pMainDlg->UnregisterUdpReceiver(&m_receiver);
   m_images.DeleteImageList();
   m_pagesCreated = false;
   CDialog::OnDestroy();

@@ -4,9 +4,10 @@
 // sends each page's get and keeps a mirror of every channel's 1,024-byte
 // settings block.
 //
-// Replies reach the dialog through its UDP receiver (UdpReceiver()) or the
-// reply entries; either way the pages get them on the UI thread as posted
-// copies, and only from the chosen device.
+// Replies reach the dialog through its UDP receiver, registered with the
+// main dialog while the window exists, or through the reply entries; either
+// way the pages get them on the UI thread as posted copies, and only from
+// the chosen device.
 #pragma once
 #include <afxwin.h>
 #include <afxcmn.h>

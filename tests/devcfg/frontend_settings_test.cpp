@@ -33,14 +33,14 @@ public:
   }
 };
 
-CFrontEndSettingsDlg* g_dlg = nullptr;
+NetMainDlg* g_main = nullptr;
 std::vector<std::string> g_postedBoxes;
 
 // The owner of the UDP channel and of posted boxes, as the main window is.
 LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_UDP_PACKET) {
-    if (g_dlg) {
-      CUdpCommandChannel::HandlePosted(l, g_dlg->UdpReceiver());
+    if (g_main) {
+      CUdpCommandChannel::HandlePosted(l, g_main->m_udpReceivers);
     } else {
       TakePostedCopy<UdpPacket>(l);
     }
@@ -104,13 +104,14 @@ protected:
     SetMessageBoxWindow(owner);
     g_postedBoxes.clear();
     channel = std::make_unique<CUdpCommandChannel>();
-    CUdpCommandChannel::Timing t;
+    CUdpCommandChannel::Options t;
     t.startDelayMs = 0;
     t.bindDelayMs = 0;
     ASSERT_TRUE(channel->Start(owner, t));
     ASSERT_TRUE(gui::PumpUntil([&] { return channel->IsBound() != FALSE; }, 8000));
     main.channel = channel.get();
     main.m_hwnd = owner;
+    g_main = &main;
 
     AddDevice(0, dev0, "Cam A", 11, 4, blocksA, {"Gate", "Yard", "Hall", "Dock"});
     AddDevice(1, dev1, "Cam B", 12, 2, blocksB, {"Lobby", "Stairs"});
@@ -122,8 +123,8 @@ protected:
 
   void TearDown() override {
     if (dlg && dlg->GetSafeHwnd()) dlg->DestroyWindow();
-    g_dlg = nullptr;
     dlg.reset();
+    g_main = nullptr;
     if (channel) {
       EXPECT_TRUE(channel->Stop(2000));
     }
@@ -149,7 +150,6 @@ protected:
   // Opens the dialog modeless on this thread and waits for the stream reply.
   void Open(bool waitForStream = true) {
     dlg = std::make_unique<CFrontEndSettingsDlg>();
-    g_dlg = dlg.get();
     ASSERT_TRUE(dlg->Create(CFrontEndSettingsDlg::IDD, nullptr));
     hwnd = dlg->GetSafeHwnd();
     dlg->ShowWindow(SW_SHOW);
