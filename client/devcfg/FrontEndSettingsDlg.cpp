@@ -540,7 +540,7 @@ void CFrontEndSettingsDlg::OnPreviewData(const uint8_t* data, size_t length) {
   const int page = m_currentPage;
   if (!data || !length || (page != kPageMotion && page != kPageCover)) return;
   HWND h = m_hWnd;
-  if (!h || !::IsWindow(h)) return;
+  if (!h || !::IsWindow(h) || !m_pagesCreated) return;
   auto copy = std::make_unique<PreviewCopy>();
   copy->data.assign(data, data + length);
   PostHeapCopy(h, WM_FES_PREVIEW_DATA, WPARAM(page), std::move(copy));

@@ -12,6 +12,7 @@
 #include <afxwin.h>
 #include <afxcmn.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -100,7 +101,8 @@ public:
   void OnSensorParamReply(const char* from, uint8_t channel, const uint8_t* payload, size_t size);
   void OnStreamParamReply(const char* from, const uint8_t* payload, size_t size);
   void OnNetworkParamReply(const char* from, const uint8_t* payload, size_t size);
-  // Stream data of the current channel slot (SDK delivery thread).
+  // Stream data of the current channel slot (SDK delivery thread): posted
+  // as a copy to the motion or cover page while one of them is shown.
   void OnPreviewData(const uint8_t* data, size_t length);
   // The receiver to register with the UDP command channel's dispatch.
   shell::UdpReceiver& UdpReceiver() { return m_receiver; }
@@ -178,18 +180,19 @@ private:
   CDdnsUpnpPage m_ddnsPage;
   CSensorSettingsPage m_sensorPage;
 
-  int m_currentSlot = 0;
+  // Read by the stream threads (OnPreviewData), written on the UI thread.
+  std::atomic<int> m_currentSlot{-1};
   uint32_t m_loginHandle = 0;
   int m_currentChannel = 0;
   BOOL m_savedFlag = FALSE;
   std::unique_ptr<devcfg::ChannelSettingsBlock[]> m_mirrorStore;
   devcfg::ChannelSettingsBlock* m_mirror;
   CImageList m_images;
-  int m_currentPage = 0;
+  std::atomic<int> m_currentPage{0};
   uint8_t m_deviceBlock[devcfg::kDeviceSettingsSize];
   uint8_t m_serviceBlock[devcfg::kServiceSettingsSize];
   Receiver m_receiver;
-  bool m_pagesCreated = false;
+  std::atomic<bool> m_pagesCreated{false};
   bool m_filling = false;        // the list is being filled: no channel change
   bool m_selectingPage = false;  // SelectPage moves the tree itself
 

@@ -80,9 +80,11 @@ void CMainDlg::CountVideoBytes(int slot, int length) {
   if (length > 0) m_statisticDlg.AddChannelBytes(slot, uint32_t(length));
 }
 
-void CMainDlg::PreviewFrame(int, const uint8_t*, int) {
-  // The front-end settings dialog's preview takes the frames of its slot
-  // once that dialog lands.
+void CMainDlg::PreviewFrame(int slot, const uint8_t* data, int length) {
+  // The settings dialog previews the slot of its current channel; it takes
+  // a copy to its own thread.
+  if (length > 0 && slot == m_frontEndSettings.CurrentChannelSlot())
+    m_frontEndSettings.OnPreviewData(data, size_t(length));
 }
 
 void CMainDlg::PlayWindowFrame(int playHandle, const uint8_t* data, int length, int kind) {

@@ -107,6 +107,7 @@ protected:
     CUdpCommandChannel::Options t;
     t.startDelayMs = 0;
     t.bindDelayMs = 0;
+    t.port = 0;  // devsim answers the port a request came from
     ASSERT_TRUE(channel->Start(owner, t));
     ASSERT_TRUE(gui::PumpUntil([&] { return channel->IsBound() != FALSE; }, 8000));
     main.channel = channel.get();
