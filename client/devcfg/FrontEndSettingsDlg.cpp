@@ -574,6 +574,8 @@ void CFrontEndSettingsDlg::OnConfigReply(uint32_t loginHandle, const devcfg::Con
   SetRowName(channel);
   if (channel == m_currentChannel) {
     m_channelList.SetSelectionMark(channel);
+    // The pages show the new block, so a later save keeps it.
+    LoadChannelPage(channel, m_currentPage);
     SelectPage(m_currentPage);
   }
 }
@@ -584,7 +586,10 @@ LRESULT CFrontEndSettingsDlg::OnSetChannelBlock(WPARAM w, LPARAM l) {
   if (!l || channel < 0 || channel >= slots || channel >= devcfg::kMaxChannels) return -1;
   std::memcpy(m_mirror[channel].bytes, reinterpret_cast<const void*>(l), devcfg::kChannelBlockSize);
   SetRowName(channel);
-  if (channel == m_currentChannel) SelectPage(m_currentPage);
+  if (channel == m_currentChannel) {
+    LoadChannelPage(channel, m_currentPage);
+    SelectPage(m_currentPage);
+  }
   return 0;
 }
 

@@ -437,6 +437,16 @@ TEST_F(FrontEndSettings, ConfigReplyMessage) {
   ListView_GetItemText(gui::Control(hwnd, IDC_FES_CHANNELS), 2, 1, name, sizeof name);
   EXPECT_STREQ(name, "Back Door");
 
+  // A block for the current channel is what its pages save from then on.
+  reply->error[0] = 0;
+  reply->channel = 0;
+  std::strcpy(reinterpret_cast<char*>(reply->block.bytes), "Front");
+  SendMessageA(owner, WM_MAIN_DEVICE_MESSAGE, 2002, LPARAM(&message));
+  gui::Click(hwnd, IDC_FES_SAVE_CHANNEL);
+  ListView_GetItemText(gui::Control(hwnd, IDC_FES_CHANNELS), 0, 1, name, sizeof name);
+  EXPECT_STREQ(name, "Front");
+  EXPECT_STREQ(reinterpret_cast<char*>(dlg->MirrorBlock(0).bytes), "Front");
+
   // Channel count 100: 64 rows, replies beyond them ignored.
   gui::SelectCombo(hwnd, IDC_FES_DEVICE, 2);
   HWND list = gui::Control(hwnd, IDC_FES_CHANNELS);
@@ -476,4 +486,31 @@ TEST_F(FrontEndSettings, DeviceInfoShowsTheChosenDeviceAndSendsNothing) {
   EXPECT_EQ(gui::Text(page, IDC_INFO_BIOS), "FW-B");
   EXPECT_EQ(gui::Text(page, IDC_INFO_CLIENT_NETVER), "2.02");
   EXPECT_FALSE(IsWindowEnabled(gui::Control(hwnd, IDC_FES_SAVE_ALL)));
+}
+
+TEST_F(FrontEndSettings, BlockMessagesIntoTheMirror) {
+  Open();
+  std::vector<uint8_t> block(1024, 0);
+  std::strcpy(reinterpret_cast<char*>(block.data()), "Porch");
+  // Two slots are in use: channel 1 is taken, channel 3 is refused.
+  EXPECT_EQ(SendMessageA(hwnd, WM_FES_SET_CHANNEL_BLOCK, 1, LPARAM(block.data())), 0);
+  EXPECT_EQ(SendMessageA(hwnd, WM_FES_SET_CHANNEL_BLOCK, 3, LPARAM(block.data())), -1);
+  char name[64] = "";
+  HWND list = gui::Control(hwnd, IDC_FES_CHANNELS);
+  ListView_GetItemText(list, 1, 1, name, sizeof name);
+  EXPECT_STREQ(name, "Porch");
+  ListView_GetItemText(list, 3, 1, name, sizeof name);
+  EXPECT_STREQ(name, "Dock");
+  std::vector<uint8_t> device(512, 0x5A), service(2048, 0xA5);
+  EXPECT_EQ(SendMessageA(hwnd, WM_FES_SET_DEVICE_BLOCK, 0, LPARAM(device.data())), 0);
+  EXPECT_EQ(SendMessageA(hwnd, WM_FES_SET_SERVICE_BLOCK, 0, LPARAM(service.data())), 0);
+  EXPECT_EQ(std::memcmp(dlg->DeviceBlock(), device.data(), 512), 0);
+  EXPECT_EQ(std::memcmp(dlg->ServiceBlock(), service.data(), 2048), 0);
+  // Save All names every row from the mirror and sends nothing.
+  const size_t before = SentCount();
+  gui::Click(hwnd, IDC_FES_SAVE_ALL);
+  EXPECT_TRUE(dlg->SavedFlag());
+  EXPECT_EQ(SentCount(), before);
+  ListView_GetItemText(list, 1, 1, name, sizeof name);
+  EXPECT_STREQ(name, "Porch");
 }
