@@ -54,12 +54,6 @@ LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   return DefWindowProcA(h, msg, w, l);
 }
 
-Bytes Hex(const std::string& hex) {
-  Bytes b;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) b.push_back(uint8_t(std::stoul(hex.substr(i, 2), nullptr, 16)));
-  return b;
-}
-
 void SetIp(HWND page, int id, uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
   SendDlgItemMessageA(page, id, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
 }
@@ -167,9 +161,9 @@ protected:
     gui::SelectTreeItem(hwnd, IDC_FES_TREE, item);
   }
   Bytes DeviceBlock(const std::string& dev, const char* which, int ch = 0) {
-    const std::string reply = devnet::Control(dev, "block " + dev + " " + which + " " + std::to_string(ch));
-    EXPECT_EQ(reply.find("error"), std::string::npos) << reply;
-    return reply.find("error") == std::string::npos ? Hex(reply) : Bytes();
+    Bytes b = devnet::Block(dev, which, ch);
+    EXPECT_FALSE(b.empty()) << "devsim holds no " << which << " block";
+    return b;
   }
   size_t SentCount() { return main.Sent().size(); }
   // Waits until devsim holds a block other than before.

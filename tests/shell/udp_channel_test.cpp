@@ -68,12 +68,6 @@ LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   return DefWindowProcA(h, msg, w, l);
 }
 
-Bytes Hex(const std::string& hex) {
-  Bytes b;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) b.push_back(uint8_t(std::stoul(hex.substr(i, 2), nullptr, 16)));
-  return b;
-}
-
 class UdpChannel : public ::testing::Test {
 protected:
   devnet::Network net;
@@ -169,11 +163,11 @@ TEST_F(UdpChannel, SetThenGetReadsBackTheNewBlock) {
   EXPECT_EQ(recorder.got[1].channel, 2);
   EXPECT_EQ(recorder.got[2].bytes, stream);
   EXPECT_EQ(recorder.got[3].bytes, network);
-  EXPECT_EQ(Hex(devnet::Control(dev0, "block " + dev0 + " stream")), stream);
+  EXPECT_EQ(devnet::Block(dev0, "stream"), stream);
   // The device logged the 68-byte stream set with 68 in its length field.
   bool sawStreamSet = false;
   for (const std::string& line : devnet::Log(dev0)) {
-    Bytes b = Hex(line.substr(line.rfind(' ') + 1));
+    Bytes b = devnet::HexBytes(line.substr(line.rfind(' ') + 1));
     if (b.size() >= 16 && b[1] == 0xC4 && b[2] == 3) {
       sawStreamSet = true;
       EXPECT_EQ(b.size(), 68u);

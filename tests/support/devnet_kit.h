@@ -102,6 +102,22 @@ inline std::string Control(const std::string& address, const std::string& comman
   return got;
 }
 
+// Bytes written as hex text (devsim's log lines and blocks).
+inline std::vector<unsigned char> HexBytes(const std::string& hex) {
+  std::vector<unsigned char> b;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    b.push_back(static_cast<unsigned char>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  return b;
+}
+
+// A block as the device at address holds it now ("stream", "network",
+// "sensor" or "region" of a channel); empty when devsim refuses.
+inline std::vector<unsigned char> Block(const std::string& address, const std::string& which, int channel = 0) {
+  const std::string reply = Control(address, "block " + address + " " + which + " " + std::to_string(channel));
+  if (reply.empty() || reply.find("error") != std::string::npos) return {};
+  return HexBytes(reply);
+}
+
 // devsim's log as lines "DEVICE FROM:PORT HEX", oldest first.
 inline std::vector<std::string> Log(const std::string& address) {
   std::istringstream in(Control(address, "log"));
