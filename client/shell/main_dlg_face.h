@@ -72,6 +72,11 @@ public:
   virtual void UnregisterUdpReceiver(shell::UdpReceiver* receiver) = 0;
 
   // ---- streams and recording
+  // A live stream of a device channel (kind 0 main, 1 sub) started into the
+  // client's stream callbacks for `slot`, or stopped: the SDK's result
+  // (1 success).
+  virtual int StartLiveStream(int loginId, int channel, int kind, int slot) = 0;
+  virtual int StopLiveStream(int loginId, int channel, int kind) = 0;
   virtual void RestartStream(int slot, int window, int kind) = 0;
   // What window w plays is published for the stream threads; call after its
   // shown slot, play handles or main/sub choice change.

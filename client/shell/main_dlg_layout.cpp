@@ -35,6 +35,12 @@ void CMainDlg::OnSize(UINT type, int cx, int cy) {
                             cx - m_skin.marginRight - m_skin.leftDlgWidth - m_skin.marginLeft, h);
     m_switchMode.ShowWindow(SW_SHOW);
   }
+  if (m_devicePanel.m_hWnd && !m_fullScreen) {
+    const int top = m_skin.toolBarHeight + m_skin.marginTop;
+    m_devicePanel.MoveWindow(cx - m_skin.marginRight - m_skin.leftDlgWidth, top, m_skin.leftDlgWidth,
+                             std::max(cy - m_skin.marginBottom - top, 60));
+    m_devicePanel.ShowWindow(SW_SHOW);
+  }
   ComputeVideoArea();
   if (m_windowsCreated) ArrangeWindows(m_layoutKind, m_firstWindow);
   Invalidate(FALSE);
@@ -44,7 +50,7 @@ void CMainDlg::ArrangeWindows(int kind, int firstWindow) {
   kind = shell::NormalizeLayoutKind(kind);
   if (!m_windowsCreated) return;
   if (kind == 0) {
-    for (CMonitorPane& m : m_monitors) m.ShowWindow(SW_HIDE);
+    for (CMonitorWnd& m : m_monitors) m.ShowWindow(SW_HIDE);
     m_layoutKind = 0;
     RedrawVideoArea();
     return;
@@ -164,6 +170,7 @@ void CMainDlg::ToggleFullScreen() {
     for (CSkinButton& b : m_topButtons)
       if (b.m_hWnd) b.ShowWindow(SW_HIDE);
     if (m_switchMode.m_hWnd) m_switchMode.ShowWindow(SW_HIDE);
+    if (m_devicePanel.m_hWnd) m_devicePanel.ShowWindow(SW_HIDE);
     if (m_statusBar.m_hWnd) m_statusBar.ShowWindow(SW_HIDE);
     ::SetMenu(m_hWnd, nullptr);
     ModifyStyle(WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZE, 0, SWP_FRAMECHANGED);
@@ -179,6 +186,7 @@ void CMainDlg::ToggleFullScreen() {
     for (CSkinButton& b : m_topButtons)
       if (b.m_hWnd) b.ShowWindow(SW_SHOW);
     if (m_switchMode.m_hWnd) m_switchMode.ShowWindow(SW_SHOW);
+    if (m_devicePanel.m_hWnd) m_devicePanel.ShowWindow(SW_SHOW);
     ComputeVideoArea();
   }
   ArrangeWindows(m_layoutKind, m_firstWindow);

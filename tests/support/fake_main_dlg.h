@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,16 @@ public:
   }
   // What registered for datagrams; a test dispatches to it.
   shell::CUdpReceiverList m_udpReceivers;
+  // Stream starts succeed unless the channel is in m_failingStarts.
+  int StartLiveStream(int loginId, int channel, int kind, int slot) override {
+    Record(kind == 0 ? "StartMain" : "StartSub", loginId, channel, slot);
+    return m_failingStarts.count(channel) ? 0 : 1;
+  }
+  int StopLiveStream(int loginId, int channel, int kind) override {
+    Record(kind == 0 ? "StopMain" : "StopSub", loginId, channel, 0);
+    return 1;
+  }
+  std::set<int> m_failingStarts;
   BOOL StartRecord(int slot, int recordType, int preFrames) override {
     Record("StartRecord", slot, recordType, preFrames);
     if (m_startRecordResult)
