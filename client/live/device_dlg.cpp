@@ -10,6 +10,7 @@
 #include "channel_blocks.h"
 #include "core/Orvik.h"
 #include "helpers.h"
+#include "app_services.h"
 #include "language.h"
 #include "user_rights.h"
 
@@ -117,7 +118,7 @@ void CDeviceDlg::LoadSkin() {
       CString text;
       text.Format("%s: %s %s!", static_cast<LPCSTR>(TranslateString("Load background image")),
                   static_cast<LPCSTR>(path), static_cast<LPCSTR>(TranslateString("failed")));
-      ::MessageBoxA(m_hWnd, text, "FATAL ERROR", MB_OK | MB_ICONERROR);
+      TranslatedMessageBox(this, text, "FATAL ERROR", MB_OK | MB_ICONERROR);
       break;
     }
   }
@@ -168,7 +169,7 @@ void CDeviceDlg::OnSize(UINT type, int cx, int cy) {
   m_tree.MoveWindow(0, top, width, bottom - top);
   m_connectAll.MoveWindow(0, bottom + 3, 80, 20);
   m_autoConfig.MoveWindow(82, bottom + 3, 80, 20);
-  m_selectAll.MoveWindow(4, top - 18, 100, 16);
+  m_selectAll.MoveWindow(4, bottom + 24, 100, 16);
 }
 
 void CDeviceDlg::OnDestroy() {
@@ -474,8 +475,8 @@ void CDeviceDlg::OnReboot() {
   if (!item || m_tree.GetParentItem(item) || !m_tree.ItemHasChildren(item)) return;
   shell::DeviceRecord* r = RecordOf(item);
   if (!r) return;
-  if (::MessageBoxA(m_hWnd, TranslateString("Are you sure you want to reboot the front end device?"),
-                    TranslateString("WARNING"), MB_YESNO | MB_ICONWARNING) != IDYES)
+  if (TranslatedMessageBox(this, "Are you sure you want to reboot the front end device?", "WARNING",
+                           MB_YESNO | MB_ICONWARNING) != IDYES)
     return;
   if (r->state == kStateReconnecting) return;
   const uint8_t command[16] = {1, 0xC1, 0xFE, 0};

@@ -4,6 +4,7 @@
 #include "channel_blocks.h"
 #include "core/Orvik.h"
 #include "device_dlg.h"
+#include "app_services.h"
 #include "language.h"
 #include "user_rights.h"
 
@@ -11,7 +12,7 @@ void CDeviceDlg::ShowStreamError(const char* format, int a, int b, bool two) {
   CString text;
   if (two) text.Format(format, a, b);
   else text.Format(format, a);
-  ::MessageBoxA(m_hWnd, text, TranslateString("Error"), MB_OK | MB_ICONINFORMATION);
+  TranslatedMessageBox(this, text, "Error", MB_OK | MB_ICONINFORMATION);
 }
 
 void CDeviceDlg::ResetWindow(int window, const char* titleWord) {
