@@ -233,12 +233,14 @@ TEST_F(MainDialog, StartsMaximisedWithItsWindowsLogAndFiles) {
   EXPECT_EQ("Settings", gui::Text(hwnd, ID_MAIN_SETTINGS));
   EXPECT_TRUE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_SETTINGS)));
   // The skin's background colour around the video area, the title strip on
-  // top, the monitor background inside the windows.
+  // top, the monitor background in the windows' video areas below their
+  // title bars of [PlayWndSettings] TitleBackColor.
   {
     HDC dc = ::GetDC(hwnd);
     CRect w0 = Rect(0);
     EXPECT_EQ(RGB(30, 34, 42), ::GetPixel(dc, 2, w0.top + 10));
-    EXPECT_EQ(RGB(18, 20, 26), ::GetPixel(dc, w0.left + 5, w0.top + 5));
+    EXPECT_EQ(RGB(18, 20, 26), ::GetPixel(dc, w0.left + 5, w0.top + 30));
+    EXPECT_EQ(RGB(44, 50, 60), ::GetPixel(dc, w0.left + 60, w0.top + 8));
     ::ReleaseDC(hwnd, dc);
   }
   EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath("main_dialog.bmp")));
