@@ -251,14 +251,15 @@ void CDeviceDlg::MoveWindowVideo(int from, int to) {
     shell::WindowList& list = m.m_windows[w];
     const int slot = list.CurrentSlot();
     if (slot < 0) continue;
-    if (m.OpenWindowVideo(w) || true) {
-      shell::ChannelSlot& s = m.m_channels[slot];
-      if (CPlayWnd* p = Monitor(w)) {
-        shell::DeviceRecord* r = s.device.load();
-        if (r) p->SetTitle(CString(r->serverName) + " - " + live::ChannelBlockName(r, s.channel).c_str());
-        p->SetRecordButton(s.manualRecord != 0);
-        p->Invalidate(FALSE);
-      }
+    // The streams belong to the slot and keep running: only the window's
+    // play handle is made again.
+    m.OpenWindowVideo(w);
+    shell::ChannelSlot& s = m.m_channels[slot];
+    if (CPlayWnd* p = Monitor(w)) {
+      shell::DeviceRecord* r = s.device.load();
+      if (r) p->SetTitle(CString(r->serverName) + " - " + live::ChannelBlockName(r, s.channel).c_str());
+      p->SetRecordButton(s.manualRecord != 0);
+      p->Invalidate(FALSE);
     }
   }
 }

@@ -105,10 +105,10 @@ public:
   }
   // What registered for datagrams; a test dispatches to it.
   shell::CUdpReceiverList m_udpReceivers;
-  // Stream starts succeed unless the channel is in m_failingStarts.
+  // Stream starts succeed unless kind << 8 | channel is in m_failingStarts.
   int StartLiveStream(int loginId, int channel, int kind, int slot) override {
     Record(kind == 0 ? "StartMain" : "StartSub", loginId, channel, slot);
-    return m_failingStarts.count(channel) ? 0 : 1;
+    return m_failingStarts.count(kind << 8 | channel) ? 0 : 1;
   }
   int StopLiveStream(int loginId, int channel, int kind) override {
     Record(kind == 0 ? "StopMain" : "StopSub", loginId, channel, 0);
