@@ -310,4 +310,38 @@ TEST_F(LiveMainRoad, FourWindowsPlayAndADisconnectLeavesTheOthersPlaying) {
   });
 }
 
+TEST_F(LiveMainRoad, TwoQuickDoubleClicksLogEachDeviceInOnce) {
+  ASSERT_NE(nullptr, Start());
+  Dlg()->Run([&](TestMainDlg& d) {
+    CDeviceDlg& p = d.DevicePanel();
+    p.DisconnectDevice(p.FindDeviceItem(0));
+    p.DisconnectDevice(p.FindDeviceItem(1));
+    // Both double clicks before either worker is done, then a third on a
+    // device still logging in.
+    p.OnItemActivated(p.FindDeviceItem(0));
+    p.OnItemActivated(p.FindDeviceItem(1));
+    p.OnItemActivated(p.FindDeviceItem(0));
+  });
+  auto both = [&] {
+    bool done = false;
+    Dlg()->Run([&](TestMainDlg& d) {
+      done = d.m_pConfig->devices[0].state == 3 && d.m_pConfig->devices[1].state == 3 &&
+             !d.DevicePanel().IsConnecting(0) && !d.DevicePanel().IsConnecting(1);
+    });
+    return done;
+  };
+  ASSERT_TRUE(gui::PumpUntil(both, 20000));
+  gui::PumpFor(300);
+  Dlg()->Run([&](TestMainDlg& d) {
+    CTreeCtrlEx& t = d.DevicePanel().Tree();
+    int counts[2] = {};
+    for (int r = 0; r < 2; ++r)
+      for (HTREEITEM c = t.GetChildItem(d.DevicePanel().FindDeviceItem(r)); c; c = t.GetNextSiblingItem(c)) ++counts[r];
+    EXPECT_EQ(1, counts[0]);
+    EXPECT_EQ(4, counts[1]);
+    EXPECT_NE(d.m_pConfig->devices[0].loginId, d.m_pConfig->devices[1].loginId);
+    EXPECT_EQ(5, d.m_channels.UsedCount());
+  });
+}
+
 }  // namespace
