@@ -51,7 +51,8 @@ void Pump(DWORD ms) {
     }
 }
 
-int Run(int n, int seconds, int loginId, HWND parent) {
+// A device has at most 32 channels: windows past the 32nd use a second one.
+int Run(int n, int seconds, const int loginIds[2], HWND parent) {
     const int cols = int(std::ceil(std::sqrt(double(n))));
     const int rows = (n + cols - 1) / cols;
     const int cw = 1024 / cols, ch = 704 / rows;
@@ -61,13 +62,13 @@ int Run(int n, int seconds, int loginId, HWND parent) {
         w->hwnd = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, (i % cols) * cw, (i / cols) * ch + 16,
                                   cw - 1, ch - 17, parent, nullptr, nullptr, nullptr);
         w->handle = NET_CreateRealPlayHandle(w->hwnd);
-        if (w->handle <= 0 || NET_StartSubStream(loginId, i, OnSub, w.get()) != 1) {
+        if (w->handle <= 0 || NET_StartSubStream(loginIds[i / 32], i % 32, OnSub, w.get()) != 1) {
             std::fprintf(stderr, "window %d: no handle or stream (%d)\n", i, NET_GetLastError());
             return 1;
         }
         wins.push_back(std::move(w));
     }
-    Pump(2000);   // past the sessions' set-up and the first key pictures
+    Pump(5000);   // past the sessions' set-up and the first key pictures
     std::vector<long> d0;
     for (auto& w : wins) d0.push_back(SdkObjects().DecodedUnits(w->handle));
     const double cpu0 = CpuSeconds();
@@ -82,7 +83,7 @@ int Run(int n, int seconds, int loginId, HWND parent) {
         least = least < 0 ? d : std::min(least, d);
     }
     for (int i = 0; i < n; ++i) {
-        NET_StopSubStream(loginId, i);
+        NET_StopSubStream(loginIds[i / 32], i % 32);
         int h = wins[size_t(i)]->handle.exchange(0);
         NET_CloseRealPlayHandle(h);
         DestroyWindow(wins[size_t(i)]->hwnd);
@@ -107,23 +108,29 @@ int main(int argc, char** argv) {
             return 2;
         }
     if (NET_Init() != 1) return 1;
-    devsim::Config c;
-    c.address = "127.0.26.9";
-    c.mainClip = std::string(SELVANE_TEST_DATA) + "/cif_noaud.264";
-    c.subClip = std::string(SELVANE_TEST_DATA) + "/cif_noaud.264";
-    devsim::Simulator sim(c);
-    if (!sim.Start()) return 1;
-    NET_LOGIN_PARAMS p = {};
-    p.address = c.address.c_str();
-    p.port = sim.Port();
-    int id = NET_Login(p);
+    std::unique_ptr<devsim::Simulator> sims[2];
+    int ids[2] = {};
+    for (int d = 0; d < 2; ++d) {
+        devsim::Config c;
+        c.address = d == 0 ? "127.0.26.9" : "127.0.26.10";
+        c.mainClip = std::string(SELVANE_TEST_DATA) + "/cif_noaud.264";
+        c.subClip = c.mainClip;
+        sims[d] = std::make_unique<devsim::Simulator>(c);
+        if (!sims[d]->Start()) return 1;
+        NET_LOGIN_PARAMS p = {};
+        p.address = sims[d]->config().address.c_str();
+        p.port = sims[d]->Port();
+        ids[d] = NET_Login(p);
+    }
     HWND parent = CreateWindowExA(0, "STATIC", "live windows", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 1024,
                                   720, nullptr, nullptr, nullptr, nullptr);
-    int rc = id > 0 && parent ? 0 : 1;
+    int rc = ids[0] > 0 && ids[1] > 0 && parent ? 0 : 1;
     for (int n : counts)
-        if (rc == 0) rc = Run(n, seconds, id, parent);
-    NET_LogOut(id);
-    sim.Stop();
+        if (rc == 0) rc = Run(n, seconds, ids, parent);
+    for (int d = 0; d < 2; ++d) {
+        NET_LogOut(ids[d]);
+        sims[d]->Stop();
+    }
     NET_Cleanup();
     DestroyWindow(parent);
     return rc;
