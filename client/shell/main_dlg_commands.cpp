@@ -206,7 +206,8 @@ int CMainDlg::GetChannelState(int kind, int index) {
 }
 
 void CMainDlg::SetChannelState(int kind, int index, BOOL on) {
-  int count = kind == 0 ? GetWindowCount() : m_channels.UsedCount();
+  // Slots are not compacted when a device goes: any of the 64 may be used.
+  int count = kind == 0 ? GetWindowCount() : shell::kChannelSlots;
   if (index < 0 || index >= count) return;
   if (kind == 0) {
     if (on) OpenWindowVideo(index);
@@ -225,6 +226,7 @@ void CMainDlg::SetChannelState(int kind, int index, BOOL on) {
       s->manualRecord = 0;
       m_config->channels[index].manualRecord = 0;
     }
+    if (m_devicePanel.m_hWnd) m_devicePanel.UpdateChannelRecordMark(index);
   } else if (kind == 4) {
     if (!s->InUse()) return;
     s->manualAlarm = on ? 1 : 0;
