@@ -18,6 +18,7 @@
 #include "app_state.h"
 #include "channel_blocks.h"
 #include "config_store.h"
+#include "notice_main_dlg.h"
 #include "ffmpeg_api.h"
 #include "gui_kit.h"
 #include "helpers.h"
@@ -29,39 +30,7 @@
 
 namespace {
 
-constexpr UINT WM_TEST_RUN = WM_APP + 0x200;
-
-struct Notice {
-  std::string address;
-  int channel, kind;
-};
-
-class TestMainDlg : public CMainDlg {
-public:
-  void SendStreamStarted(const char* address, int, int channel, int kind) override {
-    std::lock_guard<std::mutex> l(m_lock);
-    m_notices.push_back({address, channel, kind});
-  }
-  std::vector<Notice> Notices() {
-    std::lock_guard<std::mutex> l(m_lock);
-    return m_notices;
-  }
-  void Run(const std::function<void(TestMainDlg&)>& fn) {
-    std::function<void()> call = [&] { fn(*this); };
-    ::SendMessageA(m_hWnd, WM_TEST_RUN, 0, reinterpret_cast<LPARAM>(&call));
-  }
-  LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override {
-    if (msg == WM_TEST_RUN) {
-      (*reinterpret_cast<std::function<void()>*>(l))();
-      return 0;
-    }
-    return CMainDlg::WindowProc(msg, w, l);
-  }
-
-private:
-  std::mutex m_lock;
-  std::vector<Notice> m_notices;
-};
+class TestMainDlg : public NoticeRecordingMainDlg<TestMainDlg> {};
 
 std::string Data(const char* name) { return std::string(SELVANE_TEST_DATA) + "/" + name; }
 
@@ -239,7 +208,7 @@ TEST_F(LiveMainRoad, DoubleClickedChannelPlaysInAMonitorWindowAndStopsAgain) {
   DoubleClick(0, 0);
   EXPECT_EQ("server - Channel-01", Title(0));
   EXPECT_TRUE(gui::PumpUntil([&] { return Requested(0, "ch00_00") && Requested(0, "ch00_01"); }, 10000));
-  std::vector<Notice> n = Dlg()->Notices();
+  std::vector<StreamNotice> n = Dlg()->Notices();
   ASSERT_EQ(2u, n.size());
   EXPECT_EQ(0, n[0].kind);
   EXPECT_EQ(1, n[1].kind);

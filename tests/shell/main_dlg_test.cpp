@@ -13,6 +13,7 @@
 
 #include "app_state.h"
 #include "config_store.h"
+#include "notice_main_dlg.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
 #include "helpers.h"
@@ -26,25 +27,10 @@
 
 namespace {
 
-constexpr UINT WM_TEST_RUN = WM_APP + 0x200;
-
-struct StreamNotice {
-  std::string address;
-  int channel, kind;
-};
-
 // The main dialog with the notices it sends recorded, and a way to run code
 // on its thread.
-class TestMainDlg : public CMainDlg {
+class TestMainDlg : public NoticeRecordingMainDlg<TestMainDlg> {
 public:
-  void SendStreamStarted(const char* address, int, int channel, int kind) override {
-    std::lock_guard<std::mutex> l(m_lock);
-    m_notices.push_back({address, channel, kind});
-  }
-  std::vector<StreamNotice> Notices() {
-    std::lock_guard<std::mutex> l(m_lock);
-    return m_notices;
-  }
   void RestartStream(int slot, int window, int kind) override {
     std::lock_guard<std::mutex> l(m_lock);
     m_restarts.push_back({std::to_string(slot), window, kind});
@@ -52,15 +38,6 @@ public:
   std::vector<StreamNotice> Restarts() {
     std::lock_guard<std::mutex> l(m_lock);
     return m_restarts;
-  }
-  void ClearNotices() {
-    std::lock_guard<std::mutex> l(m_lock);
-    m_notices.clear();
-  }
-  // Runs fn on the dialog's thread and waits for it.
-  void Run(const std::function<void(TestMainDlg&)>& fn) {
-    std::function<void()> call = [&] { fn(*this); };
-    ::SendMessageA(m_hWnd, WM_TEST_RUN, 0, reinterpret_cast<LPARAM>(&call));
   }
   void GrantRights(DWORD rights) { g_userRights = rights; }
   // Which slots were stopped, and whether the workers were still running.
@@ -75,17 +52,8 @@ public:
     std::lock_guard<std::mutex> l(m_lock);
     return m_stopped;
   }
-  LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override {
-    if (msg == WM_TEST_RUN) {
-      (*reinterpret_cast<std::function<void()>*>(l))();
-      return 0;
-    }
-    return CMainDlg::WindowProc(msg, w, l);
-  }
 
 private:
-  std::mutex m_lock;
-  std::vector<StreamNotice> m_notices;
   std::vector<StreamNotice> m_restarts;   // address: the slot
   std::vector<std::pair<int, bool>> m_stopped;
 };
