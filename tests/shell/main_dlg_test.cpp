@@ -702,7 +702,9 @@ TEST_F(MainDialog, StreamCallbacksPlayOnlyIntoTheWindowThatShowsTheStream) {
   ASSERT_NE(0, mainHandle);
   ASSERT_NE(0, subHandle);
   EXPECT_EQ(3, Dlg()->m_channels[slot].window.load());
-  EXPECT_EQ("Yard - ", gui::Text(gui::Control(hwnd, IDC_MAIN_MONITOR_FIRST + 3)).substr(0, 7));
+  std::string caption;
+  Dlg()->Run([&](TestMainDlg& d) { caption = static_cast<LPCSTR>(d.Monitor(3).GetTitle()); });
+  EXPECT_EQ("Yard - ", caption.substr(0, 7));
   g_sdk.Take();
 
   void* user = &Dlg()->m_channels[slot];
