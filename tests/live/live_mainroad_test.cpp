@@ -26,6 +26,7 @@
 #include "main_dlg.h"
 #include "shell_fixture.h"
 #include "user_rights.h"
+#include "devnet_kit.h"
 #include "window_helpers.h"
 
 namespace {
@@ -98,35 +99,33 @@ shell::LocalUserRecord Admin() {
   return u;
 }
 
-class LiveMainRoad : public ::testing::Test {
+struct DeviceSpec {
+  std::string address;
+  uint16_t port;
+  const char* name;
+  int channels;
+};
+
+// A program folder with the default solution and SysCfg.dat listing the
+// devices, and the main dialog started on it.
+class LiveFixture : public ::testing::Test {
 protected:
-  void SetUp() override {
+  void PrepareFolder(const std::vector<DeviceSpec>& devices) {
     gui::InitControls();
-    for (int i = 0; i < 2; ++i) {
-      devsim::Config c;
-      c.address = i == 0 ? "127.0.26.1" : "127.0.26.2";
-      c.mainClip = Data("cif_noaud.264");
-      c.subClip = Data("cif_aud.264");
-      c.audioFile = Data("tone.pcma");
-      sims[i] = std::make_unique<devsim::Simulator>(c);
-      ASSERT_TRUE(sims[i]->Start());
-    }
     ScratchDir::CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
     ScratchDir::WriteText(dir / "Corvel.ini", "[General]\r\nLanguage=English\r\nSubMonRecDisk=32768\r\n");
     CInterfaceSolutions::Instance().Build(dir.Path());
     ASSERT_TRUE(CInterfaceSolutions::Instance().Choose(dir / "Corvel.ini"));
-    // Two devices: "server" with one channel, "four" with four.
     auto image = std::make_unique<shell::SystemConfigImage>();
     shell::ResetSysConfig(*image);
-    const char* names[2] = {"server", "four"};
-    for (int i = 0; i < 2; ++i) {
+    for (size_t i = 0; i < devices.size(); ++i) {
       shell::DeviceRecord& d = image->devices[i];
       d.inUse = 1;
-      lstrcpynA(d.address, sims[i]->config().address.c_str(), sizeof d.address);
-      lstrcpynA(d.serverName, names[i], sizeof d.serverName);
+      lstrcpynA(d.address, devices[i].address.c_str(), sizeof d.address);
+      lstrcpynA(d.serverName, devices[i].name, sizeof d.serverName);
       lstrcpynA(d.userName, "admin", sizeof d.userName);
-      d.streamPort = sims[i]->Port();
-      d.channelCount = i == 0 ? 1 : 4;
+      d.streamPort = devices[i].port;
+      d.channelCount = uint8_t(devices[i].channels);
     }
     ASSERT_TRUE(shell::SaveSysConfig(*image, dir.Path()));
     ref = Decode(Data("cif_aud.264"));
@@ -140,14 +139,14 @@ protected:
     }
     run.reset();
     SetCurrentSolution(nullptr);
-    for (auto& s : sims)
-      if (s) s->Stop();
   }
-  HWND Start() {
+  // udpPort 0: no command socket; notices are only recorded.
+  HWND Start(UINT udpPort = 0) {
     CString path = dir.Path();
-    run = std::make_unique<gui::ModalRunner<TestMainDlg>>([path](TestMainDlg& d) {
+    run = std::make_unique<gui::ModalRunner<TestMainDlg>>([path, udpPort](TestMainDlg& d) {
       d.m_programDir = path;
-      d.m_udpPort = 0;
+      d.m_udpPort = udpPort;
+      d.m_sendNotices = udpPort != 0;
       d.m_logicalDrives = [] { return ::GetLogicalDrives() | 0x38000u; };
       d.SetLoggedInUser(0, Admin());
       g_userRights = 0xFFFFFFFF;
@@ -157,12 +156,6 @@ protected:
     return hwnd;
   }
   TestMainDlg* Dlg() { return run->Dialog(); }
-  // The channel item of record r, channel ch (on the dialog's thread).
-  HTREEITEM Channel(int r, int ch) {
-    HTREEITEM item = nullptr;
-    Dlg()->Run([&](TestMainDlg& d) { item = d.DevicePanel().FindChannelItem(r, ch); });
-    return item;
-  }
   void DoubleClick(int r, int ch) {
     Dlg()->Run([&](TestMainDlg& d) { d.DevicePanel().OnItemActivated(d.DevicePanel().FindChannelItem(r, ch)); });
   }
@@ -171,17 +164,49 @@ protected:
     Dlg()->Run([&](TestMainDlg& d) { t = static_cast<LPCSTR>(d.Monitor(w).GetTitle()); });
     return t;
   }
+  bool ShowsTheClip(int w) {
+    HWND video = nullptr;
+    Dlg()->Run([&](TestMainDlg& d) { video = d.Monitor(w).GetVideoHwnd(); });
+    double best = 1e9;
+    bool ok = gui::PumpUntil([&] { return (best = BestDifference(video, ref)) < 24.0; }, 60000);
+    if (!ok) ADD_FAILURE() << "window " << w << " differs from the clip by " << best;
+    return ok;
+  }
+
+  ScratchDir dir{"liveroad"};
+  std::unique_ptr<gui::ModalRunner<TestMainDlg>> run;
+  HWND hwnd = nullptr;
+  std::vector<Picture> ref;
+};
+
+// Two devsim devices on loopback addresses (RTSP only): "server" with one
+// channel, "four" with four.
+class LiveMainRoad : public LiveFixture {
+protected:
+  void SetUp() override {
+    for (int i = 0; i < 2; ++i) {
+      devsim::Config c;
+      c.address = i == 0 ? "127.0.26.1" : "127.0.26.2";
+      c.mainClip = Data("cif_noaud.264");
+      c.subClip = Data("cif_aud.264");
+      c.audioFile = Data("tone.pcma");
+      sims[i] = std::make_unique<devsim::Simulator>(c);
+      ASSERT_TRUE(sims[i]->Start());
+    }
+    PrepareFolder({{sims[0]->config().address, sims[0]->Port(), "server", 1},
+                   {sims[1]->config().address, sims[1]->Port(), "four", 4}});
+  }
+  void TearDown() override {
+    LiveFixture::TearDown();
+    for (auto& s : sims)
+      if (s) s->Stop();
+  }
   bool Requested(int sim, const char* name) {
     for (const std::string& r : sims[sim]->Requests())
       if (r.find(name) != std::string::npos) return true;
     return false;
   }
-
   std::unique_ptr<devsim::Simulator> sims[2];
-  ScratchDir dir{"liveroad"};
-  std::unique_ptr<gui::ModalRunner<TestMainDlg>> run;
-  HWND hwnd = nullptr;
-  std::vector<Picture> ref;
 };
 
 TEST_F(LiveMainRoad, DoubleClickedChannelPlaysInAMonitorWindowAndStopsAgain) {
@@ -220,10 +245,7 @@ TEST_F(LiveMainRoad, DoubleClickedChannelPlaysInAMonitorWindowAndStopsAgain) {
   });
 
   // The window's video area shows the clip.
-  HWND video = nullptr;
-  Dlg()->Run([&](TestMainDlg& d) { video = d.Monitor(0).GetVideoHwnd(); });
-  double best = 1e9;
-  EXPECT_TRUE(gui::PumpUntil([&] { return (best = BestDifference(video, ref)) < 24.0; }, 60000)) << best;
+  ShowsTheClip(0);
 
   // A second double click closes it.
   DoubleClick(0, 0);
@@ -246,15 +268,7 @@ TEST_F(LiveMainRoad, FourWindowsPlayAndADisconnectLeavesTheOthersPlaying) {
     else DoubleClick(1, w - 1);
   }
   EXPECT_EQ("four - Channel-03", Title(3));
-  std::vector<HWND> videos(4);
-  Dlg()->Run([&](TestMainDlg& d) {
-    for (int w = 0; w < 4; ++w) videos[w] = d.Monitor(w).GetVideoHwnd();
-  });
-  for (int w = 0; w < 4; ++w) {
-    double best = 1e9;
-    EXPECT_TRUE(gui::PumpUntil([&] { return (best = BestDifference(videos[w], ref)) < 24.0; }, 60000))
-        << w << " " << best;
-  }
+  for (int w = 0; w < 4; ++w) ShowsTheClip(w);
   gui::PumpFor(500);
   EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath("live_four_windows.bmp")));
 
@@ -311,6 +325,41 @@ TEST_F(LiveMainRoad, TwoQuickDoubleClicksLogEachDeviceInOnce) {
     EXPECT_NE(d.m_pConfig->devices[0].loginId, d.m_pConfig->devices[1].loginId);
     EXPECT_EQ(5, d.m_channels.UsedCount());
   });
+}
+
+// The device network: "server" at its default port (36688) on the first
+// device address; the stream-started notices go out on UDP 8001.
+class LiveDeviceNetwork : public LiveFixture {
+protected:
+  void SetUp() override {
+    if (!net.available) GTEST_SKIP() << "no device network: " << net.reason;
+    ASSERT_EQ("ok", devnet::Control(net.devices[0], "clear"));
+    PrepareFolder({{net.devices[0], 0, "server", 1}});
+  }
+  // The notices of channel 0 in devsim's log, their kinds in order.
+  std::string NoticeKinds() {
+    std::string kinds;
+    for (const std::string& line : devnet::Log(net.devices[0]))
+      for (const char* k : {"00", "01"})
+        if (line.find(net.client + ":8001 01c1ff00" + k) != std::string::npos) kinds += k[1];
+    return kinds;
+  }
+  devnet::Network net;
+};
+
+TEST_F(LiveDeviceNetwork, ChannelOfADeviceOnItsNetworkPlaysWithItsNotices) {
+  ASSERT_NE(nullptr, Start(8001));
+  ASSERT_TRUE(gui::PumpUntil([&] { return Dlg()->UdpBound(); }, 10000));
+  Dlg()->Run([&](TestMainDlg& d) { ASSERT_EQ(3u, d.m_pConfig->devices[0].state); });
+  DoubleClick(0, 0);
+  EXPECT_EQ("server - Channel-01", Title(0));
+  // The main-stream notice, then the sub-stream notice, from port 8001.
+  EXPECT_TRUE(gui::PumpUntil([&] { return NoticeKinds() == "01"; }, 10000))
+      << devnet::Control(net.devices[0], "log");
+  EXPECT_NE(std::string::npos, devnet::Control(net.devices[0], "rtsp " + net.devices[0]).find("plays"));
+  ShowsTheClip(0);
+  DoubleClick(0, 0);
+  EXPECT_EQ("Video1", Title(0));
 }
 
 }  // namespace

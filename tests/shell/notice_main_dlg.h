@@ -1,5 +1,6 @@
-// The main dialog for tests: the stream-started notices it would send are
-// recorded instead, and test code runs on its thread (Run).
+// The main dialog for tests: the stream-started notices it sends are
+// recorded (and only sent on when m_sendNotices is set), and test code runs
+// on its thread (Run).
 #pragma once
 #include <mutex>
 #include <string>
@@ -16,9 +17,10 @@ struct StreamNotice {
 template <class Derived>
 class NoticeRecordingMainDlg : public DialogThreadRunner<Derived, CMainDlg> {
 public:
-  void SendStreamStarted(const char* address, int, int channel, int kind) override {
+  void SendStreamStarted(const char* address, int port, int channel, int kind) override {
     std::lock_guard<std::mutex> l(m_lock);
     m_notices.push_back({address, channel, kind});
+    if (m_sendNotices) CMainDlg::SendStreamStarted(address, port, channel, kind);
   }
   std::vector<StreamNotice> Notices() {
     std::lock_guard<std::mutex> l(m_lock);
@@ -28,6 +30,8 @@ public:
     std::lock_guard<std::mutex> l(m_lock);
     m_notices.clear();
   }
+
+  bool m_sendNotices = false;
 
 protected:
   std::mutex m_lock;
