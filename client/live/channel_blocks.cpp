@@ -22,7 +22,9 @@ std::map<const shell::DeviceRecord*, Blocks> g_blocks;
 Blocks* Find(const shell::DeviceRecord& r) {
   auto it = g_blocks.find(&r);
   if (it == g_blocks.end() || !it->second.bytes) return nullptr;
-  if (uintptr_t(r.channelBlocks) != uintptr_t(it->second.bytes.get())) return nullptr;
+  // The record's field holds the blocks' 32-bit address (all of it in the
+  // client; only its low half where pointers are wider).
+  if (r.channelBlocks != uint32_t(uintptr_t(it->second.bytes.get()))) return nullptr;
   return &it->second;
 }
 
