@@ -247,7 +247,14 @@ TEST_F(LiveMainRoad, DoubleClickedChannelPlaysInAMonitorWindowAndStopsAgain) {
   // The window's video area shows the clip.
   ShowsTheClip(0);
 
-  // A second double click closes it.
+  // With another window current, a double click only makes the channel's
+  // window current; the next one closes it.
+  Dlg()->Run([&](TestMainDlg& d) { d.SelectMonitorWindow(5); });
+  DoubleClick(0, 0);
+  Dlg()->Run([&](TestMainDlg& d) {
+    EXPECT_EQ(0, d.GetCurrentWindow());
+    EXPECT_EQ(1, d.m_windows[0].Count());
+  });
   DoubleClick(0, 0);
   EXPECT_EQ("Video1", Title(0));
   Dlg()->Run([&](TestMainDlg& d) {
