@@ -340,7 +340,10 @@ class LiveDeviceNetwork : public LiveFixture {
 protected:
   void SetUp() override {
     if (!net.available) GTEST_SKIP() << "no device network: " << net.reason;
-    ASSERT_EQ("ok", devnet::Control(net.devices[0], "clear"));
+    const std::string& dev = net.devices[0];
+    ASSERT_EQ("ok", devnet::Control(dev, "clear"));
+    ASSERT_EQ("ok", devnet::Control(dev, "fault " + dev + " none"));
+    ASSERT_EQ("ok", devnet::Control(dev, "rtsp-fault " + dev + " none"));
     PrepareFolder({{net.devices[0], 0, "server", 1}});
   }
   // The notices of channel 0 in devsim's log, their kinds in order.
@@ -357,7 +360,9 @@ protected:
 TEST_F(LiveDeviceNetwork, ChannelOfADeviceOnItsNetworkPlaysWithItsNotices) {
   ASSERT_NE(nullptr, Start(8001));
   ASSERT_TRUE(gui::PumpUntil([&] { return Dlg()->UdpBound(); }, 10000));
-  Dlg()->Run([&](TestMainDlg& d) { ASSERT_EQ(3u, d.m_pConfig->devices[0].state); });
+  Dlg()->Run([&](TestMainDlg& d) {
+    ASSERT_EQ(3u, d.m_pConfig->devices[0].state) << devnet::Control(net.devices[0], "rtsp " + net.devices[0]);
+  });
   DoubleClick(0, 0);
   EXPECT_EQ("server - Channel-01", Title(0));
   // The main-stream notice, then the sub-stream notice, from port 8001.
