@@ -231,3 +231,24 @@ TEST(StreamDelivery, WindowsChangingUnderDeliveries) {
   ui.join();
   EXPECT_EQ(s.bad.load(), 0);
 }
+
+TEST(StreamDelivery, SubStreamAlsoPlaysIntoTheAlarmVideo) {
+  Windows w;
+  w.routes[5].Publish({1, 52, false});
+  TestSlot slots[2];
+  slots[1].window = 5;
+  const auto frame = Unit(0x65, 100);
+  FakeServices s;
+  PublishAlarmVideoRoute(1, 99);
+  DeliverSubStream(slots[1], 1, w.routes, 36, frame.data(), 100, 1, s);
+  DeliverSubStream(slots[0], 0, w.routes, 36, frame.data(), 100, 1, s);
+  EXPECT_EQ(s.calls, (std::vector<std::string>{"play 52 100", "play 99 100"}));
+  s.calls.clear();
+  s.playback = true;
+  DeliverSubStream(slots[1], 1, w.routes, 36, frame.data(), 100, 1, s);
+  EXPECT_TRUE(s.calls.empty()) << "nothing plays live while playback shows";
+  s.playback = false;
+  PublishAlarmVideoRoute(-1, 0);
+  DeliverSubStream(slots[1], 1, w.routes, 36, frame.data(), 100, 1, s);
+  EXPECT_EQ(s.calls, (std::vector<std::string>{"play 52 100"}));
+}
