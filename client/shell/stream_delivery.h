@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "stream_core.h"
+#include "stream_routes.h"
 
 namespace shell {
 
@@ -86,6 +87,8 @@ void DeliverSubStream(Slot& slot, int slotIndex, const PlayRouteCell* routes, in
   if (s.PlaybackVisible()) return;
   const PlayRoute route = RouteOfWindow(routes, windowCount, slot.window.load());
   PlayWindowFrame(s, RouteHandleFor(route, slotIndex, false), data, length, streamType);
+  // The alarm video pop-up, while it shows this slot.
+  PlayWindowFrame(s, AlarmVideoHandleFor(slotIndex), data, length, streamType);
 }
 
 // Starting and stopping a channel's streams (NET_StartRealPlay and
