@@ -233,8 +233,13 @@ protected:
     owner = ::CreateWindowA("LiveUdpOwner", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(owner);
     g_receivers = &receivers;
-    ASSERT_TRUE(channel.Start(owner));
-    ASSERT_TRUE(gui::PumpUntil([&] { return channel.IsBound() != FALSE; }, 10000));
+    CUdpCommandChannel::Timing fast;
+    fast.startDelayMs = 0;
+    fast.bindDelayMs = 0;
+    ASSERT_TRUE(channel.Start(owner, fast));
+    // Port 8001 may still be held by a program that is ending: the channel
+    // tries again.
+    ASSERT_TRUE(gui::PumpUntil([&] { return channel.IsBound() != FALSE; }, 30000));
   }
   void TearDown() override {
     channel.Stop();
