@@ -2,11 +2,14 @@
 #include "main_dlg.h"
 #include "main_dlg_record_host.h"
 
+#include "alarm_upload_dlg.h"
+#include "alarm_video_dlg.h"
 #include "app_services.h"
 #include "app_state.h"
 #include "config_store.h"
 #include "core/Orvik.h"
 #include "helpers.h"
+#include "preview_plan_dlg.h"
 #include "settings.h"
 #include "start_logo_dlg.h"
 #include "window_layout.h"
@@ -59,6 +62,13 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_COMMAND(ID_MAIN_USER_MANAGEMENT, OnUserManagement)
   ON_COMMAND(ID_MAIN_REMOTE_CONN_INFO, OnConnectionInfo)
   ON_COMMAND(ID_MAIN_STATUS_BAR, OnShowStatusBar)
+  ON_COMMAND(ID_MAIN_POLLING_SETTINGS, OnPollingSettings)
+  ON_COMMAND(ID_MAIN_STORAGE_SETTINGS, OnStorageSettings)
+  ON_COMMAND(ID_MAIN_ALARM_SETTINGS, OnAlarmSettings)
+  ON_COMMAND(ID_MAIN_WORK_PLAN, OnWorkPlan)
+  ON_COMMAND(ID_MAIN_CONNECT_SERVER, OnConnectServer)
+  ON_COMMAND(ID_MAIN_PREVIEW_PLANS, OnPreviewPlans)
+  ON_COMMAND(ID_MAIN_ALARM_UPLOAD, OnAlarmUpload)
   ON_MESSAGE(WM_MONITOR_MOUSE, OnMonitorWndMouse)
   ON_MESSAGE(WM_MAIN_DEVICE_LOST, OnDeviceLost)
   ON_MESSAGE(WM_MAIN_DEVICE_MESSAGE, OnDeviceMessage)

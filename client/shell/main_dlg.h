@@ -39,6 +39,9 @@
 #include "worker_thread.h"
 
 class CStartLogoDlg;
+class CPreviewPlanDlg;
+class CAlarmUploadDlg;
+class CAlarmVideoDlg;
 class CMainRecordHost;
 namespace record {
 class CFrameQueue;
@@ -258,6 +261,14 @@ protected:
   afx_msg void OnUserManagement();
   afx_msg void OnConnectionInfo();
   afx_msg void OnShowStatusBar();
+  // main_dlg_local.cpp
+  afx_msg void OnPollingSettings();
+  afx_msg void OnStorageSettings();
+  afx_msg void OnAlarmSettings();
+  afx_msg void OnWorkPlan();
+  afx_msg void OnConnectServer();
+  afx_msg void OnPreviewPlans();
+  afx_msg void OnAlarmUpload();
   afx_msg LRESULT OnStatusBarHide(WPARAM, LPARAM);
   afx_msg LRESULT OnLeaveFullScreen(WPARAM, LPARAM);
   afx_msg LRESULT OnPostedBox(WPARAM, LPARAM);
@@ -326,6 +337,10 @@ protected:
   CStatisticReportDlg m_statisticDlg;
   // "Front End System Settings", run modally by command 2025.
   CFrontEndSettingsDlg m_frontEndSettings;
+  // Made when first shown.
+  std::unique_ptr<CPreviewPlanDlg> m_previewPlanDlg;
+  std::unique_ptr<CAlarmUploadDlg> m_alarmUploadDlg;
+  std::unique_ptr<CAlarmVideoDlg> m_alarmVideoDlg;
 
   // Splash on its own UI thread.
   CWorkerThread m_splashThread;
