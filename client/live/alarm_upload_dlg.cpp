@@ -13,6 +13,7 @@
 #include "main_dlg_face.h"
 #include "report_list.h"
 #include "settings.h"
+#include "udp_receivers.h"
 
 const char* AlarmTypeText(int alarmType) {
   switch (alarmType) {
@@ -35,6 +36,7 @@ std::string AlarmSoundFile(int alarmType, const CorvelSettings& s) {
 }
 
 BEGIN_MESSAGE_MAP(CAlarmUploadDlg, CDialog)
+  ON_WM_DESTROY()
   ON_BN_CLICKED(IDC_AU_SAVE, OnSave)
   ON_BN_CLICKED(IDC_AU_CLEAR, OnClearAll)
   ON_BN_CLICKED(IDC_AU_WATCH, OnWatch)
@@ -43,7 +45,12 @@ BEGIN_MESSAGE_MAP(CAlarmUploadDlg, CDialog)
   ON_NOTIFY(NM_DBLCLK, IDC_AU_LIST, OnListDblClk)
 END_MESSAGE_MAP()
 
-CAlarmUploadDlg::CAlarmUploadDlg(CWnd* parent) : CDialog(IDD, parent) {}
+CAlarmUploadDlg::CAlarmUploadDlg(CWnd* parent) : CDialog(IDD, parent), m_receiver(this) {}
+
+void CAlarmUploadDlg::OnDestroy() {
+  if (g_pMainDlg) g_pMainDlg->UnregisterUdpReceiver(&m_receiver);
+  CDialog::OnDestroy();
+}
 
 void CAlarmUploadDlg::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_AU_LIST, m_list);
@@ -53,6 +60,7 @@ void CAlarmUploadDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CAlarmUploadDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  if (g_pMainDlg) g_pMainDlg->RegisterUdpReceiver(&m_receiver);
   TranslateDialog(this);
   SetWindowText(TranslateString("Remote Alarm Upload Info"));
   CenterWindow();
@@ -153,19 +161,11 @@ void CAlarmUploadDlg::OnWatch() {
 
 // ------------------------------------------------------------ the receiver
 void CAlarmReceiver::OnAlarm(const std::string& from, uint8_t kind, uint8_t channel, uint8_t state) {
-  if (!g_pMainDlg) return;
-  for (int i = 0; i < shell::kChannelSlots; ++i) {
-    shell::ChannelSlot& slot = g_pMainDlg->m_channels[i];
-    shell::DeviceRecord* device = slot.device.load();
-    if (!device || slot.channel.load() != int(channel)) continue;
-    if (strncmp(device->address, from.c_str(), sizeof device->address) != 0) continue;
-    int type = kind == 1 ? 2 : kind == 2 ? 4 : 16;
-    if (type != 16) {
-      const uint32_t bit = kind == 1 ? shell::ChannelSlot::kAlarmMotion : shell::ChannelSlot::kAlarmProbe;
-      if (state == 1) slot.alarmFlags.fetch_or(bit);
-      else slot.alarmFlags.fetch_and(~bit);
-    }
-    if (m_view) m_view->AddAlarm(type, int(device->loginId), channel, state);
-    return;
-  }
+  // The main dialog keeps the slot's alarm flags; this adds the row.
+  if (!g_pMainDlg || !m_view) return;
+  int slot = shell::FindAlarmSlot(g_pMainDlg->m_channels, from, channel);
+  if (slot < 0) return;
+  const shell::DeviceRecord* device = g_pMainDlg->m_channels[slot].device.load();
+  if (!device) return;
+  m_view->AddAlarm(kind == 1 ? 2 : kind == 2 ? 4 : 16, int(device->loginId), channel, state);
 }

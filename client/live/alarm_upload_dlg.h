@@ -1,8 +1,9 @@
 // "Remote Alarm Upload Info": the alarms devices report on the UDP command
 // channel, newest last, at most 1,000 rows; pops itself up, scrolls and
 // sounds on a new alarm as the operator chose; saves the list as text and
-// opens the alarm video of a row. Created once by the main dialog, hidden,
-// and fed by the alarm receiver below.
+// opens the alarm video of a row. Created once by the main dialog, hidden;
+// while its window lives its alarm receiver is one of the main dialog's UDP
+// receivers.
 #pragma once
 #include <afxwin.h>
 #include <afxcmn.h>
@@ -13,6 +14,19 @@
 #include "udp_packets.h"
 
 class CAlarmVideoDlg;
+class CAlarmUploadDlg;
+
+// Alarm reports from the UDP dispatch: a row for the channel slot of the
+// sender's address and the report's channel (the main dialog keeps the
+// slot's alarm flags). Reports from no slot are dropped.
+class CAlarmReceiver : public shell::UdpReceiver {
+public:
+  explicit CAlarmReceiver(CAlarmUploadDlg* view) : m_view(view) {}
+  void OnAlarm(const std::string& from, uint8_t kind, uint8_t channel, uint8_t state) override;
+
+private:
+  CAlarmUploadDlg* m_view;
+};
 
 class CAlarmUploadDlg : public CDialog {
 public:
@@ -42,7 +56,10 @@ protected:
   afx_msg void OnAutoPopup() { m_autoPopup = IsDlgButtonChecked(IDC_AU_AUTO_POPUP) == BST_CHECKED; }
   afx_msg void OnAutoScroll() { m_autoScroll = IsDlgButtonChecked(IDC_AU_AUTO_SCROLL) == BST_CHECKED; }
   afx_msg void OnListDblClk(NMHDR*, LRESULT*) { OnWatch(); }
+  afx_msg void OnDestroy();
   CListCtrl m_list;
+  // Registered with the main dialog's UDP receivers while the window lives.
+  CAlarmReceiver m_receiver;
   DECLARE_MESSAGE_MAP()
 };
 
@@ -52,14 +69,3 @@ const char* AlarmTypeText(int alarmType);
 struct CorvelSettings;
 std::string AlarmSoundFile(int alarmType, const CorvelSettings& s);
 
-// Alarm reports from the UDP dispatch: the channel slot of the sender's
-// address and the report's channel; its alarm flag set or cleared, and the
-// row added. Reports from no slot are dropped.
-class CAlarmReceiver : public shell::UdpReceiver {
-public:
-  explicit CAlarmReceiver(CAlarmUploadDlg* view) : m_view(view) {}
-  void OnAlarm(const std::string& from, uint8_t kind, uint8_t channel, uint8_t state) override;
-
-private:
-  CAlarmUploadDlg* m_view;
-};

@@ -75,6 +75,10 @@ BEGIN_MESSAGE_MAP(CConnectServerDlg, CDialog)
   ON_MESSAGE(WM_CONNECT_LOGIN_EVENT, OnLoginEvent)
 END_MESSAGE_MAP()
 
+void CSearchReplyReceiver::OnAnnouncement(const std::string& from, const uint8_t* block) {
+  m_dlg->OnSearchReply(block, from.c_str());
+}
+
 CConnectServerDlg::CConnectServerDlg(CWnd* parent) : CDialog(IDD, parent) {}
 
 CConnectServerDlg::~CConnectServerDlg() = default;
@@ -91,6 +95,7 @@ void CConnectServerDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CConnectServerDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  if (g_pMainDlg) g_pMainDlg->RegisterUdpReceiver(&m_searchReplies);
   TranslateDialog(this);
   SetWindowText(TranslateString("Connect Server"));
   static const ListColumn kColumns[] = {
@@ -151,7 +156,10 @@ void CConnectServerDlg::OnCancel() {
 
 void CConnectServerDlg::OnDestroy() {
   if (m_search && m_search->GetSafeHwnd()) m_search->DestroyWindow();
-  if (g_pMainDlg) g_pMainDlg->SaveConfig();
+  if (g_pMainDlg) {
+    g_pMainDlg->UnregisterUdpReceiver(&m_searchReplies);
+    g_pMainDlg->SaveConfig();
+  }
   CDialog::OnDestroy();
 }
 

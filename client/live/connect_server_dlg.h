@@ -11,8 +11,20 @@
 #include "config_image.h"
 #include "live_resource.h"
 #include "server_table.h"
+#include "udp_packets.h"
 
 class CDeviceSearchDlg;
+class CConnectServerDlg;
+
+// Announcements from the UDP dispatch, for the device search.
+class CSearchReplyReceiver : public shell::UdpReceiver {
+public:
+  explicit CSearchReplyReceiver(CConnectServerDlg* dlg) : m_dlg(dlg) {}
+  void OnAnnouncement(const std::string& from, const uint8_t* block) override;
+
+private:
+  CConnectServerDlg* m_dlg;
+};
 
 // Worker events posted to the dialog (lParam: a live::LoginEvent copy).
 #define WM_CONNECT_LOGIN_EVENT (WM_APP + 0x130)
@@ -61,5 +73,7 @@ protected:
   BOOL m_grown = FALSE;
   BOOL m_running = FALSE;
   std::unique_ptr<CDeviceSearchDlg> m_search;
+  // Registered with the main dialog's UDP receivers while the window lives.
+  CSearchReplyReceiver m_searchReplies{this};
   DECLARE_MESSAGE_MAP()
 };

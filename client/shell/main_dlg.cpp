@@ -263,6 +263,7 @@ BOOL CMainDlg::LoadConfiguration() {
   m_remoteDiskErrorDlg.Create(CRemoteDiskErrorDlg::IDD, this);
   m_switchMode.Create(CSwitchModeDlg::IDD, this);
   m_statusBar.Create(CSystemStatusBar::IDD, this);
+  CreateAlarmDialogs();
   CreateMonitorWindows();
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
   m_recordDisks->SetRecordDiskMask(m_settings.recordDiskMask);

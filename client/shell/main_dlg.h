@@ -269,6 +269,8 @@ protected:
   afx_msg void OnConnectServer();
   afx_msg void OnPreviewPlans();
   afx_msg void OnAlarmUpload();
+  // The alarm view and its video pop-up, hidden, at start-up.
+  void CreateAlarmDialogs();
   afx_msg LRESULT OnStatusBarHide(WPARAM, LPARAM);
   afx_msg LRESULT OnLeaveFullScreen(WPARAM, LPARAM);
   afx_msg LRESULT OnPostedBox(WPARAM, LPARAM);
@@ -339,6 +341,7 @@ protected:
   CFrontEndSettingsDlg m_frontEndSettings;
   // Made when first shown.
   std::unique_ptr<CPreviewPlanDlg> m_previewPlanDlg;
+  // Made at start-up.
   std::unique_ptr<CAlarmUploadDlg> m_alarmUploadDlg;
   std::unique_ptr<CAlarmVideoDlg> m_alarmVideoDlg;
 

@@ -74,18 +74,17 @@ void CMainDlg::OnPreviewPlans() {
   m_previewPlanDlg->ShowWindow(SW_SHOW);
 }
 
+void CMainDlg::CreateAlarmDialogs() {
+  m_alarmVideoDlg = std::make_unique<CAlarmVideoDlg>(this);
+  if (!m_alarmVideoDlg->Create(CAlarmVideoDlg::IDD, this)) m_alarmVideoDlg.reset();
+  m_alarmUploadDlg = std::make_unique<CAlarmUploadDlg>(this);
+  if (!m_alarmUploadDlg->Create(CAlarmUploadDlg::IDD, this)) {
+    m_alarmUploadDlg.reset();
+    return;
+  }
+  m_alarmUploadDlg->m_alarmVideo = m_alarmVideoDlg.get();
+}
+
 void CMainDlg::OnAlarmUpload() {
-  if (!m_alarmVideoDlg) {
-    m_alarmVideoDlg = std::make_unique<CAlarmVideoDlg>(this);
-    if (!m_alarmVideoDlg->Create(CAlarmVideoDlg::IDD, this)) m_alarmVideoDlg.reset();
-  }
-  if (!m_alarmUploadDlg) {
-    m_alarmUploadDlg = std::make_unique<CAlarmUploadDlg>(this);
-    if (!m_alarmUploadDlg->Create(CAlarmUploadDlg::IDD, this)) {
-      m_alarmUploadDlg.reset();
-      return;
-    }
-    m_alarmUploadDlg->m_alarmVideo = m_alarmVideoDlg.get();
-  }
-  m_alarmUploadDlg->ShowWindow(SW_SHOW);
+  if (m_alarmUploadDlg) m_alarmUploadDlg->ShowWindow(SW_SHOW);
 }

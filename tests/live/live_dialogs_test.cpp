@@ -192,23 +192,18 @@ TEST(ConnectServerDlg, TableRefusalsLoginRunAndSave) {
 // ------------------------------------------------ over the device network
 namespace {
 
-struct Receivers : shell::UdpReceiver {
-  CDeviceSearchDlg* search = nullptr;
-  CAlarmReceiver* alarms = nullptr;
+// Counts the announcements the dispatch hands on.
+struct Counter : shell::UdpReceiver {
   int announcements = 0;
-  void OnAnnouncement(const std::string& from, const uint8_t* block) override {
-    ++announcements;
-    if (search && search->GetSafeHwnd()) search->OnSearchReply(block, from.c_str());
-  }
-  void OnAlarm(const std::string& from, uint8_t kind, uint8_t channel, uint8_t state) override {
-    if (alarms) alarms->OnAlarm(from, kind, channel, state);
-  }
+  void OnAnnouncement(const std::string&, const uint8_t*) override { ++announcements; }
 };
-Receivers* g_receivers = nullptr;
+// The datagrams go to the receivers registered with the main dialog's face,
+// as the main dialog hands them on.
+FakeMainDlg* g_main = nullptr;
 
 LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_UDP_PACKET) {
-    if (g_receivers) CUdpCommandChannel::HandlePosted(l, *g_receivers);
+    if (g_main) CUdpCommandChannel::HandlePosted(l, g_main->m_udpReceivers);
     else TakePostedCopy<UdpPacket>(l);
     return 0;
   }
@@ -220,7 +215,8 @@ protected:
   devnet::Network net;
   HWND owner = nullptr;
   CUdpCommandChannel channel;
-  Receivers receivers;
+  FakeMainDlg main;
+  Counter counter;
   void SetUp() override {
     if (!net.available) GTEST_SKIP() << net.reason;
     ASSERT_GE(net.devices.size(), 2u);
@@ -232,8 +228,9 @@ protected:
     ::RegisterClassA(&wc);
     owner = ::CreateWindowA("LiveUdpOwner", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(owner);
-    g_receivers = &receivers;
-    CUdpCommandChannel::Timing fast;
+    g_main = &main;
+    main.RegisterUdpReceiver(&counter);
+    CUdpCommandChannel::Options fast;
     fast.startDelayMs = 0;
     fast.bindDelayMs = 0;
     ASSERT_TRUE(channel.Start(owner, fast));
@@ -243,7 +240,7 @@ protected:
   }
   void TearDown() override {
     channel.Stop();
-    g_receivers = nullptr;
+    g_main = nullptr;
     if (owner) ::DestroyWindow(owner);
   }
   void Send(const std::string& device, const std::string& command) {
@@ -254,22 +251,22 @@ protected:
 }  // namespace
 
 TEST_F(DeviceNetwork, SearchListsAnnouncementsAndAddsServers) {
-  FakeMainDlg main;
   shell::SystemConfigImage& image = *main.m_pConfig;
   const std::string dev0 = net.devices[0], dev1 = net.devices[1];
   // dev1 is in the table already.
   UseRecord(image.devices[0], dev1.c_str(), 0);
-  CDeviceSearchDlg search;
-  search.m_image = &image;
-  ASSERT_TRUE(search.Create(CDeviceSearchDlg::IDD, nullptr));
-  search.ShowWindow(SW_SHOW);
-  receivers.search = &search;
-  HWND dlg = search.m_hWnd;
+  // Connect Server opens the search and forwards announcements to it.
+  CConnectServerDlg connect;
+  ASSERT_TRUE(connect.Create(CConnectServerDlg::IDD, nullptr));
+  gui::Click(connect.m_hWnd, IDC_CS_SEARCH);
+  CDeviceSearchDlg* search = connect.SearchDialog();
+  ASSERT_TRUE(search && search->GetSafeHwnd());
+  HWND dlg = search->m_hWnd;
 
   Send(dev0, "announce " + dev0 + " " + net.client);
   Send(dev1, "announce " + dev1 + " " + net.client);
   Send(dev0, "announce " + dev0 + " " + net.client);
-  ASSERT_TRUE(gui::PumpUntil([&] { return receivers.announcements >= 3; }, 10000));
+  ASSERT_TRUE(gui::PumpUntil([&] { return counter.announcements >= 3; }, 10000));
   ASSERT_EQ(gui::ListCount(dlg, IDC_DS_LIST), 2) << "one row per address";
   EXPECT_EQ(gui::ListText(dlg, IDC_DS_LIST, 0, 0), "1");
   EXPECT_EQ(gui::ListText(dlg, IDC_DS_LIST, 0, 1), dev0);
@@ -293,7 +290,7 @@ TEST_F(DeviceNetwork, SearchListsAnnouncementsAndAddsServers) {
   ::closesocket(s);
   gui::PumpUntil([&] { return channel.ReceivedCount() >= 4; }, 5000);
   gui::PumpFor(300);
-  EXPECT_EQ(receivers.announcements, 3);
+  EXPECT_EQ(counter.announcements, 3);
   EXPECT_EQ(gui::ListCount(dlg, IDC_DS_LIST), 2);
 
   gui::Click(dlg, IDC_DS_CHECK_ALL);
@@ -317,11 +314,15 @@ TEST_F(DeviceNetwork, SearchListsAnnouncementsAndAddsServers) {
     EXPECT_STREQ(shell::ChannelName(d, c), want);
   }
   EXPECT_EQ(image.devices[2].inUse, 0u);
-  receivers.search = nullptr;
+  EXPECT_EQ(gui::ListCount(connect.m_hWnd, IDC_CS_LIST), 2) << "the server list shows the new server";
+  // A search made again after its window went.
+  gui::Click(connect.m_hWnd, IDC_CS_SEARCH);
+  ASSERT_TRUE(connect.SearchDialog() && connect.SearchDialog()->GetSafeHwnd());
+  EXPECT_EQ(gui::ListCount(connect.SearchDialog()->m_hWnd, IDC_DS_LIST), 0);
+  connect.DestroyWindow();
 }
 
 TEST_F(DeviceNetwork, AlarmsFromDevsimFillTheView) {
-  FakeMainDlg main;
   shell::SystemConfigImage& image = *main.m_pConfig;
   const std::string dev0 = net.devices[0], dev1 = net.devices[1];
   shell::DeviceRecord& d = image.devices[4];
@@ -335,8 +336,6 @@ TEST_F(DeviceNetwork, AlarmsFromDevsimFillTheView) {
 
   CAlarmUploadDlg view;
   ASSERT_TRUE(view.Create(CAlarmUploadDlg::IDD, nullptr));
-  CAlarmReceiver receiver(&view);
-  receivers.alarms = &receiver;
   HWND dlg = view.m_hWnd;
   EXPECT_EQ(gui::Text(dlg), "Remote Alarm Upload Info");
   gui::Click(dlg, IDC_AU_AUTO_POPUP);
@@ -358,7 +357,6 @@ TEST_F(DeviceNetwork, AlarmsFromDevsimFillTheView) {
   const char* want[] = {"Motion Detection", dev0.c_str(), "Gate", "Channel-01", "Begin"};
   for (int c = 0; c < 5; ++c) EXPECT_EQ(gui::ListText(dlg, IDC_AU_LIST, 1, c + 1), want[c]) << c;
   EXPECT_TRUE(::IsWindowVisible(dlg)) << "auto pop-up";
-  EXPECT_TRUE(main.m_channels[slot].alarmFlags.load() & shell::ChannelSlot::kAlarmMotion);
   // A probe alarm of another kind: type 16 shows "Unknown Type", flags kept.
   Send(dev0, "alarm " + dev0 + " " + net.client + " 9 0 1");
   ASSERT_TRUE(gui::PumpUntil([&] { return gui::ListCount(dlg, IDC_AU_LIST) == 3; }, 10000));
@@ -394,7 +392,6 @@ TEST_F(DeviceNetwork, AlarmsFromDevsimFillTheView) {
   gui::MessageBoxScript boxes({IDYES});
   gui::Click(dlg, IDC_AU_CLEAR);
   EXPECT_EQ(gui::ListCount(dlg, IDC_AU_LIST), 0);
-  receivers.alarms = nullptr;
   view.DestroyWindow();
 }
 
