@@ -21,48 +21,13 @@
 #include "device_search_dlg.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
+#include "live_fixture.h"
 #include "local_dialogs_resource.h"
 #include "post_copy.h"
 #include "settings.h"
 #include "udp_channel.h"
 
-namespace {
-
-std::string TempDir(const char* tag) {
-  char base[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, base);
-  std::string dir = std::string(base) + "live_" + tag + "_" + std::to_string(::GetCurrentProcessId()) + "\\";
-  ::CreateDirectoryA(dir.c_str(), nullptr);
-  return dir;
-}
-
-std::vector<unsigned char> ReadFile(const std::string& path) {
-  std::vector<unsigned char> out;
-  CFile f;
-  if (!f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone)) return out;
-  out.resize(size_t(f.GetLength()));
-  if (!out.empty()) out.resize(f.Read(out.data(), UINT(out.size())));
-  return out;
-}
-
-// The main dialog's face writing SysCfg.dat when asked to save.
-class SavingMain : public FakeMainDlg {
-public:
-  std::string dir;
-  BOOL SaveConfig() override { return shell::SaveSysConfig(*m_pConfig, dir.c_str()); }
-};
-
-void UseRecord(shell::DeviceRecord& d, const char* address, uint32_t state) {
-  std::memset(&d, 0, sizeof d);
-  d.inUse = 1;
-  lstrcpynA(d.address, address, sizeof d.address);
-  lstrcpynA(d.serverName, address, sizeof d.serverName);
-  lstrcpyA(d.userName, "admin");
-  lstrcpyA(d.password, "tulip");
-  d.state = state;
-}
-
-}  // namespace
+using namespace live_test;
 
 TEST(ConnectServerDlg, TableRefusalsLoginRunAndSave) {
   gui::InitControls();
@@ -186,6 +151,40 @@ TEST(ConnectServerDlg, TableRefusalsLoginRunAndSave) {
   EXPECT_STREQ(saved->devices[3].address, device.c_str());
   EXPECT_EQ(saved->devices[0].inUse, 0u);
   NET_Cleanup();
+}
+
+// The alarm list keeps 1,000 rows: the oldest goes only when a row is added,
+// never for an alarm whose sender is unknown.
+TEST(AlarmUploadDlg, ThousandRowsAndClearAll) {
+  gui::InitControls();
+  FakeMainDlg main;
+  shell::DeviceRecord& d = main.m_pConfig->devices[4];
+  UseRecord(d, "169.254.9.2", 3);
+  d.loginId = 7;
+  d.channelCount = 1;
+  shell::NameChannels(d, "Channel");
+  CAlarmUploadDlg view;
+  ASSERT_TRUE(view.Create(CAlarmUploadDlg::IDD, nullptr));
+  HWND dlg = view.m_hWnd;
+  view.AddAlarm(2, 7, 0, 1);
+  for (int i = 0; i < 999; ++i) view.AddAlarm(2, 7, 0, 0);
+  ASSERT_EQ(gui::ListCount(dlg, IDC_AU_LIST), 1000);
+  EXPECT_EQ(gui::ListText(dlg, IDC_AU_LIST, 0, 5), "Begin");
+  view.AddAlarm(2, 99, 0, 1);   // unknown login id: nothing removed
+  EXPECT_EQ(gui::ListText(dlg, IDC_AU_LIST, 0, 5), "Begin");
+  view.AddAlarm(4, 7, 0, 0);
+  EXPECT_EQ(gui::ListCount(dlg, IDC_AU_LIST), 1000);
+  EXPECT_EQ(gui::ListText(dlg, IDC_AU_LIST, 0, 5), "End") << "the oldest row went";
+  EXPECT_EQ(gui::ListText(dlg, IDC_AU_LIST, 999, 1), "Hardware Probe");
+  gui::MessageBoxScript boxes({IDNO, IDYES});
+  gui::Click(dlg, IDC_AU_CLEAR);
+  EXPECT_EQ(gui::ListCount(dlg, IDC_AU_LIST), 1000) << "No keeps the rows";
+  gui::Click(dlg, IDC_AU_CLEAR);
+  EXPECT_EQ(gui::ListCount(dlg, IDC_AU_LIST), 0);
+  ASSERT_EQ(boxes.Count(), 2u);
+  EXPECT_EQ(boxes.Boxes()[0].text, "Are you sure you want to clear all alarm info?");
+  EXPECT_EQ(boxes.Boxes()[0].caption, "WARNING");
+  view.DestroyWindow();
 }
 
 TEST(AlarmSounds, FileChosenByTypeAndSwitches) {
