@@ -136,7 +136,7 @@ TEST_F(DeviceNetwork, SearchListsAnnouncementsAndAddsServers) {
   gui::Click(dlg, IDC_DS_CHECK_ALL);
   gui::SetText(dlg, IDC_DS_USER, "admin");
   gui::SetText(dlg, IDC_DS_PASSWORD, "tulip");
-  //PIC gui::SaveWindowBitmap(dlg, gui::OutputPath("device_search.bmp"));
+  gui::SaveWindowBitmap(dlg, gui::OutputPath("device_search.bmp"));
   gui::Click(dlg, IDC_DS_ADD);
   EXPECT_FALSE(::IsWindow(dlg)) << "the search closes after Add";
   // dev0 added, dev1 skipped (already present).
@@ -201,7 +201,7 @@ TEST_F(DeviceNetwork, AlarmsFromDevsimFillTheView) {
   Send(dev0, "alarm " + dev0 + " " + net.client + " 9 0 1");
   ASSERT_TRUE(gui::PumpUntil([&] { return gui::ListCount(dlg, IDC_AU_LIST) == 3; }, 10000));
   EXPECT_EQ(gui::ListText(dlg, IDC_AU_LIST, 2, 1), "Unknown Type");
-  //PIC gui::SaveWindowBitmap(dlg, gui::OutputPath("alarm_upload.bmp"));
+  gui::SaveWindowBitmap(dlg, gui::OutputPath("alarm_upload.bmp"));
 
   // Save writes one line per row, tab-separated, CR LF ended.
   std::string path = TempDir("alarms") + "alarms.log";
