@@ -1,0 +1,142 @@
+// The card's assignments, rotation and quarter pictures.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "card_output.h"
+
+using namespace card;
+
+TEST(CardOutputModel, AssignmentsAndMultiPositionFlags) {
+  CardOutputModel m;
+  m.Reset(2);
+  EXPECT_TRUE(m.Assign(0, 1, 2));  // window 3
+  EXPECT_EQ((CardAssignment{0, 0, 1}), m.Assignment(2));
+  EXPECT_TRUE(m.Assign(0, 2, 6));  // window 7: two positions now
+  EXPECT_EQ((CardAssignment{0, 1, 1}), m.Assignment(2));
+  EXPECT_EQ((CardAssignment{0, 1, 2}), m.Assignment(6));
+  EXPECT_TRUE(m.Assign(1, 4, 9));  // another output keeps its own flag
+  EXPECT_EQ((CardAssignment{1, 0, 4}), m.Assignment(9));
+
+  EXPECT_TRUE(m.Remove(6));
+  EXPECT_EQ((CardAssignment{}), m.Assignment(6));
+  EXPECT_EQ((CardAssignment{0, 0, 1}), m.Assignment(2));
+  EXPECT_FALSE(m.Remove(6));
+}
+
+TEST(CardOutputModel, RefusalsAndMovesNeverDuplicate) {
+  CardOutputModel m;
+  m.Reset(9);  // more outputs than the feed keeps: capped
+  EXPECT_EQ(kMaxOutputs, m.Outputs());
+  struct Case {
+    int output, position, window;
+  };
+  const Case bad[] = {{4, 1, 0}, {-1, 1, 0}, {0, 0, 0}, {0, 5, 0}, {0, 1, -1}, {0, 1, 36}};
+  for (const Case& k : bad) EXPECT_FALSE(m.Assign(k.output, k.position, k.window));
+
+  ASSERT_TRUE(m.Assign(0, 1, 5));
+  EXPECT_FALSE(m.Assign(0, 1, 5));  // already there
+  ASSERT_TRUE(m.Assign(3, 2, 5));   // moved
+  EXPECT_EQ(0, m.CountChildItems(0, 1));
+  EXPECT_EQ(std::vector<int>{5}, m.Windows(3, 2));
+
+  m.Reset(0);
+  EXPECT_FALSE(m.Assign(0, 1, 0));
+  EXPECT_EQ((CardAssignment{}), m.Assignment(5));
+}
+
+TEST(CardOutputModel, RotationGoesThroughAPositionsWindows) {
+  CardOutputModel m;
+  m.Reset(2);
+  m.Assign(0, 1, 2);
+  m.Assign(0, 1, 6);
+  m.Assign(1, 3, 11);
+  EXPECT_EQ(2, m.QuarterWindow(0, 0));  // before the first step: the first window
+  std::vector<int> seen, other;
+  for (int i = 0; i < 3; ++i) {
+    m.Rotate();
+    seen.push_back(m.RotationSlot(0));
+    other.push_back(m.RotationSlot(1 * kPositions + 2));
+  }
+  EXPECT_EQ((std::vector<int>{2, 6, 2}), seen);
+  EXPECT_EQ((std::vector<int>{11, 11, 11}), other);
+  EXPECT_EQ(-1, m.RotationSlot(1));  // empty positions keep -1
+
+  m.Rotate();  // slot 6
+  m.Remove(6);
+  EXPECT_EQ(2, m.QuarterWindow(0, 0));  // the slot's window left: the first again
+  m.Rotate();
+  EXPECT_EQ(2, m.RotationSlot(0));
+  EXPECT_EQ(-1, m.QuarterWindow(0, 1));
+}
+
+TEST(CardOutput, WindowNumberRule) {
+  struct Case {
+    const char* text;
+    int number;
+  };
+  const Case cases[] = {{"Window03", 3}, {"Window36", 36}, {"Window", 0}, {"Window7", 0},
+                        {"0102", 1},     {"12 and 02", 2}, {nullptr, 0}};
+  for (const Case& k : cases) EXPECT_EQ(k.number, WindowNumberInText(k.text)) << (k.text ? k.text : "null");
+}
+
+namespace {
+
+std::vector<uint8_t> Flat(int w, int h, uint8_t y, uint8_t u, uint8_t v) {
+  std::vector<uint8_t> p(size_t(w * h * 3 / 2));
+  std::fill(p.begin(), p.begin() + w * h, y);
+  std::fill(p.begin() + w * h, p.begin() + w * h + (w / 2) * (h / 2), u);
+  std::fill(p.begin() + w * h + (w / 2) * (h / 2), p.end(), v);
+  return p;
+}
+
+struct Sample {
+  int y, u, v;
+};
+Sample At(const std::vector<uint8_t>& card, int x, int y) {
+  const uint8_t* U = card.data() + kPictureWidth * kPictureHeight;
+  const uint8_t* V = U + (kPictureWidth / 2) * (kPictureHeight / 2);
+  return {card[size_t(y * kPictureWidth + x)], U[(y / 2) * (kPictureWidth / 2) + x / 2],
+          V[(y / 2) * (kPictureWidth / 2) + x / 2]};
+}
+
+}  // namespace
+
+TEST(CardOutput, QuartersFilledFromPicturesOfAnySize) {
+  struct Case {
+    int w, h, quarter;
+  };
+  const Case cases[] = {{352, 288, 0}, {704, 576, 1}, {1920, 1080, 2}, {176, 144, 3}, {202, 118, 1}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.w);
+    std::vector<uint8_t> cardPic = Flat(kPictureWidth, kPictureHeight, 0, 128, 128);
+    std::vector<uint8_t> src = Flat(k.w, k.h, 200, 60, 90);
+    ASSERT_TRUE(ScaleIntoQuarter(cardPic.data(), k.quarter, ContiguousPicture(src.data(), k.w, k.h)));
+    for (int q = 0; q < 4; ++q) {
+      int x0 = (q % 2) * kQuarterWidth, y0 = (q / 2) * kQuarterHeight;
+      for (auto [dx, dy] : {std::pair<int, int>{0, 0}, {351, 287}, {176, 144}}) {
+        Sample s = At(cardPic, x0 + dx, y0 + dy);
+        if (q == k.quarter)
+          EXPECT_TRUE(s.y == 200 && s.u == 60 && s.v == 90) << q << " " << dx;
+        else
+          EXPECT_TRUE(s.y == 0 && s.u == 128 && s.v == 128) << q << " " << dx;
+      }
+    }
+  }
+}
+
+TEST(CardOutput, ShrinkingAveragesAndKeepsTheLayout) {
+  // Left half dark, right half bright, 704 wide: the quarter keeps the edge
+  // at its middle column.
+  std::vector<uint8_t> src = Flat(704, 576, 0, 128, 128);
+  for (int y = 0; y < 576; ++y)
+    for (int x = 352; x < 704; ++x) src[size_t(y * 704 + x)] = 240;
+  std::vector<uint8_t> cardPic = Flat(kPictureWidth, kPictureHeight, 0, 128, 128);
+  ASSERT_TRUE(ScaleIntoQuarter(cardPic.data(), 3, ContiguousPicture(src.data(), 704, 576)));
+  EXPECT_EQ(0, At(cardPic, 352 + 175, 300).y);
+  EXPECT_EQ(240, At(cardPic, 352 + 176, 300).y);
+
+  std::vector<uint8_t> none;
+  EXPECT_FALSE(ScaleIntoQuarter(cardPic.data(), 4, ContiguousPicture(src.data(), 704, 576)));
+  EXPECT_FALSE(ScaleIntoQuarter(cardPic.data(), 0, ContiguousPicture(nullptr, 0, 0)));
+}
