@@ -148,4 +148,16 @@ bool ScaleIntoQuarter(uint8_t* cardPicture, int quarter, const PictureView& s) {
   return true;
 }
 
+bool ScaleToQuarterPicture(std::vector<uint8_t>& out, const PictureView& s) {
+  if (!s.y || !s.u || !s.v || s.width < 2 || s.height < 2) return false;
+  const int qw = kQuarterWidth, qh = kQuarterHeight;
+  out.assign(size_t(qw) * qh * 3 / 2, 0);
+  uint8_t* u = out.data() + qw * qh;
+  uint8_t* v = u + (qw / 2) * (qh / 2);
+  ScalePlane(s.y, s.width, s.height, s.strideY, out.data(), qw, qh, qw);
+  ScalePlane(s.u, s.width / 2, s.height / 2, s.strideU, u, qw / 2, qh / 2, qw / 2);
+  ScalePlane(s.v, s.width / 2, s.height / 2, s.strideV, v, qw / 2, qh / 2, qw / 2);
+  return true;
+}
+
 }  // namespace card

@@ -90,5 +90,7 @@ PictureView ContiguousPicture(const uint8_t* data, int width, int height);
 // nearest pixel when growing). A quarter outside 0..3 or an empty picture
 // changes nothing; FALSE then.
 bool ScaleIntoQuarter(uint8_t* cardPicture, int quarter, const PictureView& source);
+// The same scaling into a contiguous 352 x 288 picture of its own.
+bool ScaleToQuarterPicture(std::vector<uint8_t>& out, const PictureView& source);
 
 }  // namespace card

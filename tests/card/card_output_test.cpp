@@ -1,8 +1,11 @@
 // The card's assignments, rotation and quarter pictures.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
+#include "card_feed.h"
 #include "card_output.h"
 
 using namespace card;
@@ -139,4 +142,83 @@ TEST(CardOutput, ShrinkingAveragesAndKeepsTheLayout) {
   std::vector<uint8_t> none;
   EXPECT_FALSE(ScaleIntoQuarter(cardPic.data(), 4, ContiguousPicture(src.data(), 704, 576)));
   EXPECT_FALSE(ScaleIntoQuarter(cardPic.data(), 0, ContiguousPicture(nullptr, 0, 0)));
+}
+
+namespace {
+
+// Pictures of flat colours for some windows.
+class FlatPictures : public card::IWindowPictures {
+public:
+  std::map<int, uint8_t> luma;
+  bool CopyPicture(int window, std::vector<uint8_t>& picture, int& width, int& height) override {
+    auto it = luma.find(window);
+    if (it == luma.end()) return false;
+    width = 176;
+    height = 144;
+    picture = Flat(width, height, it->second, 100, 150);
+    return true;
+  }
+};
+
+}  // namespace
+
+TEST(CardFeed, ComposesAssignedQuartersAndBlanksTheRest) {
+  CardOutputModel m;
+  m.Reset(2);
+  m.Assign(0, 1, 2);
+  m.Assign(0, 2, 6);
+  m.Assign(0, 4, 9);   // assigned, but no picture yet
+  FlatPictures source;
+  source.luma = {{2, 50}, {6, 180}};
+  std::vector<uint8_t> cardPic = Flat(kPictureWidth, kPictureHeight, 77, 77, 77);  // stale
+  card::ComposeOutput(cardPic.data(), m, 0, source);
+  Sample q0 = At(cardPic, 10, 10), q1 = At(cardPic, 400, 10), q2 = At(cardPic, 10, 300), q3 = At(cardPic, 400, 300);
+  EXPECT_TRUE(q0.y == 50 && q0.u == 100 && q0.v == 150);
+  EXPECT_EQ(180, q1.y);
+  EXPECT_TRUE(q2.y == 0 && q2.u == 128 && q2.v == 128);
+  EXPECT_TRUE(q3.y == 0 && q3.u == 128 && q3.v == 128);
+}
+
+namespace {
+
+class CountingCard : public card::ICardLibrary {
+public:
+  std::vector<std::string> calls;
+  int outputs = 2;
+  int InitCards() override { return calls.push_back("init"), outputs >= 0; }
+  void SetVideoStandard(int) override {}
+  int GetChannels() override { return outputs; }
+  int GetDSPs() override { return 1; }
+  void OpenChannel(int o) override { calls.push_back("open" + std::to_string(o)); }
+  void InputData(int o, const uint8_t*, int, int, int) override { calls.push_back("input" + std::to_string(o)); }
+  void CloseChannel(int o) override { calls.push_back("close" + std::to_string(o)); }
+  void ClearVideoOutput(int o) override { calls.push_back("clear" + std::to_string(o)); }
+  void ReleaseCards() override { calls.push_back("release"); }
+};
+
+}  // namespace
+
+TEST(CardFeed, SessionFeedsOnlyWhileConnectedAndOn) {
+  CountingCard lib;
+  card::CCardSession s(lib);
+  FlatPictures source;
+  int outputs = 0, dsps = 0;
+  ASSERT_TRUE(s.Connect(outputs, dsps));
+  CardOutputModel m;
+  m.Reset(outputs);
+  m.Assign(1, 3, 4);
+  s.SetModel(m);
+  EXPECT_EQ(0, s.RunFeed(source));  // the feed is off
+  s.SetFeed(true);
+  lib.calls.clear();
+  EXPECT_EQ(1, s.RunFeed(source));  // output 0 has no window
+  EXPECT_EQ((std::vector<std::string>{"open1", "input1"}), lib.calls);
+  lib.calls.clear();
+  s.Disconnect(outputs);
+  EXPECT_EQ((std::vector<std::string>{"close0", "clear0", "close1", "clear1", "release"}), lib.calls);
+  EXPECT_FALSE(s.FeedOn());
+  EXPECT_EQ(0, s.RunFeed(source));
+  lib.calls.clear();
+  s.Disconnect(outputs);  // twice: nothing
+  EXPECT_TRUE(lib.calls.empty());
 }
