@@ -94,6 +94,37 @@ bool QuarterIsBlack(const std::vector<uint8_t>& p, int q) {
   return true;
 }
 
+// A card picture as a 24-bit BMP, for a person to look at.
+void SaveCardPicture(const std::vector<uint8_t>& p, const std::string& path) {
+  const int w = card::kPictureWidth, h = card::kPictureHeight, stride = w * 3;
+  const uint8_t* u = p.data() + w * h;
+  const uint8_t* v = u + (w / 2) * (h / 2);
+  std::vector<char> rows(size_t(stride) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      int Y = p[size_t(y * w + x)], U = u[(y / 2) * (w / 2) + x / 2] - 128, V = v[(y / 2) * (w / 2) + x / 2] - 128;
+      auto clamp = [](int c) { return char(c < 0 ? 0 : c > 255 ? 255 : c); };
+      char* px = &rows[size_t((h - 1 - y) * stride + x * 3)];
+      px[0] = clamp(Y + (1772 * U) / 1000);
+      px[1] = clamp(Y - (344 * U + 714 * V) / 1000);
+      px[2] = clamp(Y + (1402 * V) / 1000);
+    }
+  BITMAPFILEHEADER fh{};
+  BITMAPINFOHEADER bi{};
+  bi.biSize = sizeof bi;
+  bi.biWidth = w;
+  bi.biHeight = h;
+  bi.biPlanes = 1;
+  bi.biBitCount = 24;
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof bi;
+  fh.bfSize = fh.bfOffBits + DWORD(rows.size());
+  std::ofstream f(path, std::ios::binary);
+  f.write(reinterpret_cast<char*>(&fh), sizeof fh);
+  f.write(reinterpret_cast<char*>(&bi), sizeof bi);
+  f.write(rows.data(), std::streamsize(rows.size()));
+}
+
 class CardDlgTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -211,6 +242,7 @@ TEST_F(CardDlgTest, WindowsThreeAndSevenOnOutputOneThenRemovedRotatedAndDisconne
   EXPECT_TRUE(QuarterIsBlack(shown, 2));
   EXPECT_TRUE(QuarterIsBlack(shown, 3));
   EXPECT_TRUE(gui::SaveWindowBitmap(h, gui::OutputPath("analog_output_dlg.bmp")));
+  SaveCardPicture(shown, gui::OutputPath("card_output0.bmp"));
   NewLines();
 
   // Window 7 off its position: the output is closed and cleared.
