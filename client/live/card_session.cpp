@@ -31,16 +31,9 @@ bool CCardDecoders::Push(int window, const uint8_t* data, int length) {
   FfmpegPicture picture{};
   if (ffmpeg_h264_decode(d.handle, data, length, &got, &picture) < 0 || !got) return true;
   if (picture.width < 2 || picture.height < 2 || !picture.y) return true;
-  // Kept at the quarter's size: the feed only copies it.
-  card::PictureView view;
-  view.y = picture.y;
-  view.u = picture.u;
-  view.v = picture.v;
-  view.width = picture.width;
-  view.height = picture.height;
-  view.strideY = picture.width;
-  view.strideU = view.strideV = picture.width / 2;
-  card::ScaleToQuarterPicture(d.picture, view);
+  // Kept at the quarter's size: the feed only copies it. The decoder's
+  // planes lie one after the other without padding.
+  card::ScaleToQuarterPicture(d.picture, card::ContiguousPicture(picture.y, picture.width, picture.height));
   return true;
 }
 

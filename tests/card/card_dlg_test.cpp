@@ -17,16 +17,9 @@
 #include "card_session.h"
 #include "ffmpeg_api.h"
 #include "gui_kit.h"
+#include "shell_fixture.h"
 
 namespace {
-
-std::string CardFolder() {
-  char temp[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  std::string f = std::string(temp) + "card_dlg_test";
-  ::CreateDirectoryA(f.c_str(), nullptr);
-  return f;
-}
 
 std::vector<std::string> LogLines(const std::string& folder) {
   std::ifstream in(folder + "\\Mirelle.log");
@@ -54,17 +47,8 @@ std::vector<uint8_t> ReferenceQuarter(const std::vector<std::vector<uint8_t>>& u
   for (const auto& u : units) {
     int got = 0;
     FfmpegPicture p{};
-    if (ffmpeg_h264_decode(h, u.data(), int(u.size()), &got, &p) >= 0 && got) {
-      card::PictureView v;
-      v.y = p.y;
-      v.u = p.u;
-      v.v = p.v;
-      v.width = p.width;
-      v.height = p.height;
-      v.strideY = p.width;
-      v.strideU = v.strideV = p.width / 2;
-      card::ScaleToQuarterPicture(quarter, v);
-    }
+    if (ffmpeg_h264_decode(h, u.data(), int(u.size()), &got, &p) >= 0 && got)
+      card::ScaleToQuarterPicture(quarter, card::ContiguousPicture(p.y, p.width, p.height));
   }
   ffmpeg_h264_Release(h);
   return quarter;
@@ -97,40 +81,27 @@ bool QuarterIsBlack(const std::vector<uint8_t>& p, int q) {
 // A card picture as a 24-bit BMP, for a person to look at.
 void SaveCardPicture(const std::vector<uint8_t>& p, const std::string& path) {
   const int w = card::kPictureWidth, h = card::kPictureHeight, stride = w * 3;
+  std::vector<unsigned char> bmp = ScratchDir::MakeBmp(w, h, 24, 0);
+  unsigned char* rows = bmp.data() + reinterpret_cast<BITMAPFILEHEADER*>(bmp.data())->bfOffBits;
   const uint8_t* u = p.data() + w * h;
   const uint8_t* v = u + (w / 2) * (h / 2);
-  std::vector<char> rows(size_t(stride) * h);
+  auto clamp = [](int c) { return (unsigned char)(c < 0 ? 0 : c > 255 ? 255 : c); };
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       int Y = p[size_t(y * w + x)], U = u[(y / 2) * (w / 2) + x / 2] - 128, V = v[(y / 2) * (w / 2) + x / 2] - 128;
-      auto clamp = [](int c) { return char(c < 0 ? 0 : c > 255 ? 255 : c); };
-      char* px = &rows[size_t((h - 1 - y) * stride + x * 3)];
+      unsigned char* px = rows + (h - 1 - y) * stride + x * 3;
       px[0] = clamp(Y + (1772 * U) / 1000);
       px[1] = clamp(Y - (344 * U + 714 * V) / 1000);
       px[2] = clamp(Y + (1402 * V) / 1000);
     }
-  BITMAPFILEHEADER fh{};
-  BITMAPINFOHEADER bi{};
-  bi.biSize = sizeof bi;
-  bi.biWidth = w;
-  bi.biHeight = h;
-  bi.biPlanes = 1;
-  bi.biBitCount = 24;
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi;
-  fh.bfSize = fh.bfOffBits + DWORD(rows.size());
-  std::ofstream f(path, std::ios::binary);
-  f.write(reinterpret_cast<char*>(&fh), sizeof fh);
-  f.write(reinterpret_cast<char*>(&bi), sizeof bi);
-  f.write(rows.data(), std::streamsize(rows.size()));
+  ScratchDir::Write(path.c_str(), bmp.data(), bmp.size());
 }
 
 class CardDlgTest : public ::testing::Test {
 protected:
   void SetUp() override {
     gui::InitControls();
-    folder = CardFolder();
-    ::DeleteFileA((folder + "\\Mirelle.log").c_str());
+    folder = std::string(scratch.Path().Left(scratch.Path().GetLength() - 1));
     ::SetEnvironmentVariableA("MIRELLE_FOLDER", folder.c_str());
     ::SetEnvironmentVariableA("MIRELLE_OUTPUTS", "2");
     ::SetEnvironmentVariableA("MIRELLE_DSPS", "4");
@@ -170,6 +141,7 @@ protected:
     return fresh;
   }
 
+  ScratchDir scratch{"card"};
   std::string folder;
   size_t seen = 0;
   HWND h = nullptr;

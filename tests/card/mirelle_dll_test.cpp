@@ -1,7 +1,7 @@
 // Mirelle.dll as the client loads it: configured from the environment, it
 // logs the calls to its folder and writes each output's latest picture.
 #include <gtest/gtest.h>
-#include <windows.h>
+#include <afxwin.h>
 
 #include <fstream>
 #include <sstream>
@@ -9,16 +9,9 @@
 #include <vector>
 
 #include "Mirelle.h"
+#include "shell_fixture.h"
 
 namespace {
-
-std::string Folder() {
-  char temp[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  std::string f = std::string(temp) + "mirelle_dll_test";
-  ::CreateDirectoryA(f.c_str(), nullptr);
-  return f;
-}
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -30,8 +23,8 @@ std::string ReadAll(const std::string& path) {
 }  // namespace
 
 TEST(MirelleDll, UnconfiguredThenTwoOutputsWithPictureFiles) {
-  const std::string folder = Folder();
-  ::DeleteFileA((folder + "\\Mirelle.log").c_str());
+  ScratchDir scratch("mirelle");
+  const std::string folder(scratch.Path().Left(scratch.Path().GetLength() - 1));
   ::SetEnvironmentVariableA("MIRELLE_FOLDER", folder.c_str());
   ::SetEnvironmentVariableA("MIRELLE_OUTPUTS", nullptr);
   EXPECT_EQ(0, KD27_InitCards());  // no card

@@ -14,6 +14,7 @@
 #include "emap_ini.h"
 #include "gui_kit.h"
 #include "helpers.h"
+#include "shell_fixture.h"
 #include "map_dialogs.h"
 #include "map_picture.h"
 
@@ -21,29 +22,8 @@ namespace {
 
 std::string Folder() { return GetModuleDirectory().GetString(); }
 
-// A 24-bit BMP of w x h in one colour.
 void WriteBmp(const std::string& path, int w, int h, COLORREF colour) {
-  const int stride = (w * 3 + 3) & ~3;
-  BITMAPFILEHEADER fh{};
-  BITMAPINFOHEADER bi{};
-  bi.biSize = sizeof bi;
-  bi.biWidth = w;
-  bi.biHeight = h;
-  bi.biPlanes = 1;
-  bi.biBitCount = 24;
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi;
-  fh.bfSize = fh.bfOffBits + DWORD(stride * h);
-  std::vector<char> row(size_t(stride), 0);
-  for (int x = 0; x < w; ++x) {
-    row[size_t(x * 3)] = char(GetBValue(colour));
-    row[size_t(x * 3 + 1)] = char(GetGValue(colour));
-    row[size_t(x * 3 + 2)] = char(GetRValue(colour));
-  }
-  std::ofstream f(path, std::ios::binary);
-  f.write(reinterpret_cast<char*>(&fh), sizeof fh);
-  f.write(reinterpret_cast<char*>(&bi), sizeof bi);
-  for (int y = 0; y < h; ++y) f.write(row.data(), stride);
+  ScratchDir::WriteSolidBmp(path.c_str(), w, h, colour);
 }
 
 std::string ReadIni(const std::string& ini, const char* section, const char* key) {
@@ -363,7 +343,7 @@ TEST(MapPicture, BmpLoadsAndATextFileFails) {
   std::string dir = Folder();
   std::string bmp = dir + "map_picture_test.bmp", text = dir + "map_picture_test.txt";
   WriteBmp(bmp, 50, 30, RGB(200, 10, 10));
-  std::ofstream(text) << "not a picture\n";
+  ScratchDir::WriteText(text.c_str(), "not a picture\n");
   CMapPicture picture;
   ASSERT_TRUE(picture.Load(bmp.c_str()));
   EXPECT_TRUE(picture.GetBitmap() != nullptr);
