@@ -280,12 +280,14 @@ TEST_F(EMapDlgTest, CloseAsksToSave) {
   {
     gui::MessageBoxScript& boxes = Boxes({IDCANCEL});
     Command(ID_MAP_CLOSE);
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ("Close the Electronic Map and Save the configuration?", boxes.Boxes()[0].text);
     EXPECT_TRUE(::IsWindowVisible(dlg->GetSafeHwnd()));
     EXPECT_EQ("200,100,2", ReadIni(ini, "EMap1", "probe"));
   }
   EXPECT_EQ(2, Live());
   {
-    gui::MessageBoxScript& boxes = Boxes({IDYES});
+    Boxes({IDYES});
     Command(ID_MAP_CLOSE);
     EXPECT_FALSE(::IsWindowVisible(dlg->GetSafeHwnd()));
     EXPECT_EQ("", ReadIni(ini, "EMap1", "probe"));
@@ -318,6 +320,8 @@ TEST_F(EMapDlgTest, DeletingAMapKeepsAPictureGivenByItsFullPath) {
   {
     gui::MessageBoxScript& boxes = Boxes({IDYES, IDOK});
     Command(ID_MAP_DELETE_MAP);
+    ASSERT_EQ(2u, boxes.Count());
+    EXPECT_EQ("\xb5\xd8\xcd\xbc\xc9\xbe\xb3\xfd\xb3\xc9\xb9\xa6!", boxes.Boxes()[1].text);
   }
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(floor.c_str()));
   EXPECT_EQ("", ReadIni(ini, "EMap1", "camer"));
