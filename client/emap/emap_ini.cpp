@@ -15,5 +15,9 @@ std::string CPrivateProfileMapIni::Read(const std::string& section, const std::s
 }
 
 void CPrivateProfileMapIni::Write(const std::string& section, const std::string& key, const std::string& value) {
+  // Wine's private-profile writer fails hard on values of 32 KiB and more
+  // (some 2,700 icons on one map): such a value is not written and the
+  // file keeps the one it has.
+  if (value.size() >= kMaxValue) return;
   ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), m_path.c_str());
 }

@@ -380,3 +380,30 @@ TEST(MapChannelDlg, OffersTheNumbersOneToSixteen) {
   EXPECT_EQ(IDOK, run.Result());
   EXPECT_EQ(16, chosen.load());
 }
+
+TEST(MapIniFile, LongValuesAreReadWholeAndSurviveASave) {
+  ScratchDir dir("emap_ini");
+  const std::string path(dir / "EMAP.INI");
+  CPrivateProfileMapIni ini(path);
+  ini.Write("EMap0", "id", "0");
+  ini.Write("EMap1", "id", "7");
+  ini.Write("EMap1", "picturename", "floor.bmp");
+  for (size_t length : {size_t(9999), size_t(10000), size_t(10001), size_t(30000)}) {
+    std::string many;
+    for (int i = 0; many.size() < length; ++i) many += (i ? "|" : "") + std::to_string(i % 1000) + ",20,3,5";
+    many.resize(length);
+    while (many.back() == '|' || many.back() == ',') many.pop_back();
+    ini.Write("EMap1", "camer", many);
+    EXPECT_EQ(many, ini.Read("EMap1", "camer", "")) << length;
+    emap::MapIcons icons;
+    emap::LoadMaps(ini, "floor.bmp", icons);
+    emap::SaveMaps(ini, dir.Path().GetString(), emap::MapEntry{7, "floor.bmp", 0}, icons, nullptr);
+    EXPECT_EQ(emap::FormatIconList(icons, emap::kIconCamera), ini.Read("EMap1", "camer", "")) << length;
+    EXPECT_GT(icons.Size(), int(length / 12));
+  }
+  EXPECT_EQ("dflt", ini.Read("EMap9", "camer", "dflt"));
+  // Too long for the platform's writer: the file keeps its value.
+  const std::string before = ini.Read("EMap1", "camer", "");
+  ini.Write("EMap1", "camer", std::string(CPrivateProfileMapIni::kMaxValue, '1'));
+  EXPECT_EQ(before, ini.Read("EMap1", "camer", ""));
+}
