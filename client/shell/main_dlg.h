@@ -8,6 +8,7 @@
 //   main_dlg_commands.cpp menu, tool bar, snapshot, commands, channel state
 //   main_dlg_udp.cpp      the UDP command socket and its listener thread
 //   main_dlg_stream.cpp   streams, window video and recording entries
+//   main_dlg_card.cpp     the electronic map and the video-output card
 #pragma once
 #include <afxwin.h>
 
@@ -37,6 +38,9 @@
 #include "udp_channel.h"
 #include "udp_receivers.h"
 #include "worker_thread.h"
+
+class CAnalogOutputDlg;
+class CEMapDlg;
 
 class CStartLogoDlg;
 class CMainRecordHost;
@@ -250,6 +254,11 @@ protected:
   afx_msg void OnLoginCheck();
   afx_msg void OnFullScreen() { ToggleFullScreen(); }
   afx_msg void OnPollPause();
+  afx_msg void OnEmap();
+  afx_msg void OnVideoCard();
+  // The close's part: the feed stops and a connected card is closed,
+  // cleared and released.
+  void ReleaseCard();
   afx_msg void OnShowLocalLog();
   afx_msg void OnShowRemoteLog();
   afx_msg void OnShowStatistics();
@@ -359,6 +368,9 @@ protected:
   std::unique_ptr<shell::SystemConfigImage> m_config;
   std::unique_ptr<shell::PlanImage> m_plans;
   CMediaTimer m_mediaTimer;
+  // Created on their first command and kept for the session.
+  std::unique_ptr<CEMapDlg> m_emapDlg;
+  std::unique_ptr<CAnalogOutputDlg> m_cardDlg;
 
   MainSkin m_skin;
   CBitmap m_toolBarPics[4], m_titlePic, m_logoPic;
