@@ -211,7 +211,7 @@ void CAnalogOutputDlg::OnClear() {
   FillTree("Output Pos");
   FillList();
   Publish();
-  for (int o = 0; o < m_model.Outputs(); ++o) m_session.ResetOutput(o);
+  for (int o = 0; o < m_outputs; ++o) m_session.ResetOutput(o);
 }
 
 int CAnalogOutputDlg::ReadInterval() {
