@@ -267,3 +267,22 @@ TEST_F(CardDlgTest, DisconnectWaitsForARunningFeed) {
   for (const std::string& l : LogLines(folder)) EXPECT_EQ(std::string::npos, l.find("ERROR")) << l;
   EXPECT_EQ("ReleaseCards", LogLines(folder).back());
 }
+
+TEST_F(CardDlgTest, ClearEmptiesThePositionsAndTheIntervalStaysWithinOneToAHundred) {
+  gui::Click(h, IDC_CARD_CONNECT);
+  AssignRow(4, 1, 2);
+  NewLines();
+  gui::Click(h, IDC_CARD_CLEAR);
+  EXPECT_EQ((std::vector<std::string>{"CloseChannel 0", "ClearVideoOutput 0", "CloseChannel 1", "ClearVideoOutput 1"}),
+            NewLines());
+  EXPECT_EQ((card::CardAssignment{}), dlg->Model().Assignment(4));
+  EXPECT_EQ("Output Pos02", std::string(dlg->m_tree.GetItemText(Position(1, 2))));
+  EXPECT_EQ(0, dlg->CountChildItems(Position(1, 2)));
+  EXPECT_EQ("", std::string(dlg->m_list.GetItemText(4, 1)));
+
+  gui::SetText(h, IDC_CARD_INTERVAL, "150");
+  EXPECT_EQ("100", gui::Text(h, IDC_CARD_INTERVAL));
+  gui::SetText(h, IDC_CARD_INTERVAL, "0");
+  gui::Command(h, IDC_CARD_INTERVAL, EN_KILLFOCUS);
+  EXPECT_EQ("1", gui::Text(h, IDC_CARD_INTERVAL));
+}
