@@ -407,3 +407,12 @@ TEST(MapIniFile, LongValuesAreReadWholeAndSurviveASave) {
   ini.Write("EMap1", "camer", std::string(CPrivateProfileMapIni::kMaxValue, '1'));
   EXPECT_EQ(before, ini.Read("EMap1", "camer", ""));
 }
+
+TEST_F(EMapDlgTest, DeleteKeyDeletesThePickedCamera) {
+  Open();
+  Click(125, 85);
+  ASSERT_EQ(1, dlg->m_canvas.Picked(emap::kIconCamera));
+  gui::PostKey(dlg->m_deviceList.GetSafeHwnd(), VK_DELETE);
+  ASSERT_TRUE(gui::PumpUntil([&] { return Live() == 2; }, 3000));
+  EXPECT_FALSE(dlg->m_canvas.icons.work[1].Live());
+}
