@@ -1,30 +1,30 @@
-// The video-output card's session and picture feed: the process-wide
-// connected flag and the one lock that the feed, the card dialog's
-// DisConnect and the shutdown share, and the composition of each output's
-// 704 x 576 picture from its windows' current pictures.
+// The video-output card's session: the process-wide connected flag, the
+// feed (shell::CCardFeed) with each assigned quarter filled from its
+// window's current picture, and the one lock that the feed, the card
+// dialog's DisConnect and the shutdown share.
 //
 // Portable: no Windows headers; the card library is reached through
 // ICardLibrary.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
 
 #include "card_output.h"
+#include "stream_core.h"
 
 namespace card {
 
-// The card library's calls (Mirelle's KD27_*).
-class ICardLibrary {
+// The card library's calls (Mirelle's KD27_*); the feed's two are the
+// shell's ICardOutputs.
+class ICardLibrary : public shell::ICardOutputs {
 public:
-  virtual ~ICardLibrary() = default;
   virtual int InitCards() = 0;
   virtual void SetVideoStandard(int standard) = 0;
   virtual int GetChannels() = 0;
   virtual int GetDSPs() = 0;
-  virtual void OpenChannel(int output) = 0;
-  virtual void InputData(int output, const uint8_t* picture, int width, int height, int flag) = 0;
   virtual void CloseChannel(int output) = 0;
   virtual void ClearVideoOutput(int output) = 0;
   virtual void ReleaseCards() = 0;
@@ -39,12 +39,11 @@ public:
   virtual bool CopyPicture(int window, std::vector<uint8_t>& picture, int& width, int& height) = 0;
 };
 
-// Quarter q of a card picture to black (luma 0, chroma 128).
-void BlankQuarter(uint8_t* picture, int quarter);
-
-// One output's picture: each quarter from the window the model shows there
-// now, black where no window is assigned or the window has no picture yet.
-void ComposeOutput(uint8_t* picture, const CardOutputModel& model, int output, IWindowPictures& source);
+// Quarter q of a card picture from the window's current picture; FALSE
+// when the window has none.
+bool FillQuarter(uint8_t* picture, int quarter, int window, IWindowPictures& source);
+// The feed's assignments: per output, the window each quarter shows now.
+std::vector<shell::CardOutputAssignment> FeedAssignments(const CardOutputModel& model);
 
 // The card session: connected flag, feed switch and the pictures. Every
 // card call made through it runs under its one lock, so DisConnect and the
@@ -64,28 +63,31 @@ public:
   void ResetOutput(int output);
 
   void SetFeed(bool on);
-  bool FeedOn() const;
+  bool FeedOn() const { return m_feed.Mode() == 1; }
+  // Whether window w is assigned to the card (any thread, no lock).
+  bool OnCard(int window) const {
+    return window >= 0 && window < kWindows && ((m_onCard.load() >> window) & 1) != 0;
+  }
   // The assignments the feed shows (a copy of the dialog's model).
   void SetModel(const CardOutputModel& model);
   CardOutputModel Model() const;
   // Blanks quarter q of output o's picture.
   void ClearQuadrant(int output, int quarter);
 
-  // One feed run (every 40 ms): every output with a window assigned gets
-  // its composed picture. Returns the outputs fed.
+  // One feed run (every 40 ms on the media timer's worker): every output
+  // with a window assigned gets its picture. Returns the outputs fed.
   int RunFeed(IWindowPictures& source);
   // The picture last composed for an output (tests, window pictures).
   std::vector<uint8_t> Picture(int output) const;
 
 private:
-  std::vector<uint8_t>& PictureLocked(int output);
   ICardLibrary& m_library;
   mutable std::mutex m_lock;
   bool m_connected = false;
-  bool m_feed = false;
   int m_outputs = 0;
   CardOutputModel m_model;
-  std::vector<uint8_t> m_pictures[kMaxOutputs];
+  mutable shell::CCardFeed m_feed;
+  std::atomic<uint64_t> m_onCard{0};
 };
 
 }  // namespace card

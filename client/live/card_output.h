@@ -10,15 +10,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "stream_core.h"
+
 namespace card {
 
-constexpr int kMaxOutputs = 4;       // the feed keeps four outputs' pictures
-constexpr int kPositions = 4;        // quarters of an output
+constexpr int kMaxOutputs = 4;       // outputs the dialog offers (16 rotation entries)
+constexpr int kPositions = shell::kCardQuarters;
 constexpr int kRotationSlots = kMaxOutputs * kPositions;
 constexpr int kWindows = 36;
-constexpr int kPictureWidth = 704, kPictureHeight = 576;
+constexpr int kPictureWidth = shell::kCardWidth, kPictureHeight = shell::kCardHeight;
 constexpr int kQuarterWidth = kPictureWidth / 2, kQuarterHeight = kPictureHeight / 2;
-constexpr int kPictureBytes = kPictureWidth * kPictureHeight * 3 / 2;
+constexpr int kPictureBytes = shell::kCardPictureSize;
 
 // One monitor window's place on the card: output (0-based), whether that
 // output shows several positions (1) and the position (1..4); -1 none.

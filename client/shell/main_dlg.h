@@ -176,11 +176,6 @@ public:
   // The video-output card's feed as a 40 ms media-timer task; mode 1 feeds,
   // 0 pauses.
   void StartCardFeed(BOOL mode) override;
-  shell::CCardFeed& CardFeed() { return m_cardFeed; }
-  // The card library's outputs and whether it is initialised (set by the
-  // card code; until then nothing is fed).
-  shell::ICardOutputs* m_cardOutputs = nullptr;
-  std::atomic<bool> m_cardReady{false};
   // The "Record Playback" window is visible: nothing plays live.
   std::atomic<bool> m_playbackVisible{false};
   // The SDK calls of live play and audio; tests put their own here.
@@ -302,6 +297,7 @@ protected:
   void StoreAudioFormat(int slot, int codec) override;
   void CountVideoBytes(int slot, int length) override;
   void PreviewFrame(int slot, const uint8_t* data, int length) override;
+  void CardVideo(int window, const uint8_t* data, int length) override;
   void CreateStreams();
   void StopStreams();
   void RestartStreamNow(int slot, int kind);
@@ -319,7 +315,6 @@ protected:
   shell::PlayRouteCell m_routes[shell::kMonitorWindows];
   std::unique_ptr<shell::CStreamRestarter> m_restarter;
   std::unique_ptr<record::CRecordFrameBuilder> m_frameBuilders[shell::kChannelSlots];
-  shell::CCardFeed m_cardFeed;
   int m_cardTask = -1;
   CWorkerThread m_udpThread, m_resolverThread;
   HANDLE m_stopEvent = nullptr;              // set with m_stopFlag

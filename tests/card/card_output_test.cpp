@@ -144,6 +144,7 @@ TEST(CardOutput, ShrinkingAveragesAndKeepsTheLayout) {
   EXPECT_FALSE(ScaleIntoQuarter(cardPic.data(), 0, ContiguousPicture(nullptr, 0, 0)));
 }
 
+
 namespace {
 
 // Pictures of flat colours for some windows.
@@ -161,23 +162,6 @@ public:
 };
 
 }  // namespace
-
-TEST(CardFeed, ComposesAssignedQuartersAndBlanksTheRest) {
-  CardOutputModel m;
-  m.Reset(2);
-  m.Assign(0, 1, 2);
-  m.Assign(0, 2, 6);
-  m.Assign(0, 4, 9);   // assigned, but no picture yet
-  FlatPictures source;
-  source.luma = {{2, 50}, {6, 180}};
-  std::vector<uint8_t> cardPic = Flat(kPictureWidth, kPictureHeight, 77, 77, 77);  // stale
-  card::ComposeOutput(cardPic.data(), m, 0, source);
-  Sample q0 = At(cardPic, 10, 10), q1 = At(cardPic, 400, 10), q2 = At(cardPic, 10, 300), q3 = At(cardPic, 400, 300);
-  EXPECT_TRUE(q0.y == 50 && q0.u == 100 && q0.v == 150);
-  EXPECT_EQ(180, q1.y);
-  EXPECT_TRUE(q2.y == 0 && q2.u == 128 && q2.v == 128);
-  EXPECT_TRUE(q3.y == 0 && q3.u == 128 && q3.v == 128);
-}
 
 namespace {
 
@@ -197,6 +181,33 @@ public:
 };
 
 }  // namespace
+
+TEST(CardFeed, AssignedQuartersShowTheirWindowsAndTheRestIsBlack) {
+  CountingCard lib;
+  card::CCardSession s(lib);
+  int outputs = 0, dsps = 0;
+  ASSERT_TRUE(s.Connect(outputs, dsps));
+  CardOutputModel m;
+  m.Reset(outputs);
+  m.Assign(0, 1, 2);
+  m.Assign(0, 2, 6);
+  m.Assign(0, 4, 9);   // assigned, but no picture yet
+  s.SetModel(m);
+  EXPECT_TRUE(s.OnCard(9));
+  EXPECT_FALSE(s.OnCard(3));
+  s.SetFeed(true);
+  FlatPictures source;
+  source.luma = {{2, 50}, {6, 180}, {9, 99}};
+  ASSERT_EQ(1, s.RunFeed(source));
+  source.luma.erase(9);  // the window lost its picture: black again
+  ASSERT_EQ(1, s.RunFeed(source));
+  std::vector<uint8_t> cardPic = s.Picture(0);
+  Sample q0 = At(cardPic, 10, 10), q1 = At(cardPic, 400, 10), q2 = At(cardPic, 10, 300), q3 = At(cardPic, 400, 300);
+  EXPECT_TRUE(q0.y == 50 && q0.u == 100 && q0.v == 150);
+  EXPECT_EQ(180, q1.y);
+  EXPECT_TRUE(q2.y == 0 && q2.u == 128 && q2.v == 128);
+  EXPECT_TRUE(q3.y == 0 && q3.u == 128 && q3.v == 128);
+}
 
 TEST(CardFeed, SessionFeedsOnlyWhileConnectedAndOn) {
   CountingCard lib;
