@@ -1,4 +1,6 @@
 // The main dialog: construction, start-up, painting and the close.
+#include "analog_output_dlg.h"
+#include "emap_dlg.h"
 #include "main_dlg.h"
 #include "main_dlg_record_host.h"
 
@@ -54,6 +56,8 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_MESSAGE(WM_MAIN_STATUSBAR_HIDE, OnStatusBarHide)
   ON_MESSAGE(WM_MAIN_LEAVE_FULLSCREEN, OnLeaveFullScreen)
   ON_MESSAGE(WM_POST_MESSAGE_BOX, OnPostedBox)
+  ON_COMMAND(ID_MAIN_EMAP, OnEmap)
+  ON_COMMAND(ID_MAIN_VIDEO_CARD, OnVideoCard)
   ON_COMMAND(ID_MAIN_LOCAL_LOG, OnShowLocalLog)
   ON_COMMAND(ID_MAIN_REMOTE_LOG, OnShowRemoteLog)
   ON_COMMAND(ID_MAIN_STATISTICS, OnShowStatistics)
@@ -407,7 +411,7 @@ void CMainDlg::OnCloseSystem() {
   m_closing = TRUE;
   // The "Last Play Plan" is written by the preview plans once they land.
   m_mediaTimer.Stop();
-  // The video-output card is released here once it lands.
+  ReleaseCard();
   for (int w = 0; w < shell::kMonitorWindows; ++w)
     if (m_windows[w].showsChannel) CloseWindowVideo(w);
   // Record files get their final headers before the writer stops.

@@ -8,6 +8,7 @@
 //   main_dlg_commands.cpp menu, tool bar, snapshot, commands, channel state
 //   main_dlg_udp.cpp      the UDP command socket and its listener thread
 //   main_dlg_stream.cpp   streams, window video and recording entries
+//   main_dlg_card.cpp     the electronic map and the video-output card
 #pragma once
 #include <afxwin.h>
 
@@ -37,6 +38,9 @@
 #include "udp_channel.h"
 #include "udp_receivers.h"
 #include "worker_thread.h"
+
+class CAnalogOutputDlg;
+class CEMapDlg;
 
 class CStartLogoDlg;
 class CPreviewPlanDlg;
@@ -175,11 +179,6 @@ public:
   // The video-output card's feed as a 40 ms media-timer task; mode 1 feeds,
   // 0 pauses.
   void StartCardFeed(BOOL mode) override;
-  shell::CCardFeed& CardFeed() { return m_cardFeed; }
-  // The card library's outputs and whether it is initialised (set by the
-  // card code; until then nothing is fed).
-  shell::ICardOutputs* m_cardOutputs = nullptr;
-  std::atomic<bool> m_cardReady{false};
   // The "Record Playback" window is visible: nothing plays live.
   std::atomic<bool> m_playbackVisible{false};
   // The SDK calls of live play and audio; tests put their own here.
@@ -253,6 +252,11 @@ protected:
   afx_msg void OnLoginCheck();
   afx_msg void OnFullScreen() { ToggleFullScreen(); }
   afx_msg void OnPollPause();
+  afx_msg void OnEmap();
+  afx_msg void OnVideoCard();
+  // The close's part: the feed stops and a connected card is closed,
+  // cleared and released.
+  void ReleaseCard();
   afx_msg void OnShowLocalLog();
   afx_msg void OnShowRemoteLog();
   afx_msg void OnShowStatistics();
@@ -306,6 +310,7 @@ protected:
   void StoreAudioFormat(int slot, int codec) override;
   void CountVideoBytes(int slot, int length) override;
   void PreviewFrame(int slot, const uint8_t* data, int length) override;
+  void CardVideo(int window, const uint8_t* data, int length) override;
   void CreateStreams();
   void StopStreams();
   void RestartStreamNow(int slot, int kind);
@@ -323,7 +328,6 @@ protected:
   shell::PlayRouteCell m_routes[shell::kMonitorWindows];
   std::unique_ptr<shell::CStreamRestarter> m_restarter;
   std::unique_ptr<record::CRecordFrameBuilder> m_frameBuilders[shell::kChannelSlots];
-  shell::CCardFeed m_cardFeed;
   int m_cardTask = -1;
   CWorkerThread m_udpThread, m_resolverThread;
   HANDLE m_stopEvent = nullptr;              // set with m_stopFlag
@@ -377,6 +381,9 @@ protected:
   std::unique_ptr<shell::SystemConfigImage> m_config;
   std::unique_ptr<shell::PlanImage> m_plans;
   CMediaTimer m_mediaTimer;
+  // Created on their first command and kept for the session.
+  std::unique_ptr<CEMapDlg> m_emapDlg;
+  std::unique_ptr<CAnalogOutputDlg> m_cardDlg;
 
   MainSkin m_skin;
   CBitmap m_toolBarPics[4], m_titlePic, m_logoPic;

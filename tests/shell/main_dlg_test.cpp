@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app_state.h"
+#include "card_resource.h"
 #include "config_store.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
@@ -895,4 +896,38 @@ TEST_F(MainDialog, ReceivedAnnouncementsAndAlarmsReachRecordsAndSlots) {
   gui::PumpFor(300);
   Dlg()->Run([&](TestMainDlg& d) { flags = d.m_channels[slot].alarmFlags; });
   EXPECT_EQ(0u, flags);
+}
+
+TEST_F(MainDialog, MapAndCardOpenOnceAndTheCloseReleasesTheCard) {
+  ::SetEnvironmentVariableA("MIRELLE_OUTPUTS", "2");
+  const std::string cardFolder(dir.Path().Left(dir.Path().GetLength() - 1));
+  ::SetEnvironmentVariableA("MIRELLE_FOLDER", cardFolder.c_str());
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_VIDEO_CARD, 0);
+  HWND card = ::FindWindowA("#32770", "Out put analogue signal");
+  ASSERT_TRUE(card && ::IsWindowVisible(card));
+  EXPECT_EQ(hwnd, ::GetWindow(card, GW_OWNER));
+  ::ShowWindow(card, SW_HIDE);
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_VIDEO_CARD, 0);
+  EXPECT_EQ(card, ::FindWindowA("#32770", "Out put analogue signal"));
+  EXPECT_TRUE(::IsWindowVisible(card));
+  ::SendMessageA(gui::Control(card, IDC_CARD_CONNECT), BM_CLICK, 0, 0);
+  EXPECT_EQ("Connected", gui::Text(card, IDC_CARD_CONNECT));
+
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_EMAP, 0);
+  HWND map = ::FindWindowA("#32770", "Electronic Map");
+  ASSERT_TRUE(map && ::IsWindowVisible(map));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_EMAP, 0);
+  EXPECT_EQ(map, ::FindWindowA("#32770", "Electronic Map"));
+
+  gui::MessageBoxScript yes({IDYES});
+  ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_EXIT_SYSTEM, 0);
+  ASSERT_TRUE(run->Wait(15000));
+  std::vector<unsigned char> log = ScratchDir::Read(dir / "Mirelle.log");
+  std::string text(log.begin(), log.end());
+  EXPECT_NE(std::string::npos, text.find("OpenChannel 1\nCloseChannel 0\nClearVideoOutput 0\nCloseChannel 1\n"
+                                         "ClearVideoOutput 1\nReleaseCards\n"))
+      << text;
+  ::SetEnvironmentVariableA("MIRELLE_OUTPUTS", nullptr);
+  ::SetEnvironmentVariableA("MIRELLE_FOLDER", nullptr);
 }
