@@ -2,7 +2,9 @@
 // replies and interleaved RTP cut by the device simulator's packetiser,
 // record files of both layouts built from the H.264 clips and the tone,
 // frame-builder scripts, voice frames of every codec type made by the
-// encoder, configuration images and skin bitmaps.
+// encoder, configuration images, skin bitmaps, and the UDP command
+// channel's requests (the client's builders) and replies (the device
+// simulator's responder).
 //   fuzz_seeds TARGET DIR
 #include <cstdio>
 #include <cstring>
@@ -12,9 +14,11 @@
 #include "Packetizer.h"
 #include "RecordFormat.h"
 #include "RecordFrameBuilder.h"
+#include "UdpResponder.h"
 #include "annexb.h"
 #include "config_image.h"
 #include "player_core.h"
+#include "udp_packets.h"
 #include "voice_codec.h"
 
 namespace {
@@ -311,6 +315,65 @@ void DibSeeds() {
     Write(Dib(3, -3, 32, 0, 0, Bytes(12 * 3, 0x80)));
 }
 
+// The client's requests, one of each kind, with the blocks a device holds.
+std::vector<Bytes> UdpRequests(const devsim::UdpResponder& r) {
+    std::vector<Bytes> q = {shell::BuildRegionGet(0), shell::BuildRegionGet(3), shell::BuildSensorGet(1),
+                            shell::BuildStreamGet(), shell::BuildNetworkGet(), shell::BuildItemListGet(),
+                            shell::BuildReboot(), shell::BuildStreamStarted(2, 1),
+                            shell::BuildRecordSearch(1, 0, 1000, 5000), shell::BuildRecordSearch(2, 0xFF, 0, 0xFFFFFFFFu),
+                            shell::BuildPtz(shell::UDPPTZ_SET_PRESET, 1, 7)};
+    Bytes region = r.RegionBlock(0, 1), sensor = r.SensorBlock(0, 2), stream = r.StreamBlock(0),
+          network = r.NetworkBlock(0);
+    region[8] ^= 0x55;
+    stream[22] = 12;
+    network[104] = 'w';
+    q.push_back(shell::BuildRegionSet(region.data()));
+    q.push_back(shell::BuildSensorSet(sensor.data()));
+    q.push_back(shell::BuildStreamSet(stream.data()));
+    q.push_back(shell::BuildNetworkSet(network.data()));
+    return q;
+}
+
+devsim::UdpResponder SeedResponder() {
+    devsim::UdpResponder r({0xA9FE0102u, 0xA9FE0103u}, 4);
+    for (uint32_t i = 0; i < 130; ++i) r.AddRecordTime(0, {uint8_t(1 + i % 2), uint8_t(i % 3), 1000 + 60 * i, 1030 + 60 * i});
+    return r;
+}
+
+// Datagrams a device sends, each behind the control byte.
+void UdpSeeds() {
+    devsim::UdpResponder r = SeedResponder();
+    int k = 0;
+    auto put = [&](const Bytes& dg) {
+        Bytes seed = {uint8_t(k++ * 37)};
+        seed.insert(seed.end(), dg.begin(), dg.end());
+        Write(seed);
+    };
+    put(r.Announcement(0));
+    put(devsim::UdpResponder::AlarmReport(1, 2, 1));
+    for (const Bytes& q : UdpRequests(r))
+        for (const devsim::UdpOut& o : r.Receive(0, 0xA9FE0101u, 8001, q.data(), q.size())) put(o.bytes);
+}
+
+// Request sequences: control byte, record times, then length-prefixed datagrams.
+void DevsimUdpSeeds() {
+    devsim::UdpResponder r = SeedResponder();
+    const std::vector<Bytes> q = UdpRequests(r);
+    const uint8_t controls[] = {0x60, 0x61, 0x20 | devsim::kUdpOtherAddress, 0x04, 0xE0 | devsim::kUdpType66};
+    for (uint8_t c : controls) {
+        Bytes seed = {c, 3};
+        for (int i = 0; i < 3; ++i) {
+            const uint8_t t[10] = {uint8_t(1 + i % 2), uint8_t(i), 0, 0, uint8_t(i), 0, 0, 0, uint8_t(i + 1), 0};
+            seed.insert(seed.end(), t, t + 10);
+        }
+        for (const Bytes& d : q) {
+            seed.push_back(uint8_t(d.size()));
+            seed.insert(seed.end(), d.begin(), d.end());
+        }
+        Write(seed);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -327,6 +390,8 @@ int main(int argc, char** argv) {
     else if (target == "voice_fuzz") VoiceSeeds();
     else if (target == "config_fuzz") ConfigSeeds();
     else if (target == "dib_fuzz") DibSeeds();
+    else if (target == "udp_fuzz") UdpSeeds();
+    else if (target == "devsim_udp_fuzz") DevsimUdpSeeds();
     else {
         std::fprintf(stderr, "fuzz_seeds: no seeds for %s\n", target.c_str());
         return 1;
