@@ -28,15 +28,6 @@ namespace {
 
 using namespace shell;
 
-void Fill(void* to, size_t size, const uint8_t* p, size_t n) {
-    uint8_t* d = static_cast<uint8_t*>(to);
-    if (!n) {
-        std::memset(d, 0, size);
-        return;
-    }
-    for (size_t at = 0; at < size; at += n) std::memcpy(d + at, p, n < size - at ? n : size - at);
-}
-
 class Recorder : public PlanTarget {
 public:
     const PlanSlot* slot = nullptr;
@@ -94,7 +85,7 @@ void PreviewPlan(const uint8_t* p, size_t n) {
         return i;
     }();
     PlanSlot& slot = image->slots[kLastPlayPlanSlot];
-    Fill(&slot, sizeof slot, p, n);
+    fuzz::Fill(&slot, sizeof slot, p, n);
     Recorder r;
     r.slot = &slot;
     const bool played = PlayPlanSlot(slot, r);
@@ -130,7 +121,7 @@ void Schedule(fuzz::Input& in) {
     const int source = in.Byte() % kPlanChannels;
     const uint8_t* week = nullptr;
     const size_t weekBytes = in.Take(sizeof plan->entries[0], &week);
-    Fill(plan->entries[source], sizeof plan->entries[0], week, weekBytes);
+    fuzz::Fill(plan->entries[source], sizeof plan->entries[0], week, weekBytes);
     for (int steps = 0; in.Left() && steps < 64; ++steps) {
         const uint8_t op = in.Byte() % 4;
         const int channel = Signed(in), day = Signed(in), entry = Signed(in);
