@@ -12,6 +12,7 @@
 #include "helpers.h"
 #include "app_services.h"
 #include "language.h"
+#include "main_dlg_ids.h"
 #include "user_rights.h"
 
 namespace {
@@ -238,7 +239,7 @@ bool CDeviceDlg::IsConnecting(int recordIndex) const {
 
 void CDeviceDlg::AddChannelItems(HTREEITEM deviceItem, const shell::DeviceRecord& r, DWORD_PTR data) {
   for (int ch = 0; ch < r.channelCount; ++ch) {
-    HTREEITEM c = m_tree.InsertItem(live::ChannelBlockName(&r, ch).c_str(), deviceItem);
+    HTREEITEM c = m_tree.InsertItem(shell::ChannelName(r, ch), deviceItem);
     m_tree.SetItemData(c, DWORD_PTR(ch) | data);
     SetCode(c, kCodeChannelIdle);
   }
@@ -262,7 +263,7 @@ void CDeviceDlg::RebuildDeviceTree() {
                                      : m_tree.ItemHasChildren(d) ? kCodeDeviceConnected : kCodeDeviceOffline);
       for (HTREEITEM c = m_tree.GetChildItem(d); c; c = m_tree.GetNextSiblingItem(c)) {
         DWORD_PTR data = m_tree.GetItemData(c);
-        m_tree.SetItemText(c, live::ChannelBlockName(&r, ChannelItemData::Channel(data)).c_str());
+        m_tree.SetItemText(c, shell::ChannelName(r, ChannelItemData::Channel(data)));
         const shell::ChannelSlot* s = g_pMainDlg->m_channels.At(ChannelItemData::Slot(data));
         bool rec = s && s->manualRecord;
         bool shown = ChannelItemData::HasWindow(data);
@@ -362,8 +363,8 @@ void CDeviceDlg::FinishLogin(HTREEITEM deviceItem, int recordIndex, int loginId,
   r.state = kStateLoggedIn;
   if (r.channelCount == 0) r.channelCount = 1;
   // Blocks grow with the channel count; names already there are kept.
-  live::EnsureChannelBlocks(r, r.channelCount);
-  live::NameChannels(r, std::string(TranslateString("Channel")));
+  shell::EnsureChannelBlocks(r);
+  shell::NameChannels(r, TranslateString("Channel"));
   if (!deviceItem) return;
   if (!m_tree.ItemHasChildren(deviceItem)) {
     CountChannelSlots();
@@ -562,7 +563,10 @@ BOOL CDeviceDlg::OnCommand(WPARAM w, LPARAM l) {
     case IDC_DEVICE_REBOOT: OnReboot(); return TRUE;
     case IDC_DEVICE_TALKING: OnTalking(); return TRUE;
     case IDC_DEVICE_RECORD: OnRecord(); return TRUE;
-    case IDC_DEVICE_MANAGE: return TRUE;   // the Connect Server dialog's button
+    case IDC_DEVICE_MANAGE:   // the main dialog opens "Connect Server"
+      if (g_pMainDlg && g_pMainDlg->GetMainHwnd())
+        ::PostMessageA(g_pMainDlg->GetMainHwnd(), WM_COMMAND, ID_MAIN_CONNECT_SERVER, 0);
+      return TRUE;
     case IDC_DEVICE_PANEL_TOGGLE: m_expanded = -m_expanded; return TRUE;
     default: break;
   }

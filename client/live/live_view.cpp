@@ -135,7 +135,7 @@ void CDeviceDlg::ToggleChannelView(HTREEITEM item) {
   SetItemWindow(slot, w);
   m.OpenWindowVideo(w);
   if (CPlayWnd* p = Monitor(w)) {
-    p->SetTitle(CString(r->serverName) + " - " + live::ChannelBlockName(r, s.channel).c_str());
+    p->SetTitle(CString(r->serverName) + " - " + shell::ChannelName(*r, s.channel));
     p->SetRecordButton(s.manualRecord != 0);
     p->Invalidate(FALSE);
   }
@@ -178,7 +178,7 @@ void CDeviceDlg::OnAutoConfig() {
     SetItemWindow(slot, w);
     if (CPlayWnd* p = Monitor(w))
       p->SetTitle(CString(s.device.load()->serverName) + " - " +
-                  live::ChannelBlockName(s.device.load(), s.channel).c_str());
+                  shell::ChannelName(*s.device.load(), s.channel));
     ++w;
   }
   for (int i = 0; i < shell::kMonitorWindows; ++i)
@@ -210,7 +210,7 @@ void CDeviceDlg::OpenChannelInWindow(const char* address, int channel, int windo
     SetItemWindow(slot, window);
     m.OpenWindowVideo(window);
     if (CPlayWnd* p = Monitor(window))
-      p->SetTitle(CString(r->serverName) + " - " + live::ChannelBlockName(r, channel).c_str());
+      p->SetTitle(CString(r->serverName) + " - " + shell::ChannelName(*r, channel));
     return;
   }
 }
@@ -257,7 +257,7 @@ void CDeviceDlg::MoveWindowVideo(int from, int to) {
     shell::ChannelSlot& s = m.m_channels[slot];
     if (CPlayWnd* p = Monitor(w)) {
       shell::DeviceRecord* r = s.device.load();
-      if (r) p->SetTitle(CString(r->serverName) + " - " + live::ChannelBlockName(r, s.channel).c_str());
+      if (r) p->SetTitle(CString(r->serverName) + " - " + shell::ChannelName(*r, s.channel));
       p->SetRecordButton(s.manualRecord != 0);
       p->Invalidate(FALSE);
     }

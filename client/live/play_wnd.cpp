@@ -324,5 +324,6 @@ CString CMonitorWnd::ShownChannelName() const {
   if (!g_pMainDlg || slot < 0) return CString();
   const shell::ChannelSlot& s = g_pMainDlg->m_channels[slot];
   // A slot without a device or without a block has no name to show.
-  return CString(live::ChannelBlockName(s.device.load(), s.channel.load()).c_str());
+  const shell::DeviceRecord* d = s.device.load();
+  return d ? CString(shell::ChannelName(*d, s.channel.load())) : CString();
 }

@@ -1,12 +1,17 @@
 // The main dialog: construction, start-up, painting and the close.
+#include "analog_output_dlg.h"
+#include "emap_dlg.h"
 #include "main_dlg.h"
 #include "main_dlg_record_host.h"
 
+#include "alarm_upload_dlg.h"
+#include "alarm_video_dlg.h"
 #include "app_services.h"
 #include "app_state.h"
 #include "config_store.h"
 #include "core/Orvik.h"
 #include "helpers.h"
+#include "preview_plan_dlg.h"
 #include "settings.h"
 #include "start_logo_dlg.h"
 #include "window_layout.h"
@@ -51,6 +56,8 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_MESSAGE(WM_MAIN_STATUSBAR_HIDE, OnStatusBarHide)
   ON_MESSAGE(WM_MAIN_LEAVE_FULLSCREEN, OnLeaveFullScreen)
   ON_MESSAGE(WM_POST_MESSAGE_BOX, OnPostedBox)
+  ON_COMMAND(ID_MAIN_EMAP, OnEmap)
+  ON_COMMAND(ID_MAIN_VIDEO_CARD, OnVideoCard)
   ON_COMMAND(ID_MAIN_LOCAL_LOG, OnShowLocalLog)
   ON_COMMAND(ID_MAIN_REMOTE_LOG, OnShowRemoteLog)
   ON_COMMAND(ID_MAIN_STATISTICS, OnShowStatistics)
@@ -59,6 +66,13 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_COMMAND(ID_MAIN_USER_MANAGEMENT, OnUserManagement)
   ON_COMMAND(ID_MAIN_REMOTE_CONN_INFO, OnConnectionInfo)
   ON_COMMAND(ID_MAIN_STATUS_BAR, OnShowStatusBar)
+  ON_COMMAND(ID_MAIN_POLLING_SETTINGS, OnPollingSettings)
+  ON_COMMAND(ID_MAIN_STORAGE_SETTINGS, OnStorageSettings)
+  ON_COMMAND(ID_MAIN_ALARM_SETTINGS, OnAlarmSettings)
+  ON_COMMAND(ID_MAIN_WORK_PLAN, OnWorkPlan)
+  ON_COMMAND(ID_MAIN_CONNECT_SERVER, OnConnectServer)
+  ON_COMMAND(ID_MAIN_PREVIEW_PLANS, OnPreviewPlans)
+  ON_COMMAND(ID_MAIN_ALARM_UPLOAD, OnAlarmUpload)
   ON_MESSAGE(WM_MONITOR_MOUSE, OnMonitorWndMouse)
   ON_MESSAGE(WM_MAIN_DEVICE_LOST, OnDeviceLost)
   ON_MESSAGE(WM_MAIN_DEVICE_MESSAGE, OnDeviceMessage)
@@ -253,6 +267,7 @@ BOOL CMainDlg::LoadConfiguration() {
   m_remoteDiskErrorDlg.Create(CRemoteDiskErrorDlg::IDD, this);
   m_switchMode.Create(CSwitchModeDlg::IDD, this);
   m_statusBar.Create(CSystemStatusBar::IDD, this);
+  CreateAlarmDialogs();
   CreateMonitorWindows();
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
   m_recordDisks->SetRecordDiskMask(m_settings.recordDiskMask);
@@ -405,7 +420,7 @@ void CMainDlg::OnCloseSystem() {
   m_closing = TRUE;
   // The "Last Play Plan" is written by the preview plans once they land.
   m_mediaTimer.Stop();
-  // The video-output card is released here once it lands.
+  ReleaseCard();
   for (int w = 0; w < shell::kMonitorWindows; ++w)
     if (m_windows[w].showsChannel) CloseWindowVideo(w);
   // Record files get their final headers before the writer stops.

@@ -8,6 +8,7 @@
 //   main_dlg_commands.cpp menu, tool bar, snapshot, commands, channel state
 //   main_dlg_udp.cpp      the UDP command socket and its listener thread
 //   main_dlg_stream.cpp   streams, window video and recording entries
+//   main_dlg_card.cpp     the electronic map and the video-output card
 #pragma once
 #include <afxwin.h>
 
@@ -39,7 +40,13 @@
 #include "udp_receivers.h"
 #include "worker_thread.h"
 
+class CAnalogOutputDlg;
+class CEMapDlg;
+
 class CStartLogoDlg;
+class CPreviewPlanDlg;
+class CAlarmUploadDlg;
+class CAlarmVideoDlg;
 class CMainRecordHost;
 namespace record {
 class CFrameQueue;
@@ -176,11 +183,6 @@ public:
   // The video-output card's feed as a 40 ms media-timer task; mode 1 feeds,
   // 0 pauses.
   void StartCardFeed(BOOL mode) override;
-  shell::CCardFeed& CardFeed() { return m_cardFeed; }
-  // The card library's outputs and whether it is initialised (set by the
-  // card code; until then nothing is fed).
-  shell::ICardOutputs* m_cardOutputs = nullptr;
-  std::atomic<bool> m_cardReady{false};
   // The "Record Playback" window is visible: nothing plays live.
   std::atomic<bool> m_playbackVisible{false};
   // The SDK calls of live play and audio; tests put their own here.
@@ -256,6 +258,11 @@ protected:
   afx_msg void OnLoginCheck();
   afx_msg void OnFullScreen() { ToggleFullScreen(); }
   afx_msg void OnPollPause();
+  afx_msg void OnEmap();
+  afx_msg void OnVideoCard();
+  // The close's part: the feed stops and a connected card is closed,
+  // cleared and released.
+  void ReleaseCard();
   afx_msg void OnShowLocalLog();
   afx_msg void OnShowRemoteLog();
   afx_msg void OnShowStatistics();
@@ -264,6 +271,16 @@ protected:
   afx_msg void OnUserManagement();
   afx_msg void OnConnectionInfo();
   afx_msg void OnShowStatusBar();
+  // main_dlg_local.cpp
+  afx_msg void OnPollingSettings();
+  afx_msg void OnStorageSettings();
+  afx_msg void OnAlarmSettings();
+  afx_msg void OnWorkPlan();
+  afx_msg void OnConnectServer();
+  afx_msg void OnPreviewPlans();
+  afx_msg void OnAlarmUpload();
+  // The alarm view and its video pop-up, hidden, at start-up.
+  void CreateAlarmDialogs();
   afx_msg LRESULT OnStatusBarHide(WPARAM, LPARAM);
   afx_msg LRESULT OnLeaveFullScreen(WPARAM, LPARAM);
   afx_msg LRESULT OnPostedBox(WPARAM, LPARAM);
@@ -299,6 +316,7 @@ protected:
   void StoreAudioFormat(int slot, int codec) override;
   void CountVideoBytes(int slot, int length) override;
   void PreviewFrame(int slot, const uint8_t* data, int length) override;
+  void CardVideo(int window, const uint8_t* data, int length) override;
   void CreateStreams();
   void StopStreams();
   void RestartStreamNow(int slot, int kind);
@@ -316,7 +334,6 @@ protected:
   shell::PlayRouteCell m_routes[shell::kMonitorWindows];
   std::unique_ptr<shell::CStreamRestarter> m_restarter;
   std::unique_ptr<record::CRecordFrameBuilder> m_frameBuilders[shell::kChannelSlots];
-  shell::CCardFeed m_cardFeed;
   int m_cardTask = -1;
   CWorkerThread m_udpThread, m_resolverThread;
   HANDLE m_stopEvent = nullptr;              // set with m_stopFlag
@@ -332,6 +349,11 @@ protected:
   CStatisticReportDlg m_statisticDlg;
   // "Front End System Settings", run modally by command 2025.
   CFrontEndSettingsDlg m_frontEndSettings;
+  // Made when first shown.
+  std::unique_ptr<CPreviewPlanDlg> m_previewPlanDlg;
+  // Made at start-up.
+  std::unique_ptr<CAlarmUploadDlg> m_alarmUploadDlg;
+  std::unique_ptr<CAlarmVideoDlg> m_alarmVideoDlg;
 
   // Splash on its own UI thread.
   CWorkerThread m_splashThread;
@@ -366,6 +388,9 @@ protected:
   std::unique_ptr<shell::SystemConfigImage> m_config;
   std::unique_ptr<shell::PlanImage> m_plans;
   CMediaTimer m_mediaTimer;
+  // Created on their first command and kept for the session.
+  std::unique_ptr<CEMapDlg> m_emapDlg;
+  std::unique_ptr<CAnalogOutputDlg> m_cardDlg;
 
   MainSkin m_skin;
   CBitmap m_toolBarPics[4], m_titlePic, m_logoPic;

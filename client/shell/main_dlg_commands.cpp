@@ -259,9 +259,6 @@ void CMainDlg::OnPlayback() {
   // The record playback window is shown here once it lands.
 }
 
-void CMainDlg::OnAbout() {
-  // The about box runs here once it lands.
-}
 
 void CMainDlg::OnChangeLanguage(UINT id) { ChangeLanguageCommand(m_programDir + "Corvel.ini", id); }
 

@@ -4,6 +4,8 @@
 // timer's worker).
 #include "main_dlg.h"
 
+#include "card_session.h"
+
 #include "RecordWriter.h"
 #include "core/Orvik.h"
 #include "net_streams.h"
@@ -194,13 +196,19 @@ void CMainDlg::RestartStreamNow(int slot, int kind) {
 
 void CMainDlg::StartCardFeed(BOOL mode) {
   if (m_cardTask < 0) m_cardTask = m_mediaTimer.AddTask(40, CardFeedTimerProc, DWORD_PTR(this));
-  m_cardFeed.SetMode(mode);
+  TheCardSession().SetFeed(mode == 1);
 }
 
 void CALLBACK CMainDlg::CardFeedTimerProc(UINT task, UINT, DWORD_PTR context, DWORD_PTR, DWORD_PTR) {
   auto* d = reinterpret_cast<CMainDlg*>(context);
-  if (!d || int(task) != d->m_cardTask || !d->m_cardOutputs) return;
-  d->m_cardFeed.Run(*d->m_cardOutputs, d->m_cardReady.load());
+  if (!d || int(task) != d->m_cardTask) return;
+  // Nothing unless the card is connected and the feed is on.
+  TheCardSession().RunFeed(TheCardDecoders());
+}
+
+void CMainDlg::CardVideo(int window, const uint8_t* data, int length) {
+  // SDK thread: the session's flags are read without its lock.
+  if (TheCardSession().FeedOn() && TheCardSession().OnCard(window)) TheCardDecoders().Push(window, data, length);
 }
 
 BOOL CMainDlg::EnsureMainStream(int slot) {

@@ -31,23 +31,18 @@ void CMainDlg::OnAnnouncement(const std::string& from, const uint8_t* block) {
 
 void CMainDlg::OnAlarm(const std::string& from, uint8_t kind, uint8_t channel, uint8_t state) {
   // The first slot of that device (by its exact address text) and channel.
-  for (int i = 0; i < shell::kChannelSlots; ++i) {
-    shell::ChannelSlot& s = m_channels[i];
-    const shell::DeviceRecord* d = s.device.load();
-    if (!d || s.channel.load() != int32_t(channel)) continue;
-    if (strnlen(d->address, sizeof d->address) != from.size() || from.compare(0, from.size(), d->address, from.size()) != 0)
-      continue;
-    uint32_t bit = 0;
-    if (kind == 1) bit = shell::ChannelSlot::kAlarmMotion;
-    if (kind == 2) bit = shell::ChannelSlot::kAlarmProbe;
-    if (bit) {
-      if (state == 1)
-        s.alarmFlags |= bit;
-      else
-        s.alarmFlags &= ~bit;
-    }
-    // The alarm view's row (type 2 motion, 4 probe, 16 other) comes with
-    // that view, which registers for the report itself.
-    return;
+  int slot = shell::FindAlarmSlot(m_channels, from, channel);
+  if (slot < 0) return;
+  shell::ChannelSlot& s = m_channels[slot];
+  uint32_t bit = 0;
+  if (kind == 1) bit = shell::ChannelSlot::kAlarmMotion;
+  if (kind == 2) bit = shell::ChannelSlot::kAlarmProbe;
+  if (bit) {
+    if (state == 1)
+      s.alarmFlags |= bit;
+    else
+      s.alarmFlags &= ~bit;
   }
+  // The alarm view's row (type 2 motion, 4 probe, 16 other) comes with
+  // that view, which registers for the report itself.
 }

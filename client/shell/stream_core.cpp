@@ -102,8 +102,11 @@ std::vector<CardFeedStep> PlanCardFeed(const std::vector<CardOutputAssignment>& 
   for (int o = 0; o < n; ++o) {
     // An output with a single window is fed too: its other quarters black.
     if (outputs[size_t(o)].AssignedCount() < 1) continue;
-    CardFeedStep s{o, {}};
-    for (int q = 0; q < kCardQuarters; ++q) s.clear[q] = outputs[size_t(o)].window[q] < 0;
+    CardFeedStep s{o, {}, {}};
+    for (int q = 0; q < kCardQuarters; ++q) {
+      s.window[q] = outputs[size_t(o)].window[q];
+      s.clear[q] = s.window[q] < 0;
+    }
     steps.push_back(s);
   }
   return steps;
@@ -128,7 +131,7 @@ uint8_t* CCardFeed::Picture(int output) {
   return p.data();
 }
 
-int CCardFeed::Run(ICardOutputs& card, bool cardReady) {
+int CCardFeed::Run(ICardOutputs& card, bool cardReady, const CardQuarterFill& fill) {
   if (!cardReady || m_mode != 1) return 0;
   std::vector<CardFeedStep> steps;
   {
@@ -138,7 +141,7 @@ int CCardFeed::Run(ICardOutputs& card, bool cardReady) {
   for (const CardFeedStep& s : steps) {
     uint8_t* picture = Picture(s.output);
     for (int q = 0; q < kCardQuarters; ++q)
-      if (s.clear[q]) ClearCardQuadrant(picture, q);
+      if (s.clear[q] || (fill && !fill(picture, q, s.window[q]))) ClearCardQuadrant(picture, q);
     card.OpenChannel(s.output);
     card.InputData(s.output, picture, kCardWidth, kCardHeight, 1);
   }

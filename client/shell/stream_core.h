@@ -90,11 +90,17 @@ struct CardOutputAssignment {
   int AssignedCount() const;
 };
 
-// One output to feed in a run: the quarters to blank first.
+// One output to feed in a run: the quarters to blank first and the window
+// of each assigned quarter.
 struct CardFeedStep {
   int output;
   bool clear[kCardQuarters];
+  int window[kCardQuarters];
 };
+
+// Fills quarter q of an output's picture with a window's current picture;
+// FALSE when the window has none (the quarter is then blanked).
+using CardQuarterFill = std::function<bool(uint8_t* picture, int quarter, int window)>;
 
 // The outputs a run feeds: every output (at most outputCount, at most
 // kCardMaxOutputs) with at least one window assigned, with its unassigned
@@ -119,9 +125,10 @@ public:
   int Mode() const { return m_mode; }
   // The card's outputs and their assignments, as the card dialog holds them.
   void SetAssignments(const std::vector<CardOutputAssignment>& outputs, int outputCount);
-  // One run: nothing unless the card is ready and the mode is 1. Returns the
-  // number of outputs fed.
-  int Run(ICardOutputs& card, bool cardReady);
+  // One run: nothing unless the card is ready and the mode is 1. Assigned
+  // quarters take their windows' pictures through fill. Returns the number
+  // of outputs fed.
+  int Run(ICardOutputs& card, bool cardReady, const CardQuarterFill& fill = nullptr);
   // An output's picture, which the card code fills quarter by quarter;
   // null outside 0..kCardMaxOutputs-1.
   uint8_t* Picture(int output);

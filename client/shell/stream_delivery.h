@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "stream_core.h"
+#include "stream_routes.h"
 
 namespace shell {
 
@@ -32,6 +33,9 @@ public:
   // The front-end settings dialog's preview, when it previews this slot.
   virtual void PreviewFrame(int slot, const uint8_t* data, int length) = 0;
   virtual void BuildRecordFrame(int slot, const uint8_t* data, int length, int streamType) = 0;
+  // The video the window shows, for the video-output card's decoder of
+  // that window (nothing unless the window is on the card).
+  virtual void CardVideo(int window, const uint8_t* data, int length) {}
 };
 
 // Diagnostic counts of deliveries.
@@ -73,6 +77,7 @@ void DeliverMainStream(Slot& slot, int slotIndex, const PlayRouteCell* routes, i
       PlayWindowFrame(s, RouteHandleFor(route, slotIndex, true), data, length, 0);
       if (data && length > 0) s.PreviewFrame(slotIndex, data, length);
     }
+    if (data && length > 0 && route.slot == slotIndex && route.mainStream) s.CardVideo(slot.window.load(), data, length);
   }
   if ((slot.recording.load() || slot.manualRecord.load()) && data && length > 0)
     s.BuildRecordFrame(slotIndex, data, length, streamType);
@@ -83,9 +88,13 @@ template <class Slot>
 void DeliverSubStream(Slot& slot, int slotIndex, const PlayRouteCell* routes, int windowCount,
                       const uint8_t* data, int length, int streamType, IStreamServices& s) {
   if ((streamType == 0 || streamType == 1) && length > 0) slot.SubDataArrived();
-  if (s.PlaybackVisible()) return;
   const PlayRoute route = RouteOfWindow(routes, windowCount, slot.window.load());
+  if ((streamType == 0 || streamType == 1) && data && length > 0 && route.slot == slotIndex && !route.mainStream)
+    s.CardVideo(slot.window.load(), data, length);
+  if (s.PlaybackVisible()) return;
   PlayWindowFrame(s, RouteHandleFor(route, slotIndex, false), data, length, streamType);
+  // The alarm video pop-up, while it shows this slot.
+  PlayWindowFrame(s, AlarmVideoHandleFor(slotIndex), data, length, streamType);
 }
 
 // Starting and stopping a channel's streams (NET_StartRealPlay and

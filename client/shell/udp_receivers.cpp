@@ -41,6 +41,18 @@ void CUdpReceiverList::OnAlarm(const std::string& from, uint8_t kind, uint8_t ch
   Each([&](UdpReceiver& r) { r.OnAlarm(from, kind, channel, state); });
 }
 
+int FindAlarmSlot(const ChannelTable& channels, const std::string& from, int channel) {
+  for (int i = 0; i < kChannelSlots; ++i) {
+    const ChannelSlot& s = channels[i];
+    const DeviceRecord* d = s.device.load();
+    if (!d || s.channel.load() != int32_t(channel)) continue;
+    if (strnlen(d->address, sizeof d->address) != from.size() || from.compare(0, from.size(), d->address, from.size()) != 0)
+      continue;
+    return i;
+  }
+  return -1;
+}
+
 int ApplyAnnouncement(DeviceRecord* records, int count, const std::string& from, const uint8_t* block) {
   if (!records || !block || from.empty()) return -1;
   for (int i = 0; i < count; ++i) {

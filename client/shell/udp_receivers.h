@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "channel_slot.h"
 #include "config_image.h"
 #include "udp_packets.h"
 
@@ -41,5 +42,10 @@ private:
 // address text is exactly the sender's dotted text (a record entered by host
 // name never matches). Returns that record's index, or -1.
 int ApplyAnnouncement(DeviceRecord* records, int count, const std::string& from, const uint8_t* block);
+
+// The channel slot an alarm report is about: the first slot whose device
+// record's address text is exactly the sender's dotted text and whose
+// channel is the report's. -1 when none.
+int FindAlarmSlot(const ChannelTable& channels, const std::string& from, int channel);
 
 }  // namespace shell

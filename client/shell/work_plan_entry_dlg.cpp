@@ -92,3 +92,14 @@ void CWorkPlanEntryDlg::OnOK() {
   m_entry = e;
   CDialog::OnOK();
 }
+
+CString DetectionTypeText(int flags) {
+  static const char* const kWords[4] = {"Record", "Video Lost Detect", "Motion Detect", "Probe Detect"};
+  CString text;
+  for (int b = 0; b < 4; ++b) {
+    if (!(flags >> b & 1)) continue;
+    if (!text.IsEmpty()) text += " + ";
+    text += TranslateString(kWords[b]);
+  }
+  return text;
+}

@@ -32,3 +32,8 @@ protected:
   CSpinButtonCtrl m_spin[shell::kPlanFields];
   DECLARE_MESSAGE_MAP()
 };
+
+// The display text of an entry's detection types: the translated words of
+// its bits 1, 2, 4, 8 ("Record", "Video Lost Detect", "Motion Detect",
+// "Probe Detect") joined by " + "; empty for none.
+CString DetectionTypeText(int flags);

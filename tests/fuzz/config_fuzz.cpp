@@ -20,15 +20,6 @@ namespace {
 
 using namespace shell;
 
-void Fill(void* image, size_t size, const uint8_t* p, size_t n) {
-    uint8_t* d = static_cast<uint8_t*>(image);
-    if (!n) {
-        std::memset(d, 0, size);
-        return;
-    }
-    for (size_t at = 0; at < size; at += n) std::memcpy(d + at, p, n < size - at ? n : size - at);
-}
-
 template <size_t N>
 void Terminated(const char (&text)[N]) {
     if (!std::memchr(text, 0, N)) fuzz::Fail("text not terminated", long(N));
@@ -84,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* rest = in.Rest();
     const size_t n = in.Left();
     if (mode == 0) {
-        Fill(sys, sizeof *sys, rest, n);
+        fuzz::Fill(sys, sizeof *sys, rest, n);
         const uint8_t* bytes = reinterpret_cast<const uint8_t*>(sys);
         ImageCheck c = CheckSysConfigBytes(bytes, sizeof *sys);
         if ((c == ImageCheck::Ok) != (std::memcmp(bytes, "RIMC", 4) == 0)) fuzz::Fail("magic check");
@@ -95,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         CheckSysConfig(*sys);
     } else if (mode == 1) {
-        Fill(plans, sizeof *plans, rest, n);
+        fuzz::Fill(plans, sizeof *plans, rest, n);
         CheckPlans(*plans);
     } else {
         fuzz::Exact file(rest, n);

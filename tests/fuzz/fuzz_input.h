@@ -77,6 +77,16 @@ private:
     uint64_t pos_ = 0;
 };
 
+// Fills size bytes at to by repeating the n bytes at p (zeros when n is 0).
+inline void Fill(void* to, size_t size, const uint8_t* p, size_t n) {
+    uint8_t* d = static_cast<uint8_t*>(to);
+    if (!n) {
+        std::memset(d, 0, size);
+        return;
+    }
+    for (size_t at = 0; at < size; at += n) std::memcpy(d + at, p, n < size - at ? n : size - at);
+}
+
 // A property that failed: print it and abort, so libFuzzer keeps the input.
 [[noreturn]] inline void Fail(const char* what, long a = 0, long b = 0) {
     std::fprintf(stderr, "property failed: %s (%ld, %ld)\n", what, a, b);

@@ -2,19 +2,24 @@
 // replies and interleaved RTP cut by the device simulator's packetiser,
 // record files of both layouts built from the H.264 clips and the tone,
 // frame-builder scripts, voice frames of every codec type made by the
-// encoder, configuration images and skin bitmaps.
+// encoder, configuration images, skin bitmaps, and the UDP command
+// channel's requests (the client's builders) and replies (the device
+// simulator's responder), remote playback sessions and stored plans.
 //   fuzz_seeds TARGET DIR
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Packetizer.h"
 #include "RecordFormat.h"
 #include "RecordFrameBuilder.h"
+#include "UdpResponder.h"
 #include "annexb.h"
 #include "config_image.h"
 #include "player_core.h"
+#include "udp_packets.h"
 #include "voice_codec.h"
 
 namespace {
@@ -311,6 +316,145 @@ void DibSeeds() {
     Write(Dib(3, -3, 32, 0, 0, Bytes(12 * 3, 0x80)));
 }
 
+// The client's requests, one of each kind, with the blocks a device holds.
+std::vector<Bytes> UdpRequests(const devsim::UdpResponder& r) {
+    std::vector<Bytes> q = {shell::BuildRegionGet(0), shell::BuildRegionGet(3), shell::BuildSensorGet(1),
+                            shell::BuildStreamGet(), shell::BuildNetworkGet(), shell::BuildItemListGet(),
+                            shell::BuildReboot(), shell::BuildStreamStarted(2, 1),
+                            shell::BuildRecordSearch(1, 0, 1000, 5000), shell::BuildRecordSearch(2, 0xFF, 0, 0xFFFFFFFFu),
+                            shell::BuildPtz(shell::UDPPTZ_SET_PRESET, 1, 7)};
+    Bytes region = r.RegionBlock(0, 1), sensor = r.SensorBlock(0, 2), stream = r.StreamBlock(0),
+          network = r.NetworkBlock(0);
+    region[8] ^= 0x55;
+    stream[22] = 12;
+    network[104] = 'w';
+    q.push_back(shell::BuildRegionSet(region.data()));
+    q.push_back(shell::BuildSensorSet(sensor.data()));
+    q.push_back(shell::BuildStreamSet(stream.data()));
+    q.push_back(shell::BuildNetworkSet(network.data()));
+    return q;
+}
+
+devsim::UdpResponder SeedResponder() {
+    devsim::UdpResponder r({0xA9FE0102u, 0xA9FE0103u}, 4);
+    for (uint32_t i = 0; i < 130; ++i) r.AddRecordTime(0, {uint8_t(1 + i % 2), uint8_t(i % 3), 1000 + 60 * i, 1030 + 60 * i});
+    return r;
+}
+
+// Datagrams a device sends, each behind the control byte.
+void UdpSeeds() {
+    devsim::UdpResponder r = SeedResponder();
+    int k = 0;
+    auto put = [&](const Bytes& dg) {
+        Bytes seed = {uint8_t(k++ * 37)};
+        seed.insert(seed.end(), dg.begin(), dg.end());
+        Write(seed);
+    };
+    put(r.Announcement(0));
+    put(devsim::UdpResponder::AlarmReport(1, 2, 1));
+    for (const Bytes& q : UdpRequests(r))
+        for (const devsim::UdpOut& o : r.Receive(0, 0xA9FE0101u, 8001, q.data(), q.size())) put(o.bytes);
+}
+
+// Request sequences: control byte, record times, then length-prefixed datagrams.
+void DevsimUdpSeeds() {
+    devsim::UdpResponder r = SeedResponder();
+    const std::vector<Bytes> q = UdpRequests(r);
+    const uint8_t controls[] = {0x60, 0x61, 0x20 | devsim::kUdpOtherAddress, 0x04, 0xE0 | devsim::kUdpType66};
+    for (uint8_t c : controls) {
+        Bytes seed = {c, 3};
+        for (int i = 0; i < 3; ++i) {
+            const uint8_t t[10] = {uint8_t(1 + i % 2), uint8_t(i), 0, 0, uint8_t(i), 0, 0, 0, uint8_t(i + 1), 0};
+            seed.insert(seed.end(), t, t + 10);
+        }
+        for (const Bytes& d : q) {
+            seed.push_back(uint8_t(d.size()));
+            seed.insert(seed.end(), d.begin(), d.end());
+        }
+        Write(seed);
+    }
+}
+
+// A remote record's times, the file asked for, then the device's open reply,
+// data in pieces and progress reports for it.
+void RemotePlaySeeds() {
+    auto u16 = [](Bytes& b, uint32_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); };
+    auto u32 = [&](Bytes& b, uint32_t v) { u16(b, v & 0xFFFF); u16(b, v >> 16); };
+    const std::string names[] = {"ch01_20261210_081500.264", "A.264", std::string(64, 'n')};
+    for (int k = 0; k < 3; ++k) {
+        Bytes seed;
+        const int times[] = {2026, 12, 10, 8, 15, 0, 2026, 12, 10 + k, 9 - k, 5, 30};
+        for (int t : times) u16(seed, uint32_t(t));
+        seed.push_back(uint8_t(names[k].size()));
+        seed.insert(seed.end(), names[k].begin(), names[k].end());
+        auto message = [&](uint8_t code, const Bytes& m) {
+            seed.push_back(code);
+            u16(seed, uint32_t(m.size()));
+            seed.insert(seed.end(), m.begin(), m.end());
+        };
+        Bytes open(81, 0);
+        std::memcpy(&open[8], names[k].data(), names[k].size() < 65 ? names[k].size() : 64);
+        open[77] = uint8_t(7 + k);
+        message(0, open);
+        for (uint32_t piece = 0; piece < 4; ++piece) {
+            Bytes data;
+            u32(data, 0);
+            u32(data, 16 + 100 * piece);
+            u32(data, uint32_t(7 + k));
+            u32(data, piece / 2);
+            for (uint32_t i = 0; i < 100 * piece; ++i) data.push_back(uint8_t(i * 13));
+            message(1, data);
+        }
+        Bytes progress;
+        u32(progress, 0);
+        u32(progress, 20);
+        u32(progress, uint32_t(7 + k));
+        u32(progress, 61);
+        u32(progress, 250);
+        message(2, progress);
+        Write(seed);
+    }
+}
+
+// A preview plan slot in use with channels in some windows, one not
+// playable, and schedules with edits.
+void PlansSeeds() {
+    for (int k = 0; k < 2; ++k) {
+        std::unique_ptr<shell::PlanSlot> slot(new shell::PlanSlot());
+        std::memset(slot.get(), 0, sizeof *slot);
+        slot->used = 1;
+        slot->layoutKind = k ? 11u : 3u;
+        std::strcpy(slot->date, "2026-12-10");
+        std::strcpy(slot->userName, "admin");
+        std::strcpy(slot->name, "Lobby");
+        for (int w = 0; w < 36; w += 5) {
+            slot->windows[w].used = 1;
+            slot->windows[w].record = uint8_t(w % 2);
+            for (int c = 0; c < 20; c += 1 + w % 3) {
+                slot->windows[w].channels[c].used = 1;
+                slot->windows[w].channels[c].channel = uint32_t(c % 4);
+                std::snprintf(slot->windows[w].channels[c].address, 64, "169.254.1.%d", 2 + c);
+            }
+        }
+        Bytes seed = {0};
+        const uint8_t* b = reinterpret_cast<const uint8_t*>(slot.get());
+        seed.insert(seed.end(), b, b + sizeof *slot);
+        Write(seed);
+    }
+    for (int k = 0; k < 2; ++k) {
+        Bytes seed = {1, uint8_t(5 + k)};
+        for (int day = 0; day < 7; ++day)
+            for (int e = 0; e < 4; ++e) {
+                const uint8_t entry[8] = {uint8_t(e < day % 5), uint8_t(e * 6), 0, uint8_t(e * 6 + 5), 30, 1, 0, 0};
+                seed.insert(seed.end(), entry, entry + 8);
+            }
+        const uint8_t ops[] = {0, uint8_t(5 + k), 2, 1, 0,  1, uint8_t(5 + k), 3, 0, 0x7F,
+                               2, uint8_t(5 + k), 0, 3, 0x55, 0, 200, 2, 1, 0};
+        seed.insert(seed.end(), ops, ops + sizeof ops);
+        Write(seed);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -327,6 +471,10 @@ int main(int argc, char** argv) {
     else if (target == "voice_fuzz") VoiceSeeds();
     else if (target == "config_fuzz") ConfigSeeds();
     else if (target == "dib_fuzz") DibSeeds();
+    else if (target == "udp_fuzz") UdpSeeds();
+    else if (target == "plans_fuzz") PlansSeeds();
+    else if (target == "remote_play_fuzz") RemotePlaySeeds();
+    else if (target == "devsim_udp_fuzz") DevsimUdpSeeds();
     else {
         std::fprintf(stderr, "fuzz_seeds: no seeds for %s\n", target.c_str());
         return 1;

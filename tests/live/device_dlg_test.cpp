@@ -28,7 +28,6 @@ protected:
     if (panel.m_hWnd) panel.DestroyWindow();
     for (CPlayWnd& w : windows) w.DestroyWindow();
     host.DestroyWindow();
-    for (shell::DeviceRecord& d : fake.m_pConfig->devices) live::FreeChannelBlocks(d);
   }
   // Records 0..n-1 logged in (state 3) with `channels` channels each.
   void LoggedIn(int n, int channels) {
@@ -40,8 +39,8 @@ protected:
       d.state = kStateLoggedIn;
       d.loginId = uint32_t(100 + i);
       d.channelCount = uint8_t(channels);
-      live::EnsureChannelBlocks(d, channels);
-      live::NameChannels(d, "Channel");
+      shell::EnsureChannelBlocks(d);
+      shell::NameChannels(d, "Channel");
     }
   }
   void Open() {

@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "app_state.h"
+#include "card_resource.h"
 #include "config_store.h"
 #include "notice_main_dlg.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
 #include "helpers.h"
 #include "language.h"
+#include "local_dialogs_resource.h"
 #include "main_dlg.h"
 #include "post_copy.h"
 #include "shell_resource.h"
@@ -315,6 +317,56 @@ TEST_F(MainDialog, ChangeOfUserThroughTheLoginDialog) {
   EXPECT_EQ(3, Dlg()->CurrentUserIndex());
   EXPECT_FALSE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_SETTINGS)));
   EXPECT_TRUE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_PLAYBACK)));
+}
+
+// The menu's local dialogs: each command opens its dialog; what the operator
+// keeps reaches the settings, Corvel.ini and the configuration image.
+TEST_F(MainDialog, MenuCommandsOpenTheLocalDialogs) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+  struct Modal {
+    UINT command;
+    const char* caption;
+    int leaveWith;
+  } modals[] = {
+      {ID_MAIN_ABOUT, "About Dravenor", IDOK},
+      {ID_MAIN_POLLING_SETTINGS, "Local Polling Settings", IDOK},
+      {ID_MAIN_STORAGE_SETTINGS, "Local Storage Settings", IDCANCEL},
+      {ID_MAIN_ALARM_SETTINGS, "Local Alarm Settings", IDCANCEL},
+      {ID_MAIN_WORK_PLAN, "Local Auto Work Plan", IDOK},
+      {ID_MAIN_CONNECT_SERVER, "Connect Server", IDCANCEL},
+  };
+  for (const Modal& m : modals) {
+    SCOPED_TRACE(m.caption);
+    ::PostMessageA(hwnd, WM_COMMAND, m.command, 0);
+    HWND dlg = gui::FindThreadWindow(thread, m.caption, 10000);
+    ASSERT_NE(nullptr, dlg);
+    if (m.command == ID_MAIN_POLLING_SETTINGS) gui::SetText(dlg, IDC_POLL_INTERVAL, "12");
+    if (m.command == ID_MAIN_WORK_PLAN) gui::Click(dlg, IDC_WP_ENABLE);
+    ::PostMessageA(dlg, WM_COMMAND, m.leaveWith, 0);
+    ASSERT_TRUE(gui::PumpUntil([&] { return !::IsWindow(dlg); }, 10000));
+  }
+  EXPECT_EQ(::GetPrivateProfileIntA("LocalMonSet", "PollInterval", 0, dir / "Corvel.ini"), 12u);
+  int pollInterval = 0;
+  uint32_t planFlag = 0;
+  Dlg()->Run([&](TestMainDlg& d) {
+    pollInterval = d.m_settings.pollInterval;
+    planFlag = d.m_pConfig->workPlanEnabled;
+  });
+  EXPECT_EQ(pollInterval, 12);
+  EXPECT_EQ(planFlag, 1u) << "the work plan switched on and kept";
+  // The modeless ones are made when first shown and shown again after.
+  for (UINT command : {ID_MAIN_PREVIEW_PLANS, ID_MAIN_ALARM_UPLOAD}) {
+    const char* caption = command == ID_MAIN_PREVIEW_PLANS ? "Preview Plans" : "Remote Alarm Upload Info";
+    ::SendMessageA(hwnd, WM_COMMAND, command, 0);
+    HWND dlg = gui::FindThreadWindow(thread, caption, 10000);
+    ASSERT_NE(nullptr, dlg) << caption;
+    ::SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(::IsWindowVisible(dlg)) << caption;
+    ::SendMessageA(hwnd, WM_COMMAND, command, 0);
+    EXPECT_EQ(gui::FindThreadWindow(thread, caption, 10000), dlg) << "the same window again";
+    ::SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+  }
 }
 
 TEST_F(MainDialog, EscOnlyLeavesFullScreenAndTheMinimumSizeHolds) {
@@ -816,4 +868,38 @@ TEST_F(MainDialog, ReceivedAnnouncementsAndAlarmsReachRecordsAndSlots) {
   gui::PumpFor(300);
   Dlg()->Run([&](TestMainDlg& d) { flags = d.m_channels[slot].alarmFlags; });
   EXPECT_EQ(0u, flags);
+}
+
+TEST_F(MainDialog, MapAndCardOpenOnceAndTheCloseReleasesTheCard) {
+  ::SetEnvironmentVariableA("MIRELLE_OUTPUTS", "2");
+  const std::string cardFolder(dir.Path().Left(dir.Path().GetLength() - 1));
+  ::SetEnvironmentVariableA("MIRELLE_FOLDER", cardFolder.c_str());
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_VIDEO_CARD, 0);
+  HWND card = ::FindWindowA("#32770", "Out put analogue signal");
+  ASSERT_TRUE(card && ::IsWindowVisible(card));
+  EXPECT_EQ(hwnd, ::GetWindow(card, GW_OWNER));
+  ::ShowWindow(card, SW_HIDE);
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_VIDEO_CARD, 0);
+  EXPECT_EQ(card, ::FindWindowA("#32770", "Out put analogue signal"));
+  EXPECT_TRUE(::IsWindowVisible(card));
+  ::SendMessageA(gui::Control(card, IDC_CARD_CONNECT), BM_CLICK, 0, 0);
+  EXPECT_EQ("Connected", gui::Text(card, IDC_CARD_CONNECT));
+
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_EMAP, 0);
+  HWND map = ::FindWindowA("#32770", "Electronic Map");
+  ASSERT_TRUE(map && ::IsWindowVisible(map));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_EMAP, 0);
+  EXPECT_EQ(map, ::FindWindowA("#32770", "Electronic Map"));
+
+  gui::MessageBoxScript yes({IDYES});
+  ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_EXIT_SYSTEM, 0);
+  ASSERT_TRUE(run->Wait(15000));
+  std::vector<unsigned char> log = ScratchDir::Read(dir / "Mirelle.log");
+  std::string text(log.begin(), log.end());
+  EXPECT_NE(std::string::npos, text.find("OpenChannel 1\nCloseChannel 0\nClearVideoOutput 0\nCloseChannel 1\n"
+                                         "ClearVideoOutput 1\nReleaseCards\n"))
+      << text;
+  ::SetEnvironmentVariableA("MIRELLE_OUTPUTS", nullptr);
+  ::SetEnvironmentVariableA("MIRELLE_FOLDER", nullptr);
 }

@@ -189,7 +189,7 @@ protected:
     return int(::SendMessageA(gui::Control(h, IDC_USERS_LIST), LVM_FINDITEMA, WPARAM(-1), LPARAM(&fi)));
   }
   // Waits (bounded) for what a posted press leads to.
-  static bool WaitFor(const std::function<bool()>& cond, DWORD ms = 5000) {
+  static bool WaitFor(const std::function<bool()>& cond, DWORD ms = 15000) {
     DWORD start = ::GetTickCount();
     while (!cond()) {
       if (::GetTickCount() - start >= ms) return false;

@@ -43,6 +43,11 @@ struct FakeServices : IStreamServices {
     calls.push_back("bytes " + std::to_string(slot) + " " + std::to_string(length));
   }
   void PreviewFrame(int slot, const uint8_t*, int) override { calls.push_back("preview " + std::to_string(slot)); }
+  // Kept apart: the card's copies come on top of the other calls.
+  std::vector<std::string> cardCalls;
+  void CardVideo(int window, const uint8_t*, int length) override {
+    cardCalls.push_back("card " + std::to_string(window) + " " + std::to_string(length));
+  }
   void BuildRecordFrame(int slot, const uint8_t* data, int length, int streamType) override {
     calls.push_back("record " + std::to_string(slot) + " type " + std::to_string(streamType));
     if (!builders[slot]) builders[slot] = std::make_unique<record::CRecordFrameBuilder>();
@@ -230,4 +235,53 @@ TEST(StreamDelivery, WindowsChangingUnderDeliveries) {
   done = true;
   ui.join();
   EXPECT_EQ(s.bad.load(), 0);
+}
+
+TEST(StreamDelivery, SubStreamAlsoPlaysIntoTheAlarmVideo) {
+  Windows w;
+  w.routes[5].Publish({1, 52, false});
+  TestSlot slots[2];
+  slots[1].window = 5;
+  const auto frame = Unit(0x65, 100);
+  FakeServices s;
+  PublishAlarmVideoRoute(1, 99);
+  DeliverSubStream(slots[1], 1, w.routes, 36, frame.data(), 100, 1, s);
+  DeliverSubStream(slots[0], 0, w.routes, 36, frame.data(), 100, 1, s);
+  EXPECT_EQ(s.calls, (std::vector<std::string>{"play 52 100", "play 99 100"}));
+  s.calls.clear();
+  s.playback = true;
+  DeliverSubStream(slots[1], 1, w.routes, 36, frame.data(), 100, 1, s);
+  EXPECT_TRUE(s.calls.empty()) << "nothing plays live while playback shows";
+  s.playback = false;
+  PublishAlarmVideoRoute(-1, 0);
+  DeliverSubStream(slots[1], 1, w.routes, 36, frame.data(), 100, 1, s);
+  EXPECT_EQ(s.calls, (std::vector<std::string>{"play 52 100"}));
+}
+
+TEST(StreamDelivery, TheCardGetsTheStreamItsWindowShows) {
+  Windows w;
+  TestSlot slots[3];
+  slots[0].window = 2;   // shows slot 0's main stream
+  slots[1].window = 5;   // shows slot 1's sub stream
+  slots[2].window = 7;   // listed, but window 7 shows another slot
+  w.routes[2].Publish({0, 21, true});
+  w.routes[5].Publish({1, 52, false});
+  w.routes[7].Publish({0, 71, true});
+  FakeServices s;
+  s.playback = true;     // the card is fed even while playback hides live play
+  std::vector<uint8_t> v = Unit(0x65, 40), a(16, 0xD5);
+  auto cards = [&] {
+    std::vector<std::string> out;
+    out.swap(s.cardCalls);
+    return out;
+  };
+  DeliverMainStream(slots[0], 0, w.routes, 36, v.data(), int(v.size()), 0, 0, s);
+  DeliverMainStream(slots[0], 0, w.routes, 36, a.data(), int(a.size()), 3, 1, s);   // audio
+  EXPECT_EQ(std::vector<std::string>{"card 2 40"}, cards());
+  DeliverMainStream(slots[1], 1, w.routes, 36, v.data(), int(v.size()), 0, 0, s);   // not the shown stream
+  DeliverSubStream(slots[1], 1, w.routes, 36, v.data(), int(v.size()), 0, s);
+  EXPECT_EQ(std::vector<std::string>{"card 5 40"}, cards());
+  DeliverMainStream(slots[2], 2, w.routes, 36, v.data(), int(v.size()), 0, 0, s);
+  DeliverSubStream(slots[0], 0, w.routes, 36, v.data(), int(v.size()), 0, s);
+  EXPECT_TRUE(cards().empty());
 }

@@ -66,6 +66,11 @@ inline void SetText(HWND dlg, int id, const char* text) { ::SetWindowTextA(Contr
 
 // A real button click (the button sends BN_CLICKED itself, check boxes toggle).
 inline void Click(HWND dlg, int id) { ::SendMessageA(Control(dlg, id), BM_CLICK, 0, 0); }
+// A click whose handler opens a modal dialog: posted, so the caller does not
+// wait inside the nested loop (find the nested window by its caption).
+inline void PostClick(HWND dlg, int id) {
+  ::PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(dlg, id)));
+}
 
 inline bool IsChecked(HWND dlg, int id) { return ::SendMessageA(Control(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -95,6 +100,28 @@ inline void SelectListItem(HWND dlg, int id, int index) {
   LVITEMA it{};
   it.state = it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   ::SendMessageA(Control(dlg, id), LVM_SETITEMSTATE, WPARAM(index), reinterpret_cast<LPARAM>(&it));
+}
+
+// A list view's rows: count, cell text, check box.
+inline int ListCount(HWND dlg, int id) { return int(::SendMessageA(Control(dlg, id), LVM_GETITEMCOUNT, 0, 0)); }
+inline std::string ListText(HWND dlg, int id, int row, int col) {
+  char buf[256] = {};
+  LVITEMA it{};
+  it.iSubItem = col;
+  it.pszText = buf;
+  it.cchTextMax = sizeof buf;
+  ::SendMessageA(Control(dlg, id), LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&it));
+  return buf;
+}
+inline bool ListChecked(HWND dlg, int id, int row) {
+  UINT s = UINT(::SendMessageA(Control(dlg, id), LVM_GETITEMSTATE, WPARAM(row), LVIS_STATEIMAGEMASK));
+  return (s >> 12) == 2;
+}
+inline void SetListCheck(HWND dlg, int id, int row, bool on) {
+  LVITEMA it{};
+  it.stateMask = LVIS_STATEIMAGEMASK;
+  it.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+  ::SendMessageA(Control(dlg, id), LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&it));
 }
 
 inline void SelectTreeItem(HWND dlg, int id, HTREEITEM item) {

@@ -1,0 +1,37 @@
+// Resource ids of the electronic map. The dialog, bitmap, icon, control and
+// command ids are the map's own; IDC_MAP_VIDEO (1016) is this folder's choice.
+#pragma once
+
+#define IDD_EMAP 166
+#define IDD_MAP_VIDEO 180
+#define IDD_MAP_CHANNEL 181
+#define IDR_EMAP_TOOLBAR 203
+#define IDI_EMAP 206
+#define IDB_MAP_CAMERA 207
+#define IDB_MAP_CAMERA_PICKED 208
+#define IDB_MAP_CAMERA_ALARM 209
+#define IDB_MAP_PROBE_PICKED 210
+#define IDB_MAP_PROBE 211
+#define IDB_MAP_BACKGROUND 212
+#define IDI_MAP_CHANNEL 213
+#define IDI_MAP_DEVICE 216
+
+#define IDC_MAP_TREE 1013
+#define IDC_MAP_CANVAS 1014
+#define IDC_MAP_NOTE 1015
+#define IDC_MAP_VIDEO 1016
+#define IDC_MAP_CHANNEL_TREE 1025
+#define IDC_MAP_DEVICE_LIST 1026
+#define IDC_MAP_TAB 1027
+#define IDC_MAP_AUTO_POPUP 1029
+
+#define ID_MAP_SET_PICTURE 32771
+#define ID_MAP_DELETE_MAP 32772
+#define ID_MAP_ADD_CAMERA 32788
+#define ID_MAP_CONFIG_CAMERA 32790
+#define ID_MAP_ADD_PROBE 32791
+#define ID_MAP_DELETE_PROBE 32792
+#define ID_MAP_CONFIG_PROBE 32793
+#define ID_MAP_SAVE 32794
+#define ID_MAP_CLOSE 32796
+#define ID_MAP_DELETE_CAMERA 32799

@@ -1,0 +1,15 @@
+// Resource ids of the "Output analogue" dialog.
+#pragma once
+
+#define IDD_ANALOG_OUTPUT 540
+#define IDC_CARD_OK 1000
+#define IDC_CARD_ASSIGN 1001
+#define IDC_CARD_REMOVE 1002
+#define IDC_CARD_WINDOWS 1064
+#define IDC_CARD_SPIN 1090
+#define IDC_CARD_DISCONNECT 1143
+#define IDC_CARD_TREE 1171
+#define IDC_CARD_CONNECT 1213
+#define IDC_CARD_CLEAR 1214
+#define IDC_CARD_REFRESH 1215
+#define IDC_CARD_INTERVAL 1220
