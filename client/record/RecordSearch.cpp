@@ -54,9 +54,9 @@ bool RecordTypeWanted(char typeChar, bool normalWanted, bool alarmWanted) {
 }
 
 bool RecordNameHasChannel(const std::string& fileName, const std::string& channelName) {
-    // "01-1-20261209-080503-Name.264": the name follows the third '-'.
+    // "01-1-20261209-080503-Name.264": the name follows the fourth '-'.
     size_t pos = 0;
-    for (int dash = 0; dash < 3; ++dash) {
+    for (int dash = 0; dash < 4; ++dash) {
         pos = fileName.find('-', pos);
         if (pos == std::string::npos) return false;
         ++pos;
