@@ -163,6 +163,9 @@ void CBackupRecordDlg::OnCancel() {
 void CBackupRecordDlg::StopWorker() {
     m_running = 0;
     if (!m_thread) return;
+    // At idle priority a busy machine may not run the worker for seconds:
+    // it finishes its block at normal priority.
+    ::SetThreadPriority(m_thread, THREAD_PRIORITY_NORMAL);
     if (::WaitForSingleObject(m_thread, 5000) == WAIT_TIMEOUT) ::TerminateThread(m_thread, DWORD(-1));
     ::CloseHandle(m_thread);
     m_thread = nullptr;
@@ -207,7 +210,7 @@ void CBackupRecordDlg::CopyFile() {
     while (m_running && copied < length) {
         const UINT got = source.Read(block.data(), UINT(block.size()));
         if (got == 0) break;
-        if (!dest.WriteAll(block.data(), got)) {
+        if (!WriteBlock(dest, block.data(), got)) {
             // A full or read-only target: never report this as complete.
             PostFailure("Write file", m_destPath);
             return;
@@ -544,7 +547,7 @@ void CRecordSearchDlg::OnRecordList(const std::string& from, uint8_t command, co
 
 void CRecordSearchDlg::OnRemoteFileEntry(const char* from, uint32_t command, uint32_t payloadLength,
                                          const uint8_t* payload) {
-    if (!m_hWnd || !::IsWindow(m_hWnd) || !from) return;
+    if (!m_hWnd || !::IsWindow(m_hWnd) || !from || m_listMode != kRemote) return;
     const std::vector<record::RemoteRecordEntry> entries = record::ParseRemoteRecordEntries(payload, payloadLength);
     if (entries.empty()) return;
     int deviceIndex = -1;
@@ -553,11 +556,6 @@ void CRecordSearchDlg::OnRemoteFileEntry(const char* from, uint32_t command, uin
             const shell::DeviceRecord& d = g_pMainDlg->m_pConfig->devices[i];
             if (d.inUse && std::string(d.address, strnlen(d.address, sizeof d.address)) == from) deviceIndex = i;
         }
-    // Rows of a remote search are the only rows from here on.
-    if (m_listMode != kRemote) {
-        ClearResults();
-        m_listMode = kRemote;
-    }
     for (const record::RemoteRecordEntry& e : entries) {
         const LocalTime b = UnixToLocal(e.begin), en = UnixToLocal(e.end);
         RemoteRecordRow rec;

@@ -41,6 +41,9 @@ public:
     BOOL WorkerAlive() const;
 
 protected:
+    // One block into the destination (on the worker); FALSE when it could
+    // not all be written.
+    virtual BOOL WriteBlock(CFile& dest, const void* data, UINT size) { return dest.WriteAll(data, size); }
     BOOL OnInitDialog() override;
     void OnOK() override {}
     void OnCancel() override;
