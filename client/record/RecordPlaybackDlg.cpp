@@ -128,7 +128,11 @@ void CPlaybackSourceDlg::OnPaint() {
 }
 
 HBRUSH CPlaybackSourceDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlType) {
-    if (ctlType == CTLCOLOR_STATIC) {
+    // Labels, boxes and radio buttons on the page's colour; read-only edits
+    // (also "static" to the system) keep their own background.
+    char cls[16] = "";
+    if (wnd) ::GetClassNameA(wnd->GetSafeHwnd(), cls, sizeof cls);
+    if (ctlType == CTLCOLOR_STATIC && _stricmp(cls, "Edit") != 0) {
         dc->SetBkColor(g_skinBackColor);
         dc->SetBkMode(TRANSPARENT);
         return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
