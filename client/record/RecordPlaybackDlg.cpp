@@ -120,33 +120,16 @@ void CPlaybackSourceDlg::OnTreeSelChanged(const NMTREEVIEWA* nm) {
     search->SetChannelName(text);
 }
 
-void CPlaybackSourceDlg::OnPaint() {
-    CPaintDC dc(this);
-    CRect client;
-    GetClientRect(&client);
-    dc.FillSolidRect(&client, g_skinBackColor);
-}
+void CPlaybackSourceDlg::OnPaint() { PaintPageBackground(*this); }
 
 HBRUSH CPlaybackSourceDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlType) {
-    // Labels, boxes and radio buttons on the page's colour; read-only edits
-    // (also "static" to the system) keep their own background.
-    char cls[16] = "";
-    if (wnd) ::GetClassNameA(wnd->GetSafeHwnd(), cls, sizeof cls);
-    if (ctlType == CTLCOLOR_STATIC && _stricmp(cls, "Edit") != 0) {
-        dc->SetBkColor(g_skinBackColor);
-        dc->SetBkMode(TRANSPARENT);
-        return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
-    }
+    if (HBRUSH brush = PageControlColor(dc, wnd, ctlType)) return brush;
     return CDialog::OnCtlColor(dc, wnd, ctlType);
 }
 
 void CPlaybackSourceDlg::OnSize(UINT type, int cx, int cy) {
     CDialog::OnSize(type, cx, cy);
-    if (!m_tree.GetSafeHwnd()) return;
-    CRect r;
-    m_tree.GetWindowRect(&r);
-    ScreenToClient(&r);
-    m_tree.MoveWindow(r.left, r.top, r.Width(), cy - r.top > 0 ? cy - r.top : 0);
+    StretchToPageBottom(*this, m_tree, cy);
 }
 
 // --------------------------------------------------------- playback window

@@ -117,6 +117,33 @@ CPlaybackPanelDlg* Panel() {
 
 }  // namespace
 
+// ------------------------------------------------------------- side pages
+
+void PaintPageBackground(CWnd& page) {
+    CPaintDC dc(&page);
+    CRect client;
+    page.GetClientRect(&client);
+    dc.FillSolidRect(&client, g_skinBackColor);
+}
+
+HBRUSH PageControlColor(CDC* dc, CWnd* control, UINT ctlType) {
+    // Read-only edits are "static" to the system too: they keep their own.
+    char cls[16] = "";
+    if (control) ::GetClassNameA(control->GetSafeHwnd(), cls, sizeof cls);
+    if (ctlType != CTLCOLOR_STATIC || _stricmp(cls, "Edit") == 0) return nullptr;
+    dc->SetBkColor(g_skinBackColor);
+    dc->SetBkMode(TRANSPARENT);
+    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+}
+
+void StretchToPageBottom(CWnd& page, CWnd& child, int pageHeight) {
+    if (!child.GetSafeHwnd()) return;
+    CRect r;
+    child.GetWindowRect(&r);
+    page.ScreenToClient(&r);
+    child.MoveWindow(r.left, r.top, r.Width(), pageHeight > r.top ? pageHeight - r.top : 0);
+}
+
 // ------------------------------------------------------------- copy dialog
 
 BEGIN_MESSAGE_MAP(CBackupRecordDlg, CDialog)
@@ -346,33 +373,16 @@ void CRecordSearchDlg::OnDestroy() {
     CDialog::OnDestroy();
 }
 
-void CRecordSearchDlg::OnPaint() {
-    CPaintDC dc(this);
-    CRect client;
-    GetClientRect(&client);
-    dc.FillSolidRect(&client, g_skinBackColor);
-}
+void CRecordSearchDlg::OnPaint() { PaintPageBackground(*this); }
 
 HBRUSH CRecordSearchDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlType) {
-    // Labels, boxes and radio buttons on the page's colour; read-only edits
-    // (also "static" to the system) keep their own background.
-    char cls[16] = "";
-    if (wnd) ::GetClassNameA(wnd->GetSafeHwnd(), cls, sizeof cls);
-    if (ctlType == CTLCOLOR_STATIC && _stricmp(cls, "Edit") != 0) {
-        dc->SetBkColor(g_skinBackColor);
-        dc->SetBkMode(TRANSPARENT);
-        return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
-    }
+    if (HBRUSH brush = PageControlColor(dc, wnd, ctlType)) return brush;
     return CDialog::OnCtlColor(dc, wnd, ctlType);
 }
 
 void CRecordSearchDlg::OnSize(UINT type, int cx, int cy) {
     CDialog::OnSize(type, cx, cy);
-    if (!m_list.GetSafeHwnd()) return;
-    CRect r;
-    m_list.GetWindowRect(&r);
-    ScreenToClient(&r);
-    m_list.MoveWindow(r.left, r.top, r.Width(), cy - r.top > 0 ? cy - r.top : 0);
+    StretchToPageBottom(*this, m_list, cy);
 }
 
 BOOL CRecordSearchDlg::OnCommand(WPARAM wParam, LPARAM lParam) {

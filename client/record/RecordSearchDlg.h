@@ -24,6 +24,14 @@
 #include "RoundButton.h"
 #include "udp_packets.h"
 
+// The look of the window's side pages: the solution's background colour
+// under the page and its labels, boxes and radio buttons (PageControlColor
+// returns null where the default applies), and a child control stretched to
+// the page's bottom.
+void PaintPageBackground(CWnd& page);
+HBRUSH PageControlColor(CDC* dc, CWnd* control, UINT ctlType);
+void StretchToPageBottom(CWnd& page, CWnd& child, int pageHeight);
+
 // A private message of the copy dialog (ids 1225..1229 are this folder's):
 // lParam a PostedMessageBox the copy worker could not show itself.
 #define WM_BACKUP_COPY_FAILED 1225

@@ -19,6 +19,7 @@
 #include "app_state.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
+#include "playback_gui.h"
 #include "helpers.h"
 #include "language.h"
 #include "record_file_fixture.h"
@@ -30,23 +31,7 @@ namespace {
 const char kRoot[] = "R:\\TQX RecordData";
 constexpr uint32_t kDriveR = 1u << ('R' - 'A');
 
-struct AnswerEveryBox : ::testing::Environment {
-    std::unique_ptr<gui::MessageBoxScript> script;
-    void SetUp() override { script.reset(new gui::MessageBoxScript()); }
-    void TearDown() override { script.reset(); }
-};
-::testing::Environment* const g_answerEveryBox = ::testing::AddGlobalTestEnvironment(new AnswerEveryBox);
-
-void UseDefaultSolution() {
-    static bool done = [] {
-        CInterfaceSolutions& t = CInterfaceSolutions::Instance();
-        t.Build(GetModuleDirectory());
-        SetCurrentSolution(t.Find("English"));
-        g_skinBackColor = ReadMainSkin(*GetCurrentSolution()).backColor;
-        return true;
-    }();
-    (void)done;
-}
+using playgui::UseDefaultSolution;
 
 // Local standard time of a day of the test month (November 2026).
 time_t At(int day, int hour, int minute = 0, int second = 0, int isDst = 0) {
@@ -238,6 +223,11 @@ struct PlaybackFixture {
     HWND Page() { return dlg->m_search.m_hWnd; }
     CListCtrl& List() { return dlg->m_search.List(); }
     std::string Cell(int row, int column) { return List().GetItemText(row, column).GetString(); }
+    std::vector<std::string> Row(int row) {
+        std::vector<std::string> v;
+        for (int c = 0; c < CRecordSearchDlg::kColumns; ++c) v.push_back(Cell(row, c));
+        return v;
+    }
     std::vector<std::string> Column(int column) {
         std::vector<std::string> v;
         for (int i = 0; i < List().GetItemCount(); ++i) v.push_back(Cell(i, column));
@@ -381,13 +371,8 @@ TEST(RecordPlayback, LocalSearchFiltersAndSortsTheRecordFolders) {
     f.ClickSearch();
     EXPECT_EQ(f.Column(7), (std::vector<std::string>{door, ch1, ch10})) << "29 KB and alarm files are not listed";
     ASSERT_EQ(f.List().GetItemCount(), 3);
-    EXPECT_EQ(f.Cell(0, 0), "10.0.0.70");
-    EXPECT_EQ(f.Cell(0, 1), "01");
-    EXPECT_EQ(f.Cell(0, 2), "2026-11-20 8:00:00");
-    EXPECT_EQ(f.Cell(0, 3), "2026-11-20 8:00:00");
-    EXPECT_EQ(f.Cell(0, 4), "0:00:00");
-    EXPECT_EQ(f.Cell(0, 5), "40 KB");
-    EXPECT_EQ(f.Cell(0, 6), "Normal Record");
+    EXPECT_EQ(f.Row(0), (std::vector<std::string>{"10.0.0.70", "01", "2026-11-20 8:00:00", "2026-11-20 8:00:00",
+                                                  "0:00:00", "40 KB", "Normal Record", door}));
     EXPECT_EQ(f.Cell(2, 5), "1,200 KB");
     EXPECT_EQ(f.Search().m_listMode, 0u);
 
@@ -492,14 +477,8 @@ TEST(RecordPlayback, RemoteSearchSendsTheRequestAndListsTheReplies) {
     std::memcpy(&reply[8], times, sizeof times);
     f.main.m_udpReceivers.OnRecordList("10.0.0.7", 1, reply.data(), reply.size());
     ASSERT_EQ(f.List().GetItemCount(), 1) << "zero, equal and reversed entries make no row";
-    EXPECT_EQ(f.Cell(0, 0), "10.0.0.7");
-    EXPECT_EQ(f.Cell(0, 1), "2");
-    EXPECT_EQ(f.Cell(0, 2), "2026-11-20 8:40:00");
-    EXPECT_EQ(f.Cell(0, 3), "2026-11-20 8:50:00");
-    EXPECT_EQ(f.Cell(0, 4), "0:10:00");
-    EXPECT_EQ(f.Cell(0, 5), "");
-    EXPECT_EQ(f.Cell(0, 6), "Normal Record");
-    EXPECT_EQ(f.Cell(0, 7), "ch1-4-202611208400-600");
+    EXPECT_EQ(f.Row(0), (std::vector<std::string>{"10.0.0.7", "2", "2026-11-20 8:40:00", "2026-11-20 8:50:00",
+                                                  "0:10:00", "", "Normal Record", "ch1-4-202611208400-600"}));
     const RemoteRecordRow* row = f.Search().RemoteRow(0);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->deviceIndex, 0);

@@ -15,19 +15,13 @@
 #include "app_state.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
+#include "playback_gui.h"
 #include "helpers.h"
 #include "language.h"
 #include "post_copy.h"
 #include "udp_channel.h"
 
 namespace {
-
-struct AnswerEveryBox : ::testing::Environment {
-    std::unique_ptr<gui::MessageBoxScript> script;
-    void SetUp() override { script.reset(new gui::MessageBoxScript()); }
-    void TearDown() override { script.reset(); }
-};
-::testing::Environment* const g_answerEveryBox = ::testing::AddGlobalTestEnvironment(new AnswerEveryBox);
 
 // A main dialog whose UDP commands go out through a real channel; its
 // owner window hands the replies to the registered receivers.
@@ -88,9 +82,7 @@ TEST(RecordSearchDevnet, RepliesOfTheDeviceBecomeRows) {
     ASSERT_EQ(records(1, Today(6, 0), Today(6, 10)), "ok");   // before 08:30
     ASSERT_EQ(records(2, a0, a1), "ok");                      // alarm: not asked for
 
-    CInterfaceSolutions& t = CInterfaceSolutions::Instance();
-    t.Build(GetModuleDirectory());
-    SetCurrentSolution(t.Find("English"));
+    playgui::UseDefaultSolution();
     gui::InitControls();
     NetMainDlg main;
     g_main = &main;
