@@ -3,6 +3,7 @@
 #include "emap_dlg.h"
 #include "main_dlg.h"
 #include "main_dlg_record_host.h"
+#include "RecordPlaybackDlg.h"
 
 #include "alarm_upload_dlg.h"
 #include "alarm_video_dlg.h"
@@ -433,6 +434,7 @@ void CMainDlg::OnCloseSystem() {
 
 void CMainDlg::OnDestroy() {
   SetMessageBoxWindow(nullptr);
+  if (m_playback && m_playback->GetSafeHwnd()) m_playback->DestroyWindow();
   KillTimer(kTimerWatchdog);
   KillTimer(kTimerRecordSchedule);
   KillTimer(kTimerPolling);

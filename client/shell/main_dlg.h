@@ -47,6 +47,7 @@ class CPreviewPlanDlg;
 class CAlarmUploadDlg;
 class CAlarmVideoDlg;
 class CMainRecordHost;
+class CRecordPlaybackDlg;
 namespace record {
 class CFrameQueue;
 class CRecordDisks;
@@ -335,6 +336,8 @@ protected:
   std::unique_ptr<record::CRecordDisks> m_recordDisks;
   std::unique_ptr<CMainRecordHost> m_recordHost;
   std::unique_ptr<record::CRecordWriter> m_recordWriter;
+  // The "Record Playback" window, made at its first showing.
+  std::unique_ptr<CRecordPlaybackDlg> m_playback;
   // Member dialogs, created hidden at start-up.
   CLocalLogDlg m_localLogDlg;
   CDiskErrorDlg m_diskErrorDlg;

@@ -2,6 +2,7 @@
 #include "main_dlg.h"
 
 #include "RecordDisks.h"
+#include "RecordPlaybackDlg.h"
 #include "RecordWriter.h"
 #include "app_services.h"
 #include "config_store.h"
@@ -254,7 +255,11 @@ void CMainDlg::SelectMonitorWindow(int window) {
 void CMainDlg::OnSettings() { m_frontEndSettings.DoModal(); }
 
 void CMainDlg::OnPlayback() {
-  // The record playback window is shown here once it lands.
+  if (!m_playback) {
+    m_playback = std::make_unique<CRecordPlaybackDlg>(this);
+    m_playback->m_onShown = [this](bool shown) { m_playbackVisible = shown; };
+  }
+  m_playback->ShowPlayback(this);
 }
 
 

@@ -329,6 +329,23 @@ TEST_F(MainDialog, SettingsCommandRunsTheFrontEndSettingsDialog) {
   EXPECT_TRUE(gui::PumpUntil([&] { return ::IsWindowEnabled(hwnd) != FALSE; }, 5000));
 }
 
+TEST_F(MainDialog, PlaybackCommandShowsTheRecordPlaybackWindow) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_PLAYBACK, 0);
+  HWND playback = gui::FindThreadWindow(::GetWindowThreadProcessId(hwnd, nullptr), "Record Playback", 3000);
+  ASSERT_NE(nullptr, playback);
+  EXPECT_TRUE(::IsWindowVisible(playback));
+  EXPECT_EQ(hwnd, ::GetWindow(playback, GW_OWNER));
+  // Esc closes it as the close box does; the command shows the same window.
+  ::SendMessageA(playback, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(::IsWindowVisible(playback));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_PLAYBACK, 0);
+  EXPECT_TRUE(::IsWindowVisible(playback));
+  EXPECT_EQ(playback, gui::FindThreadWindow(::GetWindowThreadProcessId(hwnd, nullptr), "Record Playback", 1000));
+  ::SendMessageA(playback, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindowVisible(playback));
+}
+
 TEST_F(MainDialog, ChangeOfUserThroughTheLoginDialog) {
   ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
   Dlg()->Run([](TestMainDlg& d) {
