@@ -102,3 +102,18 @@
 #define IDC_DDNS_ON 1100
 #define IDC_UPNP_OFF 1101
 #define IDC_UPNP_ON 1102
+
+// Region drawing control.
+#define IDD_REGION_DRAW 559
+
+// Motion detection and video cover pages.
+#define IDC_REGION_SAVE 1000
+#define IDC_REGION_DELETE 1002
+#define IDC_REGION_SWITCH 1086
+#define IDC_MOTION_LEVEL 1088
+#define IDC_REGION_PREVIEW 1089
+#define IDC_COVER_REGION1 1090
+#define IDC_COVER_REGION2 1091
+#define IDC_COVER_REGION3 1092
+#define IDC_COVER_REGION4 1093
+#define IDC_MOTION_GAP 1220
