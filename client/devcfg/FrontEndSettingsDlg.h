@@ -23,6 +23,7 @@
 #include "config_page.h"
 #include "config_pages.h"
 #include "devcfg_resource.h"
+#include "region_pages.h"
 #include "udp_packets.h"
 
 namespace shell { struct DeviceRecord; }
@@ -74,6 +75,8 @@ public:
   CNetworkSettingsPage& NetworkPage() { return m_networkPage; }
   CDeviceInfoPage& DeviceInfoPage() { return m_deviceInfoPage; }
   CDdnsUpnpPage& DdnsPage() { return m_ddnsPage; }
+  CMotionDetectPage& MotionPage() { return m_motionPage; }
+  CVideoCoverPage& CoverPage() { return m_coverPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -174,8 +177,8 @@ private:
   CDevicePlaceholderPage m_ftpPage;
   CDevicePlaceholderPage m_mailPage;
   CDeviceInfoPage m_deviceInfoPage;
-  CPlaceholderPage m_motionPage;
-  CPlaceholderPage m_coverPage;
+  CMotionDetectPage m_motionPage;
+  CVideoCoverPage m_coverPage;
   CStreamSettingsPage m_streamPage;
   CDdnsUpnpPage m_ddnsPage;
   CSensorSettingsPage m_sensorPage;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FrontEndSettingsDlg.h"
+#include "annexb.h"
 #include "app_services.h"
 #include "devnet_kit.h"
 #include "fake_main_dlg.h"
@@ -18,6 +19,7 @@
 #include "post_copy.h"
 #include "text_copy.h"
 #include "udp_channel.h"
+#include "window_helpers.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -507,4 +509,211 @@ TEST_F(FrontEndSettings, BlockMessagesIntoTheMirror) {
   EXPECT_EQ(SentCount(), before);
   ListView_GetItemText(list, 1, 1, name, sizeof name);
   EXPECT_STREQ(name, "Porch");
+}
+
+// ------------------------------------------------------------ region pages
+
+namespace {
+
+// A region block for channel 0 of a device: motion on, level 3, gap 7, a
+// grid pattern, the cover switch and entries as given, and marks in the
+// bytes no page owns.
+Bytes RegionBlock(uint8_t coverSwitch) {
+  Bytes b(136, 0);
+  b[1] = 1;  // CIF
+  b[2] = 3;
+  b[3] = 7;
+  b[4] = coverSwitch;
+  b[5] = 1;
+  for (int i = 6; i < 12; ++i) b[size_t(i)] = uint8_t(0xA0 + i);
+  for (int r = 0; r < 15; ++r) devcfg::PutU32(&b[12 + 4 * size_t(r)], 0x11111u * uint32_t(r + 1) & 0xFFFFF);
+  for (int i = 72; i < 76; ++i) b[size_t(i)] = uint8_t(0xB0 + i);
+  for (int e = 0; e < 4; ++e) {
+    b[76 + 16 * size_t(e)] = uint8_t(e);
+    b[78 + 16 * size_t(e)] = 0xC0;  // kept bytes of each entry
+    b[79 + 16 * size_t(e)] = 0xC1;
+  }
+  return b;
+}
+
+// The mouse of a drag on a window, from one point to another.
+void DragOn(HWND h, int sx, int sy, int ex, int ey) {
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(sx, sy));
+  SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(ex, ey));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(ex, ey));
+}
+
+}  // namespace
+
+class RegionPages : public FrontEndSettings {
+protected:
+  // Puts a region block into devsim's channel 0 of the first device.
+  void PutDeviceRegion(const Bytes& block) {
+    const Bytes set = shell::BuildRegionSet(block.data());
+    channel->SendUdpCommand(set.data(), int(set.size()), dev0.c_str(), 8001);
+    ASSERT_TRUE(gui::PumpUntil([&] { return devnet::Block(dev0, "region", 0) == block; }, 5000));
+  }
+  RECT ClientOf(HWND h) {
+    RECT r{};
+    GetClientRect(h, &r);
+    return r;
+  }
+};
+
+TEST_F(RegionPages, MotionRoundTrip) {
+  const Bytes before = RegionBlock(2);
+  PutDeviceRegion(before);
+  Open();
+  ChoosePage(kPageMotion);
+  CMotionDetectPage& motion = dlg->MotionPage();
+  ASSERT_TRUE(gui::PumpUntil([&] { return motion.HasBlock(); }, 5000));
+  HWND page = Page(motion);
+  EXPECT_TRUE(IsWindowVisible(page));
+  EXPECT_TRUE(IsWindowVisible(motion.RegionControl().GetSafeHwnd()));
+  EXPECT_TRUE(gui::IsChecked(page, IDC_REGION_SWITCH));
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_MOTION_LEVEL, CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(gui::Text(page, IDC_MOTION_GAP), "7");
+  for (int r = 0; r < 15; ++r) {
+    EXPECT_EQ(motion.RegionControl().Model().rows[r], devcfg::GetU32(&before[12 + 4 * size_t(r)])) << r;
+    EXPECT_EQ(motion.RegionControl().Overlay().rows[r], devcfg::GetU32(&before[12 + 4 * size_t(r)])) << r;
+  }
+
+  // A gap outside 1..50 is refused: nothing sent (never its low byte).
+  gui::MessageBoxScript boxes;
+  gui::SetText(page, IDC_MOTION_GAP, "60");
+  size_t sent = SentCount();
+  gui::Click(page, IDC_REGION_SAVE);
+  ASSERT_EQ(boxes.Count(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, "Gap:out of range(60:1-50)");
+  EXPECT_EQ(SentCount(), sent);
+
+  // Off, level 5, gap 9, and every cell set by a right-to-left drag.
+  SendDlgItemMessageA(page, IDC_REGION_SWITCH, BM_SETCHECK, BST_UNCHECKED, 0);
+  gui::SelectCombo(page, IDC_MOTION_LEVEL, 5);
+  gui::SetText(page, IDC_MOTION_GAP, "9");
+  HWND region = motion.RegionControl().GetSafeHwnd();
+  const RECT rc = ClientOf(region);
+  DragOn(region, rc.right + 5, rc.bottom + 5, -5, -5);
+  sent = SentCount();
+  gui::Click(page, IDC_REGION_SAVE);
+  ASSERT_EQ(SentCount(), sent + 1);
+  const Bytes set = main.Sent().back().bytes;
+  ASSERT_EQ(set.size(), 152u);
+  EXPECT_EQ(set[0], 1);
+  EXPECT_EQ(set[1], 0xC4);
+  EXPECT_EQ(set[2], 1);
+  EXPECT_EQ(set[3], 0) << "the channel travels inside the block";
+  EXPECT_EQ(set[14] | set[15] << 8, 136);
+  const Bytes payload(set.begin() + 16, set.end());
+  for (size_t i = 0; i < 136; ++i) {
+    const bool pages = i == 2 || i == 3 || i == 5 || (i >= 12 && i < 72);
+    if (!pages) EXPECT_EQ(payload[i], before[i]) << "byte " << i << " is not the page's";
+  }
+  EXPECT_EQ(payload[2], 5);
+  EXPECT_EQ(payload[3], 9);
+  EXPECT_EQ(payload[5], 2) << "off is written as 2";
+  for (int r = 0; r < 15; ++r) EXPECT_EQ(devcfg::GetU32(&payload[12 + 4 * size_t(r)]), 0xFFFFFu) << r;
+  EXPECT_EQ(WaitForChange(dev0, "region", before), payload);
+
+  // A get reads the saved values back.
+  gui::SetText(page, IDC_MOTION_GAP, "1");
+  sent = SentCount();
+  gui::Click(page, IDC_PAGE_REFRESH);
+  ASSERT_EQ(SentCount(), sent + 1);
+  EXPECT_EQ(main.Sent().back().bytes[13], 0);
+  EXPECT_TRUE(gui::PumpUntil([&] { return gui::Text(page, IDC_MOTION_GAP) == "9"; }, 5000));
+  EXPECT_FALSE(gui::IsChecked(page, IDC_REGION_SWITCH));
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_MOTION_LEVEL, CB_GETCURSEL, 0, 0), 5);
+}
+
+TEST_F(RegionPages, CoverRoundTripAndDelete) {
+  const Bytes before = RegionBlock(0);
+  PutDeviceRegion(before);
+  Open();
+  ChoosePage(kPageCover);
+  CVideoCoverPage& cover = dlg->CoverPage();
+  ASSERT_TRUE(gui::PumpUntil([&] { return cover.HasBlock(); }, 5000));
+  HWND page = Page(cover);
+  EXPECT_FALSE(gui::IsChecked(page, IDC_REGION_SWITCH)) << "switch byte 0 is off";
+  EXPECT_TRUE(gui::IsChecked(page, IDC_COVER_REGION1)) << "a region is chosen from the start";
+  EXPECT_EQ(cover.RegionChoice(), 0);
+
+  // The whole preview on a CIF image: 0, 0, 1000, 1000.
+  HWND region = cover.RegionControl().GetSafeHwnd();
+  const RECT rc = ClientOf(region);
+  DragOn(region, -5, -5, rc.right + 5, rc.bottom + 5);
+  SendDlgItemMessageA(page, IDC_REGION_SWITCH, BM_SETCHECK, BST_CHECKED, 0);
+  size_t sent = SentCount();
+  gui::Click(page, IDC_REGION_SAVE);
+  ASSERT_EQ(SentCount(), sent + 1);
+  Bytes set = main.Sent().back().bytes;
+  Bytes payload(set.begin() + 16, set.end());
+  ASSERT_EQ(payload.size(), 136u);
+  EXPECT_EQ(payload[4], 1);
+  const uint8_t entry0[12] = {0, 1, 0xC0, 0xC1, 0, 0, 0, 0, 0xE8, 0x03, 0xE8, 0x03};
+  EXPECT_EQ(std::memcmp(&payload[76], entry0, 12), 0);
+  for (size_t i = 0; i < 136; ++i)
+    if (i != 4 && (i < 76 || (i - 76) % 16 >= 12 || (i - 76) % 16 == 2 || (i - 76) % 16 == 3))
+      EXPECT_EQ(payload[i], before[i]) << "byte " << i << " is not the page's";
+  const Bytes saved = WaitForChange(dev0, "region", before);
+  EXPECT_EQ(saved, payload);
+
+  // Read back: the same pixels.
+  gui::Click(page, IDC_PAGE_REFRESH);
+  gui::PumpFor(300);
+  EXPECT_EQ(cover.RegionControl().Model().covers[0].right, 352);
+  EXPECT_EQ(cover.RegionControl().Model().covers[0].bottom, 288);
+  EXPECT_EQ(cover.RegionControl().Overlay().regionWidth, 352);
+
+  // Delete sends at once with the chosen entry disabled.
+  sent = SentCount();
+  gui::Click(page, IDC_REGION_DELETE);
+  ASSERT_EQ(SentCount(), sent + 1);
+  set = main.Sent().back().bytes;
+  payload.assign(set.begin() + 16, set.end());
+  const uint8_t off0[12] = {0, 0, 0xC0, 0xC1, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(&payload[76], off0, 12), 0);
+  EXPECT_EQ(cover.RegionControl().Overlay().regionWidth, 0);
+  EXPECT_EQ(WaitForChange(dev0, "region", saved), payload);
+
+  // Region 2 becomes the one edited.
+  gui::Click(page, IDC_COVER_REGION2);
+  EXPECT_EQ(cover.RegionChoice(), 1);
+}
+
+TEST_F(RegionPages, MotionPreviewShowsLiveVideoUnderTheGrid) {
+  PutDeviceRegion(RegionBlock(2));
+  Open();
+  ChoosePage(kPageMotion);
+  CMotionDetectPage& motion = dlg->MotionPage();
+  ASSERT_TRUE(gui::PumpUntil([&] { return motion.HasBlock(); }, 5000));
+  ASSERT_NE(motion.PlayHandle(), 0);
+  HWND region = motion.RegionControl().GetSafeHwnd();
+  // Clear a block of cells so the red grid has gaps showing the video.
+  const RECT rc = ClientOf(region);
+  DragOn(region, 0, 0, rc.right, rc.bottom);
+  const Bytes clip = testsupport::ReadFileBytes(std::string(SELVANE_TEST_DATA) + "/cif_noaud.264");
+  ASSERT_FALSE(clip.empty());
+  // Access units as the stream callback delivers them for the current slot.
+  const auto units = testsupport::SplitAccessUnits(clip);
+  int red = 0, video = 0;
+  auto look = [&] {
+    int w = 0, h = 0;
+    red = video = 0;
+    for (uint32_t p : playtest::ReadWindow(region, &w, &h)) {
+      if (p == 0xFF0000) ++red;
+      else if (p != 0 && p != 0xFFFFFF) ++video;
+    }
+    return red > 1000 && video > w * h / 2;
+  };
+  size_t next = 0;
+  const bool shown = gui::PumpUntil(
+      [&] {
+        for (int k = 0; k < 4 && next < units.size(); ++k, ++next)
+          dlg->OnPreviewData(units[next].data(), units[next].size());
+        return next >= 8 && look();
+      },
+      20000);
+  EXPECT_TRUE(shown) << "red " << red << " video " << video;
+  gui::SaveWindowBitmap(hwnd, gui::OutputPath("motion_page_live.bmp"));
 }
