@@ -45,7 +45,7 @@ END_MESSAGE_MAP()
 CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
     : CDialog(IDD, parent),
       m_videoParamPage(IDD_VIDEO_PARAM_PAGE, this, 0),
-      m_encodePage(IDD_ENCODE_PAGE, this, kPageEncode),
+      m_encodePage(this),
       m_audioPage(IDD_AUDIO_ENCODE_PAGE, this, kPageAudio),
       m_alarmTabsPage(IDD_ALARM_TABS_PAGE, this, kPageMotion),
       m_recordPlanPage(IDD_RECORD_PLAN_PAGE, this, kPageRecordPlan),

@@ -23,6 +23,7 @@
 #include "config_page.h"
 #include "config_pages.h"
 #include "devcfg_resource.h"
+#include "EncodeSettingsPage.h"
 #include "region_pages.h"
 #include "udp_packets.h"
 
@@ -77,6 +78,7 @@ public:
   CDdnsUpnpPage& DdnsPage() { return m_ddnsPage; }
   CMotionDetectPage& MotionPage() { return m_motionPage; }
   CVideoCoverPage& CoverPage() { return m_coverPage; }
+  CEncodeSettingsPage& EncodePage() { return m_encodePage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -164,7 +166,7 @@ private:
 
   // The pages, in the order they are created.
   CChannelPlaceholderPage m_videoParamPage;
-  CChannelPlaceholderPage m_encodePage;
+  CEncodeSettingsPage m_encodePage;
   CChannelPlaceholderPage m_audioPage;
   CChannelPlaceholderPage m_alarmTabsPage;
   CChannelPlaceholderPage m_recordPlanPage;

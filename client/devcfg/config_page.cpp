@@ -112,6 +112,26 @@ void CChannelBlockPage::CopyPartToChannels(uint64_t mask) {
       std::memcpy(m_owner->MirrorBlock(ch).bytes + m_part.offset, from, m_part.size);
 }
 
+namespace {
+ChannelPicker g_channelPicker = nullptr;
+}
+
+void SetChannelPicker(ChannelPicker picker) { g_channelPicker = picker; }
+
+void CChannelBlockPage::CopySettingsToPicked() {
+  shell::DeviceRecord* device = ChosenDevice();
+  if (!device || !g_channelPicker || !m_owner) return;
+  // The device's own channels, not the main dialog's logical ones.
+  const int count = devcfg::CappedChannelCount(device->channelCount);
+  if (count < 1) return;
+  std::vector<std::string> names;
+  for (int ch = 0; ch < count; ++ch) names.push_back(devcfg::ChannelName(m_owner->MirrorBlock(ch)));
+  uint64_t mask = 0;
+  if (!g_channelPicker(this, count, names, &mask)) return;
+  if (count < 64) mask &= (uint64_t(1) << count) - 1;
+  CopyPartToChannels(mask);
+}
+
 // ------------------------------------------------------------ CDeviceBlockPage
 
 CDeviceBlockPage::CDeviceBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, uint8_t* shared, size_t size)

@@ -117,3 +117,18 @@
 #define IDC_COVER_REGION3 1092
 #define IDC_COVER_REGION4 1093
 #define IDC_MOTION_GAP 1220
+
+// Encoder page (and the video parameters page's ids of the same controls).
+#define IDC_ENC_COPY 1068
+#define IDC_ENC_FRAME 1070
+#define IDC_ENC_MODE 1082
+#define IDC_ENC_QUALITY 1083
+#define IDC_ENC_RESOLUTION 1085
+#define IDC_ENC_IINTERVAL_SPIN 1090
+#define IDC_ENC_FRAMERATE_SPIN 1099
+#define IDC_ENC_FRAMERATE 1101
+#define IDC_ENC_BITRATE 1102
+#define IDC_ENC_BITRATE_LABEL 1219
+#define IDC_ENC_IINTERVAL 1220
+#define IDC_ENC_PREVIEW 1223
+#define IDC_ENC_AREA 1225

@@ -717,3 +717,138 @@ TEST_F(RegionPages, MotionPreviewShowsLiveVideoUnderTheGrid) {
   EXPECT_TRUE(shown) << "red " << red << " video " << video;
   gui::SaveWindowBitmap(hwnd, gui::OutputPath("motion_page_live.bmp"));
 }
+
+// ------------------------------------------------------------ encoder page
+
+namespace {
+
+struct PickerCall {
+  int count = -1;
+  std::vector<std::string> names;
+};
+PickerCall g_picker;
+uint64_t g_pickMask = 0;
+bool PickChannels(CWnd*, int count, const std::vector<std::string>& names, uint64_t* mask) {
+  g_picker.count = count;
+  g_picker.names = names;
+  *mask = g_pickMask;
+  return true;
+}
+
+void PutEncoderPart(uint8_t* block, uint32_t resolution, uint8_t interval, uint8_t rate, uint32_t mode,
+                    uint8_t quality, uint16_t bitRate) {
+  uint8_t* p = block + 576;
+  devcfg::PutU32(p, resolution);
+  p[4] = interval;
+  p[5] = rate;
+  devcfg::PutU32(p + 6, mode);
+  p[10] = quality;
+  devcfg::PutU16(p + 11, bitRate);
+}
+
+}  // namespace
+
+TEST_F(FrontEndSettings, EncoderPageLoadsClampsAndSavesItsPart) {
+  shell::DeviceRecord& d = main.m_pConfig->devices[0];
+  d.info[63] = 1;  // the device has the page
+  for (int ch = 0; ch < 4; ++ch) std::memset(&blocksA[size_t(ch) * 1024 + 560], 0x5C, 64);
+  PutEncoderPart(&blocksA[0], 8, 40, 20, 1, 2, 300);
+  PutEncoderPart(&blocksA[1024], 16, 50, 25, 0, 5, 100);
+  Open();
+  dlg->SelectPage(kPageEncode);
+  CEncodeSettingsPage& enc = dlg->EncodePage();
+  HWND page = Page(enc);
+  EXPECT_FALSE(IsWindowEnabled(gui::Control(page, IDC_ENC_BITRATE))) << "disabled until a block loads";
+
+  struct Load {
+    int channel, resolution;
+    const char *interval, *rate, *bitRate, *label;
+    int mode, quality;
+    bool qualityEnabled;
+  } loads[] = {
+      {0, 1, "40", "20", "300", "Max Bit Rate", 1, 2, true},  // 8 is QCIF
+      {1, 0, "50", "25", "100", "Bit Rate", 0, 5, false},     // 16 is CIF
+  };
+  for (const Load& l : loads) {
+    dlg->LoadChannelPage(l.channel, kPageEncode);
+    EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_RESOLUTION, CB_GETCURSEL, 0, 0), l.resolution) << l.channel;
+    EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_MODE, CB_GETCURSEL, 0, 0), l.mode) << l.channel;
+    EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_QUALITY, CB_GETCURSEL, 0, 0), l.quality) << l.channel;
+    EXPECT_EQ(gui::Text(page, IDC_ENC_IINTERVAL), l.interval);
+    EXPECT_EQ(gui::Text(page, IDC_ENC_FRAMERATE), l.rate);
+    EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), l.bitRate);
+    EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE_LABEL), l.label);
+    EXPECT_EQ(IsWindowEnabled(gui::Control(page, IDC_ENC_QUALITY)) != FALSE, l.qualityEnabled) << l.channel;
+  }
+
+  // Leaving an edit: bit rate 32..500; I interval and frame rate fall back.
+  struct Clamp {
+    int id;
+    const char *typed, *kept;
+  } clamps[] = {{IDC_ENC_BITRATE, "600", "500"}, {IDC_ENC_BITRATE, "10", "32"},  {IDC_ENC_BITRATE, "499", "499"},
+                {IDC_ENC_FRAMERATE, "31", "25"}, {IDC_ENC_FRAMERATE, "30", "30"}, {IDC_ENC_IINTERVAL, "0", "25"},
+                {IDC_ENC_IINTERVAL, "256", "25"}};
+  for (const Clamp& c : clamps) {
+    gui::SetText(page, c.id, c.typed);
+    gui::Command(page, c.id, EN_KILLFOCUS);
+    EXPECT_EQ(gui::Text(page, c.id), c.kept) << c.id << " " << c.typed;
+  }
+  // On an NTSC device the frame rate falls back to 30.
+  devcfg::PutU32(&d.info[42], 1);
+  dlg->LoadChannelPage(1, kPageEncode);
+  gui::SetText(page, IDC_ENC_FRAMERATE, "31");
+  gui::Command(page, IDC_ENC_FRAMERATE, EN_KILLFOCUS);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_FRAMERATE), "30");
+
+  // A mode change gives the default bit rate of the mode and resolution.
+  gui::SelectCombo(page, IDC_ENC_MODE, 1);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), "300") << "variable CIF";
+  gui::SelectCombo(page, IDC_ENC_RESOLUTION, 1);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), "100") << "variable QCIF";
+  gui::SelectCombo(page, IDC_ENC_MODE, 0);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), "64") << "constant QCIF";
+
+  // Save writes the 13 bytes of the part and nothing else.
+  gui::SetText(page, IDC_ENC_IINTERVAL, "77");
+  gui::SetText(page, IDC_ENC_BITRATE, "123");
+  Bytes before(dlg->MirrorBlock(1).bytes, dlg->MirrorBlock(1).bytes + 1024);
+  dlg->SaveChannelPage(1, kPageEncode);
+  Bytes after(dlg->MirrorBlock(1).bytes, dlg->MirrorBlock(1).bytes + 1024);
+  const uint8_t want[13] = {8, 0, 0, 0, 77, 30, 0, 0, 0, 0, 5, 123, 0};
+  EXPECT_EQ(std::memcmp(&after[576], want, 13), 0);
+  for (size_t i = 0; i < 1024; ++i)
+    if (i < 576 || i >= 589) EXPECT_EQ(after[i], before[i]) << "byte " << i;
+
+  // No mode or quality chosen: the part keeps its own, never 0xFFFFFFFF.
+  SendDlgItemMessageA(page, IDC_ENC_MODE, CB_SETCURSEL, WPARAM(-1), 0);
+  SendDlgItemMessageA(page, IDC_ENC_QUALITY, CB_SETCURSEL, WPARAM(-1), 0);
+  dlg->SaveChannelPage(1, kPageEncode);
+  EXPECT_EQ(devcfg::GetU32(dlg->MirrorBlock(1).bytes + 582), 0u);
+  EXPECT_EQ(dlg->MirrorBlock(1).bytes[586], 5);
+
+  // "Copy Settings To ...": the device's 4 channels by name (the main
+  // dialog shows only 2), every ticked one but the current channel.
+  SetChannelPicker(PickChannels);
+  g_pickMask = 0xF;
+  gui::SelectCombo(page, IDC_ENC_MODE, 1);
+  gui::SetText(page, IDC_ENC_BITRATE, "222");
+  ASSERT_EQ(dlg->GetCurrentChannel(), 0);
+  gui::Click(page, IDC_ENC_COPY);
+  SetChannelPicker(nullptr);
+  EXPECT_EQ(g_picker.count, 4);
+  EXPECT_EQ(g_picker.names, (std::vector<std::string>{"Gate", "Yard", "Hall", "Dock"}));
+  for (int ch = 1; ch < 4; ++ch) {
+    EXPECT_EQ(devcfg::GetU16(dlg->MirrorBlock(ch).bytes + 587), 222) << ch;
+    EXPECT_EQ(devcfg::GetU32(dlg->MirrorBlock(ch).bytes + 582), 1u) << ch;
+    EXPECT_EQ(dlg->MirrorBlock(ch).bytes[575], 0x5C) << "outside the part";
+    EXPECT_EQ(dlg->MirrorBlock(ch).bytes[589], 0x5C) << "outside the part";
+  }
+
+  // A device without the page: nothing loads and nothing is saved.
+  d.info[63] = 0;
+  before.assign(dlg->MirrorBlock(2).bytes, dlg->MirrorBlock(2).bytes + 1024);
+  gui::SetText(page, IDC_ENC_BITRATE, "99");
+  dlg->SaveChannelPage(2, kPageEncode);
+  EXPECT_EQ(Bytes(dlg->MirrorBlock(2).bytes, dlg->MirrorBlock(2).bytes + 1024), before);
+  gui::SaveWindowBitmap(hwnd, gui::OutputPath("frontend_settings_encoder.bmp"));
+}
