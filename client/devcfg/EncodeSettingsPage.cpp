@@ -8,8 +8,7 @@
 #include "language.h"
 
 namespace {
-const char* const kModes[2] = {"Constant", "Variable"};
-const char* const kQualities[6] = {"Level 1(Best)", "Level 2", "Level 3", "Level 4", "Level 5", "Level 6"};
+const char* const kResolutions[2] = {"CIF", "QCIF"};
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CEncodeSettingsPage, CChannelBlockPage)
@@ -28,31 +27,8 @@ CEncodeSettingsPage::CEncodeSettingsPage(CFrontEndSettingsDlg* owner)
 
 BOOL CEncodeSettingsPage::OnInitDialog() {
   CChannelBlockPage::OnInitDialog();
-  CRect frame(0, 0, 352, 288);
-  if (CWnd* f = GetDlgItem(IDC_ENC_FRAME)) {
-    f->GetWindowRect(&frame);
-    ScreenToClient(&frame);
-    frame = CRect(frame.left, frame.top, frame.left + 352, frame.top + 288);
-    CRect border = frame;
-    border.InflateRect(1, 1);
-    f->MoveWindow(&border);
-  }
-  m_area.Create(0, WS_CHILD | WS_VISIBLE, frame, this, IDC_ENC_AREA);
-  m_area.SetBackColor(RGB(0, 0, 0));
-  m_resolution.SubclassDlgItem(IDC_ENC_RESOLUTION, this);
-  m_mode.SubclassDlgItem(IDC_ENC_MODE, this);
-  m_quality.SubclassDlgItem(IDC_ENC_QUALITY, this);
-  m_resolution.ResetContent();
-  m_resolution.AddString("CIF");
-  m_resolution.AddString("QCIF");
-  for (const char* m : kModes) m_mode.AddString(TranslateString(m));
-  for (const char* q : kQualities) m_quality.AddString(TranslateString(q));
-  m_intervalSpin.SubclassDlgItem(IDC_ENC_IINTERVAL_SPIN, this);
-  m_intervalSpin.SetBuddy(GetDlgItem(IDC_ENC_IINTERVAL));
-  m_intervalSpin.SetRange32(1, 255);
-  m_frameSpin.SubclassDlgItem(IDC_ENC_FRAMERATE_SPIN, this);
-  m_frameSpin.SetBuddy(GetDlgItem(IDC_ENC_FRAMERATE));
-  m_frameSpin.SetRange32(1, 30);
+  CreateFramedArea(this, IDC_ENC_FRAME, m_area);
+  m_enc.Attach(this, kResolutions, 2, 30);
   CheckDlgButton(IDC_ENC_PREVIEW, BST_UNCHECKED);
   // Nothing to edit until a device that has the page loads a block.
   EnableChildControls(this, FALSE);
@@ -86,9 +62,9 @@ void CEncodeSettingsPage::ResetPage() {
 }
 
 void CEncodeSettingsPage::Show() {
-  m_resolution.SetCurSel(m_values.resolution);
-  m_mode.SetCurSel(m_values.mode);
-  m_quality.SetCurSel(m_values.quality >= 0 && m_values.quality < 6 ? m_values.quality : -1);
+  m_enc.resolution.SetCurSel(m_values.resolution);
+  m_enc.mode.SetCurSel(m_values.mode);
+  m_enc.quality.SetCurSel(m_values.quality >= 0 && m_values.quality < 6 ? m_values.quality : -1);
   SetDlgItemInt(IDC_ENC_IINTERVAL, UINT(m_values.iInterval), FALSE);
   SetDlgItemInt(IDC_ENC_FRAMERATE, UINT(m_values.frameRate), FALSE);
   SetDlgItemInt(IDC_ENC_BITRATE, UINT(m_values.bitRate), FALSE);
@@ -96,18 +72,16 @@ void CEncodeSettingsPage::Show() {
 }
 
 void CEncodeSettingsPage::Collect() {
-  m_values.resolution = m_resolution.GetCurSel();
-  m_values.mode = m_mode.GetCurSel();
-  m_values.quality = m_quality.GetCurSel();
+  m_values.resolution = m_enc.resolution.GetCurSel();
+  m_values.mode = m_enc.mode.GetCurSel();
+  m_values.quality = m_enc.quality.GetCurSel();
   m_values.iInterval = int(GetDlgItemInt(IDC_ENC_IINTERVAL, nullptr, FALSE));
   m_values.frameRate = int(GetDlgItemInt(IDC_ENC_FRAMERATE, nullptr, FALSE));
   m_values.bitRate = int(GetDlgItemInt(IDC_ENC_BITRATE, nullptr, FALSE));
 }
 
 void CEncodeSettingsPage::ShowModeControls() {
-  const bool variable = m_values.mode == 1;
-  m_quality.EnableWindow(variable ? TRUE : FALSE);
-  SetDlgItemText(IDC_ENC_BITRATE_LABEL, TranslateString(variable ? "Max Bit Rate" : "Bit Rate"));
+  m_enc.ShowMode(this, m_values.mode == 1);
 }
 
 void CEncodeSettingsPage::DefaultBitRate() {
@@ -131,13 +105,7 @@ void CEncodeSettingsPage::OnPreview() {
 }
 
 BOOL CEncodeSettingsPage::OnCommand(WPARAM w, LPARAM l) {
-  if (HIWORD(w) == EN_KILLFOCUS && LOWORD(w) == IDC_ENC_BITRATE) {
-    BOOL ok = FALSE;
-    const int value = int(GetDlgItemInt(IDC_ENC_BITRATE, &ok, FALSE));
-    int kept = value < devcfg::kEncoderBitRateMin ? devcfg::kEncoderBitRateMin : value;
-    if (kept > devcfg::kEncoderBitRateMax) kept = devcfg::kEncoderBitRateMax;
-    if (!ok) kept = devcfg::kEncoderBitRateMin;
-    if (!ok || kept != value) SetDlgItemInt(IDC_ENC_BITRATE, UINT(kept), FALSE);
-  }
+  static const EditLimits kBitRate[1] = {{IDC_ENC_BITRATE, devcfg::kEncoderBitRateMin, devcfg::kEncoderBitRateMax}};
+  ClampEditOnLeave(this, w, kBitRate, 1);
   return CChannelBlockPage::OnCommand(w, l);
 }

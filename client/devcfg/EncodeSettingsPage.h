@@ -10,6 +10,7 @@
 #include "config_page.h"
 #include "devcfg_resource.h"
 #include "encoder_part.h"
+#include "encoding_controls.h"
 
 class CEncodeSettingsPage : public CChannelBlockPage {
 public:
@@ -32,8 +33,7 @@ protected:
   void ShowModeControls();
   void DefaultBitRate();
 
-  CComboBox m_resolution, m_mode, m_quality;
-  CSpinButtonCtrl m_frameSpin, m_intervalSpin;
+  EncodingControls m_enc;
   CAreaSelectCtrl m_area;
   devcfg::EncoderValues m_values;
   devcfg::EditRange m_ranges[2];

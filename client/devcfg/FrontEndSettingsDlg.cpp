@@ -44,7 +44,7 @@ END_MESSAGE_MAP()
 
 CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
     : CDialog(IDD, parent),
-      m_videoParamPage(IDD_VIDEO_PARAM_PAGE, this, 0),
+      m_videoParamPage(this),
       m_encodePage(this),
       m_audioPage(IDD_AUDIO_ENCODE_PAGE, this, kPageAudio),
       m_alarmTabsPage(IDD_ALARM_TABS_PAGE, this, kPageMotion),

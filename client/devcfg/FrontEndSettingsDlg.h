@@ -24,6 +24,7 @@
 #include "config_pages.h"
 #include "devcfg_resource.h"
 #include "EncodeSettingsPage.h"
+#include "VideoParamPage.h"
 #include "region_pages.h"
 #include "udp_packets.h"
 
@@ -79,6 +80,7 @@ public:
   CMotionDetectPage& MotionPage() { return m_motionPage; }
   CVideoCoverPage& CoverPage() { return m_coverPage; }
   CEncodeSettingsPage& EncodePage() { return m_encodePage; }
+  CVideoParamPage& VideoParamPage() { return m_videoParamPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -165,7 +167,7 @@ private:
   CColorListCtrl m_channelList;
 
   // The pages, in the order they are created.
-  CChannelPlaceholderPage m_videoParamPage;
+  CVideoParamPage m_videoParamPage;
   CEncodeSettingsPage m_encodePage;
   CChannelPlaceholderPage m_audioPage;
   CChannelPlaceholderPage m_alarmTabsPage;

@@ -607,7 +607,9 @@ TEST_F(RegionPages, MotionRoundTrip) {
   const Bytes payload(set.begin() + 16, set.end());
   for (size_t i = 0; i < 136; ++i) {
     const bool pages = i == 2 || i == 3 || i == 5 || (i >= 12 && i < 72);
-    if (!pages) EXPECT_EQ(payload[i], before[i]) << "byte " << i << " is not the page's";
+    if (!pages) {
+      EXPECT_EQ(payload[i], before[i]) << "byte " << i << " is not the page's";
+    }
   }
   EXPECT_EQ(payload[2], 5);
   EXPECT_EQ(payload[3], 9);
@@ -653,8 +655,9 @@ TEST_F(RegionPages, CoverRoundTripAndDelete) {
   const uint8_t entry0[12] = {0, 1, 0xC0, 0xC1, 0, 0, 0, 0, 0xE8, 0x03, 0xE8, 0x03};
   EXPECT_EQ(std::memcmp(&payload[76], entry0, 12), 0);
   for (size_t i = 0; i < 136; ++i)
-    if (i != 4 && (i < 76 || (i - 76) % 16 >= 12 || (i - 76) % 16 == 2 || (i - 76) % 16 == 3))
+    if (i != 4 && (i < 76 || (i - 76) % 16 >= 12 || (i - 76) % 16 == 2 || (i - 76) % 16 == 3)) {
       EXPECT_EQ(payload[i], before[i]) << "byte " << i << " is not the page's";
+    }
   const Bytes saved = WaitForChange(dev0, "region", before);
   EXPECT_EQ(saved, payload);
 
@@ -750,7 +753,7 @@ void PutEncoderPart(uint8_t* block, uint32_t resolution, uint8_t interval, uint8
 
 TEST_F(FrontEndSettings, EncoderPageLoadsClampsAndSavesItsPart) {
   shell::DeviceRecord& d = main.m_pConfig->devices[0];
-  d.info[63] = 1;  // the device has the page
+  d.infoRest[63 - 57] = 1;  // information byte 63: the device has the page
   for (int ch = 0; ch < 4; ++ch) std::memset(&blocksA[size_t(ch) * 1024 + 560], 0x5C, 64);
   PutEncoderPart(&blocksA[0], 8, 40, 20, 1, 2, 300);
   PutEncoderPart(&blocksA[1024], 16, 50, 25, 0, 5, 100);
@@ -817,7 +820,9 @@ TEST_F(FrontEndSettings, EncoderPageLoadsClampsAndSavesItsPart) {
   const uint8_t want[13] = {8, 0, 0, 0, 77, 30, 0, 0, 0, 0, 5, 123, 0};
   EXPECT_EQ(std::memcmp(&after[576], want, 13), 0);
   for (size_t i = 0; i < 1024; ++i)
-    if (i < 576 || i >= 589) EXPECT_EQ(after[i], before[i]) << "byte " << i;
+    if (i < 576 || i >= 589) {
+      EXPECT_EQ(after[i], before[i]) << "byte " << i;
+    }
 
   // No mode or quality chosen: the part keeps its own, never 0xFFFFFFFF.
   SendDlgItemMessageA(page, IDC_ENC_MODE, CB_SETCURSEL, WPARAM(-1), 0);
@@ -845,10 +850,108 @@ TEST_F(FrontEndSettings, EncoderPageLoadsClampsAndSavesItsPart) {
   }
 
   // A device without the page: nothing loads and nothing is saved.
-  d.info[63] = 0;
+  d.infoRest[63 - 57] = 0;
   before.assign(dlg->MirrorBlock(2).bytes, dlg->MirrorBlock(2).bytes + 1024);
   gui::SetText(page, IDC_ENC_BITRATE, "99");
   dlg->SaveChannelPage(2, kPageEncode);
   EXPECT_EQ(Bytes(dlg->MirrorBlock(2).bytes, dlg->MirrorBlock(2).bytes + 1024), before);
   gui::SaveWindowBitmap(hwnd, gui::OutputPath("frontend_settings_encoder.bmp"));
+}
+
+// ------------------------------------------------------------ video parameters page
+
+TEST_F(FrontEndSettings, VideoParamPageLoadsClampsAndSavesItsPart) {
+  uint8_t* b0 = &blocksA[0];
+  b0[33] = 1;
+  devcfg::PutU16(b0 + 34, 10);
+  devcfg::PutU32(b0 + 52, 4);  // CIF
+  devcfg::PutU32(b0 + 58, 1);  // variable
+  b0[62] = 0;
+  devcfg::PutU16(b0 + 63, 180);
+  b0[65] = 100;
+  devcfg::PutU32(&blocksA[1024 + 52], 16);
+  Open();
+  CVideoParamPage& vp = dlg->VideoParamPage();
+  HWND page = Page(vp);
+  // Loaded with the stream page; the dialog never offers its window, so
+  // the test shows it in the page area itself.
+  dlg->ShowPage(kPageNone);
+  ShowWindow(page, SW_SHOW);
+  EXPECT_EQ(gui::Text(page, IDC_VP_NAME), "Gate");
+  EXPECT_TRUE(gui::IsChecked(page, IDC_VP_SHOW_NAME));
+  EXPECT_EQ(gui::Text(page, IDC_VP_NAME_X), "10");
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_RESOLUTION, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE_LABEL), "Max Bit Rate");
+  EXPECT_TRUE(IsWindowEnabled(gui::Control(page, IDC_ENC_QUALITY)));
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_VP_LUMINANCE_SLIDER, TBM_GETPOS, 0, 0), 100);
+  EXPECT_EQ(gui::Text(page, IDC_VP_RECORD_SIZE), "Current Record File Size: [79 M] ~ [79 M] Per Hour");
+
+  // Constant mode: the default bit rate, then the size of what is typed.
+  gui::SelectCombo(page, IDC_ENC_MODE, 0);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), "500");
+  EXPECT_FALSE(IsWindowEnabled(gui::Control(page, IDC_ENC_QUALITY)));
+  gui::SetText(page, IDC_ENC_BITRATE, "512");
+  EXPECT_EQ(gui::Text(page, IDC_VP_RECORD_SIZE), "Current Record File Size: [225 M] Per Hour");
+
+  struct Clamp {
+    int id;
+    const char *typed, *kept;
+  } clamps[] = {{IDC_ENC_BITRATE, "5000", "3000"}, {IDC_ENC_BITRATE, "10", "32"},   {IDC_VP_SHELTER_W, "8", "16"},
+                {IDC_VP_SHELTER_H, "300", "288"},  {IDC_VP_NAME_X, "400", "352"},  {IDC_VP_TIME_Y, "289", "288"},
+                {IDC_VP_LUMINANCE, "300", "255"},  {IDC_VP_OFFSET, "256", "255"},  {IDC_ENC_IINTERVAL, "0", "50"},
+                {IDC_ENC_FRAMERATE, "40", "25"}};
+  for (const Clamp& c : clamps) {
+    gui::SetText(page, c.id, c.typed);
+    gui::Command(page, c.id, EN_KILLFOCUS);
+    EXPECT_EQ(gui::Text(page, c.id), c.kept) << c.id << " " << c.typed;
+  }
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_VP_LUMINANCE_SLIDER, TBM_GETPOS, 0, 0), 255) << "the slider follows";
+
+  // A drawn shelter is taken only with "Place Shelter" and from 16 x 16.
+  auto draw = [&](RECT r) {
+    SendMessageA(page, CAreaSelectCtrl::kNotifyMessage, CAreaSelectCtrl::kAreaDrawn, LPARAM(&r));
+  };
+  gui::SetText(page, IDC_VP_SHELTER_X, "0");
+  draw({10, 20, 60, 70});
+  EXPECT_EQ(gui::Text(page, IDC_VP_SHELTER_X), "0") << "place shelter is off";
+  gui::Click(page, IDC_VP_SHELTER);
+  draw({10, 20, 25, 70});
+  EXPECT_EQ(gui::Text(page, IDC_VP_SHELTER_X), "0") << "15 wide";
+  draw({10, 20, 60, 70});
+  EXPECT_EQ(gui::Text(page, IDC_VP_SHELTER_X), "10");
+  EXPECT_EQ(gui::Text(page, IDC_VP_SHELTER_W), "50");
+
+  gui::Click(page, IDC_VP_DEFAULT);
+  EXPECT_EQ(gui::Text(page, IDC_VP_HUE), "128");
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_VP_CONTRAST_SLIDER, TBM_GETPOS, 0, 0), 128);
+
+  // Saved into the mirror: the part's fields, nothing past them.
+  dlg->SaveChannelPage(0, kPageStream);
+  const uint8_t* m0 = dlg->MirrorBlock(0).bytes;
+  EXPECT_STREQ(reinterpret_cast<const char*>(m0), "Gate");
+  EXPECT_EQ(m0[43], 1);
+  EXPECT_EQ(devcfg::GetU16(m0 + 44), 10);
+  EXPECT_EQ(devcfg::GetU16(m0 + 48), 50);
+  EXPECT_EQ(devcfg::GetU32(m0 + 52), 4u);
+  EXPECT_EQ(devcfg::GetU32(m0 + 58), 0u);
+  EXPECT_EQ(devcfg::GetU16(m0 + 63), 32);
+  EXPECT_EQ(m0[65], 128);
+
+  // A resolution bit of 16 loads as 720P and saves as 1.
+  dlg->LoadChannelPage(1, kPageStream);
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_RESOLUTION, CB_GETCURSEL, 0, 0), 0);
+  dlg->SaveChannelPage(1, kPageStream);
+  EXPECT_EQ(devcfg::GetU32(dlg->MirrorBlock(1).bytes + 52), 1u);
+
+  // "Copy Settings To ...": never the current channel's own block.
+  dlg->LoadChannelPage(0, kPageStream);
+  gui::SetText(page, IDC_VP_NAME, "Copied");
+  SetChannelPicker(PickChannels);
+  g_pickMask = 0x5;  // channels 0 (current) and 2
+  gui::Click(page, IDC_ENC_COPY);
+  SetChannelPicker(nullptr);
+  EXPECT_EQ(g_picker.count, 4);
+  EXPECT_STREQ(reinterpret_cast<const char*>(dlg->MirrorBlock(2).bytes), "Copied");
+  EXPECT_STREQ(reinterpret_cast<const char*>(dlg->MirrorBlock(3).bytes), "Dock");
+  gui::SaveWindowBitmap(hwnd, gui::OutputPath("frontend_settings_video_param.bmp"));
 }
