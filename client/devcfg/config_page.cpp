@@ -5,6 +5,7 @@
 
 #include "FrontEndSettingsDlg.h"
 #include "app_services.h"
+#include "check_list_dlgs.h"
 #include "language.h"
 
 // ------------------------------------------------------------ CConfigPage
@@ -113,14 +114,28 @@ void CChannelBlockPage::CopyPartToChannels(uint64_t mask) {
 }
 
 namespace {
-ChannelPicker g_channelPicker = nullptr;
+
+bool RunChannelSelect(CWnd* parent, int count, const std::vector<std::string>& names, uint64_t* mask) {
+  CChannelSelectDlg dlg(parent);
+  dlg.m_channelCount = count;
+  for (int i = 0; i < count && i < CCheckListDlg::kMaxRows && size_t(i) < names.size(); ++i)
+    dlg.m_names[i] = names[size_t(i)].c_str();
+  if (dlg.DoModal() != IDOK) return false;
+  *mask = 0;
+  for (int i = 0; i < count && i < CCheckListDlg::kMaxRows; ++i)
+    if (dlg.m_check[i]) *mask |= uint64_t(1) << i;
+  return true;
 }
 
-void SetChannelPicker(ChannelPicker picker) { g_channelPicker = picker; }
+ChannelPicker g_channelPicker = RunChannelSelect;
+
+}  // namespace
+
+void SetChannelPicker(ChannelPicker picker) { g_channelPicker = picker ? picker : RunChannelSelect; }
 
 void CChannelBlockPage::CopySettingsToPicked() {
   shell::DeviceRecord* device = ChosenDevice();
-  if (!device || !g_channelPicker || !m_owner) return;
+  if (!device || !m_owner) return;
   // The device's own channels, not the main dialog's logical ones.
   const int count = devcfg::CappedChannelCount(device->channelCount);
   if (count < 1) return;
