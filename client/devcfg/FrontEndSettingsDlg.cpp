@@ -44,8 +44,8 @@ END_MESSAGE_MAP()
 
 CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
     : CDialog(IDD, parent),
-      m_videoParamPage(IDD_VIDEO_PARAM_PAGE, this, 0),
-      m_encodePage(IDD_ENCODE_PAGE, this, kPageEncode),
+      m_videoParamPage(this),
+      m_encodePage(this),
       m_audioPage(IDD_AUDIO_ENCODE_PAGE, this, kPageAudio),
       m_alarmTabsPage(IDD_ALARM_TABS_PAGE, this, kPageMotion),
       m_recordPlanPage(IDD_RECORD_PLAN_PAGE, this, kPageRecordPlan),
@@ -58,8 +58,8 @@ CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
       m_ftpPage(IDD_FTP_UPLOAD_PAGE, this, m_serviceBlock, devcfg::kServiceSettingsSize),
       m_mailPage(IDD_MAIL_ALARM_PAGE, this, m_serviceBlock, devcfg::kServiceSettingsSize),
       m_deviceInfoPage(this),
-      m_motionPage(IDD_MOTION_DETECT_PAGE, this),
-      m_coverPage(IDD_VIDEO_COVER_PAGE, this),
+      m_motionPage(this),
+      m_coverPage(this),
       m_streamPage(this),
       m_ddnsPage(this),
       m_sensorPage(this),

@@ -23,6 +23,9 @@
 #include "config_page.h"
 #include "config_pages.h"
 #include "devcfg_resource.h"
+#include "EncodeSettingsPage.h"
+#include "VideoParamPage.h"
+#include "region_pages.h"
 #include "udp_packets.h"
 
 namespace shell { struct DeviceRecord; }
@@ -74,6 +77,10 @@ public:
   CNetworkSettingsPage& NetworkPage() { return m_networkPage; }
   CDeviceInfoPage& DeviceInfoPage() { return m_deviceInfoPage; }
   CDdnsUpnpPage& DdnsPage() { return m_ddnsPage; }
+  CMotionDetectPage& MotionPage() { return m_motionPage; }
+  CVideoCoverPage& CoverPage() { return m_coverPage; }
+  CEncodeSettingsPage& EncodePage() { return m_encodePage; }
+  CVideoParamPage& VideoParamPage() { return m_videoParamPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -160,8 +167,8 @@ private:
   CColorListCtrl m_channelList;
 
   // The pages, in the order they are created.
-  CChannelPlaceholderPage m_videoParamPage;
-  CChannelPlaceholderPage m_encodePage;
+  CVideoParamPage m_videoParamPage;
+  CEncodeSettingsPage m_encodePage;
   CChannelPlaceholderPage m_audioPage;
   CChannelPlaceholderPage m_alarmTabsPage;
   CChannelPlaceholderPage m_recordPlanPage;
@@ -174,8 +181,8 @@ private:
   CDevicePlaceholderPage m_ftpPage;
   CDevicePlaceholderPage m_mailPage;
   CDeviceInfoPage m_deviceInfoPage;
-  CPlaceholderPage m_motionPage;
-  CPlaceholderPage m_coverPage;
+  CMotionDetectPage m_motionPage;
+  CVideoCoverPage m_coverPage;
   CStreamSettingsPage m_streamPage;
   CDdnsUpnpPage m_ddnsPage;
   CSensorSettingsPage m_sensorPage;

@@ -102,3 +102,58 @@
 #define IDC_DDNS_ON 1100
 #define IDC_UPNP_OFF 1101
 #define IDC_UPNP_ON 1102
+
+// Region drawing control.
+#define IDD_REGION_DRAW 559
+
+// Motion detection and video cover pages.
+#define IDC_REGION_SAVE 1000
+#define IDC_REGION_DELETE 1002
+#define IDC_REGION_SWITCH 1086
+#define IDC_MOTION_LEVEL 1088
+#define IDC_REGION_PREVIEW 1089
+#define IDC_COVER_REGION1 1090
+#define IDC_COVER_REGION2 1091
+#define IDC_COVER_REGION3 1092
+#define IDC_COVER_REGION4 1093
+#define IDC_MOTION_GAP 1220
+
+// Encoder page (and the video parameters page's ids of the same controls).
+#define IDC_ENC_COPY 1068
+#define IDC_ENC_FRAME 1070
+#define IDC_ENC_MODE 1082
+#define IDC_ENC_QUALITY 1083
+#define IDC_ENC_RESOLUTION 1085
+#define IDC_ENC_IINTERVAL_SPIN 1090
+#define IDC_ENC_FRAMERATE_SPIN 1099
+#define IDC_ENC_FRAMERATE 1101
+#define IDC_ENC_BITRATE 1102
+#define IDC_ENC_BITRATE_LABEL 1219
+#define IDC_ENC_IINTERVAL 1220
+#define IDC_ENC_PREVIEW 1223
+#define IDC_ENC_AREA 1225
+
+// Video parameters page (its encoding controls use the encoder page's ids).
+#define IDC_VP_RECORD_SIZE 1038
+#define IDC_VP_LUMINANCE_SLIDER 1057
+#define IDC_VP_CONTRAST_SLIDER 1058
+#define IDC_VP_SATURATION_SLIDER 1059
+#define IDC_VP_HUE_SLIDER 1060
+#define IDC_VP_DEFAULT 1067
+#define IDC_VP_SHOW_NAME 1071
+#define IDC_VP_SHOW_TIME 1072
+#define IDC_VP_SHELTER 1076
+#define IDC_VP_NAME 1077
+#define IDC_VP_SATURATION 1079
+#define IDC_VP_HUE 1080
+#define IDC_VP_OFFSET 1081
+#define IDC_VP_TIME_X 1093
+#define IDC_VP_TIME_Y 1094
+#define IDC_VP_SHELTER_X 1095
+#define IDC_VP_SHELTER_Y 1096
+#define IDC_VP_SHELTER_W 1097
+#define IDC_VP_SHELTER_H 1098
+#define IDC_VP_LUMINANCE 1156
+#define IDC_VP_CONTRAST 1157
+#define IDC_VP_NAME_X 1221
+#define IDC_VP_NAME_Y 1222
