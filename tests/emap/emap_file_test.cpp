@@ -87,6 +87,27 @@ TEST(EmapFile, ShortEntriesAreSkippedAndJunkReadsAsZero) {
   EXPECT_EQ(0, junk[0].channel);
 }
 
+TEST(EmapFile, EntriesPlacedBeyondReachAreDropped) {
+  struct Case {
+    const char* text;
+    int kind;
+    size_t count;
+  };
+  const Case cases[] = {
+      {"2147483647,10,1,1", kIconCamera, 0},   // its square would not fit an int
+      {"10,99999999999,1,1", kIconCamera, 0},
+      {"-1000001,5,2", kIconProbe, 0},
+      {"1000000,-1000000,2", kIconProbe, 1},   // the farthest kept
+      {"1,2,3,4|2147483647,0,1,1|5,6,7,8", kIconCamera, 2},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.text);
+    std::vector<MapIconEntry> list = ParseIconList(k.text, k.kind, 1);
+    EXPECT_EQ(k.count, list.size());
+    for (const MapIconEntry& e : list) EXPECT_EQ(e.left + kIconSize, e.right);
+  }
+}
+
 TEST(EmapFile, StartMap) {
   MemoryMapIni ini = TwoMaps();
   StartMap m = ReadStartMap(ini, "C:\\prog\\");
