@@ -52,6 +52,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_COMMAND(ID_MAIN_TOGGLE_ALARM, OnToggleAlarm)
   ON_COMMAND(ID_MAIN_LOGIN_CHECK, OnLoginCheck)
   ON_COMMAND(ID_MAIN_POLL_PAUSE, OnPollPause)
+  ON_COMMAND(ID_MAIN_SOUND, OnToggleWindowSound)
   ON_COMMAND(ID_MAIN_PTZ_FLAG, TogglePtzChannelFlag)
   ON_COMMAND(ID_MAIN_FULL_SCREEN, OnFullScreen)
   ON_MESSAGE(WM_MAIN_STATUSBAR_HIDE, OnStatusBarHide)
@@ -288,14 +289,6 @@ void CMainDlg::StartWorkers() {
   m_recordWriter->StartThread();
   m_resolverThread.Start(ResolverThreadProc, this);
   m_udpThread.Start(UdpThreadProc, this);
-}
-
-// Placeholder until the host-name resolver lands: a pass every 3 seconds.
-UINT CMainDlg::ResolverThreadProc(LPVOID param) {
-  auto* self = static_cast<CMainDlg*>(param);
-  while (!self->m_stopFlag && ::WaitForSingleObject(self->m_stopEvent, 3000) == WAIT_TIMEOUT) {
-  }
-  return 0;
 }
 
 void CMainDlg::StopWorkers() {

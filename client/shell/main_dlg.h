@@ -152,6 +152,36 @@ public:
 
   // The stream watchdog, one tick of timer 101.
   void RunWatchdog();
+  // The record schedule, one tick of timer 102: files cut at their length,
+  // the local work plan or the manual switches followed.
+  void RunRecordSchedule();
+  BOOL IsInWorkPlan(int slot, uint8_t detectionMask);
+  // One polling step, one tick of timer 103.
+  void PollStep();
+  // The PTZ panel's buttons: mouse message 513 presses, 514 releases.
+  LRESULT OnPtzButton(WPARAM mouseMessage, LPARAM buttonCode);
+  void PtzStart(int buttonCode);
+  void PtzStop(int buttonCode);
+  // Sound of every channel of a window's list on or off (command 2229 for
+  // the current window).
+  void ToggleWindowSound(int window);
+  BOOL WindowSound(int window) const { return shell::WindowListModel::IsValid(window) && m_windowSound[window]; }
+  // Talkback bookkeeping of the device panel; no SDK call.
+  void SetTalkbackActive(BOOL on) { m_talkbackActive = on; }
+  BOOL TalkbackActive() const { return m_talkbackActive; }
+  void ResetWindowTalkback(int window);
+  void SetChannelTalkback(int slot, BOOL on);
+  BOOL WindowTalkback(int window) const { return shell::WindowListModel::IsValid(window) && m_windowTalkback[window]; }
+  // The clocks of the schedule and the record files (the system's when
+  // empty); tests put their own here.
+  std::function<uint32_t()> m_tickMs;
+  std::function<SYSTEMTIME()> m_localTime;
+  uint32_t TickMs() const;
+  SYSTEMTIME LocalTimeNow() const;
+  // Told the current window's device when polling moves it (the colour
+  // panel's colours).
+  std::function<void(shell::DeviceRecord*)> m_colourChannelHook;
+  void SetWindowCaption(int window, const CString& text);
   // The snapshot path for a device address and channel on this machine.
   CString MakeSnapshotPath(const char* address, int channel);
   // What MakeSnapshotPath asks of the machine; tests replace it.
@@ -282,7 +312,7 @@ protected:
   afx_msg LRESULT OnMonitorWndMouse(WPARAM, LPARAM);
   afx_msg LRESULT OnDeviceLost(WPARAM, LPARAM);
   afx_msg LRESULT OnDeviceMessage(WPARAM, LPARAM);
-  afx_msg LRESULT OnPtzButton(WPARAM, LPARAM);
+  afx_msg void OnToggleWindowSound();
 
   // Start-up pieces.
   void StartSplash();
@@ -374,6 +404,12 @@ protected:
   BOOL m_lastPlanPlayed = FALSE;
   uint8_t m_ptzFlags[shell::kChannelSlots] = {};
   uint8_t m_windowRecord[shell::kMonitorWindows] = {};
+  uint8_t m_windowSound[shell::kMonitorWindows] = {};
+  uint8_t m_windowTalkback[shell::kMonitorWindows] = {};
+  BOOL m_talkbackActive = FALSE;
+  // The current window's PTZ target (-1 none; prompt: the polling message).
+  int PtzTargetSlot(BOOL prompt);
+  void SendPtz(int slot, uint8_t command, uint8_t preset = 0);
   BOOL m_windowsCreated = FALSE;
 
   int m_userIndex = 0;

@@ -430,7 +430,3 @@ LRESULT CMainDlg::OnDeviceMessage(WPARAM wParam, LPARAM lParam) {
   return RouteDeviceMessage(wParam, lParam);
 }
 
-LRESULT CMainDlg::OnPtzButton(WPARAM, LPARAM) {
-  // PTZ dispatch once it lands.
-  return 0;
-}

@@ -1,8 +1,17 @@
 #include "main_duties.h"
 
+#include "channel_slot.h"
+
 namespace shell {
 
 int WorkPlanDay(int tmWeekday) { return (tmWeekday + 6) % 7; }
+
+uint8_t AlarmPlanMask(uint32_t alarmFlags) {
+  uint8_t mask = 0;
+  if (alarmFlags & ChannelSlot::kAlarmMotion) mask |= kPlanMotionAlarm;
+  if (alarmFlags & ChannelSlot::kAlarmProbe) mask |= kPlanProbeAlarm;
+  return mask;
+}
 
 bool IsInWorkPlan(const LocalWorkPlan& plan, int slot, uint8_t mask, int day, int minuteOfDay) {
   if (slot < 0 || slot >= 64 || day < 0 || day >= 7) return false;

@@ -23,6 +23,12 @@ int WorkPlanDay(int tmWeekday);
 // False for a slot outside 0..63 or a day outside 0..6.
 bool IsInWorkPlan(const LocalWorkPlan& plan, int slot, uint8_t mask, int day, int minuteOfDay);
 
+// The work plan's detection types.
+enum : uint8_t { kPlanContinuous = 1, kPlanMotionAlarm = 4, kPlanProbeAlarm = 8 };
+// A channel slot's alarm flags (ChannelSlot::kAlarmMotion 0x10, kAlarmProbe
+// 0x100) as the plan's detection types they ask about.
+uint8_t AlarmPlanMask(uint32_t alarmFlags);
+
 // Record types of the record writer.
 enum : int { kRecordNormal = 1, kRecordAlarm = 2 };
 

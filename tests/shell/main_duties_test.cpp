@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "channel_slot.h"
 #include "main_duties.h"
 
 using namespace shell;
@@ -61,6 +62,11 @@ TEST(WorkPlan, Table) {
       {"day 7", 3, 7, 8 * 60, 1, false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsInWorkPlan(*plan, c.slot, c.mask, c.day, c.minute), c.want) << c.name;
+  // The slots' alarm flags ask for the plan's alarm kinds.
+  EXPECT_EQ(AlarmPlanMask(0), 0);
+  EXPECT_EQ(AlarmPlanMask(0x10), kPlanMotionAlarm);
+  EXPECT_EQ(AlarmPlanMask(0x110), kPlanMotionAlarm | kPlanProbeAlarm);
+  EXPECT_TRUE(IsInWorkPlan(*plan, 63, AlarmPlanMask(0x100), 2, 60));
   // C library weekdays: Sunday 0 .. Saturday 6.
   EXPECT_EQ(WorkPlanDay(0), 6);
   EXPECT_EQ(WorkPlanDay(1), 0);
