@@ -147,8 +147,8 @@ public:
   // items that depend on rights follow, the local log tells.
   void ChangeCurrentUser(int index);
   // Command 2232 and the PTZ panel's Sit button.
-  void TogglePtzChannelFlag();
-  BOOL PtzChannelFlag(int slot) const { return shell::ChannelTable::IsValid(slot) && m_ptzFlags[slot]; }
+  void TogglePtzChannelFlag() override;
+  BOOL PtzChannelFlag(int slot) const override { return shell::ChannelTable::IsValid(slot) && m_ptzFlags[slot]; }
 
   // The stream watchdog, one tick of timer 101.
   void RunWatchdog();
@@ -159,7 +159,7 @@ public:
   // One polling step, one tick of timer 103.
   void PollStep();
   // The PTZ panel's buttons: mouse message 513 presses, 514 releases.
-  LRESULT OnPtzButton(WPARAM mouseMessage, LPARAM buttonCode);
+  LRESULT OnPtzButton(WPARAM mouseMessage, LPARAM buttonCode) override;
   void PtzStart(int buttonCode);
   void PtzStop(int buttonCode);
   // Sound of every channel of a window's list on or off (command 2229 for
