@@ -53,6 +53,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_COMMAND(ID_MAIN_LOGIN_CHECK, OnLoginCheck)
   ON_COMMAND(ID_MAIN_POLL_PAUSE, OnPollPause)
   ON_COMMAND(ID_MAIN_SOUND, OnToggleWindowSound)
+  ON_COMMAND(ID_MAIN_PTZ_PRESET, OnPtzPreset)
   ON_COMMAND(ID_MAIN_PTZ_FLAG, TogglePtzChannelFlag)
   ON_COMMAND(ID_MAIN_FULL_SCREEN, OnFullScreen)
   ON_MESSAGE(WM_MAIN_STATUSBAR_HIDE, OnStatusBarHide)
@@ -270,6 +271,15 @@ BOOL CMainDlg::LoadConfiguration() {
   m_switchMode.Create(CSwitchModeDlg::IDD, this);
   m_statusBar.Create(CSystemStatusBar::IDD, this);
   CreateAlarmDialogs();
+  m_sideColumn.ptz = &m_ptzDlg;
+  m_sideColumn.colour = &m_colorDlg;
+  m_sideColumn.setDeviceExpanded = [this](int state) { m_deviceExpanded = state; };
+  m_sideColumn.layout = [this] { LayoutSidePanels(); };
+  m_ptzDlg.SetColumn(&m_sideColumn);
+  m_colorDlg.SetColumn(&m_sideColumn);
+  m_ptzDlg.Create(CPtzDlgEx::IDD, this);
+  m_colorDlg.Create(CColorDlg::IDD, this);
+  m_presetDlg.Create(CSetPresetDlg::IDD, this);
   CreateMonitorWindows();
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
   m_recordDisks->SetRecordDiskMask(m_settings.recordDiskMask);

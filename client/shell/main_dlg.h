@@ -22,6 +22,8 @@
 #include "NewDialog.h"
 #include "SkinButton.h"
 #include "SystemStatusBar.h"
+#include "color_dlg.h"
+#include "ptz_dlg.h"
 #include "language.h"
 #include "log_dlgs.h"
 #include "statistic_dlg.h"
@@ -178,9 +180,14 @@ public:
   std::function<SYSTEMTIME()> m_localTime;
   uint32_t TickMs() const;
   SYSTEMTIME LocalTimeNow() const;
-  // Told the current window's device when polling moves it (the colour
-  // panel's colours).
-  std::function<void(shell::DeviceRecord*)> m_colourChannelHook;
+  // The side panels above the device panel, and the preset dialog.
+  CPtzDlgEx& PtzPanel() { return m_ptzDlg; }
+  CColorDlg& ColourPanel() { return m_colorDlg; }
+  CSetPresetDlg& PresetDlg() { return m_presetDlg; }
+  // The device panel's expanded state as the side panels set it.
+  int DeviceExpanded() const { return m_deviceExpanded; }
+  // The colour panel shows the colours of the current window's channel.
+  void LoadWindowColours(int window);
   void SetWindowCaption(int window, const CString& text);
   // The snapshot path for a device address and channel on this machine.
   CString MakeSnapshotPath(const char* address, int channel);
@@ -313,6 +320,7 @@ protected:
   afx_msg LRESULT OnDeviceLost(WPARAM, LPARAM);
   afx_msg LRESULT OnDeviceMessage(WPARAM, LPARAM);
   afx_msg void OnToggleWindowSound();
+  afx_msg void OnPtzPreset();
 
   // Start-up pieces.
   void StartSplash();
@@ -431,6 +439,11 @@ protected:
   // Tool-bar buttons: TopPlayBack, TopConfig, TopPreviewPlan, TopRecordPlan.
   CSkinButton m_topButtons[4];
   CSwitchModeDlg m_switchMode;
+  CPtzDlgEx m_ptzDlg;
+  CColorDlg m_colorDlg;
+  CSetPresetDlg m_presetDlg;
+  CSidePanelColumn m_sideColumn;
+  int m_deviceExpanded = 1;
   CSystemStatusBar m_statusBar;
   BOOL m_splashRan = FALSE;
   BOOL m_closing = FALSE;

@@ -114,7 +114,7 @@ void CMainDlg::PollStep() {
     SetWindowCaption(w, caption);
     list.position = next;
     s->window = w;
-    if (w == m_currentWindow && m_colourChannelHook) m_colourChannelHook(dev);
+    if (w == m_currentWindow && m_colorDlg.m_hWnd) m_colorDlg.LoadFromChannel(dev);
     // New play handles for the new channel; the streams go on: the slot's
     // callbacks feed whichever window shows it.
     HWND video = m_monitors[w].m_hWnd;
@@ -133,7 +133,19 @@ void CMainDlg::PollStep() {
   }
 }
 
+void CMainDlg::LoadWindowColours(int window) {
+  const shell::ChannelSlot* s = m_channels.At(GetWindowChannel(window));
+  if (m_colorDlg.m_hWnd && s && s->device.load()) m_colorDlg.LoadFromChannel(s->device.load());
+}
+
 // ---- PTZ
+
+void CMainDlg::OnPtzPreset() {
+  if (!m_presetDlg.m_hWnd) return;
+  m_presetDlg.CenterWindow(this);
+  m_presetDlg.ShowWindow(SW_SHOW);
+  m_presetDlg.SetForegroundWindow();
+}
 
 int CMainDlg::PtzTargetSlot(BOOL prompt) {
   shell::WindowList* w = m_windows.At(m_currentWindow);

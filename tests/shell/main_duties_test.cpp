@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "channel_slot.h"
+#include "channel_groups.h"
 #include "main_duties.h"
 
 using namespace shell;
@@ -222,4 +223,91 @@ TEST(ChannelGroups, Counts) {
   for (auto& c : choices) EXPECT_EQ(GroupCountForChoice(c[0]), c[1]);
   const int fits[][2] = {{0, -1}, {1, 1}, {4, 1}, {5, 2}, {7, 2}, {9, 2}, {10, 3}, {16, 3}, {17, 4}, {25, 4}, {26, 5}, {64, 5}};
   for (auto& f : fits) EXPECT_EQ(GroupChoiceForChannels(f[0]), f[1]) << f[0] << " channels";
+}
+
+namespace {
+
+struct Devices {
+  DeviceRecord d[3] = {};
+  Devices() {
+    for (int i = 0; i < 3; ++i) {
+      d[i].state = 4;
+      d[i].loginId = uint32_t(i + 1);
+    }
+    d[2].state = 0;  // offline
+  }
+};
+
+std::vector<int> Slots(ChannelGroups& g, std::initializer_list<int> channels, DeviceRecord* dev) {
+  std::vector<int> out;
+  for (int c : channels) {
+    g.AddChannel(dev, c);
+    out.push_back(g.FindSlot(dev->loginId, c));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(ChannelGroupsModel, RemovingASlotMovesLaterSlotsGroupsAndPlanRows) {
+  Devices dev;
+  ChannelGroups g;
+  Slots(g, {0, 1, 2, 3, 4}, &dev.d[0]);
+  g.AddToGroup(0, {0, 3});
+  g.AddToGroup(1, {2, 4});
+  g.PlanRows(3)[1][0].used = 1;
+  g.PlanRows(3)[1][0].beginHour = 7;
+  g.RemoveSlot(2);  // channel 3 of 5
+  EXPECT_EQ(3, g[2].channel);
+  EXPECT_EQ(4, g[3].channel);
+  EXPECT_EQ(nullptr, g[4].device);
+  EXPECT_EQ(-1, g[4].channel);
+  EXPECT_EQ((std::vector<int>{0, 2}), g.Group(0));
+  EXPECT_EQ((std::vector<int>{3}), g.Group(1));
+  EXPECT_EQ(7, g.PlanRows(2)[1][0].beginHour) << "the plan rows moved with their slot";
+  EXPECT_EQ(0, g.PlanRows(3)[1][0].used);
+}
+
+TEST(ChannelGroupsModel, GroupOperations) {
+  Devices dev;
+  ChannelGroups g;
+  std::vector<int> s = Slots(g, {0, 1, 2, 3, 4, 5, 6, 7, 8}, &dev.d[0]);
+  // A slot already in a group is not added to a second one.
+  g.AddToGroup(0, {s[0], s[1], s[2]});
+  g.AddToGroup(1, {s[1], s[3]});
+  EXPECT_EQ((std::vector<int>{s[3]}), g.Group(1));
+  EXPECT_EQ(0, g[s[1]].group);
+  // Several rows of a group at once: the right ones go.
+  g.DeleteFromGroup(0, {0, 2});
+  EXPECT_EQ((std::vector<int>{s[1]}), g.Group(0));
+  EXPECT_EQ(-1, g[s[0]].group);
+  EXPECT_EQ(-1, g[s[2]].group);
+  // "4 Groups" empties groups 5 and up.
+  for (int i = 4; i < 9; ++i) g.AddToGroup(i, {s[size_t(i)]});
+  g.KeepGroups(4);
+  for (int i = 4; i < 9; ++i) {
+    EXPECT_TRUE(g.Group(i).empty());
+    EXPECT_EQ(-1, g[s[size_t(i)]].group);
+  }
+  EXPECT_EQ(1, g[s[3]].group);
+}
+
+TEST(ChannelGroupsModel, AutomaticGrouping) {
+  Devices dev;
+  ChannelGroups g;
+  Slots(g, {0, 1, 2}, &dev.d[2]);  // offline: listed nowhere
+  Slots(g, {0, 1, 2, 3, 4, 5, 6}, &dev.d[0]);
+  ASSERT_EQ(7u, g.ListedSlots().size());
+  EXPECT_EQ(2, g.GroupAutomatically());  // 9 groups
+  for (int i = 0; i < 7; ++i) EXPECT_EQ((std::vector<int>{3 + i}), g.Group(i)) << i;
+  EXPECT_TRUE(g.Group(7).empty());
+  EXPECT_TRUE(g.Group(8).empty());
+  EXPECT_EQ(-1, g[0].group);
+
+  ChannelGroups many;
+  for (int c = 0; c < 40; ++c) many.AddChannel(&dev.d[c % 2], c);
+  EXPECT_EQ(5, many.GroupAutomatically());
+  EXPECT_EQ((std::vector<int>{35}), many.Group(35));
+  EXPECT_EQ(-1, many[36].group) << "no window beyond the 36th";
+  EXPECT_EQ(-1, many[39].group);
 }
