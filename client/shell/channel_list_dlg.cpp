@@ -56,6 +56,9 @@ BOOL CMonitorChannelListDlg::OnInitDialog() {
   m_tabs.SubclassDlgItem(IDC_CL_GROUP_TABS, this);
   m_channelList.SubclassDlgItem(IDC_CL_ALL_CHANNELS, this);
   m_serverTree.SubclassDlgItem(IDC_CL_SERVER_TREE, this);
+  // Check boxes set after creation and before the first item: given in the
+  // template, the tree may clear the marks when it first paints.
+  m_serverTree.ModifyStyle(0, TVS_CHECKBOXES);
   static const ListColumn kAll[] = {{"Chan No.", 65}, {"Group No.", 70}, {"Server IP or Domain", 150},
                                     {"Server Name", 200}, {"Channel Name", 200}};
   SetupReportList(m_channelList, kAll, 5);
@@ -235,7 +238,10 @@ void CMonitorChannelListDlg::OnGroupsCount(UINT id) {
 }
 
 void CMonitorChannelListDlg::OnSelectAll() {
-  m_selectAll = IsDlgButtonChecked(IDC_CL_SELECT_ALL) == BST_CHECKED;
+  BOOL value = IsDlgButtonChecked(IDC_CL_SELECT_ALL) == BST_CHECKED;
+  // A notice without a change (the box getting the focus) leaves the tree.
+  if (value == m_selectAll) return;
+  m_selectAll = value;
   for (HTREEITEM dev = m_serverTree.GetRootItem(); dev; dev = m_serverTree.GetNextSiblingItem(dev)) {
     m_serverTree.SetCheck(dev, m_selectAll);
     for (HTREEITEM ch = m_serverTree.GetChildItem(dev); ch; ch = m_serverTree.GetNextSiblingItem(ch))
