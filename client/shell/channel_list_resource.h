@@ -18,3 +18,8 @@
 #define IDC_CL_ALL_CHANNELS 1101
 #define IDC_CL_GROUP_LIST 1102
 #define IDC_CL_SERVER_TREE 1203
+
+// "Loading Last Configuration ..."
+#define IDD_LOAD_CONFIG 222
+#define IDC_LOAD_CONFIG_TEXT 1031
+#define IDC_LOAD_CONFIG_PROGRESS 1032

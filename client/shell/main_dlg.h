@@ -48,6 +48,11 @@ class CStartLogoDlg;
 class CPreviewPlanDlg;
 class CAlarmUploadDlg;
 class CAlarmVideoDlg;
+class CMonitorChannelListDlg;
+class CLoadConfigDlg;
+namespace shell {
+class ChannelGroups;
+}
 class CMainRecordHost;
 class CRecordPlaybackDlg;
 namespace record {
@@ -180,6 +185,15 @@ public:
   std::function<SYSTEMTIME()> m_localTime;
   uint32_t TickMs() const;
   SYSTEMTIME LocalTimeNow() const;
+  // Command 2213 and the start-up restore: the channel slots and the
+  // windows' lists anew, from the monitoring channel list or (at start-up)
+  // from the last configuration.
+  void ApplyMonitoringChannels();
+  BOOL StartUpMode() const { return m_startUpMode; }
+  void SetStartUpMode(BOOL on) { m_startUpMode = on; }
+  // Tests run the dialogs their own way (DoModal when empty).
+  std::function<INT_PTR(CMonitorChannelListDlg&)> m_channelListHook;
+  std::function<void(CLoadConfigDlg&)> m_loaderHook;
   // The side panels above the device panel, and the preset dialog.
   CPtzDlgEx& PtzPanel() { return m_ptzDlg; }
   CColorDlg& ColourPanel() { return m_colorDlg; }
@@ -417,6 +431,11 @@ protected:
   BOOL m_talkbackActive = FALSE;
   // The current window's PTZ target (-1 none; prompt: the polling message).
   int PtzTargetSlot(BOOL prompt);
+  BOOL m_startUpMode = FALSE;
+  void StopSlotStreams(int slot);
+  BOOL RunChannelListDialog(shell::ChannelGroups& groups, int& splitLayout);
+  void RestoreChannelsAtStartUp();
+  afx_msg void OnMonitoringChannels() { ApplyMonitoringChannels(); }
   void SendPtz(int slot, uint8_t command, uint8_t preset = 0);
   BOOL m_windowsCreated = FALSE;
 

@@ -9,6 +9,7 @@
 #include "channel_list_dlg.h"
 #include "gui_kit.h"
 #include "language.h"
+#include "load_config_dlg.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -206,4 +207,75 @@ TEST_F(ChannelList, RemovingChannelsRenamesTheGroupsSlots) {
   EXPECT_EQ(3, result[2].channel);
   EXPECT_EQ(&image->devices[1], result[3].device);
   EXPECT_EQ((std::vector<int>{2, 3}), result.Group(0));
+}
+
+namespace {
+
+class TestLoader : public CLoadConfigDlg {
+public:
+  TestLoader() : CLoadConfigDlg(g_image) {}
+};
+
+}  // namespace
+
+TEST_F(ChannelList, LoaderWithoutLoggedInDevicesClosesAtOnce) {
+  // Gate and Yard are connected (4), Shed offline: nothing to look up.
+  gui::ModalRunner<TestLoader> run;
+  ASSERT_TRUE(run.Wait(10000));
+  EXPECT_EQ(IDOK, run.Result());
+}
+
+TEST_F(ChannelList, LoaderResolvesLoggedInDevicesAndKeepsUnknownNames) {
+  image->devices[0].state = 3;
+  lstrcpynA(image->devices[0].address, "gate.invalid", sizeof image->devices[0].address);
+  image->devices[0].resolvedIp = 0x0102FEA9;
+  image->devices[1].state = 3;
+  lstrcpynA(image->devices[1].address, "yard.example", sizeof image->devices[1].address);
+  int percent = -1, resolved = -1;
+  gui::ModalRunner<TestLoader> run(
+      [](TestLoader& d) {
+        d.m_lookup = [](const std::string& name, uint32_t* a) {
+          if (name == "gate.invalid") return shell::LookUpHost(name, a);  // the real look-up fails
+          *a = 0x0502FEA9;
+          return true;
+        };
+      },
+      [&](TestLoader& d) {
+        percent = d.LastPercent();
+        resolved = d.Resolved();
+      });
+  HWND h = run.WaitForWindow(10000);
+  if (h) gui::SaveWindowBitmap(h, gui::OutputPath("load_config.bmp"));
+  ASSERT_TRUE(run.Wait(15000));
+  EXPECT_EQ(2, resolved);
+  EXPECT_EQ(100, percent);
+  EXPECT_EQ(3u, image->devices[0].state);
+  EXPECT_EQ(0x0102FEA9u, image->devices[0].resolvedIp);
+  EXPECT_EQ(2u, image->devices[1].state);
+  EXPECT_EQ(0x0502FEA9u, image->devices[1].resolvedIp);
+}
+
+TEST(ResolveDevices, StopFlagEndsTheLoopWithoutWriting) {
+  auto image = std::make_unique<shell::SystemConfigImage>();
+  shell::ResetSysConfig(*image);
+  for (int i = 0; i < 3; ++i) {
+    image->devices[i].state = 3;
+    lstrcpynA(image->devices[i].address, "cam", sizeof image->devices[i].address);
+  }
+  bool stop = false;
+  std::vector<int> progress;
+  shell::ResolveSeams seams;
+  seams.lookup = [&](const std::string&, uint32_t* a) {
+    *a = 7;
+    stop = progress.size() >= 2;  // the stop arrives during the second look-up
+    return true;
+  };
+  seams.progress = [&](int p) { progress.push_back(p); };
+  seams.pause = [](int) { return true; };
+  seams.stopped = [&] { return stop; };
+  EXPECT_EQ(1, shell::ResolveDevices(*image, seams));
+  EXPECT_EQ((std::vector<int>{0, 33}), progress);
+  EXPECT_EQ(2u, image->devices[0].state);
+  EXPECT_EQ(3u, image->devices[1].state) << "nothing written after the stop";
+  EXPECT_EQ(0u, image->devices[1].resolvedIp);
 }

@@ -24,6 +24,8 @@
 #include "shell_resource.h"
 #include "user_rights.h"
 #include "RecordWriter.h"
+#include "channel_list_dlg.h"
+#include "load_config_dlg.h"
 #include "shell_fixture.h"
 #include "window_layout.h"
 
@@ -93,6 +95,11 @@ public:
   }
   record::RecordFileState FileState(int slot) { return m_recordWriter->FileState(slot); }
   void SetAutoWorkPlan(BOOL on) { m_autoWorkPlan = on; }
+  // Sets the stop flag and tells whether the resolver left within ms.
+  bool ResolverStopsWithin(DWORD ms) {
+    ::InterlockedExchange(&m_stopFlag, 1);
+    return m_resolverThread.Wait(ms) != FALSE;
+  }
   LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override {
     if (msg == WM_TEST_RUN) {
       (*reinterpret_cast<std::function<void()>*>(l))();
@@ -1153,4 +1160,83 @@ TEST_F(MainDialog, PtzButtonsSendToTheFocusedWindowsDevice) {
   ASSERT_EQ(1u, sent.size());
   EXPECT_EQ(6, sent[0].second[2]);
   EXPECT_EQ(2, sent[0].second[3]) << "the window's current channel";
+}
+
+TEST_F(MainDialog, ChannelListAppliesSlotsAndWindowsStoppingStreamsThatChangeHands) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_streamControl = std::make_unique<FakeStreamControl>();
+    shell::DeviceRecord& dev = Device(d, 0, "169.254.6.1", "Lane");
+    d.m_channels.Assign(&dev, 0);
+    d.m_channels.Assign(&dev, 1);
+    d.m_channels.CountUsed();
+    d.m_channels[0].mainStreamRunning = 1;
+    d.m_channels[1].mainStreamRunning = 1;
+    d.m_channels[1].subStreamRunning = 1;
+    d.m_windows[0].Add(0);
+    d.m_windows[0].Add(1);
+  });
+  g_sdk.Take();
+  // Cancel: nothing changes and the card feed stays as it was.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.CardFeed().SetMode(0);
+    d.m_channelListHook = [](CMonitorChannelListDlg&) -> INT_PTR { return IDCANCEL; };
+    d.ApplyMonitoringChannels();
+    EXPECT_EQ(0, d.CardFeed().Mode());
+    d.CardFeed().SetMode(1);
+    d.ApplyMonitoringChannels();
+    EXPECT_EQ(1, d.CardFeed().Mode());
+    EXPECT_EQ(2, d.m_windows[0].Count());
+  });
+  EXPECT_TRUE(g_sdk.Take().empty());
+  // OK: slot 1 now holds channel 3; slot 0 keeps its channel and stream.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_channelListHook = [&d](CMonitorChannelListDlg& dlg) -> INT_PTR {
+      dlg.m_groups[1].channel = 3;
+      dlg.m_groups.Group(0).clear();
+      dlg.m_groups.Group(0).push_back(1);
+      dlg.m_groups.Group(2).push_back(0);
+      dlg.m_groupsCountIndex = 2;
+      return IDOK;
+    };
+    d.ApplyMonitoringChannels();
+    EXPECT_EQ(3, d.m_channels[1].channel.load());
+    EXPECT_EQ(0u, d.m_channels[1].mainStreamRunning.load());
+    EXPECT_EQ(1u, d.m_channels[0].mainStreamRunning.load());
+    EXPECT_EQ(1, d.m_windows[0].Count());
+    EXPECT_EQ(1, d.m_windows[0].At(0));
+    EXPECT_EQ(0, d.m_windows[2].At(0));
+    EXPECT_EQ(2, d.SplitLayout());
+    EXPECT_EQ(0, d.CardFeed().Mode()) << "an applied change leaves the feed off";
+    d.m_channelListHook = nullptr;
+  });
+  std::vector<std::string> calls = g_sdk.Take();
+  std::vector<std::string> stops;
+  for (const std::string& c : calls)
+    if (c.rfind("stop", 0) == 0) stops.push_back(c);
+  EXPECT_EQ((std::vector<std::string>{"stop 10 1 0", "stop 10 1 1"}), stops);
+}
+
+TEST_F(MainDialog, StartUpRestoreKeepsEveryReachableDevice) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  Dlg()->Run([&](TestMainDlg& d) {
+    const uint32_t states[4] = {2, 3, 4, 0};
+    for (int i = 0; i < 4; ++i) {
+      Device(d, i, ("169.254.8." + std::to_string(i + 1)).c_str(), "Dev").state = states[i];
+      d.m_pConfig->channels[i] = shell::LogicalChannelEntry{uint32_t(i + 1), 0, 0, 1, 0, 0, {0, 0}};
+      d.m_pConfig->windows[0].slots[i] = uint32_t(i);
+    }
+    d.m_pConfig->windows[0].count = 4;
+    d.m_loaderHook = [](CLoadConfigDlg&) {};
+    d.SetStartUpMode(TRUE);
+    d.ApplyMonitoringChannels();
+    EXPECT_FALSE(d.StartUpMode());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(&d.m_pConfig->devices[i], d.m_channels[i].device.load()) << i;
+    EXPECT_EQ(nullptr, d.m_channels[3].device.load()) << "an offline device's slot";
+    EXPECT_EQ(1u, d.m_channels[1].manualRecord.load());
+    ASSERT_EQ(3, d.m_windows[0].Count());
+    EXPECT_EQ(2, d.m_windows[0].At(2));
+  });
+  // The resolver thread looks at the stop flag every 200 ms.
+  EXPECT_TRUE(Dlg()->ResolverStopsWithin(2000));
 }
