@@ -136,8 +136,7 @@ BOOL CColorDlg::OnCommand(WPARAM w, LPARAM l) {
       return TRUE;
     case IDC_COLOR_SHOW:
       if (!IsExpanded()) LoadFromChannel(CurrentDevice());
-      if (m_column) m_column->Expand(this, !IsExpanded());
-      else m_expanded = IsExpanded() ? kCollapsed : kExpanded;
+      ToggleExpanded();
       return TRUE;
     default:
       return CSidePanelDlg::OnCommand(w, l);
@@ -160,8 +159,7 @@ BOOL CPlanDlg::OnInitDialog() {
 
 BOOL CPlanDlg::OnCommand(WPARAM w, LPARAM l) {
   if (HIWORD(w) == BN_CLICKED && LOWORD(w) == IDC_PLAN_SHOW) {
-    if (m_column) m_column->Expand(this, !IsExpanded());
-    else m_expanded = IsExpanded() ? kCollapsed : kExpanded;
+    ToggleExpanded();
     return TRUE;
   }
   return CSidePanelDlg::OnCommand(w, l);

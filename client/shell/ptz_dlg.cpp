@@ -61,8 +61,7 @@ BOOL CPtzDlgEx::OnCommand(WPARAM w, LPARAM l) {
   if (HIWORD(w) != BN_CLICKED) return CSidePanelDlg::OnCommand(w, l);
   switch (LOWORD(w)) {
     case IDC_PTZ_SHOW:
-      if (m_column) m_column->Expand(this, !IsExpanded());
-      else m_expanded = IsExpanded() ? kCollapsed : kExpanded;
+      ToggleExpanded();
       return TRUE;
     case IDC_PTZ_SIT:
       if (g_pMainDlg) {

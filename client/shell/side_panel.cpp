@@ -20,6 +20,13 @@ void CSidePanelColumn::Expand(CSidePanelDlg* panel, bool expand) {
   if (layout) layout();
 }
 
+void CSidePanelDlg::ToggleExpanded() {
+  if (m_column)
+    m_column->Expand(this, !IsExpanded());
+  else
+    m_expanded = IsExpanded() ? kCollapsed : kExpanded;
+}
+
 BEGIN_MESSAGE_MAP(CSidePanelDlg, CDialog)
   ON_WM_PAINT()
   ON_WM_ERASEBKGND()

@@ -34,6 +34,8 @@ public:
   int ExpandedState() const { return m_expanded; }
   BOOL IsExpanded() const { return m_expanded == kExpanded; }
   void SetExpandedState(int state) { m_expanded = state; }
+  // The header button: expanded through the column (the others collapse).
+  void ToggleExpanded();
   int NormalHeight() const { return m_normalHeight; }
   // The header button or a coded button by control id (null when none).
   CSkinButton* Button(UINT id);
