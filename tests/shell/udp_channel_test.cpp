@@ -82,6 +82,9 @@ protected:
   HWND owner = nullptr;
   Recorder recorder;
   std::unique_ptr<CUdpCommandChannel> channel;
+  struct {
+    Bytes stream, network, sensor[4];
+  } saved;
 
   void SetUp() override {
     if (!net.available) GTEST_SKIP() << "no device network: " << net.reason;
@@ -101,10 +104,33 @@ protected:
     g_recorder = &recorder;
     g_dispatched = 0;
     channel = std::make_unique<CUdpCommandChannel>();
+    // The devices' blocks are shared with the other device network tests:
+    // what a test sets is set back afterwards.
+    saved.stream = devnet::Block(dev0, "stream");
+    saved.network = devnet::Block(dev0, "network");
+    for (int c = 0; c < 4; ++c) saved.sensor[c] = devnet::Block(dev0, "sensor", c);
+  }
+
+  void RestoreBlocks() {
+    if (!channel->IsBound()) return;
+    auto same = [&] {
+      if (devnet::Block(dev0, "stream") != saved.stream || devnet::Block(dev0, "network") != saved.network) return false;
+      for (int c = 0; c < 4; ++c)
+        if (devnet::Block(dev0, "sensor", c) != saved.sensor[c]) return false;
+      return true;
+    };
+    if (same()) return;
+    if (saved.stream.size() == kStreamBlockSize) Send(BuildStreamSet(saved.stream.data()), dev0);
+    if (saved.network.size() == kNetworkBlockSize) Send(BuildNetworkSet(saved.network.data()), dev0);
+    for (const Bytes& b : saved.sensor)
+      if (b.size() == kSensorBlockSize) Send(BuildSensorSet(b.data()), dev0);
+    EXPECT_TRUE(gui::PumpUntil(same, 5000)) << "the device's blocks set back";
   }
 
   void TearDown() override {
     if (channel) {
+      g_panel = nullptr;
+      RestoreBlocks();
       EXPECT_TRUE(channel->Stop(2000));
     }
     channel.reset();
