@@ -6,6 +6,7 @@
 
 #include "FrameQueue.h"
 #include "RecordWriter.h"
+#include "card_session.h"
 #include "channel_list_dlg.h"
 #include "core/Orvik.h"
 #include "load_config_dlg.h"
@@ -50,14 +51,14 @@ BOOL CMainDlg::RunChannelListDialog(shell::ChannelGroups& groups, int& splitLayo
 }
 
 void CMainDlg::ApplyMonitoringChannels() {
-  const int feedBefore = m_cardFeed.Mode();
-  m_cardFeed.SetMode(0);
+  const bool feedBefore = TheCardSession().FeedOn();
+  TheCardSession().SetFeed(false);
   auto groups = std::make_unique<shell::ChannelGroups>();
   int splitLayout = m_splitLayout;
   if (!m_startUpMode) {
     if (!RunChannelListDialog(*groups, splitLayout)) {
       // Cancelled: the card goes on as it did.
-      m_cardFeed.SetMode(feedBefore);
+      TheCardSession().SetFeed(feedBefore);
       return;
     }
   } else {

@@ -24,6 +24,7 @@
 #include "shell_resource.h"
 #include "user_rights.h"
 #include "RecordWriter.h"
+#include "card_session.h"
 #include "channel_list_dlg.h"
 #include "load_config_dlg.h"
 #include "shell_fixture.h"
@@ -1179,13 +1180,13 @@ TEST_F(MainDialog, ChannelListAppliesSlotsAndWindowsStoppingStreamsThatChangeHan
   g_sdk.Take();
   // Cancel: nothing changes and the card feed stays as it was.
   Dlg()->Run([&](TestMainDlg& d) {
-    d.CardFeed().SetMode(0);
+    TheCardSession().SetFeed(false);
     d.m_channelListHook = [](CMonitorChannelListDlg&) -> INT_PTR { return IDCANCEL; };
     d.ApplyMonitoringChannels();
-    EXPECT_EQ(0, d.CardFeed().Mode());
-    d.CardFeed().SetMode(1);
+    EXPECT_FALSE(TheCardSession().FeedOn());
+    TheCardSession().SetFeed(true);
     d.ApplyMonitoringChannels();
-    EXPECT_EQ(1, d.CardFeed().Mode());
+    EXPECT_TRUE(TheCardSession().FeedOn());
     EXPECT_EQ(2, d.m_windows[0].Count());
   });
   EXPECT_TRUE(g_sdk.Take().empty());
@@ -1207,7 +1208,7 @@ TEST_F(MainDialog, ChannelListAppliesSlotsAndWindowsStoppingStreamsThatChangeHan
     EXPECT_EQ(1, d.m_windows[0].At(0));
     EXPECT_EQ(0, d.m_windows[2].At(0));
     EXPECT_EQ(2, d.SplitLayout());
-    EXPECT_EQ(0, d.CardFeed().Mode()) << "an applied change leaves the feed off";
+    EXPECT_FALSE(TheCardSession().FeedOn()) << "an applied change leaves the feed off";
     d.m_channelListHook = nullptr;
   });
   std::vector<std::string> calls = g_sdk.Take();
