@@ -409,6 +409,9 @@ LRESULT CMainDlg::OnMonitorWndMouse(WPARAM wParam, LPARAM) {
   if (!shell::WindowListModel::IsValid(window)) return 0;
   switch (LOWORD(wParam)) {
     case WM_LBUTTONDOWN:
+      SelectMonitorWindow(window);
+      LoadWindowColours(window);
+      break;
     case WM_RBUTTONDOWN:
       SelectMonitorWindow(window);
       break;
@@ -420,8 +423,10 @@ LRESULT CMainDlg::OnMonitorWndMouse(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CMainDlg::OnDeviceLost(WPARAM wParam, LPARAM) {
-  // The device panel releases the login here once it lands.
-  (void)FindDeviceByLoginId(int(wParam));
+  // Only a login id this dialog handed out names a device: any other value
+  // (SDK login ids start at 1) is dropped.
+  shell::DeviceRecord* d = FindDeviceByLoginId(int(wParam));
+  if (d) d->state = 1;  // reconnecting; the resolver looks its name up
   return 0;
 }
 
@@ -430,7 +435,3 @@ LRESULT CMainDlg::OnDeviceMessage(WPARAM wParam, LPARAM lParam) {
   return RouteDeviceMessage(wParam, lParam);
 }
 
-LRESULT CMainDlg::OnPtzButton(WPARAM, LPARAM) {
-  // PTZ dispatch once it lands.
-  return 0;
-}
