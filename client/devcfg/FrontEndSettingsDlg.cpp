@@ -46,7 +46,7 @@ CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
     : CDialog(IDD, parent),
       m_videoParamPage(IDD_VIDEO_PARAM_PAGE, this, 0),
       m_encodePage(IDD_ENCODE_PAGE, this, kPageEncode),
-      m_audioPage(IDD_AUDIO_ENCODE_PAGE, this, kPageAudio),
+      m_audioPage(this),
       m_alarmTabsPage(IDD_ALARM_TABS_PAGE, this, kPageMotion),
       m_recordPlanPage(IDD_RECORD_PLAN_PAGE, this, kPageRecordPlan),
       m_ptzPage(IDD_PTZ_SERIAL_PAGE, this, kPagePtz),

@@ -22,6 +22,7 @@
 #include "config_blocks.h"
 #include "config_page.h"
 #include "config_pages.h"
+#include "AudioEncodePage.h"
 #include "devcfg_resource.h"
 #include "udp_packets.h"
 
@@ -74,6 +75,7 @@ public:
   CNetworkSettingsPage& NetworkPage() { return m_networkPage; }
   CDeviceInfoPage& DeviceInfoPage() { return m_deviceInfoPage; }
   CDdnsUpnpPage& DdnsPage() { return m_ddnsPage; }
+  CAudioEncodePage& AudioPage() { return m_audioPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -162,7 +164,7 @@ private:
   // The pages, in the order they are created.
   CChannelPlaceholderPage m_videoParamPage;
   CChannelPlaceholderPage m_encodePage;
-  CChannelPlaceholderPage m_audioPage;
+  CAudioEncodePage m_audioPage;
   CChannelPlaceholderPage m_alarmTabsPage;
   CChannelPlaceholderPage m_recordPlanPage;
   CChannelPlaceholderPage m_ptzPage;

@@ -102,3 +102,9 @@
 #define IDC_DDNS_ON 1100
 #define IDC_UPNP_OFF 1101
 #define IDC_UPNP_ON 1102
+
+// Audio encode page.
+#define IDC_AUDIO_ENABLE 1061
+#define IDC_AUDIO_TYPE 1062
+#define IDC_AUDIO_RATE 1063
+#define IDC_AUDIO_COPY 1068
