@@ -49,7 +49,7 @@ CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
       m_audioPage(this),
       m_alarmTabsPage(IDD_ALARM_TABS_PAGE, this, kPageMotion),
       m_recordPlanPage(IDD_RECORD_PLAN_PAGE, this, kPageRecordPlan),
-      m_ptzPage(IDD_PTZ_SERIAL_PAGE, this, kPagePtz),
+      m_ptzPage(this),
       m_userPage(IDD_USER_MANAGE_PAGE, this),
       m_networkPage(this, m_deviceBlock),
       m_systemPage(IDD_FRONT_SYSTEM_PAGE, this, m_deviceBlock, devcfg::kDeviceSettingsSize),
@@ -609,9 +609,10 @@ LRESULT CFrontEndSettingsDlg::OnSetServiceBlock(WPARAM, LPARAM l) {
   return 0;
 }
 
-LRESULT CFrontEndSettingsDlg::OnSetPtzBlock(WPARAM, LPARAM l) {
-  if (!l) return -1;
-  m_ptzPage.OnPtzBlock(reinterpret_cast<const uint8_t*>(l));
+LRESULT CFrontEndSettingsDlg::OnSetPtzBlock(WPARAM w, LPARAM l) {
+  // The list is read only within the size its sender gives.
+  if (!l || w <= devcfg::kPtzListCountAt) return -1;
+  m_ptzPage.SetProtocolList(reinterpret_cast<const uint8_t*>(l), size_t(w));
   return 0;
 }
 

@@ -23,6 +23,7 @@
 #include "config_page.h"
 #include "config_pages.h"
 #include "AudioEncodePage.h"
+#include "PtzSerialPage.h"
 #include "devcfg_resource.h"
 #include "udp_packets.h"
 
@@ -33,7 +34,7 @@ namespace shell { struct DeviceRecord; }
 #define WM_FES_SET_CHANNEL_BLOCK 0x0B09  // wParam channel, lParam 1,024 bytes
 #define WM_FES_SET_DEVICE_BLOCK 0x0B0A   // lParam 512 bytes
 #define WM_FES_SET_SERVICE_BLOCK 0x0B0B  // lParam 2,048 bytes
-#define WM_FES_SET_PTZ_BLOCK 0x0B0C      // lParam the PTZ block
+#define WM_FES_SET_PTZ_BLOCK 0x0B0C      // wParam its size in bytes, lParam the PTZ list
 #define WM_FES_CONFIG_REPLY 0x0B20       // lParam a posted ConfigReplyCopy
 #define WM_FES_PREVIEW_DATA 0x0B21       // lParam a posted PreviewCopy
 
@@ -76,6 +77,7 @@ public:
   CDeviceInfoPage& DeviceInfoPage() { return m_deviceInfoPage; }
   CDdnsUpnpPage& DdnsPage() { return m_ddnsPage; }
   CAudioEncodePage& AudioPage() { return m_audioPage; }
+  CPtzSerialPage& PtzPage() { return m_ptzPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -167,7 +169,7 @@ private:
   CAudioEncodePage m_audioPage;
   CChannelPlaceholderPage m_alarmTabsPage;
   CChannelPlaceholderPage m_recordPlanPage;
-  CChannelPlaceholderPage m_ptzPage;
+  CPtzSerialPage m_ptzPage;
   CPlaceholderPage m_userPage;
   CNetworkSettingsPage m_networkPage;
   CDevicePlaceholderPage m_systemPage;
