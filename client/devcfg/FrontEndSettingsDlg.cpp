@@ -48,7 +48,7 @@ CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
       m_encodePage(IDD_ENCODE_PAGE, this, kPageEncode),
       m_audioPage(this),
       m_alarmTabsPage(IDD_ALARM_TABS_PAGE, this, kPageMotion),
-      m_recordPlanPage(IDD_RECORD_PLAN_PAGE, this, kPageRecordPlan),
+      m_recordPlanPage(this),
       m_ptzPage(this),
       m_userPage(IDD_USER_MANAGE_PAGE, this),
       m_networkPage(this, m_deviceBlock),

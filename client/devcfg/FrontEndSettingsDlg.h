@@ -24,6 +24,7 @@
 #include "config_pages.h"
 #include "AudioEncodePage.h"
 #include "PtzSerialPage.h"
+#include "RecordPlanPage.h"
 #include "devcfg_resource.h"
 #include "udp_packets.h"
 
@@ -78,6 +79,7 @@ public:
   CDdnsUpnpPage& DdnsPage() { return m_ddnsPage; }
   CAudioEncodePage& AudioPage() { return m_audioPage; }
   CPtzSerialPage& PtzPage() { return m_ptzPage; }
+  CRecordPlanPage& RecordPlanPage() { return m_recordPlanPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -168,7 +170,7 @@ private:
   CChannelPlaceholderPage m_encodePage;
   CAudioEncodePage m_audioPage;
   CChannelPlaceholderPage m_alarmTabsPage;
-  CChannelPlaceholderPage m_recordPlanPage;
+  CRecordPlanPage m_recordPlanPage;
   CPtzSerialPage m_ptzPage;
   CPlaceholderPage m_userPage;
   CNetworkSettingsPage m_networkPage;
