@@ -52,7 +52,7 @@ CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
       m_ptzPage(this),
       m_userPage(IDD_USER_MANAGE_PAGE, this),
       m_networkPage(this, m_deviceBlock),
-      m_systemPage(IDD_FRONT_SYSTEM_PAGE, this, m_deviceBlock, devcfg::kDeviceSettingsSize),
+      m_systemPage(this, m_deviceBlock),
       m_diskPage(IDD_DISK_MANAGE_PAGE, this),
       m_handsetPage(IDD_HANDSET_VIDEO_PAGE, this, m_deviceBlock, devcfg::kDeviceSettingsSize),
       m_ftpPage(IDD_FTP_UPLOAD_PAGE, this, m_serviceBlock, devcfg::kServiceSettingsSize),

@@ -25,6 +25,7 @@
 #include "AudioEncodePage.h"
 #include "PtzSerialPage.h"
 #include "RecordPlanPage.h"
+#include "FrontSystemPage.h"
 #include "devcfg_resource.h"
 #include "udp_packets.h"
 
@@ -80,6 +81,7 @@ public:
   CAudioEncodePage& AudioPage() { return m_audioPage; }
   CPtzSerialPage& PtzPage() { return m_ptzPage; }
   CRecordPlanPage& RecordPlanPage() { return m_recordPlanPage; }
+  CFrontSystemPage& SystemPage() { return m_systemPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -174,7 +176,7 @@ private:
   CPtzSerialPage m_ptzPage;
   CPlaceholderPage m_userPage;
   CNetworkSettingsPage m_networkPage;
-  CDevicePlaceholderPage m_systemPage;
+  CFrontSystemPage m_systemPage;
   CPlaceholderPage m_diskPage;
   CDevicePlaceholderPage m_handsetPage;
   CDevicePlaceholderPage m_ftpPage;

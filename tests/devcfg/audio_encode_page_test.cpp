@@ -1,6 +1,6 @@
 // The audio encode page: byte 0 of the audio part (608) as the check box,
 // the two type fields written 0, and "Copy Settings To ...".
-#include "channel_page_kit.h"
+#include "page_kit.h"
 
 namespace {
 Bytes Patterned(uint8_t seed) {
@@ -12,7 +12,7 @@ Bytes Patterned(uint8_t seed) {
 }
 }  // namespace
 
-TEST_F(ChannelPageTest, AudioByteZeroAsTheCheckBox) {
+TEST_F(PageTest, AudioByteZeroAsTheCheckBox) {
   Open();
   HWND page = dlg->AudioPage().GetSafeHwnd();
   struct Case {
@@ -43,7 +43,7 @@ TEST_F(ChannelPageTest, AudioByteZeroAsTheCheckBox) {
   gui::SaveWindowBitmap(hwnd, gui::OutputPath("frontend_settings_audio.bmp"));
 }
 
-TEST_F(ChannelPageTest, AudioCopySkipsTheCurrentChannel) {
+TEST_F(PageTest, AudioCopySkipsTheCurrentChannel) {
   Open();
   HWND page = dlg->AudioPage().GetSafeHwnd();
   Bytes block = Patterned(3);

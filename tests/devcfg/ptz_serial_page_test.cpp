@@ -2,7 +2,7 @@
 // spin, saved back, and the device's protocol list of message 0x0B0C.
 #include <cstring>
 
-#include "channel_page_kit.h"
+#include "page_kit.h"
 
 namespace {
 const int kCombos[] = {IDC_PTZ_COM, IDC_PTZ_BAUD, IDC_PTZ_DATA_BITS, IDC_PTZ_STOP_BITS, IDC_PTZ_PARITY, IDC_PTZ_FLOW};
@@ -31,7 +31,7 @@ std::vector<std::string> ComboItems(HWND page, int id) {
 }
 }  // namespace
 
-TEST_F(ChannelPageTest, PtzSerialRoundTrip) {
+TEST_F(PageTest, PtzSerialRoundTrip) {
   Open();
   HWND page = dlg->PtzPage().GetSafeHwnd();
   // The page's own defaults before any block.
@@ -65,7 +65,7 @@ TEST_F(ChannelPageTest, PtzSerialRoundTrip) {
   gui::SaveWindowBitmap(hwnd, gui::OutputPath("frontend_settings_ptz_serial.bmp"));
 }
 
-TEST_F(ChannelPageTest, PtzValuesTheCombosDoNotHoldAreKept) {
+TEST_F(PageTest, PtzValuesTheCombosDoNotHoldAreKept) {
   Open();
   HWND page = dlg->PtzPage().GetSafeHwnd();
   Bytes block(1024, 0);
@@ -84,7 +84,7 @@ TEST_F(ChannelPageTest, PtzValuesTheCombosDoNotHoldAreKept) {
   EXPECT_EQ(devcfg::GetU32(&Mirror(0)[512 + 4]), 16u);
 }
 
-TEST_F(ChannelPageTest, PtzProtocolListFromTheDevice) {
+TEST_F(PageTest, PtzProtocolListFromTheDevice) {
   Open();
   HWND page = dlg->PtzPage().GetSafeHwnd();
   struct Case {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <functional>
 
-#include "channel_page_kit.h"
+#include "page_kit.h"
 #include "shell_resource.h"
 
 namespace {
@@ -78,7 +78,7 @@ std::vector<std::string> Rows(HWND page) {
 
 }  // namespace
 
-TEST_F(ChannelPageTest, RecordPlanRowsNameTheirSlots) {
+TEST_F(PageTest, RecordPlanRowsNameTheirSlots) {
   Open();
   HWND page = dlg->RecordPlanPage().GetSafeHwnd();
   // Monday: slots 0, 2 and 3 used, slot 1 a gap; Tuesday one entry.
@@ -120,7 +120,7 @@ TEST_F(ChannelPageTest, RecordPlanRowsNameTheirSlots) {
   EXPECT_EQ(boxes.Boxes()[0].caption, "PROMPT");
 }
 
-TEST_F(ChannelPageTest, RecordPlanDeleteFirstOfThreeAndAddUpToFour) {
+TEST_F(PageTest, RecordPlanDeleteFirstOfThreeAndAddUpToFour) {
   Open();
   HWND page = dlg->RecordPlanPage().GetSafeHwnd();
   Deliver(kPageRecordPlan, 0,
@@ -168,7 +168,7 @@ TEST_F(ChannelPageTest, RecordPlanDeleteFirstOfThreeAndAddUpToFour) {
   EXPECT_EQ(Rows(page).size(), 4u);
 }
 
-TEST_F(ChannelPageTest, RecordPlanPackageTimeSwitchesAndDayCopy) {
+TEST_F(PageTest, RecordPlanPackageTimeSwitchesAndDayCopy) {
   Open();
   HWND page = dlg->RecordPlanPage().GetSafeHwnd();
   Deliver(kPageRecordPlan, 0, PlanBlock({{{0, 1}, Entry(9, 30, 10, 0, 4)}}));
