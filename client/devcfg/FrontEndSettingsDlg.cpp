@@ -50,7 +50,7 @@ CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
       m_alarmTabsPage(IDD_ALARM_TABS_PAGE, this, kPageMotion),
       m_recordPlanPage(this),
       m_ptzPage(this),
-      m_userPage(IDD_USER_MANAGE_PAGE, this),
+      m_userPage(this),
       m_networkPage(this, m_deviceBlock),
       m_systemPage(this, m_deviceBlock),
       m_diskPage(IDD_DISK_MANAGE_PAGE, this),

@@ -26,6 +26,7 @@
 #include "PtzSerialPage.h"
 #include "RecordPlanPage.h"
 #include "FrontSystemPage.h"
+#include "UserManagePage.h"
 #include "devcfg_resource.h"
 #include "udp_packets.h"
 
@@ -82,6 +83,7 @@ public:
   CPtzSerialPage& PtzPage() { return m_ptzPage; }
   CRecordPlanPage& RecordPlanPage() { return m_recordPlanPage; }
   CFrontSystemPage& SystemPage() { return m_systemPage; }
+  CUserManagePage& UserPage() { return m_userPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -174,7 +176,7 @@ private:
   CChannelPlaceholderPage m_alarmTabsPage;
   CRecordPlanPage m_recordPlanPage;
   CPtzSerialPage m_ptzPage;
-  CPlaceholderPage m_userPage;
+  CUserManagePage m_userPage;
   CNetworkSettingsPage m_networkPage;
   CFrontSystemPage m_systemPage;
   CPlaceholderPage m_diskPage;

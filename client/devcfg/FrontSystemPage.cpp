@@ -83,11 +83,6 @@ void CFrontSystemPage::ApplyChecks() {
   enable(IDC_SYS_RESTORE, m_restore);
 }
 
-void CFrontSystemPage::NotChanged() {
-  TranslatedMessageBox(this, "This request is not sent to the front end device: the device was not changed!", "PROMPT",
-                       MB_OK | MB_ICONINFORMATION);
-}
-
 void CFrontSystemPage::OnDestroy() {
   m_sync = m_update = m_restore = FALSE;
   CDeviceBlockPage::OnDestroy();
@@ -128,7 +123,7 @@ void CFrontSystemPage::OnUpdate() {
     ChosenDevice();
     for (int id : {IDC_SYS_BROWSE, IDC_SYS_FILE, IDC_SYS_UPDATE, IDC_SYS_UPDATE_CHECK})
       if (CWnd* c = GetDlgItem(id)) c->EnableWindow(FALSE);
-    NotChanged();
+    TellDeviceNotChanged(this);
     return;
   }
   CString text;
@@ -141,7 +136,7 @@ void CFrontSystemPage::OnReboot() {
   if (TranslatedMessageBox(this, "Are you sure you want to reboot the front end device?", "WARNING",
                            MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
-  if (SendToChosenDevice(shell::BuildReboot()) != 0) NotChanged();
+  if (SendToChosenDevice(shell::BuildReboot()) != 0) TellDeviceNotChanged(this);
 }
 
 void CFrontSystemPage::OnRestore() {
@@ -150,7 +145,7 @@ void CFrontSystemPage::OnRestore() {
                            MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   ChosenDevice();
-  NotChanged();
+  TellDeviceNotChanged(this);
 }
 
 void CFrontSystemPage::OnSaveName() {
@@ -194,5 +189,5 @@ void CFrontSystemPage::OnSaveTime() {
   }
   (void)when;  // no request carries the time to the device
   ChosenDevice();
-  NotChanged();
+  TellDeviceNotChanged(this);
 }

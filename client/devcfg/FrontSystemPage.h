@@ -30,7 +30,6 @@ protected:
   afx_msg void OnUpdateClicked();
   afx_msg void OnRestoreClicked();
   void ApplyChecks();
-  void NotChanged();
 
   CProgressCtrl m_progress;
   CDateTimeCtrl m_date, m_time;

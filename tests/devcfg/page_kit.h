@@ -4,10 +4,42 @@
 // and 0x0B0B; the operator's changes, "Save Channel", the blocks read back;
 // the logged-in local user whose rights the pages check.
 #pragma once
+#include <functional>
+
 #include "copy_pickers.h"
 #include "settings_fixture.h"
 #include "text_copy.h"
 #include "user_rights.h"
+
+// Answers the next dialog with this caption that opens on this thread
+// (inside the page's DoModal) from a thread timer; bounded by the test.
+class NestedDialog {
+public:
+  NestedDialog(const char* caption, std::function<void(HWND)> answer) {
+    s_caption = caption;
+    s_answer = std::move(answer);
+    s_seen = false;
+    m_timer = SetTimer(nullptr, 0, 30, &Tick);
+  }
+  ~NestedDialog() {
+    if (m_timer) KillTimer(nullptr, m_timer);
+    s_answer = nullptr;
+  }
+  bool Seen() const { return s_seen; }
+
+private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!s_answer || s_seen) return;
+    HWND h = gui::FindThreadWindow(GetCurrentThreadId(), s_caption, 0);
+    if (!h) return;
+    s_seen = true;
+    s_answer(h);
+  }
+  static inline const char* s_caption = nullptr;
+  static inline std::function<void(HWND)> s_answer;
+  static inline bool s_seen = false;
+  UINT_PTR m_timer = 0;
+};
 
 class PageTest : public FrontEndSettings {
 protected:

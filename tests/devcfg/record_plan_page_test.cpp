@@ -2,42 +2,11 @@
 // added, changed and deleted through the work plan entry dialog, the
 // package time edit, the enabling rule and the week-day copy.
 #include <cstring>
-#include <functional>
 
 #include "page_kit.h"
 #include "shell_resource.h"
 
 namespace {
-
-// Answers the next dialog with this caption that opens on this thread
-// (inside the page's DoModal) from a thread timer; bounded by the test.
-class NestedDialog {
-public:
-  NestedDialog(const char* caption, std::function<void(HWND)> answer) {
-    s_caption = caption;
-    s_answer = std::move(answer);
-    s_seen = false;
-    m_timer = SetTimer(nullptr, 0, 30, &Tick);
-  }
-  ~NestedDialog() {
-    if (m_timer) KillTimer(nullptr, m_timer);
-    s_answer = nullptr;
-  }
-  bool Seen() const { return s_seen; }
-
-private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (!s_answer || s_seen) return;
-    HWND h = gui::FindThreadWindow(GetCurrentThreadId(), s_caption, 0);
-    if (!h) return;
-    s_seen = true;
-    s_answer(h);
-  }
-  static inline const char* s_caption = nullptr;
-  static inline std::function<void(HWND)> s_answer;
-  static inline bool s_seen = false;
-  UINT_PTR m_timer = 0;
-};
 
 shell::WorkPlanEntry Entry(int bh, int bm, int eh, int em, int type) {
   shell::WorkPlanEntry e{};
