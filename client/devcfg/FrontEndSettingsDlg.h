@@ -27,6 +27,7 @@
 #include "RecordPlanPage.h"
 #include "FrontSystemPage.h"
 #include "UserManagePage.h"
+#include "ServicePages.h"
 #include "devcfg_resource.h"
 #include "udp_packets.h"
 
@@ -84,6 +85,9 @@ public:
   CRecordPlanPage& RecordPlanPage() { return m_recordPlanPage; }
   CFrontSystemPage& SystemPage() { return m_systemPage; }
   CUserManagePage& UserPage() { return m_userPage; }
+  CFtpUploadPage& FtpPage() { return m_ftpPage; }
+  CMailAlarmPage& MailPage() { return m_mailPage; }
+  CHandsetVideoPage& HandsetPage() { return m_handsetPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -180,9 +184,9 @@ private:
   CNetworkSettingsPage m_networkPage;
   CFrontSystemPage m_systemPage;
   CPlaceholderPage m_diskPage;
-  CDevicePlaceholderPage m_handsetPage;
-  CDevicePlaceholderPage m_ftpPage;
-  CDevicePlaceholderPage m_mailPage;
+  CHandsetVideoPage m_handsetPage;
+  CFtpUploadPage m_ftpPage;
+  CMailAlarmPage m_mailPage;
   CDeviceInfoPage m_deviceInfoPage;
   CPlaceholderPage m_motionPage;
   CPlaceholderPage m_coverPage;
