@@ -53,7 +53,7 @@ CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
       m_userPage(this),
       m_networkPage(this, m_deviceBlock),
       m_systemPage(this, m_deviceBlock),
-      m_diskPage(IDD_DISK_MANAGE_PAGE, this),
+      m_diskPage(this),
       m_handsetPage(this, m_deviceBlock),
       m_ftpPage(this, m_serviceBlock),
       m_mailPage(this, m_serviceBlock),

@@ -28,6 +28,7 @@
 #include "FrontSystemPage.h"
 #include "UserManagePage.h"
 #include "ServicePages.h"
+#include "DiskManagePage.h"
 #include "devcfg_resource.h"
 #include "udp_packets.h"
 
@@ -88,6 +89,7 @@ public:
   CFtpUploadPage& FtpPage() { return m_ftpPage; }
   CMailAlarmPage& MailPage() { return m_mailPage; }
   CHandsetVideoPage& HandsetPage() { return m_handsetPage; }
+  CDiskManagePage& DiskPage() { return m_diskPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -183,7 +185,7 @@ private:
   CUserManagePage m_userPage;
   CNetworkSettingsPage m_networkPage;
   CFrontSystemPage m_systemPage;
-  CPlaceholderPage m_diskPage;
+  CDiskManagePage m_diskPage;
   CHandsetVideoPage m_handsetPage;
   CFtpUploadPage m_ftpPage;
   CMailAlarmPage m_mailPage;
