@@ -21,7 +21,6 @@ CAudioEncodePage::CAudioEncodePage(CFrontEndSettingsDlg* owner)
 
 BOOL CAudioEncodePage::OnInitDialog() {
   CChannelBlockPage::OnInitDialog();
-  if (CWnd* copy = GetDlgItem(IDC_AUDIO_COPY)) copy->EnableWindow(devcfg::HasChannelPicker());
   EnableCombos();
   return TRUE;
 }

@@ -55,7 +55,6 @@ BOOL CRecordPlanPage::OnInitDialog() {
   m_entries.InsertColumn(2, TranslateString("Detection Type"), LVCFMT_LEFT, 400);
   for (int d = 0; d < devcfg::kPlanDays; ++d) m_days.InsertItem(d, TranslateString(kDays[d]));
   m_packageSpin.SetRange(devcfg::kPackageTimeMin, devcfg::kPackageTimeMax);
-  if (CWnd* copy = GetDlgItem(IDC_PLAN_COPY_CHANNELS)) copy->EnableWindow(devcfg::HasChannelPicker());
   ShowControls();
   return TRUE;
 }
@@ -108,8 +107,7 @@ void CRecordPlanPage::ShowControls() {
 
 void CRecordPlanPage::ApplyEnabling() {
   for (int id : kPlanControls)
-    if (CWnd* c = GetDlgItem(id))
-      c->EnableWindow(m_plan.enabled && (id != IDC_PLAN_COPY_DAYS || devcfg::HasWeekDayPicker()));
+    if (CWnd* c = GetDlgItem(id)) c->EnableWindow(m_plan.enabled);
 }
 
 void CRecordPlanPage::Prompt(const char* english) {

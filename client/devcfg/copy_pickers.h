@@ -1,7 +1,7 @@
 // The pickers the pages' "Copy Settings To ..." buttons run: the channel
-// check list and the week-day check list. The pages ask through these
-// entries; the program sets them to its picker dialogs, a test to its own.
-// With no picker set the copy buttons stay disabled.
+// check list ("Channel Selection") and the week-day check list ("Week Day
+// Selection"). The pages ask through these entries, which run the shell's
+// picker dialogs; a test may put its own in their place.
 #pragma once
 #include <afxwin.h>
 
@@ -20,14 +20,12 @@ using ChannelPicker = std::function<bool(CWnd* parent, const std::vector<std::st
 // On OK *days holds bit d for a ticked day d (0 Monday .. 6 Sunday).
 using WeekDayPicker = std::function<bool(CWnd* parent, unsigned* days)>;
 
+// Null puts the picker dialog back.
 void SetChannelPicker(ChannelPicker picker);
 void SetWeekDayPicker(WeekDayPicker picker);
-bool HasChannelPicker();
-bool HasWeekDayPicker();
 
 // Runs the channel picker with the names of the settings dialog's mirror,
-// one per channel of the main dialog's channel count. False when cancelled
-// or no picker is set.
+// one per channel of the main dialog's channel count. False when cancelled.
 bool PickCopyChannels(CWnd* parent, CFrontEndSettingsDlg* owner, uint64_t* mask);
 bool PickWeekDays(CWnd* parent, unsigned* days);
 

@@ -1,5 +1,6 @@
 // The audio encode page: byte 0 of the audio part (608) as the check box,
 // the two type fields written 0, and "Copy Settings To ...".
+#include "local_dialogs_resource.h"
 #include "page_kit.h"
 
 namespace {
@@ -69,4 +70,25 @@ TEST_F(PageTest, AudioCopySkipsTheCurrentChannel) {
   const Bytes kept = Mirror(1);
   gui::Click(page, IDC_AUDIO_COPY);
   EXPECT_EQ(Mirror(1), kept);
+}
+
+TEST_F(PageTest, AudioCopyThroughTheChannelSelectionDialog) {
+  devcfg::SetChannelPicker(nullptr);  // the shell's picker dialog
+  Open();
+  HWND page = dlg->AudioPage().GetSafeHwnd();
+  Bytes block = Patterned(5);
+  block[608] = 0;
+  Deliver(kPageAudio, 0, block);
+  gui::Click(page, IDC_AUDIO_ENABLE);  // disabled on the page
+  int rows = -1;
+  NestedDialog answer("Channel Selection", [&](HWND d) {
+    rows = ListView_GetItemCount(gui::Control(d, IDC_CHECK_LIST));
+    gui::Click(d, IDC_SELECT_ALL);
+    gui::Click(d, IDOK);
+  });
+  gui::Click(page, IDC_AUDIO_COPY);
+  ASSERT_TRUE(answer.Seen());
+  EXPECT_EQ(rows, 2) << "one row per channel slot in use";
+  EXPECT_EQ(Mirror(1)[608], 1);
+  EXPECT_NE(Mirror(2)[608], 1) << "beyond the channels offered";
 }

@@ -158,8 +158,7 @@ TEST_F(PageTest, RecordPlanPackageTimeSwitchesAndDayCopy) {
     *days = 1u << 0 | 1u << 2 | 1u << 6;
     return true;
   });
-  ASSERT_TRUE(devcfg::HasWeekDayPicker());
-  Deliver(kPageRecordPlan, 0, PlanBlock({{{0, 1}, Entry(9, 30, 10, 0, 4)}}));  // enabling with the picker set
+  Deliver(kPageRecordPlan, 0, PlanBlock({{{0, 1}, Entry(9, 30, 10, 0, 4)}}));
   gui::SetText(page, IDC_PLAN_PACKAGE_TIME, "15");
   gui::Click(page, IDC_PLAN_AUTO_RECORD);
   EXPECT_TRUE(IsWindowEnabled(gui::Control(page, IDC_PLAN_COPY_DAYS)));
