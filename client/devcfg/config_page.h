@@ -145,14 +145,7 @@ public:
     if (m_kept.size() == m_part.size) std::copy(m_kept.begin(), m_kept.end(), part);
   }
   void ResetPage() override { m_kept.clear(); }
-  // The PTZ block of message 0x0B0C.
-  virtual void OnPtzBlock(const uint8_t* block) {}
 
 private:
   std::vector<uint8_t> m_kept;
-};
-
-class CDevicePlaceholderPage : public CDeviceBlockPage {
-public:
-  using CDeviceBlockPage::CDeviceBlockPage;
 };
