@@ -44,22 +44,22 @@ END_MESSAGE_MAP()
 
 CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
     : CDialog(IDD, parent),
-      m_videoParamPage(IDD_VIDEO_PARAM_PAGE, this, 0),
-      m_encodePage(IDD_ENCODE_PAGE, this, kPageEncode),
-      m_audioPage(IDD_AUDIO_ENCODE_PAGE, this, kPageAudio),
+      m_videoParamPage(this),
+      m_encodePage(this),
+      m_audioPage(this),
       m_alarmTabsPage(IDD_ALARM_TABS_PAGE, this, kPageMotion),
-      m_recordPlanPage(IDD_RECORD_PLAN_PAGE, this, kPageRecordPlan),
-      m_ptzPage(IDD_PTZ_SERIAL_PAGE, this, kPagePtz),
-      m_userPage(IDD_USER_MANAGE_PAGE, this),
+      m_recordPlanPage(this),
+      m_ptzPage(this),
+      m_userPage(this),
       m_networkPage(this, m_deviceBlock),
-      m_systemPage(IDD_FRONT_SYSTEM_PAGE, this, m_deviceBlock, devcfg::kDeviceSettingsSize),
-      m_diskPage(IDD_DISK_MANAGE_PAGE, this),
-      m_handsetPage(IDD_HANDSET_VIDEO_PAGE, this, m_deviceBlock, devcfg::kDeviceSettingsSize),
-      m_ftpPage(IDD_FTP_UPLOAD_PAGE, this, m_serviceBlock, devcfg::kServiceSettingsSize),
-      m_mailPage(IDD_MAIL_ALARM_PAGE, this, m_serviceBlock, devcfg::kServiceSettingsSize),
+      m_systemPage(this, m_deviceBlock),
+      m_diskPage(this),
+      m_handsetPage(this, m_deviceBlock),
+      m_ftpPage(this, m_serviceBlock),
+      m_mailPage(this, m_serviceBlock),
       m_deviceInfoPage(this),
-      m_motionPage(IDD_MOTION_DETECT_PAGE, this),
-      m_coverPage(IDD_VIDEO_COVER_PAGE, this),
+      m_motionPage(this),
+      m_coverPage(this),
       m_streamPage(this),
       m_ddnsPage(this),
       m_sensorPage(this),
@@ -609,9 +609,10 @@ LRESULT CFrontEndSettingsDlg::OnSetServiceBlock(WPARAM, LPARAM l) {
   return 0;
 }
 
-LRESULT CFrontEndSettingsDlg::OnSetPtzBlock(WPARAM, LPARAM l) {
-  if (!l) return -1;
-  m_ptzPage.OnPtzBlock(reinterpret_cast<const uint8_t*>(l));
+LRESULT CFrontEndSettingsDlg::OnSetPtzBlock(WPARAM w, LPARAM l) {
+  // The list is read only within the size its sender gives.
+  if (!l || w <= devcfg::kPtzListCountAt) return -1;
+  m_ptzPage.SetProtocolList(reinterpret_cast<const uint8_t*>(l), size_t(w));
   return 0;
 }
 

@@ -22,7 +22,17 @@
 #include "config_blocks.h"
 #include "config_page.h"
 #include "config_pages.h"
+#include "AudioEncodePage.h"
+#include "PtzSerialPage.h"
+#include "RecordPlanPage.h"
+#include "FrontSystemPage.h"
+#include "UserManagePage.h"
+#include "ServicePages.h"
+#include "DiskManagePage.h"
 #include "devcfg_resource.h"
+#include "EncodeSettingsPage.h"
+#include "VideoParamPage.h"
+#include "region_pages.h"
 #include "udp_packets.h"
 
 namespace shell { struct DeviceRecord; }
@@ -32,7 +42,7 @@ namespace shell { struct DeviceRecord; }
 #define WM_FES_SET_CHANNEL_BLOCK 0x0B09  // wParam channel, lParam 1,024 bytes
 #define WM_FES_SET_DEVICE_BLOCK 0x0B0A   // lParam 512 bytes
 #define WM_FES_SET_SERVICE_BLOCK 0x0B0B  // lParam 2,048 bytes
-#define WM_FES_SET_PTZ_BLOCK 0x0B0C      // lParam the PTZ block
+#define WM_FES_SET_PTZ_BLOCK 0x0B0C      // wParam its size in bytes, lParam the PTZ list
 #define WM_FES_CONFIG_REPLY 0x0B20       // lParam a posted ConfigReplyCopy
 #define WM_FES_PREVIEW_DATA 0x0B21       // lParam a posted PreviewCopy
 
@@ -74,6 +84,19 @@ public:
   CNetworkSettingsPage& NetworkPage() { return m_networkPage; }
   CDeviceInfoPage& DeviceInfoPage() { return m_deviceInfoPage; }
   CDdnsUpnpPage& DdnsPage() { return m_ddnsPage; }
+  CMotionDetectPage& MotionPage() { return m_motionPage; }
+  CVideoCoverPage& CoverPage() { return m_coverPage; }
+  CEncodeSettingsPage& EncodePage() { return m_encodePage; }
+  CVideoParamPage& VideoParamPage() { return m_videoParamPage; }
+  CAudioEncodePage& AudioPage() { return m_audioPage; }
+  CPtzSerialPage& PtzPage() { return m_ptzPage; }
+  CRecordPlanPage& RecordPlanPage() { return m_recordPlanPage; }
+  CFrontSystemPage& SystemPage() { return m_systemPage; }
+  CUserManagePage& UserPage() { return m_userPage; }
+  CFtpUploadPage& FtpPage() { return m_ftpPage; }
+  CMailAlarmPage& MailPage() { return m_mailPage; }
+  CHandsetVideoPage& HandsetPage() { return m_handsetPage; }
+  CDiskManagePage& DiskPage() { return m_diskPage; }
   int CurrentPage() const { return m_currentPage; }
 
   // ---- what the pages read
@@ -160,22 +183,22 @@ private:
   CColorListCtrl m_channelList;
 
   // The pages, in the order they are created.
-  CChannelPlaceholderPage m_videoParamPage;
-  CChannelPlaceholderPage m_encodePage;
-  CChannelPlaceholderPage m_audioPage;
+  CVideoParamPage m_videoParamPage;
+  CEncodeSettingsPage m_encodePage;
+  CAudioEncodePage m_audioPage;
   CChannelPlaceholderPage m_alarmTabsPage;
-  CChannelPlaceholderPage m_recordPlanPage;
-  CChannelPlaceholderPage m_ptzPage;
-  CPlaceholderPage m_userPage;
+  CRecordPlanPage m_recordPlanPage;
+  CPtzSerialPage m_ptzPage;
+  CUserManagePage m_userPage;
   CNetworkSettingsPage m_networkPage;
-  CDevicePlaceholderPage m_systemPage;
-  CPlaceholderPage m_diskPage;
-  CDevicePlaceholderPage m_handsetPage;
-  CDevicePlaceholderPage m_ftpPage;
-  CDevicePlaceholderPage m_mailPage;
+  CFrontSystemPage m_systemPage;
+  CDiskManagePage m_diskPage;
+  CHandsetVideoPage m_handsetPage;
+  CFtpUploadPage m_ftpPage;
+  CMailAlarmPage m_mailPage;
   CDeviceInfoPage m_deviceInfoPage;
-  CPlaceholderPage m_motionPage;
-  CPlaceholderPage m_coverPage;
+  CMotionDetectPage m_motionPage;
+  CVideoCoverPage m_coverPage;
   CStreamSettingsPage m_streamPage;
   CDdnsUpnpPage m_ddnsPage;
   CSensorSettingsPage m_sensorPage;

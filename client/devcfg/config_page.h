@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "config_blocks.h"
@@ -89,6 +90,13 @@ protected:
   bool m_hasBlock = false;
 };
 
+// The channel picker of "Copy Settings To ...": shows count channels with
+// their names and gives the ticked ones as a mask (bit n = channel n);
+// false when cancelled. The "Channel Selection" dialog unless another is
+// set (null sets the dialog again).
+using ChannelPicker = bool (*)(CWnd* parent, int count, const std::vector<std::string>& names, uint64_t* mask);
+void SetChannelPicker(ChannelPicker picker);
+
 class CChannelBlockPage : public CConfigPage {
 public:
   CChannelBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, int pageIndex);
@@ -101,6 +109,9 @@ public:
   // "Copy Settings To ...": the page's part of the current channel into
   // every channel of mask but the current one (the mirror's blocks).
   void CopyPartToChannels(uint64_t mask);
+  // "Copy Settings To ...": the picker offers the chosen device's channels
+  // with their names; the part goes to every one ticked.
+  void CopySettingsToPicked();
 
 protected:
   int m_pageIndex;
@@ -134,14 +145,7 @@ public:
     if (m_kept.size() == m_part.size) std::copy(m_kept.begin(), m_kept.end(), part);
   }
   void ResetPage() override { m_kept.clear(); }
-  // The PTZ block of message 0x0B0C.
-  virtual void OnPtzBlock(const uint8_t* block) {}
 
 private:
   std::vector<uint8_t> m_kept;
-};
-
-class CDevicePlaceholderPage : public CDeviceBlockPage {
-public:
-  using CDeviceBlockPage::CDeviceBlockPage;
 };

@@ -1,5 +1,7 @@
 #include "devcfg_helpers.h"
 
+#include "app_services.h"
+
 void EnableChildControls(CWnd* page, BOOL enable) {
   if (!page || !page->GetSafeHwnd()) return;
   for (HWND child = ::GetWindow(page->GetSafeHwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
@@ -17,4 +19,9 @@ CString GetItemText(CWnd* dialog, int id) {
   CString text;
   if (dialog) dialog->GetDlgItemText(id, text);
   return text;
+}
+
+void TellDeviceNotChanged(CWnd* page) {
+  TranslatedMessageBox(page, "This request is not sent to the front end device: the device was not changed!",
+                       "PROMPT", MB_OK | MB_ICONINFORMATION);
 }

@@ -8,3 +8,6 @@ void EnableChildControls(CWnd* page, BOOL enable);
 void RectFromPoints(RECT& out, POINT a, POINT b);
 // The text of a dialog item.
 CString GetItemText(CWnd* dialog, int id);
+// Tells the operator that a confirmed action reached no device (no request
+// carries it): a "PROMPT" box.
+void TellDeviceNotChanged(CWnd* page);

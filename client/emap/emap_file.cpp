@@ -57,9 +57,11 @@ std::vector<MapIconEntry> ParseIconList(const std::string& text, int kind, int m
   for (const std::string& entry : Split(text, '|')) {
     std::vector<std::string> f = Split(entry, ',');
     if (f.size() < need) continue;
+    const int x = ToInt(f[0]), y = ToInt(f[1]);
+    if (x < -kMaxIconPosition || x > kMaxIconPosition || y < -kMaxIconPosition || y > kMaxIconPosition) continue;
     MapIconEntry e;
     e.kind = kind;
-    e.MoveTo(ToInt(f[0]), ToInt(f[1]));
+    e.MoveTo(x, y);
     e.channel = ToInt(f[2]);
     e.mapId = mapId;
     e.device = kind == kIconCamera ? ToInt(f[3]) : kProbeDevice;

@@ -18,6 +18,9 @@ namespace emap {
 enum { kIconCamera = 1, kIconProbe = 2 };
 constexpr int kIconSize = 32;
 constexpr int kProbeDevice = 3000;   // a probe's device field; never saved
+// The farthest an icon's x or y may lie from the picture's origin, either
+// way; an entry placed farther is dropped on reading.
+constexpr int kMaxIconPosition = 1000000;
 
 struct MapIconEntry {
   int32_t selected = 0;
@@ -84,7 +87,8 @@ std::string MapSection(int n);   // "EMap<n>"
 int ToInt(const std::string& text);
 
 // One icon list into entries of this kind on this map. Empty parts are
-// dropped; an entry with fewer fields than its kind needs is skipped.
+// dropped; an entry with fewer fields than its kind needs, or with x or y
+// beyond kMaxIconPosition, is skipped.
 std::vector<MapIconEntry> ParseIconList(const std::string& text, int kind, int mapId);
 // The live icons of one kind as an icon list: positions from the saved
 // list, numbers from the working list.

@@ -6,7 +6,8 @@ namespace emap {
 
 int ScaleRound(int a, int b, int c) {
   if (c <= 0) return a;
-  return int(std::floor(double(a) * b / c + 0.5));
+  const double v = std::floor(double(a) * b / c + 0.5);
+  return v > kMaxScaled ? kMaxScaled : v < -kMaxScaled ? -kMaxScaled : int(v);
 }
 
 void MapCanvas::Reset() {

@@ -72,7 +72,9 @@ private:
   int m_refWidth = 0, m_refHeight = 0;
 };
 
-// Round half up of a * b / c for c > 0 (a * b may be negative).
+// Round half up of a * b / c for c > 0 (a * b may be negative), held
+// within +-kMaxScaled so that an icon's square always fits an int.
+constexpr int kMaxScaled = 1 << 30;
 int ScaleRound(int a, int b, int c);
 
 }  // namespace emap

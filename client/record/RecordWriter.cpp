@@ -255,6 +255,7 @@ RecordFileState CRecordWriter::FileState(int slot) const {
     const ChannelRecordFile& f = files_[slot];
     s.open = f.file != nullptr;
     s.recordType = f.recordType;
+    s.startTick = f.startTick;
     s.path = f.path;
     s.root = f.root;
     s.bytesWritten = f.bytesWritten;

@@ -90,6 +90,7 @@ constexpr uint32_t kRecordLoopExit = 1002;
 struct RecordFileState {
     bool open = false;
     int recordType = 0;
+    uint32_t startTick = 0;   // the host's tick when the file began
     std::string path;
     std::string root;
     uint64_t bytesWritten = 0;

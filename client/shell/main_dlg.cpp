@@ -3,6 +3,7 @@
 #include "emap_dlg.h"
 #include "main_dlg.h"
 #include "main_dlg_record_host.h"
+#include "RecordPlaybackDlg.h"
 
 #include "alarm_upload_dlg.h"
 #include "alarm_video_dlg.h"
@@ -51,6 +52,9 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_COMMAND(ID_MAIN_TOGGLE_ALARM, OnToggleAlarm)
   ON_COMMAND(ID_MAIN_LOGIN_CHECK, OnLoginCheck)
   ON_COMMAND(ID_MAIN_POLL_PAUSE, OnPollPause)
+  ON_COMMAND(ID_MAIN_SOUND, OnToggleWindowSound)
+  ON_COMMAND(ID_MAIN_PTZ_PRESET, OnPtzPreset)
+  ON_COMMAND(ID_MAIN_MONITOR_CHANNELS, OnMonitoringChannels)
   ON_COMMAND(ID_MAIN_PTZ_FLAG, TogglePtzChannelFlag)
   ON_COMMAND(ID_MAIN_FULL_SCREEN, OnFullScreen)
   ON_MESSAGE(WM_MAIN_STATUSBAR_HIDE, OnStatusBarHide)
@@ -268,6 +272,15 @@ BOOL CMainDlg::LoadConfiguration() {
   m_switchMode.Create(CSwitchModeDlg::IDD, this);
   m_statusBar.Create(CSystemStatusBar::IDD, this);
   CreateAlarmDialogs();
+  m_sideColumn.ptz = &m_ptzDlg;
+  m_sideColumn.colour = &m_colorDlg;
+  m_sideColumn.setDeviceExpanded = [this](int state) { m_deviceExpanded = state; };
+  m_sideColumn.layout = [this] { LayoutSidePanels(); };
+  m_ptzDlg.SetColumn(&m_sideColumn);
+  m_colorDlg.SetColumn(&m_sideColumn);
+  m_ptzDlg.Create(CPtzDlgEx::IDD, this);
+  m_colorDlg.Create(CColorDlg::IDD, this);
+  m_presetDlg.Create(CSetPresetDlg::IDD, this);
   CreateMonitorWindows();
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
   m_recordDisks->SetRecordDiskMask(m_settings.recordDiskMask);
@@ -296,14 +309,6 @@ void CMainDlg::StartWorkers() {
   m_recordWriter->StartThread();
   m_resolverThread.Start(ResolverThreadProc, this);
   m_udpThread.Start(UdpThreadProc, this);
-}
-
-// Placeholder until the host-name resolver lands: a pass every 3 seconds.
-UINT CMainDlg::ResolverThreadProc(LPVOID param) {
-  auto* self = static_cast<CMainDlg*>(param);
-  while (!self->m_stopFlag && ::WaitForSingleObject(self->m_stopEvent, 3000) == WAIT_TIMEOUT) {
-  }
-  return 0;
 }
 
 void CMainDlg::StopWorkers() {
@@ -442,6 +447,7 @@ void CMainDlg::OnCloseSystem() {
 
 void CMainDlg::OnDestroy() {
   SetMessageBoxWindow(nullptr);
+  if (m_playback && m_playback->GetSafeHwnd()) m_playback->DestroyWindow();
   KillTimer(kTimerWatchdog);
   KillTimer(kTimerRecordSchedule);
   KillTimer(kTimerPolling);

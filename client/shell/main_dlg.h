@@ -22,6 +22,8 @@
 #include "NewDialog.h"
 #include "SkinButton.h"
 #include "SystemStatusBar.h"
+#include "color_dlg.h"
+#include "ptz_dlg.h"
 #include "language.h"
 #include "log_dlgs.h"
 #include "statistic_dlg.h"
@@ -47,7 +49,13 @@ class CStartLogoDlg;
 class CPreviewPlanDlg;
 class CAlarmUploadDlg;
 class CAlarmVideoDlg;
+class CMonitorChannelListDlg;
+class CLoadConfigDlg;
+namespace shell {
+class ChannelGroups;
+}
 class CMainRecordHost;
+class CRecordPlaybackDlg;
 namespace record {
 class CFrameQueue;
 class CRecordDisks;
@@ -150,11 +158,55 @@ public:
   // items that depend on rights follow, the local log tells.
   void ChangeCurrentUser(int index);
   // Command 2232 and the PTZ panel's Sit button.
-  void TogglePtzChannelFlag();
-  BOOL PtzChannelFlag(int slot) const { return shell::ChannelTable::IsValid(slot) && m_ptzFlags[slot]; }
+  void TogglePtzChannelFlag() override;
+  BOOL PtzChannelFlag(int slot) const override { return shell::ChannelTable::IsValid(slot) && m_ptzFlags[slot]; }
 
   // The stream watchdog, one tick of timer 101.
   void RunWatchdog();
+  // The record schedule, one tick of timer 102: files cut at their length,
+  // the local work plan or the manual switches followed.
+  void RunRecordSchedule();
+  BOOL IsInWorkPlan(int slot, uint8_t detectionMask);
+  // One polling step, one tick of timer 103.
+  void PollStep();
+  // The PTZ panel's buttons: mouse message 513 presses, 514 releases.
+  LRESULT OnPtzButton(WPARAM mouseMessage, LPARAM buttonCode) override;
+  void PtzStart(int buttonCode);
+  void PtzStop(int buttonCode);
+  // Sound of every channel of a window's list on or off (command 2229 for
+  // the current window).
+  void ToggleWindowSound(int window);
+  BOOL WindowSound(int window) const { return shell::WindowListModel::IsValid(window) && m_windowSound[window]; }
+  // Talkback bookkeeping of the device panel; no SDK call.
+  void SetTalkbackActive(BOOL on) { m_talkbackActive = on; }
+  BOOL TalkbackActive() const { return m_talkbackActive; }
+  void ResetWindowTalkback(int window);
+  void SetChannelTalkback(int slot, BOOL on);
+  BOOL WindowTalkback(int window) const { return shell::WindowListModel::IsValid(window) && m_windowTalkback[window]; }
+  // The clocks of the schedule and the record files (the system's when
+  // empty); tests put their own here.
+  std::function<uint32_t()> m_tickMs;
+  std::function<SYSTEMTIME()> m_localTime;
+  uint32_t TickMs() const;
+  SYSTEMTIME LocalTimeNow() const;
+  // Command 2213 and the start-up restore: the channel slots and the
+  // windows' lists anew, from the monitoring channel list or (at start-up)
+  // from the last configuration.
+  void ApplyMonitoringChannels();
+  BOOL StartUpMode() const { return m_startUpMode; }
+  void SetStartUpMode(BOOL on) { m_startUpMode = on; }
+  // Tests run the dialogs their own way (DoModal when empty).
+  std::function<INT_PTR(CMonitorChannelListDlg&)> m_channelListHook;
+  std::function<void(CLoadConfigDlg&)> m_loaderHook;
+  // The side panels above the device panel, and the preset dialog.
+  CPtzDlgEx& PtzPanel() { return m_ptzDlg; }
+  CColorDlg& ColourPanel() { return m_colorDlg; }
+  CSetPresetDlg& PresetDlg() { return m_presetDlg; }
+  // The device panel's expanded state as the side panels set it.
+  int DeviceExpanded() const { return m_deviceExpanded; }
+  // The colour panel shows the colours of the current window's channel.
+  void LoadWindowColours(int window);
+  void SetWindowCaption(int window, const CString& text);
   // The snapshot path for a device address and channel on this machine.
   CString MakeSnapshotPath(const char* address, int channel);
   // What MakeSnapshotPath asks of the machine; tests replace it.
@@ -287,7 +339,8 @@ protected:
   afx_msg LRESULT OnMonitorWndMouse(WPARAM, LPARAM);
   afx_msg LRESULT OnDeviceLost(WPARAM, LPARAM);
   afx_msg LRESULT OnDeviceMessage(WPARAM, LPARAM);
-  afx_msg LRESULT OnPtzButton(WPARAM, LPARAM);
+  afx_msg void OnToggleWindowSound();
+  afx_msg void OnPtzPreset();
 
   // Start-up pieces.
   void StartSplash();
@@ -341,6 +394,8 @@ protected:
   std::unique_ptr<record::CRecordDisks> m_recordDisks;
   std::unique_ptr<CMainRecordHost> m_recordHost;
   std::unique_ptr<record::CRecordWriter> m_recordWriter;
+  // The "Record Playback" window, made at its first showing.
+  std::unique_ptr<CRecordPlaybackDlg> m_playback;
   // Member dialogs, created hidden at start-up.
   CLocalLogDlg m_localLogDlg;
   CDiskErrorDlg m_diskErrorDlg;
@@ -378,6 +433,17 @@ protected:
   BOOL m_lastPlanPlayed = FALSE;
   uint8_t m_ptzFlags[shell::kChannelSlots] = {};
   uint8_t m_windowRecord[shell::kMonitorWindows] = {};
+  uint8_t m_windowSound[shell::kMonitorWindows] = {};
+  uint8_t m_windowTalkback[shell::kMonitorWindows] = {};
+  BOOL m_talkbackActive = FALSE;
+  // The current window's PTZ target (-1 none; prompt: the polling message).
+  int PtzTargetSlot(BOOL prompt);
+  BOOL m_startUpMode = FALSE;
+  void StopSlotStreams(int slot);
+  BOOL RunChannelListDialog(shell::ChannelGroups& groups, int& splitLayout);
+  void RestoreChannelsAtStartUp();
+  afx_msg void OnMonitoringChannels() { ApplyMonitoringChannels(); }
+  void SendPtz(int slot, uint8_t command, uint8_t preset = 0);
   BOOL m_windowsCreated = FALSE;
 
   int m_userIndex = 0;
@@ -399,6 +465,11 @@ protected:
   // Tool-bar buttons: TopPlayBack, TopConfig, TopPreviewPlan, TopRecordPlan.
   CSkinButton m_topButtons[4];
   CSwitchModeDlg m_switchMode;
+  CPtzDlgEx m_ptzDlg;
+  CColorDlg m_colorDlg;
+  CSetPresetDlg m_presetDlg;
+  CSidePanelColumn m_sideColumn;
+  int m_deviceExpanded = 1;
   CSystemStatusBar m_statusBar;
   BOOL m_splashRan = FALSE;
   BOOL m_closing = FALSE;

@@ -2,6 +2,7 @@
 #include "main_dlg.h"
 
 #include "RecordDisks.h"
+#include "RecordPlaybackDlg.h"
 #include "RecordWriter.h"
 #include "app_services.h"
 #include "config_store.h"
@@ -256,7 +257,11 @@ void CMainDlg::SelectMonitorWindow(int window) {
 void CMainDlg::OnSettings() { m_frontEndSettings.DoModal(); }
 
 void CMainDlg::OnPlayback() {
-  // The record playback window is shown here once it lands.
+  if (!m_playback) {
+    m_playback = std::make_unique<CRecordPlaybackDlg>(this);
+    m_playback->m_onShown = [this](bool shown) { m_playbackVisible = shown; };
+  }
+  m_playback->ShowPlayback(this);
 }
 
 
@@ -406,6 +411,9 @@ LRESULT CMainDlg::OnMonitorWndMouse(WPARAM wParam, LPARAM) {
   if (!shell::WindowListModel::IsValid(window)) return 0;
   switch (LOWORD(wParam)) {
     case WM_LBUTTONDOWN:
+      SelectMonitorWindow(window);
+      LoadWindowColours(window);
+      break;
     case WM_RBUTTONDOWN:
       SelectMonitorWindow(window);
       break;
@@ -417,8 +425,10 @@ LRESULT CMainDlg::OnMonitorWndMouse(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CMainDlg::OnDeviceLost(WPARAM wParam, LPARAM) {
-  // The device panel releases the login here once it lands.
-  (void)FindDeviceByLoginId(int(wParam));
+  // Only a login id this dialog handed out names a device: any other value
+  // (SDK login ids start at 1) is dropped.
+  shell::DeviceRecord* d = FindDeviceByLoginId(int(wParam));
+  if (d) d->state = 1;  // reconnecting; the resolver looks its name up
   return 0;
 }
 
@@ -427,7 +437,3 @@ LRESULT CMainDlg::OnDeviceMessage(WPARAM wParam, LPARAM lParam) {
   return RouteDeviceMessage(wParam, lParam);
 }
 
-LRESULT CMainDlg::OnPtzButton(WPARAM, LPARAM) {
-  // PTZ dispatch once it lands.
-  return 0;
-}

@@ -88,6 +88,13 @@ public:
 
   // ---- configuration
   virtual BOOL SaveConfig() = 0;
+
+  // ---- the side panels
+  // The PTZ panel's press (513) and release (514) of a button code.
+  virtual LRESULT OnPtzButton(WPARAM mouseMessage, LPARAM buttonCode) { return 0; }
+  // The Sit button: the PTZ flag of the current window's channel.
+  virtual void TogglePtzChannelFlag() {}
+  virtual BOOL PtzChannelFlag(int slot) const { return FALSE; }
 };
 
 // The main dialog while it exists (set by its constructor), else null.

@@ -21,14 +21,31 @@ void CMainDlg::ComputeVideoArea() {
 }
 
 void CMainDlg::LayoutSidePanels() {
-  // The PTZ, colour and device panels stack here once they land
-  // (shell::StackSidePanels).
+  if (!m_ptzDlg.m_hWnd || !m_colorDlg.m_hWnd) return;
+  if (m_fullScreen) {
+    m_ptzDlg.ShowWindow(SW_HIDE);
+    m_colorDlg.ShowWindow(SW_HIDE);
+    return;
+  }
+  CRect client;
+  GetClientRect(&client);
+  const int left = client.right - m_skin.marginRight - m_skin.leftDlgWidth;
+  const int expandedHeight[3] = {m_ptzDlg.NormalHeight(), m_colorDlg.NormalHeight(), 0};
+  const bool expanded[3] = {m_ptzDlg.IsExpanded() != FALSE, m_colorDlg.IsExpanded() != FALSE, true};
+  shell::SidePanelStack st = shell::StackSidePanels(m_skin.toolBarHeight + m_skin.marginTop, expandedHeight, expanded,
+                                                    m_skin.leftDlgHeight, client.bottom - m_skin.marginBottom);
+  m_ptzDlg.MoveWindow(left, st.top[0], m_skin.leftDlgWidth, st.height[0]);
+  m_colorDlg.MoveWindow(left, st.top[1], m_skin.leftDlgWidth, st.height[1]);
+  m_ptzDlg.ShowWindow(SW_SHOW);
+  m_colorDlg.ShowWindow(SW_SHOW);
+  m_ptzDlg.Invalidate();
+  m_colorDlg.Invalidate();
 }
 
 void CMainDlg::OnSize(UINT type, int cx, int cy) {
   CMainDlgBase::OnSize(type, cx, cy);
   if (type == SIZE_MINIMIZED) return;
-  // The side panels are placed here once they land.
+  LayoutSidePanels();
   if (m_switchMode.m_hWnd && !m_fullScreen) {
     int h = m_skin.switchModeHeight;
     m_switchMode.MoveWindow(m_skin.marginLeft, cy - m_skin.marginBottom - h,

@@ -70,7 +70,10 @@ public:
     if (CMainDlg* d = m_owner) d->m_statisticDlg.AddRecordBytes(slot, bytes);
   }
   std::string Translate(const char* english) override { return TranslateString(english).GetString(); }
-  uint32_t TickMs() override { return ::GetTickCount(); }
+  uint32_t TickMs() override {
+    CMainDlg* d = m_owner;
+    return d ? d->TickMs() : ::GetTickCount();
+  }
   std::string MakeRecordFilePath(const std::string& address, int channelIndex, const std::string& channelName,
                                  int recordType) override {
     CMainDlg* d = m_owner;

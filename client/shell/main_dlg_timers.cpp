@@ -35,10 +35,10 @@ void CMainDlg::OnTimer(UINT_PTR id) {
       if (++m_watchdogTicks == 4) m_lastPlanPlayed = TRUE;
       return;
     case kTimerRecordSchedule:
-      // The record schedule runs here once recording lands.
+      RunRecordSchedule();
       return;
     case kTimerPolling:
-      // One polling step once polling lands.
+      PollStep();
       return;
     default:
       // The skinned base's hover timer among others.

@@ -122,3 +122,10 @@ BOOL CConnectionInfoDlg::OnInitDialog() {
   SetupReportList(m_list, columns, 4);
   return TRUE;
 }
+
+void CStatisticReportDlg::ResetCounters() {
+  for (int i = 0; i < kChannels; ++i) {
+    ::InterlockedExchange(&m_received[i], 0);
+    ::InterlockedExchange(&m_recorded[i], 0);
+  }
+}

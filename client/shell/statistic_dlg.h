@@ -43,6 +43,8 @@ public:
   void RefreshList();
   // The one-second step (the timer's work).
   void UpdateRates();
+  // Every channel's byte counts back to 0 (a new channel assignment).
+  void ResetCounters();
 
 protected:
   BOOL OnInitDialog() override;

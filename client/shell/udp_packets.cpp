@@ -71,7 +71,10 @@ UdpDatagram BuildPtz(uint8_t command, uint8_t channel, uint8_t preset) {
   UdpDatagram d = Datagram(20, UDPCMD_PTZ, command, channel, 4);
   d[16] = 3;  // the two speeds
   d[17] = 3;
-  if (command == UDPPTZ_SET_PRESET || command == UDPPTZ_CLEAR_PRESET) d[16] = preset;
+  if (command == UDPPTZ_SET_PRESET || command == UDPPTZ_CLEAR_PRESET) {
+    d[16] = preset;  // and no speeds
+    d[17] = 0;
+  }
   return d;
 }
 

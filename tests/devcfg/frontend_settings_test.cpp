@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FrontEndSettingsDlg.h"
+#include "annexb.h"
 #include "app_services.h"
 #include "devnet_kit.h"
 #include "fake_main_dlg.h"
@@ -18,6 +19,7 @@
 #include "post_copy.h"
 #include "text_copy.h"
 #include "udp_channel.h"
+#include "window_helpers.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -507,4 +509,449 @@ TEST_F(FrontEndSettings, BlockMessagesIntoTheMirror) {
   EXPECT_EQ(SentCount(), before);
   ListView_GetItemText(list, 1, 1, name, sizeof name);
   EXPECT_STREQ(name, "Porch");
+}
+
+// ------------------------------------------------------------ region pages
+
+namespace {
+
+// A region block for channel 0 of a device: motion on, level 3, gap 7, a
+// grid pattern, the cover switch and entries as given, and marks in the
+// bytes no page owns.
+Bytes RegionBlock(uint8_t coverSwitch) {
+  Bytes b(136, 0);
+  b[1] = 1;  // CIF
+  b[2] = 3;
+  b[3] = 7;
+  b[4] = coverSwitch;
+  b[5] = 1;
+  for (int i = 6; i < 12; ++i) b[size_t(i)] = uint8_t(0xA0 + i);
+  for (int r = 0; r < 15; ++r) devcfg::PutU32(&b[12 + 4 * size_t(r)], 0x11111u * uint32_t(r + 1) & 0xFFFFF);
+  for (int i = 72; i < 76; ++i) b[size_t(i)] = uint8_t(0xB0 + i);
+  for (int e = 0; e < 4; ++e) {
+    b[76 + 16 * size_t(e)] = uint8_t(e);
+    b[78 + 16 * size_t(e)] = 0xC0;  // kept bytes of each entry
+    b[79 + 16 * size_t(e)] = 0xC1;
+  }
+  return b;
+}
+
+// The mouse of a drag on a window, from one point to another.
+void DragOn(HWND h, int sx, int sy, int ex, int ey) {
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(sx, sy));
+  SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(ex, ey));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(ex, ey));
+}
+
+}  // namespace
+
+class RegionPages : public FrontEndSettings {
+protected:
+  // Puts a region block into devsim's channel 0 of the first device.
+  void PutDeviceRegion(const Bytes& block) {
+    const Bytes set = shell::BuildRegionSet(block.data());
+    channel->SendUdpCommand(set.data(), int(set.size()), dev0.c_str(), 8001);
+    ASSERT_TRUE(gui::PumpUntil([&] { return devnet::Block(dev0, "region", 0) == block; }, 5000));
+  }
+  RECT ClientOf(HWND h) {
+    RECT r{};
+    GetClientRect(h, &r);
+    return r;
+  }
+};
+
+TEST_F(RegionPages, MotionRoundTrip) {
+  const Bytes before = RegionBlock(2);
+  PutDeviceRegion(before);
+  Open();
+  ChoosePage(kPageMotion);
+  CMotionDetectPage& motion = dlg->MotionPage();
+  ASSERT_TRUE(gui::PumpUntil([&] { return motion.HasBlock(); }, 5000));
+  HWND page = Page(motion);
+  EXPECT_TRUE(IsWindowVisible(page));
+  EXPECT_TRUE(IsWindowVisible(motion.RegionControl().GetSafeHwnd()));
+  EXPECT_TRUE(gui::IsChecked(page, IDC_REGION_SWITCH));
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_MOTION_LEVEL, CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(gui::Text(page, IDC_MOTION_GAP), "7");
+  for (int r = 0; r < 15; ++r) {
+    EXPECT_EQ(motion.RegionControl().Model().rows[r], devcfg::GetU32(&before[12 + 4 * size_t(r)])) << r;
+    EXPECT_EQ(motion.RegionControl().Overlay().rows[r], devcfg::GetU32(&before[12 + 4 * size_t(r)])) << r;
+  }
+
+  // A gap outside 1..50 is refused: nothing sent (never its low byte).
+  gui::MessageBoxScript boxes;
+  gui::SetText(page, IDC_MOTION_GAP, "60");
+  size_t sent = SentCount();
+  gui::Click(page, IDC_REGION_SAVE);
+  ASSERT_EQ(boxes.Count(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, "Gap:out of range(60:1-50)");
+  EXPECT_EQ(SentCount(), sent);
+
+  // Off, level 5, gap 9, and every cell set by a right-to-left drag.
+  SendDlgItemMessageA(page, IDC_REGION_SWITCH, BM_SETCHECK, BST_UNCHECKED, 0);
+  gui::SelectCombo(page, IDC_MOTION_LEVEL, 5);
+  gui::SetText(page, IDC_MOTION_GAP, "9");
+  HWND region = motion.RegionControl().GetSafeHwnd();
+  const RECT rc = ClientOf(region);
+  DragOn(region, rc.right + 5, rc.bottom + 5, -5, -5);
+  sent = SentCount();
+  gui::Click(page, IDC_REGION_SAVE);
+  ASSERT_EQ(SentCount(), sent + 1);
+  const Bytes set = main.Sent().back().bytes;
+  ASSERT_EQ(set.size(), 152u);
+  EXPECT_EQ(set[0], 1);
+  EXPECT_EQ(set[1], 0xC4);
+  EXPECT_EQ(set[2], 1);
+  EXPECT_EQ(set[3], 0) << "the channel travels inside the block";
+  EXPECT_EQ(set[14] | set[15] << 8, 136);
+  const Bytes payload(set.begin() + 16, set.end());
+  for (size_t i = 0; i < 136; ++i) {
+    const bool pages = i == 2 || i == 3 || i == 5 || (i >= 12 && i < 72);
+    if (!pages) {
+      EXPECT_EQ(payload[i], before[i]) << "byte " << i << " is not the page's";
+    }
+  }
+  EXPECT_EQ(payload[2], 5);
+  EXPECT_EQ(payload[3], 9);
+  EXPECT_EQ(payload[5], 2) << "off is written as 2";
+  for (int r = 0; r < 15; ++r) EXPECT_EQ(devcfg::GetU32(&payload[12 + 4 * size_t(r)]), 0xFFFFFu) << r;
+  EXPECT_EQ(WaitForChange(dev0, "region", before), payload);
+
+  // A get reads the saved values back.
+  gui::SetText(page, IDC_MOTION_GAP, "1");
+  sent = SentCount();
+  gui::Click(page, IDC_PAGE_REFRESH);
+  ASSERT_EQ(SentCount(), sent + 1);
+  EXPECT_EQ(main.Sent().back().bytes[13], 0);
+  EXPECT_TRUE(gui::PumpUntil([&] { return gui::Text(page, IDC_MOTION_GAP) == "9"; }, 5000));
+  EXPECT_FALSE(gui::IsChecked(page, IDC_REGION_SWITCH));
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_MOTION_LEVEL, CB_GETCURSEL, 0, 0), 5);
+}
+
+TEST_F(RegionPages, CoverRoundTripAndDelete) {
+  const Bytes before = RegionBlock(0);
+  PutDeviceRegion(before);
+  Open();
+  ChoosePage(kPageCover);
+  CVideoCoverPage& cover = dlg->CoverPage();
+  ASSERT_TRUE(gui::PumpUntil([&] { return cover.HasBlock(); }, 5000));
+  HWND page = Page(cover);
+  EXPECT_FALSE(gui::IsChecked(page, IDC_REGION_SWITCH)) << "switch byte 0 is off";
+  EXPECT_TRUE(gui::IsChecked(page, IDC_COVER_REGION1)) << "a region is chosen from the start";
+  EXPECT_EQ(cover.RegionChoice(), 0);
+
+  // The whole preview on a CIF image: 0, 0, 1000, 1000.
+  HWND region = cover.RegionControl().GetSafeHwnd();
+  const RECT rc = ClientOf(region);
+  DragOn(region, -5, -5, rc.right + 5, rc.bottom + 5);
+  SendDlgItemMessageA(page, IDC_REGION_SWITCH, BM_SETCHECK, BST_CHECKED, 0);
+  size_t sent = SentCount();
+  gui::Click(page, IDC_REGION_SAVE);
+  ASSERT_EQ(SentCount(), sent + 1);
+  Bytes set = main.Sent().back().bytes;
+  Bytes payload(set.begin() + 16, set.end());
+  ASSERT_EQ(payload.size(), 136u);
+  EXPECT_EQ(payload[4], 1);
+  const uint8_t entry0[12] = {0, 1, 0xC0, 0xC1, 0, 0, 0, 0, 0xE8, 0x03, 0xE8, 0x03};
+  EXPECT_EQ(std::memcmp(&payload[76], entry0, 12), 0);
+  for (size_t i = 0; i < 136; ++i)
+    if (i != 4 && (i < 76 || (i - 76) % 16 >= 12 || (i - 76) % 16 == 2 || (i - 76) % 16 == 3)) {
+      EXPECT_EQ(payload[i], before[i]) << "byte " << i << " is not the page's";
+    }
+  const Bytes saved = WaitForChange(dev0, "region", before);
+  EXPECT_EQ(saved, payload);
+
+  // Read back: the same pixels.
+  gui::Click(page, IDC_PAGE_REFRESH);
+  gui::PumpFor(300);
+  EXPECT_EQ(cover.RegionControl().Model().covers[0].right, 352);
+  EXPECT_EQ(cover.RegionControl().Model().covers[0].bottom, 288);
+  EXPECT_EQ(cover.RegionControl().Overlay().regionWidth, 352);
+
+  // Delete sends at once with the chosen entry disabled.
+  sent = SentCount();
+  gui::Click(page, IDC_REGION_DELETE);
+  ASSERT_EQ(SentCount(), sent + 1);
+  set = main.Sent().back().bytes;
+  payload.assign(set.begin() + 16, set.end());
+  const uint8_t off0[12] = {0, 0, 0xC0, 0xC1, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(&payload[76], off0, 12), 0);
+  EXPECT_EQ(cover.RegionControl().Overlay().regionWidth, 0);
+  EXPECT_EQ(WaitForChange(dev0, "region", saved), payload);
+
+  // Region 2 becomes the one edited.
+  gui::Click(page, IDC_COVER_REGION2);
+  EXPECT_EQ(cover.RegionChoice(), 1);
+}
+
+TEST_F(RegionPages, MotionPreviewShowsLiveVideoUnderTheGrid) {
+  PutDeviceRegion(RegionBlock(2));
+  Open();
+  ChoosePage(kPageMotion);
+  CMotionDetectPage& motion = dlg->MotionPage();
+  ASSERT_TRUE(gui::PumpUntil([&] { return motion.HasBlock(); }, 5000));
+  ASSERT_NE(motion.PlayHandle(), 0);
+  HWND region = motion.RegionControl().GetSafeHwnd();
+  // Clear a block of cells so the red grid has gaps showing the video.
+  const RECT rc = ClientOf(region);
+  DragOn(region, 0, 0, rc.right, rc.bottom);
+  const Bytes clip = testsupport::ReadFileBytes(std::string(SELVANE_TEST_DATA) + "/cif_noaud.264");
+  ASSERT_FALSE(clip.empty());
+  // Access units as the stream callback delivers them for the current slot.
+  const auto units = testsupport::SplitAccessUnits(clip);
+  int red = 0, video = 0;
+  auto look = [&] {
+    int w = 0, h = 0;
+    red = video = 0;
+    for (uint32_t p : playtest::ReadWindow(region, &w, &h)) {
+      if (p == 0xFF0000) ++red;
+      else if (p != 0 && p != 0xFFFFFF) ++video;
+    }
+    return red > 1000 && video > w * h / 2;
+  };
+  size_t next = 0;
+  const bool shown = gui::PumpUntil(
+      [&] {
+        for (int k = 0; k < 4 && next < units.size(); ++k, ++next)
+          dlg->OnPreviewData(units[next].data(), units[next].size());
+        return next >= 8 && look();
+      },
+      20000);
+  EXPECT_TRUE(shown) << "red " << red << " video " << video;
+  gui::SaveWindowBitmap(hwnd, gui::OutputPath("motion_page_live.bmp"));
+}
+
+// ------------------------------------------------------------ encoder page
+
+namespace {
+
+struct PickerCall {
+  int count = -1;
+  std::vector<std::string> names;
+};
+PickerCall g_picker;
+uint64_t g_pickMask = 0;
+bool PickChannels(CWnd*, int count, const std::vector<std::string>& names, uint64_t* mask) {
+  g_picker.count = count;
+  g_picker.names = names;
+  *mask = g_pickMask;
+  return true;
+}
+
+void PutEncoderPart(uint8_t* block, uint32_t resolution, uint8_t interval, uint8_t rate, uint32_t mode,
+                    uint8_t quality, uint16_t bitRate) {
+  uint8_t* p = block + 576;
+  devcfg::PutU32(p, resolution);
+  p[4] = interval;
+  p[5] = rate;
+  devcfg::PutU32(p + 6, mode);
+  p[10] = quality;
+  devcfg::PutU16(p + 11, bitRate);
+}
+
+}  // namespace
+
+TEST_F(FrontEndSettings, EncoderPageLoadsClampsAndSavesItsPart) {
+  shell::DeviceRecord& d = main.m_pConfig->devices[0];
+  d.infoRest[63 - 57] = 1;  // information byte 63: the device has the page
+  for (int ch = 0; ch < 4; ++ch) std::memset(&blocksA[size_t(ch) * 1024 + 560], 0x5C, 64);
+  PutEncoderPart(&blocksA[0], 8, 40, 20, 1, 2, 300);
+  PutEncoderPart(&blocksA[1024], 16, 50, 25, 0, 5, 100);
+  Open();
+  dlg->SelectPage(kPageEncode);
+  CEncodeSettingsPage& enc = dlg->EncodePage();
+  HWND page = Page(enc);
+  EXPECT_FALSE(IsWindowEnabled(gui::Control(page, IDC_ENC_BITRATE))) << "disabled until a block loads";
+
+  struct Load {
+    int channel, resolution;
+    const char *interval, *rate, *bitRate, *label;
+    int mode, quality;
+    bool qualityEnabled;
+  } loads[] = {
+      {0, 1, "40", "20", "300", "Max Bit Rate", 1, 2, true},  // 8 is QCIF
+      {1, 0, "50", "25", "100", "Bit Rate", 0, 5, false},     // 16 is CIF
+  };
+  for (const Load& l : loads) {
+    dlg->LoadChannelPage(l.channel, kPageEncode);
+    EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_RESOLUTION, CB_GETCURSEL, 0, 0), l.resolution) << l.channel;
+    EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_MODE, CB_GETCURSEL, 0, 0), l.mode) << l.channel;
+    EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_QUALITY, CB_GETCURSEL, 0, 0), l.quality) << l.channel;
+    EXPECT_EQ(gui::Text(page, IDC_ENC_IINTERVAL), l.interval);
+    EXPECT_EQ(gui::Text(page, IDC_ENC_FRAMERATE), l.rate);
+    EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), l.bitRate);
+    EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE_LABEL), l.label);
+    EXPECT_EQ(IsWindowEnabled(gui::Control(page, IDC_ENC_QUALITY)) != FALSE, l.qualityEnabled) << l.channel;
+  }
+
+  // Leaving an edit: bit rate 32..500; I interval and frame rate fall back.
+  struct Clamp {
+    int id;
+    const char *typed, *kept;
+  } clamps[] = {{IDC_ENC_BITRATE, "600", "500"}, {IDC_ENC_BITRATE, "10", "32"},  {IDC_ENC_BITRATE, "499", "499"},
+                {IDC_ENC_FRAMERATE, "31", "25"}, {IDC_ENC_FRAMERATE, "30", "30"}, {IDC_ENC_IINTERVAL, "0", "25"},
+                {IDC_ENC_IINTERVAL, "256", "25"}};
+  for (const Clamp& c : clamps) {
+    gui::SetText(page, c.id, c.typed);
+    gui::Command(page, c.id, EN_KILLFOCUS);
+    EXPECT_EQ(gui::Text(page, c.id), c.kept) << c.id << " " << c.typed;
+  }
+  // On an NTSC device the frame rate falls back to 30.
+  devcfg::PutU32(&d.info[42], 1);
+  dlg->LoadChannelPage(1, kPageEncode);
+  gui::SetText(page, IDC_ENC_FRAMERATE, "31");
+  gui::Command(page, IDC_ENC_FRAMERATE, EN_KILLFOCUS);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_FRAMERATE), "30");
+
+  // A mode change gives the default bit rate of the mode and resolution.
+  gui::SelectCombo(page, IDC_ENC_MODE, 1);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), "300") << "variable CIF";
+  gui::SelectCombo(page, IDC_ENC_RESOLUTION, 1);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), "100") << "variable QCIF";
+  gui::SelectCombo(page, IDC_ENC_MODE, 0);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), "64") << "constant QCIF";
+
+  // Save writes the 13 bytes of the part and nothing else.
+  gui::SetText(page, IDC_ENC_IINTERVAL, "77");
+  gui::SetText(page, IDC_ENC_BITRATE, "123");
+  Bytes before(dlg->MirrorBlock(1).bytes, dlg->MirrorBlock(1).bytes + 1024);
+  dlg->SaveChannelPage(1, kPageEncode);
+  Bytes after(dlg->MirrorBlock(1).bytes, dlg->MirrorBlock(1).bytes + 1024);
+  const uint8_t want[13] = {8, 0, 0, 0, 77, 30, 0, 0, 0, 0, 5, 123, 0};
+  EXPECT_EQ(std::memcmp(&after[576], want, 13), 0);
+  for (size_t i = 0; i < 1024; ++i)
+    if (i < 576 || i >= 589) {
+      EXPECT_EQ(after[i], before[i]) << "byte " << i;
+    }
+
+  // No mode or quality chosen: the part keeps its own, never 0xFFFFFFFF.
+  SendDlgItemMessageA(page, IDC_ENC_MODE, CB_SETCURSEL, WPARAM(-1), 0);
+  SendDlgItemMessageA(page, IDC_ENC_QUALITY, CB_SETCURSEL, WPARAM(-1), 0);
+  dlg->SaveChannelPage(1, kPageEncode);
+  EXPECT_EQ(devcfg::GetU32(dlg->MirrorBlock(1).bytes + 582), 0u);
+  EXPECT_EQ(dlg->MirrorBlock(1).bytes[586], 5);
+
+  // "Copy Settings To ...": the device's 4 channels by name (the main
+  // dialog shows only 2), every ticked one but the current channel.
+  SetChannelPicker(PickChannels);
+  g_pickMask = 0xF;
+  gui::SelectCombo(page, IDC_ENC_MODE, 1);
+  gui::SetText(page, IDC_ENC_BITRATE, "222");
+  ASSERT_EQ(dlg->GetCurrentChannel(), 0);
+  gui::Click(page, IDC_ENC_COPY);
+  SetChannelPicker(nullptr);
+  EXPECT_EQ(g_picker.count, 4);
+  EXPECT_EQ(g_picker.names, (std::vector<std::string>{"Gate", "Yard", "Hall", "Dock"}));
+  for (int ch = 1; ch < 4; ++ch) {
+    EXPECT_EQ(devcfg::GetU16(dlg->MirrorBlock(ch).bytes + 587), 222) << ch;
+    EXPECT_EQ(devcfg::GetU32(dlg->MirrorBlock(ch).bytes + 582), 1u) << ch;
+    EXPECT_EQ(dlg->MirrorBlock(ch).bytes[575], 0x5C) << "outside the part";
+    EXPECT_EQ(dlg->MirrorBlock(ch).bytes[589], 0x5C) << "outside the part";
+  }
+
+  // A device without the page: nothing loads and nothing is saved.
+  d.infoRest[63 - 57] = 0;
+  before.assign(dlg->MirrorBlock(2).bytes, dlg->MirrorBlock(2).bytes + 1024);
+  gui::SetText(page, IDC_ENC_BITRATE, "99");
+  dlg->SaveChannelPage(2, kPageEncode);
+  EXPECT_EQ(Bytes(dlg->MirrorBlock(2).bytes, dlg->MirrorBlock(2).bytes + 1024), before);
+  gui::SaveWindowBitmap(hwnd, gui::OutputPath("frontend_settings_encoder.bmp"));
+}
+
+// ------------------------------------------------------------ video parameters page
+
+TEST_F(FrontEndSettings, VideoParamPageLoadsClampsAndSavesItsPart) {
+  uint8_t* b0 = &blocksA[0];
+  b0[33] = 1;
+  devcfg::PutU16(b0 + 34, 10);
+  devcfg::PutU32(b0 + 52, 4);  // CIF
+  devcfg::PutU32(b0 + 58, 1);  // variable
+  b0[62] = 0;
+  devcfg::PutU16(b0 + 63, 180);
+  b0[65] = 100;
+  devcfg::PutU32(&blocksA[1024 + 52], 16);
+  Open();
+  CVideoParamPage& vp = dlg->VideoParamPage();
+  HWND page = Page(vp);
+  // Loaded with the stream page; the dialog never offers its window, so
+  // the test shows it in the page area itself.
+  dlg->ShowPage(kPageNone);
+  ShowWindow(page, SW_SHOW);
+  EXPECT_EQ(gui::Text(page, IDC_VP_NAME), "Gate");
+  EXPECT_TRUE(gui::IsChecked(page, IDC_VP_SHOW_NAME));
+  EXPECT_EQ(gui::Text(page, IDC_VP_NAME_X), "10");
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_RESOLUTION, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE_LABEL), "Max Bit Rate");
+  EXPECT_TRUE(IsWindowEnabled(gui::Control(page, IDC_ENC_QUALITY)));
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_VP_LUMINANCE_SLIDER, TBM_GETPOS, 0, 0), 100);
+  EXPECT_EQ(gui::Text(page, IDC_VP_RECORD_SIZE), "Current Record File Size: [79 M] ~ [79 M] Per Hour");
+
+  // Constant mode: the default bit rate, then the size of what is typed.
+  gui::SelectCombo(page, IDC_ENC_MODE, 0);
+  EXPECT_EQ(gui::Text(page, IDC_ENC_BITRATE), "500");
+  EXPECT_FALSE(IsWindowEnabled(gui::Control(page, IDC_ENC_QUALITY)));
+  gui::SetText(page, IDC_ENC_BITRATE, "512");
+  EXPECT_EQ(gui::Text(page, IDC_VP_RECORD_SIZE), "Current Record File Size: [225 M] Per Hour");
+
+  struct Clamp {
+    int id;
+    const char *typed, *kept;
+  } clamps[] = {{IDC_ENC_BITRATE, "5000", "3000"}, {IDC_ENC_BITRATE, "10", "32"},   {IDC_VP_SHELTER_W, "8", "16"},
+                {IDC_VP_SHELTER_H, "300", "288"},  {IDC_VP_NAME_X, "400", "352"},  {IDC_VP_TIME_Y, "289", "288"},
+                {IDC_VP_LUMINANCE, "300", "255"},  {IDC_VP_OFFSET, "256", "255"},  {IDC_ENC_IINTERVAL, "0", "50"},
+                {IDC_ENC_FRAMERATE, "40", "25"}};
+  for (const Clamp& c : clamps) {
+    gui::SetText(page, c.id, c.typed);
+    gui::Command(page, c.id, EN_KILLFOCUS);
+    EXPECT_EQ(gui::Text(page, c.id), c.kept) << c.id << " " << c.typed;
+  }
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_VP_LUMINANCE_SLIDER, TBM_GETPOS, 0, 0), 255) << "the slider follows";
+
+  // A drawn shelter is taken only with "Place Shelter" and from 16 x 16.
+  auto draw = [&](RECT r) {
+    SendMessageA(page, CAreaSelectCtrl::kNotifyMessage, CAreaSelectCtrl::kAreaDrawn, LPARAM(&r));
+  };
+  gui::SetText(page, IDC_VP_SHELTER_X, "0");
+  draw({10, 20, 60, 70});
+  EXPECT_EQ(gui::Text(page, IDC_VP_SHELTER_X), "0") << "place shelter is off";
+  gui::Click(page, IDC_VP_SHELTER);
+  draw({10, 20, 25, 70});
+  EXPECT_EQ(gui::Text(page, IDC_VP_SHELTER_X), "0") << "15 wide";
+  draw({10, 20, 60, 70});
+  EXPECT_EQ(gui::Text(page, IDC_VP_SHELTER_X), "10");
+  EXPECT_EQ(gui::Text(page, IDC_VP_SHELTER_W), "50");
+
+  gui::Click(page, IDC_VP_DEFAULT);
+  EXPECT_EQ(gui::Text(page, IDC_VP_HUE), "128");
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_VP_CONTRAST_SLIDER, TBM_GETPOS, 0, 0), 128);
+
+  // Saved into the mirror: the part's fields, nothing past them.
+  dlg->SaveChannelPage(0, kPageStream);
+  const uint8_t* m0 = dlg->MirrorBlock(0).bytes;
+  EXPECT_STREQ(reinterpret_cast<const char*>(m0), "Gate");
+  EXPECT_EQ(m0[43], 1);
+  EXPECT_EQ(devcfg::GetU16(m0 + 44), 10);
+  EXPECT_EQ(devcfg::GetU16(m0 + 48), 50);
+  EXPECT_EQ(devcfg::GetU32(m0 + 52), 4u);
+  EXPECT_EQ(devcfg::GetU32(m0 + 58), 0u);
+  EXPECT_EQ(devcfg::GetU16(m0 + 63), 32);
+  EXPECT_EQ(m0[65], 128);
+
+  // A resolution bit of 16 loads as 720P and saves as 1.
+  dlg->LoadChannelPage(1, kPageStream);
+  EXPECT_EQ(SendDlgItemMessageA(page, IDC_ENC_RESOLUTION, CB_GETCURSEL, 0, 0), 0);
+  dlg->SaveChannelPage(1, kPageStream);
+  EXPECT_EQ(devcfg::GetU32(dlg->MirrorBlock(1).bytes + 52), 1u);
+
+  // "Copy Settings To ...": never the current channel's own block.
+  dlg->LoadChannelPage(0, kPageStream);
+  gui::SetText(page, IDC_VP_NAME, "Copied");
+  SetChannelPicker(PickChannels);
+  g_pickMask = 0x5;  // channels 0 (current) and 2
+  gui::Click(page, IDC_ENC_COPY);
+  SetChannelPicker(nullptr);
+  EXPECT_EQ(g_picker.count, 4);
+  EXPECT_STREQ(reinterpret_cast<const char*>(dlg->MirrorBlock(2).bytes), "Copied");
+  EXPECT_STREQ(reinterpret_cast<const char*>(dlg->MirrorBlock(3).bytes), "Dock");
+  gui::SaveWindowBitmap(hwnd, gui::OutputPath("frontend_settings_video_param.bmp"));
 }

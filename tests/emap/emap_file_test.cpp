@@ -64,7 +64,7 @@ TEST(EmapFile, EntriesAreReadFieldByField) {
   EXPECT_EQ(9, p[0].channel);
 }
 
-TEST(EmapFile, ShortEntriesAreSkippedAndJunkReadsAsZero) {
+TEST(EmapFile, ShortOrFarEntriesAreSkippedAndJunkReadsAsZero) {
   struct Case {
     const char* text;
     int kind;
@@ -77,10 +77,17 @@ TEST(EmapFile, ShortEntriesAreSkippedAndJunkReadsAsZero) {
       {"1,2", kIconProbe, 0},
       {"0", kIconCamera, 0},                   // the default of a missing key
       {"a,b,c,d", kIconCamera, 1},
+      {"2147483647,10,1,1", kIconCamera, 0},   // its square would not fit an int
+      {"10,99999999999,1,1", kIconCamera, 0},
+      {"-1000001,5,2", kIconProbe, 0},
+      {"1000000,-1000000,2", kIconProbe, 1},   // the farthest kept
+      {"1,2,3,4|2147483647,0,1,1|5,6,7,8", kIconCamera, 2},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.text);
-    EXPECT_EQ(k.count, ParseIconList(k.text, k.kind, 1).size());
+    std::vector<MapIconEntry> list = ParseIconList(k.text, k.kind, 1);
+    EXPECT_EQ(k.count, list.size());
+    for (const MapIconEntry& e : list) EXPECT_EQ(e.left + kIconSize, e.right);
   }
   std::vector<MapIconEntry> junk = ParseIconList("a,b,c,d", kIconCamera, 1);
   EXPECT_EQ(0, junk[0].left);

@@ -126,3 +126,31 @@ TEST(MapCanvas, AlarmsAndVideoUseOneBasedCameraChannels) {
   EXPECT_FALSE(c.VideoAt(210, 110, device, channel));  // a probe
   EXPECT_FALSE(c.VideoAt(300, 250, device, channel));  // nothing
 }
+
+TEST(MapCanvas, FarIconsOnATinyReferenceStayWithinRange) {
+  // Shown first in a 1 x 1 area, then in a large one: the scaled positions
+  // are held within kMaxScaled instead of overflowing.
+  MemoryMapIni ini;
+  ini.Write("EMap0", "id", "0");
+  ini.Write("EMap1", "id", "7");
+  ini.Write("EMap1", "picturename", "far.bmp");
+  ini.Write("EMap1", "camer", "1000000,-1000000,3,5");
+  MapIcons loaded;
+  ASSERT_EQ(1, LoadMaps(ini, "far.bmp", loaded));
+  MapCanvas c;
+  c.SetDisplaySize(1, 1);
+  c.AddLoaded(loaded);
+  c.SetDisplaySize(4000, 3000);
+  const MapIconEntry& e = c.icons.work[0];
+  EXPECT_EQ(kMaxScaled, e.left);
+  EXPECT_EQ(-kMaxScaled, e.top);
+  EXPECT_EQ(kMaxScaled + kIconSize, e.right);
+  EXPECT_EQ(0, c.HitTest(kMaxScaled, -kMaxScaled));
+  EXPECT_EQ(1000000, c.icons.save[0].left);   // the saved position is kept
+  struct Case {
+    int a, b, c, want;
+  };
+  const Case cases[] = {{3, 5, 2, 8}, {-3, 5, 2, -7}, {2147483647, 4000, 1, kMaxScaled},
+                        {-2147483647, 4000, 1, -kMaxScaled}, {9, 9, 0, 9}};
+  for (const Case& k : cases) EXPECT_EQ(k.want, ScaleRound(k.a, k.b, k.c)) << k.a << " " << k.b << " " << k.c;
+}

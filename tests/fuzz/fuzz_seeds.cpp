@@ -4,7 +4,8 @@
 // frame-builder scripts, voice frames of every codec type made by the
 // encoder, configuration images, skin bitmaps, and the UDP command
 // channel's requests (the client's builders) and replies (the device
-// simulator's responder), remote playback sessions and stored plans.
+// simulator's responder), remote playback sessions, stored plans and map
+// files.
 //   fuzz_seeds TARGET DIR
 #include <cstdio>
 #include <cstring>
@@ -455,6 +456,54 @@ void PlansSeeds() {
     }
 }
 
+// ---------------------------------------------------------------- EMAP.INI
+// Map files of a root and maps below it, with icon lists short and long
+// (one far over 10,000 bytes), short entries, junk and a far position.
+void EmapSeeds() {
+    struct Section {
+        const char* id;
+        const char* picture;
+        std::string camer, probe;
+    };
+    std::string many;
+    for (int i = 0; i < 600; ++i) many += (i ? "|" : "") + std::to_string(i * 7 % 800) + "," + std::to_string(i * 3 % 600) + "," + std::to_string(1 + i % 16) + ",5";
+    const std::vector<std::vector<Section>> files = {
+        {{"0", "", "0", "0"}, {"7", "floor.bmp", "10,20,3,5|50,60,1,5", "7,8,2"}, {"9", "yard.jpg", "1,2,4,9", ""}},
+        {{"0", "", "", ""}, {"3", "C:\\maps\\yard.jpg", "||1,2,3,4||10,20,3|a,b,c,d", "1,2|-5,+6,1"}},
+        {{"0", "", "", ""}, {"4", "big.bmp", many, "5,5,1|9,9,2"}},
+        {{"0", "", "", ""}, {"5", "far.bmp", "2147483647,10,1,1|10,-99999999,2,1", "1000000,-1000000,3"}},
+        {{"0", "", "", ""}, {"-1", "gone.bmp", "1,2,3,4", ""}, {"6", "gone.bmp", "1,2,3,4", ""}},
+    };
+    for (size_t k = 0; k < files.size(); ++k) {
+        const auto& f = files[k];
+        // Sections, the looked-up section, sizes (reference, now) and a drag point.
+        Bytes seed = {uint8_t(f.size() - 1), uint8_t(f.size() > 1 ? 1 : 0), 0x20, 3, 0x58, 2, 0x40, 6, 0x84, 3,
+                      uint8_t(0x20 + k), 1, 0x80, 1};
+        for (const Section& s : f)
+            for (const std::string& v : {std::string(s.id), std::string(s.picture), s.camer, s.probe}) {
+                Append(seed, v);
+                seed.push_back(0);
+            }
+        Write(seed);
+    }
+    // A value repeated past 10,000 bytes: "1,2,3,4|" 200 * 64 times.
+    Bytes seed = {1, 1, 0x20, 3, 0x58, 2, 0x20, 3, 0x58, 2, 0, 1, 0, 1};
+    for (const char* v : {"0", "", "", ""}) {
+        Append(seed, v);
+        seed.push_back(0);
+    }
+    Append(seed, "8");
+    seed.push_back(0);
+    Append(seed, "rep.bmp");
+    seed.push_back(0);
+    seed.push_back(1);
+    seed.push_back(199);
+    Append(seed, "1,2,3,4|");
+    seed.push_back(0);
+    Append(seed, "3,4,5");
+    Write(seed);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -475,6 +524,7 @@ int main(int argc, char** argv) {
     else if (target == "plans_fuzz") PlansSeeds();
     else if (target == "remote_play_fuzz") RemotePlaySeeds();
     else if (target == "devsim_udp_fuzz") DevsimUdpSeeds();
+    else if (target == "emap_fuzz") EmapSeeds();
     else {
         std::fprintf(stderr, "fuzz_seeds: no seeds for %s\n", target.c_str());
         return 1;

@@ -16,6 +16,7 @@
 #include "app_services.h"
 #include "app_state.h"
 #include "gui_kit.h"
+#include "playback_gui.h"
 #include "helpers.h"
 #include "language.h"
 #include "record_file_fixture.h"
@@ -29,24 +30,7 @@ namespace {
 constexpr COLORREF kPaneBack = 0x662B16;
 constexpr int kPanelW = 600, kPanelH = 425, kBarH = 70;
 
-// No box waits for a person: a box no test expects is answered at once.
-struct AnswerEveryBox : ::testing::Environment {
-    std::unique_ptr<gui::MessageBoxScript> script;
-    void SetUp() override { script.reset(new gui::MessageBoxScript()); }
-    void TearDown() override { script.reset(); }
-};
-::testing::Environment* const g_answerEveryBox = ::testing::AddGlobalTestEnvironment(new AnswerEveryBox);
-
-void UseDefaultSolution() {
-    static bool done = [] {
-        CInterfaceSolutions& t = CInterfaceSolutions::Instance();
-        t.Build(GetModuleDirectory());
-        SetCurrentSolution(t.Find("English"));
-        g_skinBackColor = ReadMainSkin(*GetCurrentSolution()).backColor;
-        return true;
-    }();
-    (void)done;
-}
+using playgui::UseDefaultSolution;
 
 // The top-level window; it shows the boxes posted to the main window.
 class CHostWnd : public CWnd {

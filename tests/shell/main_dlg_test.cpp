@@ -24,6 +24,10 @@
 #include "post_copy.h"
 #include "shell_resource.h"
 #include "user_rights.h"
+#include "RecordWriter.h"
+#include "card_session.h"
+#include "channel_list_dlg.h"
+#include "load_config_dlg.h"
 #include "shell_fixture.h"
 #include "window_layout.h"
 
@@ -54,10 +58,31 @@ public:
     std::lock_guard<std::mutex> l(m_lock);
     return m_stopped;
   }
+  // UDP commands written down instead of sent.
+  int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) override {
+    std::lock_guard<std::mutex> l(m_lock);
+    const auto* b = static_cast<const uint8_t*>(data);
+    m_sent.push_back({std::string(address) + ":" + std::to_string(port), std::vector<uint8_t>(b, b + length)});
+    return length;
+  }
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> TakeSent() {
+    std::lock_guard<std::mutex> l(m_lock);
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> out;
+    out.swap(m_sent);
+    return out;
+  }
+  record::RecordFileState FileState(int slot) { return m_recordWriter->FileState(slot); }
+  void SetAutoWorkPlan(BOOL on) { m_autoWorkPlan = on; }
+  // Sets the stop flag and tells whether the resolver left within ms.
+  bool ResolverStopsWithin(DWORD ms) {
+    ::InterlockedExchange(&m_stopFlag, 1);
+    return m_resolverThread.Wait(ms) != FALSE;
+  }
 
 private:
   std::vector<StreamNotice> m_restarts;   // address: the slot
   std::vector<std::pair<int, bool>> m_stopped;
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> m_sent;
 };
 
 // Every item of a menu, one line each, indented by level.
@@ -297,6 +322,23 @@ TEST_F(MainDialog, SettingsCommandRunsTheFrontEndSettingsDialog) {
   ::PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(gui::PumpUntil([&] { return !::IsWindow(settings); }, 5000));
   EXPECT_TRUE(gui::PumpUntil([&] { return ::IsWindowEnabled(hwnd) != FALSE; }, 5000));
+}
+
+TEST_F(MainDialog, PlaybackCommandShowsTheRecordPlaybackWindow) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_PLAYBACK, 0);
+  HWND playback = gui::FindThreadWindow(::GetWindowThreadProcessId(hwnd, nullptr), "Record Playback", 3000);
+  ASSERT_NE(nullptr, playback);
+  EXPECT_TRUE(::IsWindowVisible(playback));
+  EXPECT_EQ(hwnd, ::GetWindow(playback, GW_OWNER));
+  // Esc closes it as the close box does; the command shows the same window.
+  ::SendMessageA(playback, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(::IsWindowVisible(playback));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_PLAYBACK, 0);
+  EXPECT_TRUE(::IsWindowVisible(playback));
+  EXPECT_EQ(playback, gui::FindThreadWindow(::GetWindowThreadProcessId(hwnd, nullptr), "Record Playback", 1000));
+  ::SendMessageA(playback, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindowVisible(playback));
 }
 
 TEST_F(MainDialog, ChangeOfUserThroughTheLoginDialog) {
@@ -902,4 +944,272 @@ TEST_F(MainDialog, MapAndCardOpenOnceAndTheCloseReleasesTheCard) {
       << text;
   ::SetEnvironmentVariableA("MIRELLE_OUTPUTS", nullptr);
   ::SetEnvironmentVariableA("MIRELLE_FOLDER", nullptr);
+}
+
+// ---- the record schedule, polling and PTZ
+
+namespace {
+
+SYSTEMTIME Wednesday(int hour, int minute) {
+  SYSTEMTIME t{};
+  t.wYear = 2026;
+  t.wMonth = 12;
+  t.wDay = 9;
+  t.wDayOfWeek = 3;
+  t.wHour = WORD(hour);
+  t.wMinute = WORD(minute);
+  return t;
+}
+
+// Device record 0 at address with a name; its first channels in slots.
+shell::DeviceRecord& Device(TestMainDlg& d, int index, const char* address, const char* name) {
+  shell::DeviceRecord& dev = d.m_pConfig->devices[index];
+  lstrcpynA(dev.address, address, sizeof dev.address);
+  lstrcpynA(dev.serverName, name, sizeof dev.serverName);
+  dev.loginId = uint32_t(10 + index);
+  dev.state = 4;
+  return dev;
+}
+
+}  // namespace
+
+TEST_F(MainDialog, RecordScheduleCutsFilesOnItsClock) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  std::atomic<uint32_t> tick{1000000};
+  int slot = -1;
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_tickMs = [&tick] { return tick.load(); };
+    d.m_localTime = [] { return Wednesday(12, 0); };
+    d.m_settings.recordMinutes = 1;
+    d.m_settings.recordDelay = 20;
+    slot = d.m_channels.Assign(&Device(d, 0, "169.254.9.9", "Gate"), 0);
+    d.m_channels.CountUsed();
+    d.m_channels[slot].mainStreamRunning = 1;
+    d.SetChannelState(1, slot, TRUE);
+    ASSERT_TRUE(d.FileState(slot).open);
+  });
+  ASSERT_GE(slot, 0);
+  std::string first;
+  Dlg()->Run([&](TestMainDlg& d) {
+    first = d.FileState(slot).path;
+    tick += 59000;
+    d.RunRecordSchedule();
+    EXPECT_EQ(first, d.FileState(slot).path) << "cut before SubMonRecTime";
+  });
+  ::Sleep(1100);  // record file names carry the wall clock's second
+  Dlg()->Run([&](TestMainDlg& d) {
+    tick += 1000;
+    d.RunRecordSchedule();
+    record::RecordFileState now = d.FileState(slot);
+    EXPECT_TRUE(now.open) << "the cut file is reopened in the same pass";
+    EXPECT_NE(first, now.path);
+    EXPECT_EQ(tick.load(), now.startTick);
+    // Switched off by hand: the next pass stops it.
+    d.m_channels[slot].manualRecord = 0;
+    d.RunRecordSchedule();
+    EXPECT_FALSE(d.FileState(slot).open);
+  });
+
+  // An alarm under the work plan records for RecDelay seconds.
+  Dlg()->Run([&](TestMainDlg& d) {
+    shell::WorkPlanEntry& e = d.m_pConfig->workPlan.entries[slot][2][1];  // Wednesday
+    e = shell::WorkPlanEntry{1, 11, 0, 13, 0, 4, {0, 0}};
+    d.SetAutoWorkPlan(TRUE);
+    d.RunRecordSchedule();
+    EXPECT_FALSE(d.FileState(slot).open) << "no alarm, no continuous entry";
+    d.m_channels[slot].alarmFlags = shell::ChannelSlot::kAlarmMotion;
+    d.RunRecordSchedule();
+    record::RecordFileState alarm = d.FileState(slot);
+    ASSERT_TRUE(alarm.open);
+    EXPECT_EQ(2, alarm.recordType);
+    tick += 19000;
+    d.RunRecordSchedule();
+    EXPECT_TRUE(d.FileState(slot).open);
+    tick += 1000;
+    d.RunRecordSchedule();
+    EXPECT_FALSE(d.FileState(slot).open);
+    EXPECT_EQ(0u, d.m_channels[slot].alarmFlags.load());
+    d.SetAutoWorkPlan(FALSE);
+  });
+}
+
+TEST_F(MainDialog, PollingCyclesWindowsWhileTheStreamsRun) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  int slots[4] = {-1, -1, -1, -1};
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_streamControl = std::make_unique<FakeStreamControl>();
+    shell::DeviceRecord& dev = Device(d, 0, "169.254.3.4", "Hall");
+    for (int i = 0; i < 4; ++i) slots[i] = d.m_channels.Assign(&dev, i);
+    d.m_channels.CountUsed();
+    for (int i = 0; i < 3; ++i) d.m_windows[0].Add(slots[i]);
+    d.m_windows[1].Add(slots[3]);  // one channel: never polls
+    ASSERT_TRUE(d.OpenWindowVideo(0));
+    ASSERT_TRUE(d.OpenWindowVideo(1));
+  });
+  g_sdk.Take();
+  std::vector<int> positions;
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.ClearNotices();
+    int handle = d.m_windows[0].mainHandle;
+    for (int step = 0; step < 4; ++step) {
+      d.PollStep();
+      positions.push_back(d.m_windows[0].position);
+      EXPECT_EQ(0, d.m_windows[1].position.load());
+    }
+    EXPECT_NE(0, d.m_windows[0].mainHandle.load());
+    EXPECT_NE(handle, d.m_windows[0].mainHandle.load()) << "new play handles for the new channel";
+    char caption[128] = {};
+    ::GetWindowTextA(d.Monitor(0).m_hWnd, caption, sizeof caption);
+    EXPECT_STREQ("Hall - Channel-2", caption) << "window 0 shows entry 1 after four steps";
+  });
+  EXPECT_EQ((std::vector<int>{1, 2, 0, 1}), positions);
+  for (const std::string& call : g_sdk.Take()) EXPECT_NE(0u, call.rfind("stop", 0)) << call;
+  std::vector<StreamNotice> n = Dlg()->Notices();
+  ASSERT_EQ(8u, n.size());  // main and sub notice per step
+  EXPECT_EQ(1, n[0].channel);
+  EXPECT_EQ(0, n[0].kind);
+  EXPECT_EQ(1, n[1].kind);
+
+  // An entry that is no channel ends the step; a paused window stays.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_windows[0].Clear();
+    d.m_windows[0].Add(slots[0]);
+    d.m_windows[0].Add(50);
+    d.m_windows[0].position = 0;
+    d.m_windows[2].Add(slots[1]);
+    d.m_windows[2].Add(slots[2]);
+    ASSERT_TRUE(d.OpenWindowVideo(2));
+    d.PollStep();
+    EXPECT_EQ(0, d.m_windows[0].position.load());
+    EXPECT_EQ(0, d.m_windows[2].position.load()) << "later windows wait for the next tick";
+    d.m_windows[0].pollingPaused = 1;
+    d.PollStep();
+    EXPECT_EQ(1, d.m_windows[2].position.load());
+  });
+}
+
+TEST_F(MainDialog, PtzButtonsSendToTheFocusedWindowsDevice) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  Dlg()->Run([&](TestMainDlg& d) {
+    shell::DeviceRecord& dev = Device(d, 0, "169.254.5.6", "Dock");
+    int a = d.m_channels.Assign(&dev, 2), b = d.m_channels.Assign(&dev, 3);
+    d.m_channels.CountUsed();
+    d.m_windows[0].Add(a);
+    d.m_windows[1].Add(a);
+    d.m_windows[1].Add(b);
+    ASSERT_TRUE(d.OpenWindowVideo(0));
+    ASSERT_TRUE(d.OpenWindowVideo(1));
+    d.SelectMonitorWindow(0);
+    d.TakeSent();
+  });
+  ::SendMessageA(hwnd, WM_MAIN_PTZ_BUTTON, WM_LBUTTONDOWN, 0);   // Up pressed
+  ::SendMessageA(hwnd, WM_MAIN_PTZ_BUTTON, WM_LBUTTONUP, 0);     // and released
+  ::SendMessageA(hwnd, WM_MAIN_PTZ_BUTTON, WM_LBUTTONDOWN, 28);  // iris: stop
+  ::SendMessageA(hwnd, WM_MAIN_PTZ_BUTTON, WM_MOUSEMOVE, 0);     // nothing
+  auto sent = Dlg()->TakeSent();
+  ASSERT_EQ(3u, sent.size());
+  const uint8_t up[20] = {1, 0xC3, 3, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 3, 3, 0, 0};
+  EXPECT_EQ("169.254.5.6:8001", sent[0].first);
+  ASSERT_EQ(20u, sent[0].second.size());
+  EXPECT_EQ(0, memcmp(up, sent[0].second.data(), 20));
+  EXPECT_EQ(0xFE, sent[1].second[2]);
+  EXPECT_EQ(0xFE, sent[2].second[2]);
+
+  // A polling window refuses with the prompt; releases refuse silently.
+  {
+    gui::MessageBoxScript boxes;
+    Dlg()->Run([](TestMainDlg& d) { d.SelectMonitorWindow(1); });
+    ::SendMessageA(hwnd, WM_MAIN_PTZ_BUTTON, WM_LBUTTONDOWN, 6);
+    ::SendMessageA(hwnd, WM_MAIN_PTZ_BUTTON, WM_LBUTTONUP, 6);
+    auto shown = boxes.Boxes();
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_EQ("Please pause polling first!", shown[0].text);
+    EXPECT_EQ("PROMPT", shown[0].caption);
+    EXPECT_TRUE(Dlg()->TakeSent().empty());
+  }
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_POLL_PAUSE, 0);
+  ::SendMessageA(hwnd, WM_MAIN_PTZ_BUTTON, WM_LBUTTONDOWN, 6);
+  sent = Dlg()->TakeSent();
+  ASSERT_EQ(1u, sent.size());
+  EXPECT_EQ(6, sent[0].second[2]);
+  EXPECT_EQ(2, sent[0].second[3]) << "the window's current channel";
+}
+
+TEST_F(MainDialog, ChannelListAppliesSlotsAndWindowsStoppingStreamsThatChangeHands) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_streamControl = std::make_unique<FakeStreamControl>();
+    shell::DeviceRecord& dev = Device(d, 0, "169.254.6.1", "Lane");
+    d.m_channels.Assign(&dev, 0);
+    d.m_channels.Assign(&dev, 1);
+    d.m_channels.CountUsed();
+    d.m_channels[0].mainStreamRunning = 1;
+    d.m_channels[1].mainStreamRunning = 1;
+    d.m_channels[1].subStreamRunning = 1;
+    d.m_windows[0].Add(0);
+    d.m_windows[0].Add(1);
+  });
+  g_sdk.Take();
+  // Cancel: nothing changes and the card feed stays as it was.
+  Dlg()->Run([&](TestMainDlg& d) {
+    TheCardSession().SetFeed(false);
+    d.m_channelListHook = [](CMonitorChannelListDlg&) -> INT_PTR { return IDCANCEL; };
+    d.ApplyMonitoringChannels();
+    EXPECT_FALSE(TheCardSession().FeedOn());
+    TheCardSession().SetFeed(true);
+    d.ApplyMonitoringChannels();
+    EXPECT_TRUE(TheCardSession().FeedOn());
+    EXPECT_EQ(2, d.m_windows[0].Count());
+  });
+  EXPECT_TRUE(g_sdk.Take().empty());
+  // OK: slot 1 now holds channel 3; slot 0 keeps its channel and stream.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_channelListHook = [&d](CMonitorChannelListDlg& dlg) -> INT_PTR {
+      dlg.m_groups[1].channel = 3;
+      dlg.m_groups.Group(0).clear();
+      dlg.m_groups.Group(0).push_back(1);
+      dlg.m_groups.Group(2).push_back(0);
+      dlg.m_groupsCountIndex = 2;
+      return IDOK;
+    };
+    d.ApplyMonitoringChannels();
+    EXPECT_EQ(3, d.m_channels[1].channel.load());
+    EXPECT_EQ(0u, d.m_channels[1].mainStreamRunning.load());
+    EXPECT_EQ(1u, d.m_channels[0].mainStreamRunning.load());
+    EXPECT_EQ(1, d.m_windows[0].Count());
+    EXPECT_EQ(1, d.m_windows[0].At(0));
+    EXPECT_EQ(0, d.m_windows[2].At(0));
+    EXPECT_EQ(2, d.SplitLayout());
+    EXPECT_FALSE(TheCardSession().FeedOn()) << "an applied change leaves the feed off";
+    d.m_channelListHook = nullptr;
+  });
+  std::vector<std::string> calls = g_sdk.Take();
+  std::vector<std::string> stops;
+  for (const std::string& c : calls)
+    if (c.rfind("stop", 0) == 0) stops.push_back(c);
+  EXPECT_EQ((std::vector<std::string>{"stop 10 1 0", "stop 10 1 1"}), stops);
+}
+
+TEST_F(MainDialog, StartUpRestoreKeepsEveryReachableDevice) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  Dlg()->Run([&](TestMainDlg& d) {
+    const uint32_t states[4] = {2, 3, 4, 0};
+    for (int i = 0; i < 4; ++i) {
+      Device(d, i, ("169.254.8." + std::to_string(i + 1)).c_str(), "Dev").state = states[i];
+      d.m_pConfig->channels[i] = shell::LogicalChannelEntry{uint32_t(i + 1), 0, 0, 1, 0, 0, {0, 0}};
+      d.m_pConfig->windows[0].slots[i] = uint32_t(i);
+    }
+    d.m_pConfig->windows[0].count = 4;
+    d.m_loaderHook = [](CLoadConfigDlg&) {};
+    d.SetStartUpMode(TRUE);
+    d.ApplyMonitoringChannels();
+    EXPECT_FALSE(d.StartUpMode());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(&d.m_pConfig->devices[i], d.m_channels[i].device.load()) << i;
+    EXPECT_EQ(nullptr, d.m_channels[3].device.load()) << "an offline device's slot";
+    EXPECT_EQ(1u, d.m_channels[1].manualRecord.load());
+    ASSERT_EQ(3, d.m_windows[0].Count());
+    EXPECT_EQ(2, d.m_windows[0].At(2));
+  });
+  // The resolver thread looks at the stop flag every 200 ms.
+  EXPECT_TRUE(Dlg()->ResolverStopsWithin(2000));
 }

@@ -7,6 +7,9 @@
 #include "gui_kit.h"
 #include "post_copy.h"
 #include "udp_channel.h"
+#include "color_dlg.h"
+#include "fake_main_dlg.h"
+#include "main_duties.h"
 
 #include <atomic>
 #include <memory>
@@ -53,12 +56,16 @@ struct Recorder : UdpReceiver {
 };
 
 Recorder* g_recorder = nullptr;
+// Another receiver the datagrams go to instead (a panel under test).
+UdpReceiver* g_panel = nullptr;
 int g_dispatched = 0;
 
 LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_UDP_PACKET) {
     ++g_dispatched;
-    if (g_recorder) {
+    if (g_panel) {
+      CUdpCommandChannel::HandlePosted(l, *g_panel);
+    } else if (g_recorder) {
       CUdpCommandChannel::HandlePosted(l, *g_recorder);
     } else {
       TakePostedCopy<UdpPacket>(l);
@@ -75,6 +82,9 @@ protected:
   HWND owner = nullptr;
   Recorder recorder;
   std::unique_ptr<CUdpCommandChannel> channel;
+  struct {
+    Bytes stream, network, sensor[4];
+  } saved;
 
   void SetUp() override {
     if (!net.available) GTEST_SKIP() << "no device network: " << net.reason;
@@ -94,10 +104,33 @@ protected:
     g_recorder = &recorder;
     g_dispatched = 0;
     channel = std::make_unique<CUdpCommandChannel>();
+    // The devices' blocks are shared with the other device network tests:
+    // what a test sets is set back afterwards.
+    saved.stream = devnet::Block(dev0, "stream");
+    saved.network = devnet::Block(dev0, "network");
+    for (int c = 0; c < 4; ++c) saved.sensor[c] = devnet::Block(dev0, "sensor", c);
+  }
+
+  void RestoreBlocks() {
+    if (!channel->IsBound()) return;
+    auto same = [&] {
+      if (devnet::Block(dev0, "stream") != saved.stream || devnet::Block(dev0, "network") != saved.network) return false;
+      for (int c = 0; c < 4; ++c)
+        if (devnet::Block(dev0, "sensor", c) != saved.sensor[c]) return false;
+      return true;
+    };
+    if (same()) return;
+    if (saved.stream.size() == kStreamBlockSize) Send(BuildStreamSet(saved.stream.data()), dev0);
+    if (saved.network.size() == kNetworkBlockSize) Send(BuildNetworkSet(saved.network.data()), dev0);
+    for (const Bytes& b : saved.sensor)
+      if (b.size() == kSensorBlockSize) Send(BuildSensorSet(b.data()), dev0);
+    EXPECT_TRUE(gui::PumpUntil(same, 5000)) << "the device's blocks set back";
   }
 
   void TearDown() override {
     if (channel) {
+      g_panel = nullptr;
+      RestoreBlocks();
       EXPECT_TRUE(channel->Stop(2000));
     }
     channel.reset();
@@ -311,4 +344,97 @@ TEST(UdpChannelAlone, LoopOnTheOwnersThreadEndsWithItsStopFlag) {
   EXPECT_TRUE(channel.HasSocket()) << "the owner closes the socket once the loop has ended";
   channel.CloseSocket();
   EXPECT_FALSE(channel.HasSocket());
+}
+
+namespace {
+
+// The main dialog's face with its sends going out of the test's channel.
+class NetMain : public FakeMainDlg {
+public:
+  CUdpCommandChannel* channel = nullptr;
+  int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) override {
+    FakeMainDlg::SendUdpCommand(data, length, address, port);
+    return channel->SendUdpCommand(data, length, address, 0);
+  }
+};
+
+// The device's log of one kind of request: each datagram's bytes.
+std::vector<Bytes> Logged(const std::string& device, uint8_t type) {
+  std::vector<Bytes> out;
+  for (const std::string& line : devnet::Log(device)) {
+    Bytes b = devnet::HexBytes(line.substr(line.rfind(' ') + 1));
+    if (b.size() >= 16 && b[1] == type) out.push_back(b);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(UdpChannel, PtzPressReleaseAndPresetReachTheDevice) {
+  StartFast();
+  // What the main dialog sends for a press and release of Up, the iris
+  // button and preset 5 set on channel 1.
+  ASSERT_EQ(Send(BuildPtz(PtzCommandForButton(kPtzUp), 1), dev0), 0);
+  ASSERT_EQ(Send(BuildPtz(UDPCMD_PTZ_STOP, 1), dev0), 0);
+  ASSERT_EQ(Send(BuildPtz(PtzCommandForButton(kPtzIrisAdd), 1), dev0), 0);
+  ASSERT_EQ(Send(BuildPtz(UDPPTZ_SET_PRESET, 1, 5), dev0), 0);
+  std::vector<Bytes> ptz;
+  gui::PumpUntil([&] { return (ptz = Logged(dev0, UDPCMD_PTZ)).size() >= 4; }, 5000);
+  ASSERT_EQ(4u, ptz.size());
+  EXPECT_EQ(3, ptz[0][2]);
+  EXPECT_EQ(0xFE, ptz[1][2]);
+  EXPECT_EQ(0xFE, ptz[2][2]);
+  EXPECT_EQ(11, ptz[3][2]);
+  EXPECT_EQ(1, ptz[3][3]);
+  EXPECT_EQ(Bytes({5, 0, 0, 0}), Bytes(ptz[3].begin() + 16, ptz[3].end()));
+}
+
+TEST_F(UdpChannel, ColourPanelTakesTheDevicesReplyAndSendsDefaultBack) {
+  StartFast();
+  NetMain main;
+  main.channel = channel.get();
+  shell::DeviceRecord& dev = main.m_pConfig->devices[0];
+  lstrcpynA(dev.address, dev0.c_str(), sizeof dev.address);
+  dev.state = 4;
+  int slot = main.m_channels.Assign(&dev, 0);
+  main.m_channels.CountUsed();
+  main.m_windows[0].Add(slot);
+  main.m_windows[0].position = 0;
+  main.m_windows[0].showsChannel = 1;
+  // The device's colours of channel 0: 10, 20, 30, 40.
+  Bytes sensor(kSensorBlockSize, 0);
+  for (size_t i = 1; i < sensor.size(); ++i) sensor[i] = uint8_t(100 + i);  // byte 0: the channel
+  sensor[5] = 10;
+  sensor[6] = 20;
+  sensor[7] = 30;
+  sensor[8] = 40;
+  ASSERT_EQ(Send(BuildSensorSet(sensor.data()), dev0), 0);
+  gui::PumpFor(200);
+
+  // No interface solution here: the panel says its pictures are missing.
+  gui::MessageBoxScript boxes;
+  HWND top = ::CreateWindowA("STATIC", "Panels", WS_OVERLAPPED, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+  // The device network's session draws on the main session's display; when
+  // that cannot be reached the panel cannot be made here (side_panels_test
+  // covers it on a stand-in).
+  if (!top) GTEST_SKIP() << "no display reachable from the device network's session";
+  CColorDlg colour;
+  ASSERT_TRUE(colour.Create(CColorDlg::IDD, CWnd::FromHandle(top)));
+  EXPECT_EQ(1u, boxes.Count());
+  g_panel = &main.m_udpReceivers;  // the colour panel registered itself there
+  ASSERT_EQ(Send(BuildSensorGet(0), dev0), 0);
+  gui::PumpUntil([&] { return colour.Position(3) == 40; }, 5000);
+  g_panel = nullptr;
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(10 * (i + 1), colour.Position(i)) << i;
+  ASSERT_EQ(devnet::Control(dev0, "clear"), "ok");
+  ::SendMessageA(colour.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_COLOR_DEFAULT, BN_CLICKED), 0);
+  std::vector<Bytes> sets;
+  gui::PumpUntil([&] { return !(sets = Logged(dev0, UDPCMD_SET)).empty(); }, 5000);
+  ASSERT_EQ(1u, sets.size());
+  ASSERT_EQ(28u, sets[0].size());
+  Bytes want = sensor;
+  want[5] = want[6] = want[7] = want[8] = 128;
+  EXPECT_EQ(want, Bytes(sets[0].begin() + 16, sets[0].end()));
+  colour.DestroyWindow();
+  ::DestroyWindow(top);
 }

@@ -51,7 +51,7 @@ TEST(UdpPackets, RequestsToTheByte) {
        Cat(Header(0xC2, 2, 0, 0, 12), {0xFF, 0, 0, 0, 4, 3, 2, 1, 0xD0, 0xC0, 0xB0, 0xA0})},
       {"ptz left", BuildPtz(UDPPTZ_LEFT, 2), Cat(Header(0xC3, 5, 2, 0, 4), {3, 3, 0, 0})},
       {"ptz stop", BuildPtz(UDPCMD_PTZ_STOP, 0), Cat(Header(0xC3, 0xFE, 0, 0, 4), {3, 3, 0, 0})},
-      {"ptz set preset 9", BuildPtz(UDPPTZ_SET_PRESET, 1, 9), Cat(Header(0xC3, 11, 1, 0, 4), {9, 3, 0, 0})},
+      {"ptz set preset 9", BuildPtz(UDPPTZ_SET_PRESET, 1, 9), Cat(Header(0xC3, 11, 1, 0, 4), {9, 0, 0, 0})},
       {"region set", BuildRegionSet(region.data()), Cat(Header(0xC4, 1, 0, 0, 136), region)},
       {"sensor set", BuildSensorSet(sensor.data()), Cat(Header(0xC4, 2, 0, 0, 12), sensor)},
       {"stream set: length field 68", BuildStreamSet(stream.data()), Cat(Header(0xC4, 3, 0, 0, 68), stream)},

@@ -208,6 +208,15 @@ def login_dialog_keys(folder):
     """[LoginDlgSettings]: the four pictures of the login dialog's OK and
     Cancel buttons, drawn stretched over each button."""
     return image_keys(state_set(folder, "login_button", 80, 24))
+# The PTZ panel's buttons: the header, the direction pad, the lens pairs
+# and Sit.
+PTZ_BUTTONS = [("PTZShow", 0, 0, 168, 36),
+               ("LeftUp", 30, 46, 30, 30), ("Up", 66, 46, 30, 30), ("RightUp", 102, 46, 30, 30),
+               ("Left", 30, 82, 30, 30), ("Sit", 66, 82, 30, 30), ("Right", 102, 82, 30, 30),
+               ("LeftDown", 30, 118, 30, 30), ("Down", 66, 118, 30, 30), ("RightDown", 102, 118, 30, 30),
+               ("ZoomReduce", 30, 172, 24, 22), ("ZoomAdd", 114, 172, 24, 22),
+               ("IrisReduce", 30, 202, 24, 22), ("IrisAdd", 114, 202, 24, 22),
+               ("FocusReduce", 30, 232, 24, 22), ("FocusAdd", 114, 232, 24, 22)]
 
 
 def main():
@@ -225,10 +234,10 @@ def main():
     bmp(os.path.join(sol, "logo.bmp"), 160, 28, logo(160, 28))
     bmp(os.path.join(sol, "login.bmp"), 360, 120, logo(360, 120))
     bmp(os.path.join(sol, "StartLogo.bmp"), 400, 200, logo(400, 200))
-    color = state_set(sol, "color", 169, 37)
-    plan = state_set(sol, "plan", 169, 37)
-    ptz = state_set(sol, "ptz", 169, 37)
     player = player_skin(sol)
+    color = state_set(sol, "color", 169, 170)
+    plan = state_set(sol, "plan", 169, 117)
+    ptz = state_set(sol, "ptz", 169, 270)
     device = state_set(sol, "device", 169, 37)
     device["background"] = "device_background.bmp"
     bmp(os.path.join(sol, device["background"]), 169, 400, strip(PANEL, BACK)(169, 400))
@@ -266,11 +275,13 @@ def main():
           % (rgb_text(PANEL), image_keys(device)))
     write(os.path.join(sol, "color_config.ini"),
           "[MainSettings]\r\nNormalHeight=170\r\n[MainButtons]\r\nColorShow_Position=0, 0, 168, 36\r\n"
-          "Default_Position=10, 140, 70, 162\r\n")
+          "Default_Position=10, 140, 70, 162\r\n"
+          + "".join("btn%d_Position=10, %d, 34, %d\r\n" % (i + 1, 48 + i * 22, 66 + i * 22) for i in range(4)))
     write(os.path.join(sol, "Plan_config.ini"),
           "[MainSettings]\r\nNormalHeight=117\r\n[MainButtons]\r\nPlanShow_Position=0, 0, 168, 36\r\n")
     write(os.path.join(sol, "PTZ_config.ini"),
-          "[MainSettings]\r\nNormalHeight=270\r\nAdvanceHeight=428\r\n")
+          "[MainSettings]\r\nNormalHeight=270\r\nAdvanceHeight=428\r\n[MainButtons]\r\n"
+          + "".join("%s_Position=%d, %d, %d, %d\r\n" % (k, x, y, x + w, y + h) for k, x, y, w, h in PTZ_BUTTONS))
 
 
 if __name__ == "__main__":

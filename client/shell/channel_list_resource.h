@@ -1,0 +1,25 @@
+// Resource ids of the "Setup Monitoring Channel List" dialog.
+#pragma once
+
+#define IDD_MONITOR_CHANNEL_LIST 196
+#define IDC_CL_SELECT_ALL 3
+#define IDC_CL_ADD_CHANNELS 1000
+#define IDC_CL_REMOVE_CHANNELS 1001
+#define IDC_CL_ADD_TO_GROUP 1002
+#define IDC_CL_DELETE_FROM_GROUP 1003
+#define IDC_CL_GROUPS_1 1005
+#define IDC_CL_GROUPS_4 1006
+#define IDC_CL_GROUPS_9 1007
+#define IDC_CL_GROUPS_16 1082
+#define IDC_CL_GROUPS_25 1033
+#define IDC_CL_GROUPS_36 1034
+#define IDC_CL_GROUP_TABS 1008
+#define IDC_CL_MANUAL 1035
+#define IDC_CL_ALL_CHANNELS 1101
+#define IDC_CL_GROUP_LIST 1102
+#define IDC_CL_SERVER_TREE 1203
+
+// "Loading Last Configuration ..."
+#define IDD_LOAD_CONFIG 222
+#define IDC_LOAD_CONFIG_TEXT 1031
+#define IDC_LOAD_CONFIG_PROGRESS 1032
