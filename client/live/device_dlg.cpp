@@ -75,7 +75,9 @@ END_MESSAGE_MAP()
 
 CDeviceDlg::CDeviceDlg(CWnd* parent) : CDialog(IDD, parent) {}
 
-CDeviceDlg::~CDeviceDlg() = default;
+CDeviceDlg::~CDeviceDlg() {
+  if (g_pDeviceDlg == this) g_pDeviceDlg = nullptr;
+}
 
 BOOL CDeviceDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -98,6 +100,7 @@ BOOL CDeviceDlg::OnInitDialog() {
   }
   LoadSkin();
   SetTimer(kTimerPanel, 1000, nullptr);
+  g_pDeviceDlg = this;
   RebuildDeviceTree();
   m_autoConfig.EnableWindow((g_userRights & kRightLocalWatchVideo) != 0);
   m_connectAll.EnableWindow((g_userRights & kRightLocalConnect) != 0);
@@ -174,6 +177,7 @@ void CDeviceDlg::OnSize(UINT type, int cx, int cy) {
 }
 
 void CDeviceDlg::OnDestroy() {
+  if (g_pDeviceDlg == this) g_pDeviceDlg = nullptr;
   KillTimer(kTimerPanel);
   for (CBitmap& b : m_skinImages) b.DeleteObject();
   CDialog::OnDestroy();
@@ -385,13 +389,7 @@ void CDeviceDlg::DisconnectDevice(HTREEITEM deviceItem) {
   shell::DeviceRecord* r = RecordOf(deviceItem);
   if (!r || !g_pMainDlg) return;
   CMainDlgFace& m = *g_pMainDlg;
-  if (deviceItem == m_talkbackItem) {
-    if (CPlayWnd* w = Monitor(m_talkbackSlot >= 0 ? m.m_channels[m_talkbackSlot].window.load() : -1))
-      w->SetTalkbackButton(FALSE);
-    if (m_talkbackSlot >= 0) m.m_channels[m_talkbackSlot].talkback = 0;
-    m_talkbackItem = nullptr;
-    m_talkbackSlot = -1;
-  }
+  if (deviceItem == m_talkbackItem) EndTalkback();
   for (int s = 0; s < shell::kChannelSlots; ++s)
     if (m.m_channels[s].device.load() == r && m.m_channels[s].manualRecord) m.SetChannelState(1, s, FALSE);
   // Streams stop and the device logs out before its slots are cleared, so a
@@ -484,24 +482,30 @@ void CDeviceDlg::OnReboot() {
   g_pMainDlg->SendUdpCommand(command, sizeof command, r->address, 8001);
 }
 
+// The main dialog keeps the talkback flag, the slot's mark and the window's
+// look; the panel keeps the slot and the device item.
+void CDeviceDlg::EndTalkback() {
+  CMainDlgFace& m = *g_pMainDlg;
+  if (m_talkbackSlot >= 0) {
+    const int w = m.m_channels[m_talkbackSlot].window;
+    m.SetChannelTalkback(m_talkbackSlot, FALSE);
+    if (shell::WindowListModel::IsValid(w)) m.ResetWindowTalkback(w);
+  }
+  m.SetTalkbackActive(FALSE);
+  if (m_talkbackItem) SetCode(m_talkbackItem, kCodeDeviceConnected);
+  m_talkbackItem = nullptr;
+  m_talkbackSlot = -1;
+}
+
 void CDeviceDlg::SwitchTalkback(int slot, HTREEITEM deviceItem) {
   CMainDlgFace& m = *g_pMainDlg;
-  auto off = [&] {
-    if (m_talkbackSlot >= 0) {
-      m.m_channels[m_talkbackSlot].talkback = 0;
-      if (CPlayWnd* w = Monitor(m.m_channels[m_talkbackSlot].window)) w->SetTalkbackButton(FALSE);
-    }
-    if (m_talkbackItem) SetCode(m_talkbackItem, kCodeDeviceConnected);
-    m_talkbackItem = nullptr;
-    m_talkbackSlot = -1;
-  };
   if (m_talkbackSlot == slot) {
-    off();
+    EndTalkback();
     return;
   }
-  off();
-  m.m_channels[slot].talkback = 1;
-  if (CPlayWnd* w = Monitor(m.m_channels[slot].window)) w->SetTalkbackButton(TRUE);
+  EndTalkback();
+  m.SetTalkbackActive(TRUE);
+  m.SetChannelTalkback(slot, TRUE);
   m_talkbackSlot = slot;
   m_talkbackItem = deviceItem;
   if (deviceItem) SetCode(deviceItem, kCodeDeviceTalkback);

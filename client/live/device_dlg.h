@@ -10,6 +10,7 @@
 #include "SkinButton.h"
 #include "TreeCtrlEx.h"
 #include "config_image.h"
+#include "device_panel_face.h"
 #include "live_resource.h"
 #include "main_dlg_face.h"
 #include "play_wnd.h"
@@ -35,7 +36,9 @@ enum DeviceTreeCode {
 enum DeviceState { kStateOffline = 0, kStateReconnecting = 1, kStateStreamStopped = 2, kStateLoggedIn = 3,
                    kStateConnected = 4 };
 
-class CDeviceDlg : public CDialog {
+// While its window exists the panel is g_pDeviceDlg, the face the other
+// features reach it through.
+class CDeviceDlg : public CDialog, public CDevicePanelFace {
 public:
   enum { IDD = IDD_DEVICE_DLG, kTimerPanel = 1545 };
 
@@ -49,11 +52,11 @@ public:
   void SetPanelMetrics(int width, int top) { m_panelWidth = width; m_panelTop = top; }
 
   // ---- devices
-  void RebuildDeviceTree();
-  void ConnectAll();
+  void RebuildDeviceTree() override;
+  void ConnectAll() override;
   void ConnectDevice(HTREEITEM deviceItem);
   void DisconnectDevice(HTREEITEM deviceItem);
-  void DisconnectByRecord(int recordIndex);
+  void DisconnectByRecord(int recordIndex) override;
   void AssignChannelSlots();
   int CountChannelSlots();
   void UpdateChannelRecordMark(int slot);
@@ -65,8 +68,8 @@ public:
   // ---- live view
   void ToggleChannelView(HTREEITEM channelItem);
   void OnAutoConfig();
-  void OpenChannelInWindow(const char* address, int channel, int window);
-  void CloseWindowView(int window);
+  void OpenChannelInWindow(const char* address, int channel, int window) override;
+  void CloseWindowView(int window) override;
   void MoveWindowVideo(int fromWindow, int toWindow);
   void OnMonitorButton(int window, int code);
 
@@ -113,6 +116,7 @@ protected:
   void SetItemWindow(int slot, int window);
   HTREEITEM ChannelItemOfSlot(int slot) const;
   void SwitchTalkback(int slot, HTREEITEM deviceItem);
+  void EndTalkback();
   void ToggleRecordOfSlot(int slot);
   void ShowStreamError(const char* format, int a, int b = 0, bool two = false);
 

@@ -80,8 +80,11 @@ void CDeviceDlg::StopSlotInWindow(int window, int slot) {
   shell::ChannelSlot* s = m.m_channels.At(slot);
   if (!list || !s) return;
   CPlayWnd* w = Monitor(window);
-  if (w && w->ButtonIsOn(kButtonAudio)) w->SetAudioButton(FALSE);
-  if (w && w->IsTalkbackOn() && m_talkbackSlot == slot) SwitchTalkback(slot, m_talkbackItem);
+  if (w && w->ButtonIsOn(kButtonAudio)) {
+    w->SetAudioButton(FALSE);
+    m.ToggleWindowSound(window);
+  }
+  if (w && w->IsTalkbackOn() && m_talkbackSlot == slot) EndTalkback();
   if (w && (list->Count() == 1 || list->CurrentSlot() == slot)) w->SetRecordButton(FALSE);
   if (!list->Contains(slot)) return;
   m.CloseWindowVideo(window);
@@ -223,13 +226,13 @@ void CDeviceDlg::MoveWindowVideo(int from, int to) {
   if (!a || !b || (a->Count() == 0 && b->Count() == 0)) return;
   CPlayWnd* wa = Monitor(from);
   CPlayWnd* wb = Monitor(to);
+  bool soundDiffers = false;
   if (wa && wb) {
-    BOOL ta = wa->IsTalkbackOn(), tb = wb->IsTalkbackOn();
     BOOL aa = wa->ButtonIsOn(kButtonAudio), ab = wb->ButtonIsOn(kButtonAudio);
     BOOL pa = wa->ButtonIsOn(kButtonPause), pb = wb->ButtonIsOn(kButtonPause);
-    wa->SetTalkbackButton(tb), wb->SetTalkbackButton(ta);
     wa->SetAudioButton(ab), wb->SetAudioButton(aa);
     wa->SetPauseButton(pb), wb->SetPauseButton(pa);
+    soundDiffers = (aa != FALSE) != (ab != FALSE);
   }
   if (a->Count() > 0) m.CloseWindowVideo(from);
   if (b->Count() > 0) m.CloseWindowVideo(to);
@@ -262,6 +265,17 @@ void CDeviceDlg::MoveWindowVideo(int from, int to) {
       p->Invalidate(FALSE);
     }
   }
+  // Sound and talkback follow the video: the main dialog's window flags
+  // are set again for the channels each window now shows.
+  if (soundDiffers) {
+    m.ToggleWindowSound(from);
+    m.ToggleWindowSound(to);
+  }
+  if (m_talkbackSlot >= 0 && (a->Contains(m_talkbackSlot) || b->Contains(m_talkbackSlot))) {
+    m.ResetWindowTalkback(from);
+    m.ResetWindowTalkback(to);
+    m.SetChannelTalkback(m_talkbackSlot, TRUE);
+  }
 }
 
 void CDeviceDlg::OnMonitorButton(int window, int code) {
@@ -284,7 +298,10 @@ void CDeviceDlg::OnMonitorButton(int window, int code) {
       m.OnSnapshot();
       break;
     case kButtonAudio:
-      if (used && w) w->SetAudioButton(!w->ButtonIsOn(kButtonAudio));
+      if (used) {
+        m.ToggleWindowSound(window);
+        if (w) w->SetAudioButton(!w->ButtonIsOn(kButtonAudio));
+      }
       break;
     case kButtonClose:
       CloseWindowView(window);

@@ -184,6 +184,9 @@ void CPlayWnd::SetTitle(LPCSTR text) {
 }
 
 void CPlayWnd::SetBackColor(COLORREF color) {
+  // The main dialog gives the colour at every paint: an unchanged colour
+  // must not repaint the video area over the picture.
+  if (color == m_videoBackColor && m_videoArea.m_hWnd) return;
   m_videoBackColor = color;
   if (m_videoArea.m_hWnd) m_videoArea.SetBackColor(color);
 }

@@ -175,13 +175,13 @@ public:
   void PtzStop(int buttonCode);
   // Sound of every channel of a window's list on or off (command 2229 for
   // the current window).
-  void ToggleWindowSound(int window);
+  void ToggleWindowSound(int window) override;
   BOOL WindowSound(int window) const { return shell::WindowListModel::IsValid(window) && m_windowSound[window]; }
   // Talkback bookkeeping of the device panel; no SDK call.
-  void SetTalkbackActive(BOOL on) { m_talkbackActive = on; }
+  void SetTalkbackActive(BOOL on) override { m_talkbackActive = on; }
   BOOL TalkbackActive() const { return m_talkbackActive; }
-  void ResetWindowTalkback(int window);
-  void SetChannelTalkback(int slot, BOOL on);
+  void ResetWindowTalkback(int window) override;
+  void SetChannelTalkback(int slot, BOOL on) override;
   BOOL WindowTalkback(int window) const { return shell::WindowListModel::IsValid(window) && m_windowTalkback[window]; }
   // The clocks of the schedule and the record files (the system's when
   // empty); tests put their own here.

@@ -295,7 +295,7 @@ void CMainDlg::SetWindowListRecord(int window, BOOL on) {
   int n = w->Count();
   for (int i = 0; i < n; ++i) {
     int slot = w->At(i);
-    if (slot < 0 || slot >= m_channels.UsedCount()) break;
+    if (!m_channels.At(slot) || !m_channels[slot].InUse()) break;
     BOOL manual = m_channels[slot].manualRecord ? TRUE : FALSE;
     if (on && !manual) SetChannelState(1, slot, TRUE);
     else if (!on && manual) SetChannelState(1, slot, FALSE);

@@ -61,6 +61,14 @@ public:
   virtual void OnSnapshot() = 0;
   // Manual recording of every channel in a window's list on or off.
   virtual void SetWindowListRecord(int window, BOOL on) = 0;
+  // Sound of every channel of a window's list on or off.
+  virtual void ToggleWindowSound(int window) = 0;
+  // Talkback bookkeeping of the device panel (no SDK call): the flag that a
+  // channel is in talkback; a window's Talkback look off and its slot's mark
+  // cleared; a slot's mark and the look of the window showing it.
+  virtual void SetTalkbackActive(BOOL on) = 0;
+  virtual void ResetWindowTalkback(int window) = 0;
+  virtual void SetChannelTalkback(int slot, BOOL on) = 0;
 
   // ---- the UDP command channel (port 8001)
   virtual int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) = 0;

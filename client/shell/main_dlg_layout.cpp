@@ -21,25 +21,29 @@ void CMainDlg::ComputeVideoArea() {
 }
 
 void CMainDlg::LayoutSidePanels() {
-  if (!m_ptzDlg.m_hWnd || !m_colorDlg.m_hWnd) return;
+  CWnd* const panels[3] = {&m_ptzDlg, &m_colorDlg, &m_devicePanel};
   if (m_fullScreen) {
-    m_ptzDlg.ShowWindow(SW_HIDE);
-    m_colorDlg.ShowWindow(SW_HIDE);
+    for (CWnd* p : panels)
+      if (p->m_hWnd) p->ShowWindow(SW_HIDE);
     return;
   }
+  // PTZ and colour panels at their heights, the device panel below them to
+  // the bottom of the column; a panel not created takes no room.
   CRect client;
   GetClientRect(&client);
   const int left = client.right - m_skin.marginRight - m_skin.leftDlgWidth;
-  const int expandedHeight[3] = {m_ptzDlg.NormalHeight(), m_colorDlg.NormalHeight(), 0};
-  const bool expanded[3] = {m_ptzDlg.IsExpanded() != FALSE, m_colorDlg.IsExpanded() != FALSE, true};
+  const bool ptz = m_ptzDlg.m_hWnd != nullptr, colour = m_colorDlg.m_hWnd != nullptr;
+  const int expandedHeight[3] = {ptz ? m_ptzDlg.NormalHeight() : 0, colour ? m_colorDlg.NormalHeight() : 0, 0};
+  const bool expanded[3] = {!ptz || m_ptzDlg.IsExpanded() != FALSE, !colour || m_colorDlg.IsExpanded() != FALSE,
+                            true};
   shell::SidePanelStack st = shell::StackSidePanels(m_skin.toolBarHeight + m_skin.marginTop, expandedHeight, expanded,
                                                     m_skin.leftDlgHeight, client.bottom - m_skin.marginBottom);
-  m_ptzDlg.MoveWindow(left, st.top[0], m_skin.leftDlgWidth, st.height[0]);
-  m_colorDlg.MoveWindow(left, st.top[1], m_skin.leftDlgWidth, st.height[1]);
-  m_ptzDlg.ShowWindow(SW_SHOW);
-  m_colorDlg.ShowWindow(SW_SHOW);
-  m_ptzDlg.Invalidate();
-  m_colorDlg.Invalidate();
+  for (int i = 0; i < 3; ++i) {
+    if (!panels[i]->m_hWnd) continue;
+    panels[i]->MoveWindow(left, st.top[i], m_skin.leftDlgWidth, std::max(st.height[i], i == 2 ? 60 : 0));
+    panels[i]->ShowWindow(SW_SHOW);
+    panels[i]->Invalidate();
+  }
 }
 
 void CMainDlg::OnSize(UINT type, int cx, int cy) {
@@ -51,12 +55,6 @@ void CMainDlg::OnSize(UINT type, int cx, int cy) {
     m_switchMode.MoveWindow(m_skin.marginLeft, cy - m_skin.marginBottom - h,
                             cx - m_skin.marginRight - m_skin.leftDlgWidth - m_skin.marginLeft, h);
     m_switchMode.ShowWindow(SW_SHOW);
-  }
-  if (m_devicePanel.m_hWnd && !m_fullScreen) {
-    const int top = m_skin.toolBarHeight + m_skin.marginTop;
-    m_devicePanel.MoveWindow(cx - m_skin.marginRight - m_skin.leftDlgWidth, top, m_skin.leftDlgWidth,
-                             std::max(cy - m_skin.marginBottom - top, 60));
-    m_devicePanel.ShowWindow(SW_SHOW);
   }
   ComputeVideoArea();
   if (m_windowsCreated) ArrangeWindows(m_layoutKind, m_firstWindow);

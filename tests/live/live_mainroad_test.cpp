@@ -232,6 +232,10 @@ TEST_F(LiveMainRoad, DoubleClickedChannelPlaysInAMonitorWindowAndStopsAgain) {
 
   DoubleClick(0, 0);
   EXPECT_EQ("server - Channel-01", Title(0));
+  HWND panel = nullptr;
+  Dlg()->Run([&](TestMainDlg& d) { panel = d.DevicePanel().m_hWnd; });
+  gui::PumpFor(300);
+  EXPECT_TRUE(gui::SaveWindowBitmap(panel, gui::OutputPath("device_panel.bmp")));
   EXPECT_TRUE(gui::PumpUntil([&] { return Requested(0, "ch00_00") && Requested(0, "ch00_01"); }, 10000));
   std::vector<StreamNotice> n = Dlg()->Notices();
   ASSERT_EQ(2u, n.size());

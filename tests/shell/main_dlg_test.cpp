@@ -1058,9 +1058,7 @@ TEST_F(MainDialog, PollingCyclesWindowsWhileTheStreamsRun) {
     }
     EXPECT_NE(0, d.m_windows[0].mainHandle.load());
     EXPECT_NE(handle, d.m_windows[0].mainHandle.load()) << "new play handles for the new channel";
-    char caption[128] = {};
-    ::GetWindowTextA(d.Monitor(0).m_hWnd, caption, sizeof caption);
-    EXPECT_STREQ("Hall - Channel-2", caption) << "window 0 shows entry 1 after four steps";
+    EXPECT_STREQ("Hall - Channel-2", d.Monitor(0).GetTitle()) << "window 0 shows entry 1 after four steps";
   });
   EXPECT_EQ((std::vector<int>{1, 2, 0, 1}), positions);
   for (const std::string& call : g_sdk.Take()) EXPECT_NE(0u, call.rfind("stop", 0)) << call;

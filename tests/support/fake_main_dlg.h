@@ -87,6 +87,13 @@ public:
   void CloseWindowVideo(int window) override { Record("CloseWindowVideo", window); }
   void OnSnapshot() override { Record("Snapshot"); }
   void SetWindowListRecord(int window, BOOL on) override { Record("SetWindowListRecord", window, on); }
+  void ToggleWindowSound(int window) override { Record("ToggleWindowSound", window); }
+  void SetTalkbackActive(BOOL on) override { Record("SetTalkbackActive", on); }
+  void ResetWindowTalkback(int window) override { Record("ResetWindowTalkback", window); }
+  void SetChannelTalkback(int slot, BOOL on) override {
+    if (shell::ChannelSlot* s = m_channels.At(slot)) s->talkback = on ? 1 : 0;
+    Record("SetChannelTalkback", slot, on);
+  }
   int SendUdpCommand(const void* data, int length, const char* address, uint16_t) override {
     std::lock_guard<std::mutex> l(m_lock);
     const auto* p = static_cast<const unsigned char*>(data);
