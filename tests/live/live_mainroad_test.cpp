@@ -26,6 +26,7 @@
 #include "main_dlg.h"
 #include "shell_fixture.h"
 #include "user_rights.h"
+#include "device_panel_face.h"
 #include "devnet_kit.h"
 #include "window_helpers.h"
 
@@ -250,6 +251,24 @@ TEST_F(LiveMainRoad, DoubleClickedChannelPlaysInAMonitorWindowAndStopsAgain) {
 
   // The window's video area shows the clip.
   ShowsTheClip(0);
+
+  // The panel is the face Connect Server and the preview plans reach; its
+  // title buttons keep the main dialog's sound and talkback flags with the
+  // window's looks.
+  Dlg()->Run([&](TestMainDlg& d) {
+    CDeviceDlg& p = d.DevicePanel();
+    EXPECT_EQ(static_cast<CDevicePanelFace*>(&p), g_pDeviceDlg);
+    for (bool on : {true, false}) {
+      p.OnMonitorButton(0, kButtonAudio);
+      p.OnMonitorButton(0, kButtonTalkback);
+      EXPECT_EQ(on, d.WindowSound(0) != FALSE);
+      EXPECT_EQ(on, d.Monitor(0).ButtonIsOn(kButtonAudio) != FALSE);
+      EXPECT_EQ(on, d.WindowTalkback(0) != FALSE);
+      EXPECT_EQ(on, d.Monitor(0).IsTalkbackOn() != FALSE);
+      EXPECT_EQ(on, d.TalkbackActive() != FALSE);
+      EXPECT_EQ(on ? 1u : 0u, d.m_channels[0].talkback.load());
+    }
+  });
 
   // With another window current, a double click only makes the channel's
   // window current; the next one closes it.
