@@ -543,7 +543,8 @@ void CDeviceDlg::UpdateChannelRecordMark(int slot) {
   if (!g_pMainDlg) return;
   const shell::ChannelSlot* s = g_pMainDlg->m_channels.At(slot);
   if (!s) return;
-  const bool rec = s->manualRecord != 0;
+  // Recording by hand or by the schedule.
+  const bool rec = s->manualRecord != 0 || s->recording != 0;
   const int w = g_pMainDlg->m_windows.FindWindowOf(slot);
   if (HTREEITEM c = ChannelItemOfSlot(slot))
     SetCode(c, w >= 0 ? (rec ? kCodeChannelShownRecording : kCodeChannelShown)

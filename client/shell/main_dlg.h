@@ -181,6 +181,11 @@ public:
   void SetTalkbackActive(BOOL on) override { m_talkbackActive = on; }
   BOOL TalkbackActive() const { return m_talkbackActive; }
   void ResetWindowTalkback(int window) override;
+  // The slot's record mark on its device-tree item and monitor window.
+  void UpdateRecordMark(int slot) {
+    if (m_devicePanel.m_hWnd) m_devicePanel.UpdateChannelRecordMark(slot);
+  }
+  afx_msg LRESULT OnRecordMark(WPARAM slot, LPARAM);
   void SetChannelTalkback(int slot, BOOL on) override;
   BOOL WindowTalkback(int window) const { return shell::WindowListModel::IsValid(window) && m_windowTalkback[window]; }
   // The clocks of the schedule and the record files (the system's when

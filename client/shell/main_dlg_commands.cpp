@@ -227,7 +227,7 @@ void CMainDlg::SetChannelState(int kind, int index, BOOL on) {
       s->manualRecord = 0;
       m_config->channels[index].manualRecord = 0;
     }
-    if (m_devicePanel.m_hWnd) m_devicePanel.UpdateChannelRecordMark(index);
+    UpdateRecordMark(index);
   } else if (kind == 4) {
     if (!s->InUse()) return;
     s->manualAlarm = on ? 1 : 0;
@@ -421,6 +421,11 @@ LRESULT CMainDlg::OnMonitorWndMouse(WPARAM wParam, LPARAM) {
       if (window == m_currentWindow) ToggleSingleWindow();
       break;
   }
+  return 0;
+}
+
+LRESULT CMainDlg::OnRecordMark(WPARAM slot, LPARAM) {
+  UpdateRecordMark(int(slot));
   return 0;
 }
 

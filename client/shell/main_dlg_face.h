@@ -18,6 +18,9 @@
 #define WM_MAIN_DEVICE_LOST 0x892        // wParam login id
 #define WM_MAIN_DEVICE_MESSAGE 0x893
 #define WM_MAIN_PTZ_BUTTON 0x8A3
+// The record writer's thread asks for a slot's record mark (wParam slot).
+// A message of the main dialog's own (WM_APP + 0x120 upwards).
+#define WM_MAIN_RECORD_MARK (WM_APP + 0x120)
 #define WM_MONITOR_MOUSE 0x1788          // from the monitor windows
 
 class CMainDlgFace {

@@ -173,6 +173,26 @@ TEST_F(DevicePanelTest, RecordingSlotKeepsItsMainStreamWhenItsViewCloses) {
   EXPECT_EQ("Video1", std::string(windows[0].GetTitle()));
 }
 
+// The mark follows recording by hand and recording by the schedule (the
+// writer's recording flag) alike.
+TEST_F(DevicePanelTest, RecordMarkFollowsEitherRecordingFlag) {
+  LoggedIn(1, 1);
+  Open();
+  panel.ToggleChannelView(panel.FindChannelItem(0, 0));
+  const struct {
+    uint32_t manual, recording;
+    int code;
+  } cases[] = {{1, 0, kCodeChannelShownRecording}, {0, 1, kCodeChannelShownRecording},
+               {1, 1, kCodeChannelShownRecording}, {0, 0, kCodeChannelShown}};
+  for (const auto& c : cases) {
+    fake.m_channels[0].manualRecord = c.manual;
+    fake.m_channels[0].recording = c.recording;
+    panel.UpdateChannelRecordMark(0);
+    EXPECT_EQ(c.code, panel.ItemCode(panel.FindChannelItem(0, 0))) << c.manual << c.recording;
+    EXPECT_EQ(c.code == kCodeChannelShownRecording, windows[0].ButtonIsOn(kButtonRecord) != FALSE);
+  }
+}
+
 TEST_F(DevicePanelTest, WindowNumbersFromMessagesAreChecked) {
   LoggedIn(1, 1);
   Open();

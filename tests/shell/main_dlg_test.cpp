@@ -1033,6 +1033,41 @@ TEST_F(MainDialog, RecordScheduleCutsFilesOnItsClock) {
   });
 }
 
+// Slots are not compacted when a device goes: a recording slot after a freed
+// one is still cut on the schedule's clock.
+TEST_F(MainDialog, RecordScheduleReachesSlotsAfterAFreedOne) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  std::atomic<uint32_t> tick{1000000};
+  int slot = -1;
+  std::string first;
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_tickMs = [&tick] { return tick.load(); };
+    d.m_localTime = [] { return Wednesday(12, 0); };
+    d.m_settings.recordMinutes = 1;
+    shell::DeviceRecord& gone = Device(d, 0, "169.254.9.8", "Gone");
+    shell::DeviceRecord& gate = Device(d, 1, "169.254.9.9", "Gate");
+    const int freed = d.m_channels.Assign(&gone, 0);
+    slot = d.m_channels.Assign(&gate, 0);
+    d.m_channels[freed].Clear();
+    ASSERT_EQ(1, d.m_channels.CountUsed());
+    ASSERT_GT(slot, freed);
+    d.m_channels[slot].mainStreamRunning = 1;
+    d.SetChannelState(1, slot, TRUE);
+    ASSERT_TRUE(d.FileState(slot).open);
+    first = d.FileState(slot).path;
+  });
+  ::Sleep(1100);  // record file names carry the wall clock's second
+  Dlg()->Run([&](TestMainDlg& d) {
+    tick += 61000;
+    d.RunRecordSchedule();
+    EXPECT_TRUE(d.FileState(slot).open);
+    EXPECT_NE(first, d.FileState(slot).path) << "the slot past the freed one was not cut";
+    d.m_channels[slot].manualRecord = 0;
+    d.RunRecordSchedule();
+    EXPECT_FALSE(d.FileState(slot).open);
+  });
+}
+
 TEST_F(MainDialog, PollingCyclesWindowsWhileTheStreamsRun) {
   ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
   int slots[4] = {-1, -1, -1, -1};
