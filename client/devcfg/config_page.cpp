@@ -24,15 +24,21 @@ BOOL CConfigPage::OnInitDialog() {
 }
 
 BOOL CConfigPage::OnCommand(WPARAM w, LPARAM l) {
-  if (HIWORD(w) == EN_KILLFOCUS && m_clamp) {
-    if (const devcfg::EditRange* r = devcfg::FindEditRange(m_clamp, m_clampCount, LOWORD(w))) {
-      BOOL ok = FALSE;
-      int value = int(GetDlgItemInt(r->id, &ok, TRUE));
-      int kept = ok ? devcfg::ClampEditValue(*r, value) : r->fallback;
-      if (!ok || kept != value) SetDlgItemInt(r->id, kept, TRUE);
-    }
+  if (HIWORD(w) == EN_KILLFOCUS && m_clamp && devcfg::FindEditRange(m_clamp, m_clampCount, LOWORD(w))) {
+    BOOL ok = FALSE;
+    const int value = int(GetDlgItemInt(LOWORD(w), &ok, TRUE));
+    const int kept = ClampedEditValue(LOWORD(w));
+    if (!ok || kept != value) SetDlgItemInt(LOWORD(w), kept, TRUE);
   }
   return CDialog::OnCommand(w, l);
+}
+
+int CConfigPage::ClampedEditValue(int id) {
+  const devcfg::EditRange* r = m_clamp ? devcfg::FindEditRange(m_clamp, m_clampCount, id) : nullptr;
+  if (!r) return 0;
+  BOOL ok = FALSE;
+  const int value = int(GetDlgItemInt(r->id, &ok, TRUE));
+  return ok ? devcfg::ClampEditValue(*r, value) : r->fallback;
 }
 
 int CConfigPage::SendToChosenDevice(const std::vector<uint8_t>& datagram) {
