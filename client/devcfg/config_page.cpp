@@ -5,7 +5,7 @@
 
 #include "FrontEndSettingsDlg.h"
 #include "app_services.h"
-#include "check_list_dlgs.h"
+#include "copy_pickers.h"
 #include "language.h"
 
 // ------------------------------------------------------------ CConfigPage
@@ -119,26 +119,6 @@ void CChannelBlockPage::CopyPartToChannels(uint64_t mask) {
       std::memcpy(m_owner->MirrorBlock(ch).bytes + m_part.offset, from, m_part.size);
 }
 
-namespace {
-
-bool RunChannelSelect(CWnd* parent, int count, const std::vector<std::string>& names, uint64_t* mask) {
-  CChannelSelectDlg dlg(parent);
-  dlg.m_channelCount = count;
-  for (int i = 0; i < count && i < CCheckListDlg::kMaxRows && size_t(i) < names.size(); ++i)
-    dlg.m_names[i] = names[size_t(i)].c_str();
-  if (dlg.DoModal() != IDOK) return false;
-  *mask = 0;
-  for (int i = 0; i < count && i < CCheckListDlg::kMaxRows; ++i)
-    if (dlg.m_check[i]) *mask |= uint64_t(1) << i;
-  return true;
-}
-
-ChannelPicker g_channelPicker = RunChannelSelect;
-
-}  // namespace
-
-void SetChannelPicker(ChannelPicker picker) { g_channelPicker = picker ? picker : RunChannelSelect; }
-
 void CChannelBlockPage::CopySettingsToPicked() {
   shell::DeviceRecord* device = ChosenDevice();
   if (!device || !m_owner) return;
@@ -148,7 +128,7 @@ void CChannelBlockPage::CopySettingsToPicked() {
   std::vector<std::string> names;
   for (int ch = 0; ch < count; ++ch) names.push_back(devcfg::ChannelName(m_owner->MirrorBlock(ch)));
   uint64_t mask = 0;
-  if (!g_channelPicker(this, count, names, &mask)) return;
+  if (!devcfg::PickChannels(this, names, &mask)) return;
   if (count < 64) mask &= (uint64_t(1) << count) - 1;
   CopyPartToChannels(mask);
 }

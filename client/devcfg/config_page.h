@@ -93,13 +93,6 @@ protected:
   bool m_hasBlock = false;
 };
 
-// The channel picker of "Copy Settings To ...": shows count channels with
-// their names and gives the ticked ones as a mask (bit n = channel n);
-// false when cancelled. The "Channel Selection" dialog unless another is
-// set (null sets the dialog again).
-using ChannelPicker = bool (*)(CWnd* parent, int count, const std::vector<std::string>& names, uint64_t* mask);
-void SetChannelPicker(ChannelPicker picker);
-
 class CChannelBlockPage : public CConfigPage {
 public:
   CChannelBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, int pageIndex);

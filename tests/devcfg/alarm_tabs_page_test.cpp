@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "local_dialogs_resource.h"
 #include "page_kit.h"
 
 namespace {
@@ -64,20 +65,6 @@ void ClickTab(HWND dlg, int id, int index) {
   ASSERT_EQ(SendMessageA(tab, TCM_GETCURSEL, 0, 0), index);
 }
 
-// Picker of the channel-block pages' "Copy Settings To ...".
-struct PickerCall {
-  int count = -1;
-  std::vector<std::string> names;
-};
-PickerCall g_offered;
-uint64_t g_answer = 0;
-bool Pick(CWnd*, int count, const std::vector<std::string>& names, uint64_t* mask) {
-  g_offered.count = count;
-  g_offered.names = names;
-  *mask = g_answer;
-  return true;
-}
-
 }  // namespace
 
 class AlarmTabs : public PageTest {
@@ -90,10 +77,6 @@ protected:
     shell::DeviceRecord& a = main.m_pConfig->devices[0];
     a.alarmInputs = 4;
     a.alarmOutputs = 40;  // more than a mask holds
-  }
-  void TearDown() override {
-    ::SetChannelPicker(nullptr);
-    PageTest::TearDown();
   }
   // Opens the dialog and hands channel 0 the block with page 2 current
   // (its part belongs to the alarm tabs); the dialog never offers their
@@ -329,13 +312,11 @@ TEST_F(AlarmTabs, CopyWritesTheAlarmPartIntoPickedChannels) {
   const Bytes before[4] = {Mirror(0), Mirror(1), Mirror(2), Mirror(3)};
   gui::SetListCheck(basic, IDC_ALM_PROBES, 0, false);
   Leave(region, IDC_MREGION_X, "200");
-  ::SetChannelPicker(Pick);
-  g_answer = 0b1101;  // 0 (current), 2 and 3
+  pickedMask = 0b1101;  // 0 (current), 2 and 3
   const size_t sent = SentCount();
   gui::Click(tabs, IDC_ALM_COPY);
   // The device's own four channels by name (the main dialog shows two).
-  EXPECT_EQ(g_offered.count, 4);
-  EXPECT_EQ(g_offered.names, (std::vector<std::string>{"Gate", "Yard", "Hall", "Dock"}));
+  EXPECT_EQ(offeredNames, (std::vector<std::string>{"Gate", "Yard", "Hall", "Dock"}));
   EXPECT_EQ(Mirror(1), before[1]) << "a channel not picked changed";
   const Bytes current = Mirror(0);
   EXPECT_EQ(devcfg::GetU16(&current[kAt + 4]), 0x000E);
@@ -346,6 +327,27 @@ TEST_F(AlarmTabs, CopyWritesTheAlarmPartIntoPickedChannels) {
     EXPECT_TRUE(DiffOutside(m, before[ch], kAt, devcfg::kAlarmPartSize).empty()) << "channel " << ch;
   }
   EXPECT_EQ(SentCount(), sent) << "the pages send nothing";
+  // Cancelled: nothing copied.
+  pickerAnswersOk = false;
+  Leave(region, IDC_MREGION_X, "100");
+  gui::Click(tabs, IDC_ALM_COPY);
+  EXPECT_EQ(devcfg::GetU16(&Mirror(2)[kAt + 21]), 200);
+}
+
+TEST_F(AlarmTabs, CopyThroughTheChannelSelectionDialog) {
+  devcfg::SetChannelPicker(nullptr);  // the shell's picker dialog
+  OpenWith(AlarmBlock());
+  Leave(region, IDC_MREGION_Y, "100");
+  int rows = -1;
+  NestedDialog answer("Channel Selection", [&](HWND d) {
+    rows = ListView_GetItemCount(gui::Control(d, IDC_CHECK_LIST));
+    gui::Click(d, IDC_SELECT_ALL);
+    gui::Click(d, IDOK);
+  });
+  gui::Click(tabs, IDC_ALM_COPY);
+  ASSERT_TRUE(answer.Seen());
+  EXPECT_EQ(rows, 4) << "one row per channel of the device";
+  for (int ch = 1; ch < 4; ++ch) EXPECT_EQ(devcfg::GetU16(&Mirror(ch)[kAt + 23]), 100) << ch;
 }
 
 TEST_F(AlarmTabs, RegionDrawnOnThePicture) {
