@@ -61,6 +61,20 @@ void FillNumberedRows(CListCtrl& list, int rows, const char* name) {
   }
 }
 
+// A check list's rows as a mask and back; rows past the mask's bits are
+// never read or set.
+uint16_t MaskOfChecks(const CListCtrl& list, int rows) {
+  uint16_t mask = 0;
+  for (int row = 0; row < rows && row < list.GetItemCount(); ++row)
+    mask = devcfg::WithMaskRow(mask, row, list.GetCheck(row) != FALSE);
+  return mask;
+}
+
+void ShowMaskChecks(CListCtrl& list, int rows, uint16_t mask) {
+  for (int row = 0; row < rows && row < list.GetItemCount(); ++row)
+    list.SetCheck(row, devcfg::MaskRow(mask, row) ? TRUE : FALSE);
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ CAlarmPage
@@ -100,21 +114,9 @@ void CAlarmPage::FillRows() {
   FillNumberedRows(m_outputs, m_outputRows, "Alarm Output Port");
 }
 
-uint16_t CAlarmPage::ChecksOf(const CListCtrl& list, int rows) const {
-  uint16_t mask = 0;
-  for (int row = 0; row < rows && row < list.GetItemCount(); ++row)
-    mask = devcfg::WithMaskRow(mask, row, list.GetCheck(row) != FALSE);
-  return mask;
-}
-
-void CAlarmPage::ShowChecks(CListCtrl& list, int rows, uint16_t mask) {
-  for (int row = 0; row < rows && row < list.GetItemCount(); ++row)
-    list.SetCheck(row, devcfg::MaskRow(mask, row) ? TRUE : FALSE);
-}
-
 void CAlarmPage::StoreShownOutputs() {
   if (m_shownTab >= 0 && m_shownTab < devcfg::kAlarmKinds)
-    m_values.outputMask[m_shownTab] = ChecksOf(m_outputs, m_outputRows);
+    m_values.outputMask[m_shownTab] = MaskOfChecks(m_outputs, m_outputRows);
 }
 
 void CAlarmPage::Show() {
@@ -122,10 +124,10 @@ void CAlarmPage::Show() {
   for (int k = 0; k < devcfg::kAlarmKinds; ++k)
     CheckDlgButton(kKindChecks[k], m_values.enabled[k] ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(IDC_ALM_SEND_ALL, m_values.sendToAll ? BST_CHECKED : BST_UNCHECKED);
-  ShowChecks(m_probes, m_probeRows, m_values.probeMask);
+  ShowMaskChecks(m_probes, m_probeRows, m_values.probeMask);
   const int tab = m_outputTabs.GetCurSel();
   m_shownTab = tab >= 0 && tab < devcfg::kAlarmKinds ? tab : 0;
-  ShowChecks(m_outputs, m_outputRows, m_values.outputMask[m_shownTab]);
+  ShowMaskChecks(m_outputs, m_outputRows, m_values.outputMask[m_shownTab]);
   ShowSpin(this, m_durationSpin, IDC_ALM_DURATION, m_values.duration);
 }
 
@@ -133,7 +135,7 @@ void CAlarmPage::Collect() {
   if (!GetSafeHwnd()) return;
   for (int k = 0; k < devcfg::kAlarmKinds; ++k) m_values.enabled[k] = IsDlgButtonChecked(kKindChecks[k]) == BST_CHECKED;
   m_values.sendToAll = IsDlgButtonChecked(IDC_ALM_SEND_ALL) == BST_CHECKED;
-  m_values.probeMask = ChecksOf(m_probes, m_probeRows);
+  m_values.probeMask = MaskOfChecks(m_probes, m_probeRows);
   StoreShownOutputs();
   m_values.duration = ClampedEditValue(IDC_ALM_DURATION);
 }
@@ -167,7 +169,7 @@ void CAlarmPage::OnOutputTabChange(NMHDR*, LRESULT* result) {
   StoreShownOutputs();
   const int tab = m_outputTabs.GetCurSel();
   m_shownTab = tab >= 0 && tab < devcfg::kAlarmKinds ? tab : 0;
-  ShowChecks(m_outputs, m_outputRows, m_values.outputMask[m_shownTab]);
+  ShowMaskChecks(m_outputs, m_outputRows, m_values.outputMask[m_shownTab]);
   *result = 0;
 }
 
@@ -205,17 +207,13 @@ void CAlarmRecordPage::ClearRows() {
 
 void CAlarmRecordPage::Show() {
   if (!GetSafeHwnd()) return;
-  for (int row = 0; row < m_rows && row < m_channels.GetItemCount(); ++row)
-    m_channels.SetCheck(row, devcfg::MaskRow(m_values.channelMask, row) ? TRUE : FALSE);
+  ShowMaskChecks(m_channels, m_rows, m_values.channelMask);
   ShowSpin(this, m_durationSpin, IDC_LINK_DURATION, m_values.duration);
 }
 
 void CAlarmRecordPage::Collect() {
   if (!GetSafeHwnd()) return;
-  uint16_t mask = 0;
-  for (int row = 0; row < m_rows && row < m_channels.GetItemCount(); ++row)
-    mask = devcfg::WithMaskRow(mask, row, m_channels.GetCheck(row) != FALSE);
-  m_values.channelMask = mask;
+  m_values.channelMask = MaskOfChecks(m_channels, m_rows);
   m_values.duration = ClampedEditValue(IDC_LINK_DURATION);
 }
 

@@ -37,8 +37,6 @@ protected:
   void Collect();
   // The output checks into the mask of the tab they show.
   void StoreShownOutputs();
-  uint16_t ChecksOf(const CListCtrl& list, int rows) const;
-  void ShowChecks(CListCtrl& list, int rows, uint16_t mask);
 
   CTabCtrl m_outputTabs;
   CListCtrl m_outputs, m_probes;

@@ -53,6 +53,12 @@ std::vector<bool> Checks(HWND page, int id) {
   return c;
 }
 
+// The rectangle's four edits as "X,Y,W,H".
+std::string RegionText(HWND region) {
+  return gui::Text(region, IDC_MREGION_X) + "," + gui::Text(region, IDC_MREGION_Y) + "," +
+         gui::Text(region, IDC_MREGION_W) + "," + gui::Text(region, IDC_MREGION_H);
+}
+
 // A click on a tab as the mouse gives it: the control asks its parent with
 // "changing", selects, then tells "change".
 void ClickTab(HWND dlg, int id, int index) {
@@ -164,9 +170,7 @@ TEST_F(AlarmTabs, LoadClampAndSave) {
                {IDC_MREGION_Y, "40", "0", "40", "352", "32"}};
   for (const Rect& r : rects) {
     Leave(region, r.id, r.typed);
-    EXPECT_EQ(gui::Text(region, IDC_MREGION_X) + "," + gui::Text(region, IDC_MREGION_Y) + "," +
-                  gui::Text(region, IDC_MREGION_W) + "," + gui::Text(region, IDC_MREGION_H),
-              std::string(r.x) + "," + r.y + "," + r.w + "," + r.h)
+    EXPECT_EQ(RegionText(region), std::string(r.x) + "," + r.y + "," + r.w + "," + r.h)
         << r.id << " " << r.typed;
   }
   EXPECT_EQ(dlg->AlarmTabsPage().RegionPage().Area().GetArea(), (ui::AreaRect{0, 40, 352, 72}));
@@ -372,9 +376,7 @@ TEST_F(AlarmTabs, RegionDrawnOnThePicture) {
     SendMessageA(area, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(d.sx, d.sy));
     SendMessageA(area, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(d.ex, d.ey));
     SendMessageA(area, WM_LBUTTONUP, 0, MAKELPARAM(d.ex, d.ey));
-    EXPECT_EQ(gui::Text(region, IDC_MREGION_X) + "," + gui::Text(region, IDC_MREGION_Y) + "," +
-                  gui::Text(region, IDC_MREGION_W) + "," + gui::Text(region, IDC_MREGION_H),
-              std::string(d.x) + "," + d.y + "," + d.w + "," + d.h)
+    EXPECT_EQ(RegionText(region), std::string(d.x) + "," + d.y + "," + d.w + "," + d.h)
         << d.sx << "," << d.sy << " -> " << d.ex << "," << d.ey;
   }
   gui::Click(region, IDC_MREGION_CLEAR_ALL);
