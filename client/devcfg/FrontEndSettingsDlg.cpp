@@ -48,7 +48,7 @@ CFrontEndSettingsDlg::CFrontEndSettingsDlg(CWnd* parent)
       m_videoParamPage(this),
       m_encodePage(this),
       m_audioPage(this),
-      m_alarmTabsPage(IDD_ALARM_TABS_PAGE, this, kPageMotion),
+      m_alarmTabsPage(this),
       m_recordPlanPage(this),
       m_ptzPage(this),
       m_userPage(this),

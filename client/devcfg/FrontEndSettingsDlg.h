@@ -22,6 +22,7 @@
 #include "config_blocks.h"
 #include "config_page.h"
 #include "config_pages.h"
+#include "AlarmTabsPage.h"
 #include "AudioEncodePage.h"
 #include "PtzSerialPage.h"
 #include "RecordPlanPage.h"
@@ -88,6 +89,7 @@ public:
   CVideoCoverPage& CoverPage() { return m_coverPage; }
   CEncodeSettingsPage& EncodePage() { return m_encodePage; }
   CVideoParamPage& VideoParamPage() { return m_videoParamPage; }
+  CAlarmTabsPage& AlarmTabsPage() { return m_alarmTabsPage; }
   CAudioEncodePage& AudioPage() { return m_audioPage; }
   CPtzSerialPage& PtzPage() { return m_ptzPage; }
   CRecordPlanPage& RecordPlanPage() { return m_recordPlanPage; }
@@ -186,7 +188,7 @@ private:
   CVideoParamPage m_videoParamPage;
   CEncodeSettingsPage m_encodePage;
   CAudioEncodePage m_audioPage;
-  CChannelPlaceholderPage m_alarmTabsPage;
+  CAlarmTabsPage m_alarmTabsPage;
   CRecordPlanPage m_recordPlanPage;
   CPtzSerialPage m_ptzPage;
   CUserManagePage m_userPage;

@@ -10,7 +10,7 @@ namespace devcfg {
 ChannelPart ChannelPartOfPage(int pageIndex) {
   switch (pageIndex) {
     case 0: return {kVideoParamPart, kAlarmPart - kVideoParamPart};
-    case 2: return {kAlarmPart, kRecordPlanPart - kAlarmPart};
+    case 2: return {kAlarmPart, kAlarmPartSize};
     case 5: return {kEncoderPart, kAudioPart - kEncoderPart};
     case 6: return {kAudioPart, kChannelBlockSize - kAudioPart};
     case 7: return {kRecordPlanPart, kPtzSerialPart - kRecordPlanPart};

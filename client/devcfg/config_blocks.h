@@ -23,6 +23,7 @@ constexpr size_t kAnnouncementSize = 224;
 // Parts of the channel settings block and the page index that owns each.
 constexpr size_t kVideoParamPart = 0;     // page 0, begins with the channel name
 constexpr size_t kAlarmPart = 128;        // page 2
+constexpr size_t kAlarmPartSize = 31;
 constexpr size_t kRecordPlanPart = 256;   // page 7
 constexpr size_t kPtzSerialPart = 512;    // page 8
 constexpr size_t kEncoderPart = 576;      // page 5

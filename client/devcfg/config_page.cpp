@@ -5,7 +5,7 @@
 
 #include "FrontEndSettingsDlg.h"
 #include "app_services.h"
-#include "check_list_dlgs.h"
+#include "copy_pickers.h"
 #include "language.h"
 
 // ------------------------------------------------------------ CConfigPage
@@ -24,15 +24,21 @@ BOOL CConfigPage::OnInitDialog() {
 }
 
 BOOL CConfigPage::OnCommand(WPARAM w, LPARAM l) {
-  if (HIWORD(w) == EN_KILLFOCUS && m_clamp) {
-    if (const devcfg::EditRange* r = devcfg::FindEditRange(m_clamp, m_clampCount, LOWORD(w))) {
-      BOOL ok = FALSE;
-      int value = int(GetDlgItemInt(r->id, &ok, TRUE));
-      int kept = ok ? devcfg::ClampEditValue(*r, value) : r->fallback;
-      if (!ok || kept != value) SetDlgItemInt(r->id, kept, TRUE);
-    }
+  if (HIWORD(w) == EN_KILLFOCUS && m_clamp && devcfg::FindEditRange(m_clamp, m_clampCount, LOWORD(w))) {
+    BOOL ok = FALSE;
+    const int value = int(GetDlgItemInt(LOWORD(w), &ok, TRUE));
+    const int kept = ClampedEditValue(LOWORD(w));
+    if (!ok || kept != value) SetDlgItemInt(LOWORD(w), kept, TRUE);
   }
   return CDialog::OnCommand(w, l);
+}
+
+int CConfigPage::ClampedEditValue(int id) {
+  const devcfg::EditRange* r = m_clamp ? devcfg::FindEditRange(m_clamp, m_clampCount, id) : nullptr;
+  if (!r) return 0;
+  BOOL ok = FALSE;
+  const int value = int(GetDlgItemInt(r->id, &ok, TRUE));
+  return ok ? devcfg::ClampEditValue(*r, value) : r->fallback;
 }
 
 int CConfigPage::SendToChosenDevice(const std::vector<uint8_t>& datagram) {
@@ -113,26 +119,6 @@ void CChannelBlockPage::CopyPartToChannels(uint64_t mask) {
       std::memcpy(m_owner->MirrorBlock(ch).bytes + m_part.offset, from, m_part.size);
 }
 
-namespace {
-
-bool RunChannelSelect(CWnd* parent, int count, const std::vector<std::string>& names, uint64_t* mask) {
-  CChannelSelectDlg dlg(parent);
-  dlg.m_channelCount = count;
-  for (int i = 0; i < count && i < CCheckListDlg::kMaxRows && size_t(i) < names.size(); ++i)
-    dlg.m_names[i] = names[size_t(i)].c_str();
-  if (dlg.DoModal() != IDOK) return false;
-  *mask = 0;
-  for (int i = 0; i < count && i < CCheckListDlg::kMaxRows; ++i)
-    if (dlg.m_check[i]) *mask |= uint64_t(1) << i;
-  return true;
-}
-
-ChannelPicker g_channelPicker = RunChannelSelect;
-
-}  // namespace
-
-void SetChannelPicker(ChannelPicker picker) { g_channelPicker = picker ? picker : RunChannelSelect; }
-
 void CChannelBlockPage::CopySettingsToPicked() {
   shell::DeviceRecord* device = ChosenDevice();
   if (!device || !m_owner) return;
@@ -142,7 +128,7 @@ void CChannelBlockPage::CopySettingsToPicked() {
   std::vector<std::string> names;
   for (int ch = 0; ch < count; ++ch) names.push_back(devcfg::ChannelName(m_owner->MirrorBlock(ch)));
   uint64_t mask = 0;
-  if (!g_channelPicker(this, count, names, &mask)) return;
+  if (!devcfg::PickChannels(this, names, &mask)) return;
   if (count < 64) mask &= (uint64_t(1) << count) - 1;
   CopyPartToChannels(mask);
 }

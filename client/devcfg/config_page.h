@@ -44,6 +44,9 @@ protected:
     m_clamp = table;
     m_clampCount = count;
   }
+  // The number in an edit of the clamp table as leaving the edit keeps it:
+  // the entry's fallback when outside its range or not a number.
+  int ClampedEditValue(int id);
   // Sends a datagram to the device chosen in the settings dialog; -1 (and
   // nothing sent) when none is chosen.
   int SendToChosenDevice(const std::vector<uint8_t>& datagram);
@@ -90,13 +93,6 @@ protected:
   bool m_hasBlock = false;
 };
 
-// The channel picker of "Copy Settings To ...": shows count channels with
-// their names and gives the ticked ones as a mask (bit n = channel n);
-// false when cancelled. The "Channel Selection" dialog unless another is
-// set (null sets the dialog again).
-using ChannelPicker = bool (*)(CWnd* parent, int count, const std::vector<std::string>& names, uint64_t* mask);
-void SetChannelPicker(ChannelPicker picker);
-
 class CChannelBlockPage : public CConfigPage {
 public:
   CChannelBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, int pageIndex);
@@ -127,25 +123,4 @@ public:
 protected:
   uint8_t* m_shared;
   size_t m_sharedSize;
-};
-
-// A page of the dialog whose own Part is built elsewhere: its template and
-// place in the page order, and for channel-block pages the part kept as it
-// was loaded, so saving gives back exactly what was there.
-class CPlaceholderPage : public CConfigPage {
-public:
-  using CConfigPage::CConfigPage;
-};
-
-class CChannelPlaceholderPage : public CChannelBlockPage {
-public:
-  using CChannelBlockPage::CChannelBlockPage;
-  void LoadPart(const uint8_t* part) override { m_kept.assign(part, part + m_part.size); }
-  void SavePart(uint8_t* part) override {
-    if (m_kept.size() == m_part.size) std::copy(m_kept.begin(), m_kept.end(), part);
-  }
-  void ResetPage() override { m_kept.clear(); }
-
-private:
-  std::vector<uint8_t> m_kept;
 };

@@ -38,13 +38,18 @@ WeekDayPicker& WeekDays() {
 void SetChannelPicker(ChannelPicker picker) { Channels() = picker ? std::move(picker) : RunChannelSelect; }
 void SetWeekDayPicker(WeekDayPicker picker) { WeekDays() = picker ? std::move(picker) : RunWeekDaySelect; }
 
+bool PickChannels(CWnd* parent, const std::vector<std::string>& names, uint64_t* mask) {
+  if (!mask) return false;
+  *mask = 0;
+  return Channels()(parent, names, mask);
+}
+
 bool PickCopyChannels(CWnd* parent, CFrontEndSettingsDlg* owner, uint64_t* mask) {
   if (!owner || !mask) return false;
   const int count = g_pMainDlg ? CappedChannelCount(g_pMainDlg->m_channels.UsedCount()) : 0;
   std::vector<std::string> names;
   for (int ch = 0; ch < count; ++ch) names.push_back(ChannelName(owner->MirrorBlock(ch)));
-  *mask = 0;
-  return Channels()(parent, names, mask);
+  return PickChannels(parent, names, mask);
 }
 
 bool PickWeekDays(CWnd* parent, unsigned* days) {

@@ -24,6 +24,9 @@ using WeekDayPicker = std::function<bool(CWnd* parent, unsigned* days)>;
 void SetChannelPicker(ChannelPicker picker);
 void SetWeekDayPicker(WeekDayPicker picker);
 
+// Runs the channel picker over names, one per channel offered (at most
+// 64). False when cancelled.
+bool PickChannels(CWnd* parent, const std::vector<std::string>& names, uint64_t* mask);
 // Runs the channel picker with the names of the settings dialog's mirror,
 // one per channel of the main dialog's channel count. False when cancelled.
 bool PickCopyChannels(CWnd* parent, CFrontEndSettingsDlg* owner, uint64_t* mask);

@@ -212,6 +212,11 @@ public:
     TCITEMA it{}; it.mask = TCIF_TEXT; it.pszText = const_cast<LPSTR>(text);
     return LONG(SendMessage(TCM_INSERTITEMA, WPARAM(i), LPARAM(&it)));
   }
+  LONG InsertItem(UINT mask, int i, LPCSTR text, int image, LPARAM param) {
+    TCITEMA it{}; it.mask = mask; it.pszText = const_cast<LPSTR>(text); it.iImage = image; it.lParam = param;
+    return LONG(SendMessage(TCM_INSERTITEMA, WPARAM(i), LPARAM(&it)));
+  }
+  BOOL GetItem(int i, TCITEMA* item) const { return BOOL(SendMessage(TCM_GETITEMA, WPARAM(i), LPARAM(item))); }
   BOOL DeleteItem(int i) { return BOOL(SendMessage(TCM_DELETEITEM, WPARAM(i))); }
   BOOL DeleteAllItems() { return BOOL(SendMessage(TCM_DELETEALLITEMS)); }
   int GetItemCount() const { return int(SendMessage(TCM_GETITEMCOUNT)); }

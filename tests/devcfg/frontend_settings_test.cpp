@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FrontEndSettingsDlg.h"
+#include "copy_pickers.h"
 #include "annexb.h"
 #include "app_services.h"
 #include "channel_blocks.h"
@@ -736,8 +737,8 @@ struct PickerCall {
 };
 PickerCall g_picker;
 uint64_t g_pickMask = 0;
-bool PickChannels(CWnd*, int count, const std::vector<std::string>& names, uint64_t* mask) {
-  g_picker.count = count;
+bool PickChannels(CWnd*, const std::vector<std::string>& names, uint64_t* mask) {
+  g_picker.count = int(names.size());
   g_picker.names = names;
   *mask = g_pickMask;
   return true;
@@ -838,13 +839,13 @@ TEST_F(FrontEndSettings, EncoderPageLoadsClampsAndSavesItsPart) {
 
   // "Copy Settings To ...": the device's 4 channels by name (the main
   // dialog shows only 2), every ticked one but the current channel.
-  SetChannelPicker(PickChannels);
+  devcfg::SetChannelPicker(PickChannels);
   g_pickMask = 0xF;
   gui::SelectCombo(page, IDC_ENC_MODE, 1);
   gui::SetText(page, IDC_ENC_BITRATE, "222");
   ASSERT_EQ(dlg->GetCurrentChannel(), 0);
   gui::Click(page, IDC_ENC_COPY);
-  SetChannelPicker(nullptr);
+  devcfg::SetChannelPicker(nullptr);
   EXPECT_EQ(g_picker.count, 4);
   EXPECT_EQ(g_picker.names, (std::vector<std::string>{"Gate", "Yard", "Hall", "Dock"}));
   for (int ch = 1; ch < 4; ++ch) {
@@ -951,10 +952,10 @@ TEST_F(FrontEndSettings, VideoParamPageLoadsClampsAndSavesItsPart) {
   // "Copy Settings To ...": never the current channel's own block.
   dlg->LoadChannelPage(0, kPageStream);
   gui::SetText(page, IDC_VP_NAME, "Copied");
-  SetChannelPicker(PickChannels);
+  devcfg::SetChannelPicker(PickChannels);
   g_pickMask = 0x5;  // channels 0 (current) and 2
   gui::Click(page, IDC_ENC_COPY);
-  SetChannelPicker(nullptr);
+  devcfg::SetChannelPicker(nullptr);
   EXPECT_EQ(g_picker.count, 4);
   EXPECT_STREQ(reinterpret_cast<const char*>(dlg->MirrorBlock(2).bytes), "Copied");
   EXPECT_STREQ(reinterpret_cast<const char*>(dlg->MirrorBlock(3).bytes), "Dock");
