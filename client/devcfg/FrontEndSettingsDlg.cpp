@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app_services.h"
+#include "channel_blocks.h"
 #include "language.h"
 #include "main_dlg_face.h"
 #include "post_copy.h"
@@ -350,8 +351,9 @@ void CFrontEndSettingsDlg::FillFromDevice(bool opening) {
   m_loginHandle = device->loginId;
   std::memset(m_mirror, 0, sizeof(devcfg::ChannelSettingsBlock) * devcfg::kMaxChannels);
   const int count = ChannelCountOf(device);
-  if (const uint8_t* blocks = reinterpret_cast<const uint8_t*>(uintptr_t(device->channelBlocks)))
-    std::memcpy(m_mirror, blocks, size_t(count) * devcfg::kChannelBlockSize);
+  for (int ch = 0; ch < count; ++ch)
+    if (const char* block = shell::ChannelBlock(*device, ch))
+      std::memcpy(m_mirror[ch].bytes, block, devcfg::kChannelBlockSize);
   for (int i = 0; i < kPageCount; ++i)
     if (CConfigPage* p = Page(i)) p->OnDeviceChanged();
   FillChannelList();
@@ -567,8 +569,8 @@ void CFrontEndSettingsDlg::OnConfigReply(uint32_t loginHandle, const devcfg::Con
     PostMessageBox(text, nullptr, MB_ICONWARNING);
     return;
   }
-  if (uint8_t* blocks = reinterpret_cast<uint8_t*>(uintptr_t(device->channelBlocks)))
-    std::memcpy(blocks + size_t(channel) * devcfg::kChannelBlockSize, reply->block.bytes, devcfg::kChannelBlockSize);
+  if (char* block = shell::ChannelBlock(*device, channel))
+    std::memcpy(block, reply->block.bytes, devcfg::kChannelBlockSize);
   if (!GetSafeHwnd() || GetSelectedDevice(nullptr) < 0 || m_loginHandle != loginHandle) return;
   m_mirror[channel] = reply->block;
   SetRowName(channel);

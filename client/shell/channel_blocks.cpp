@@ -62,8 +62,12 @@ char* ChannelBlock(DeviceRecord& record, int channel) {
   return set ? set->bytes[channel] : nullptr;
 }
 
+const char* ChannelBlock(const DeviceRecord& record, int channel) {
+  return ChannelBlock(const_cast<DeviceRecord&>(record), channel);
+}
+
 const char* ChannelName(const DeviceRecord& record, int channel) {
-  const char* block = ChannelBlock(const_cast<DeviceRecord&>(record), channel);
+  const char* block = ChannelBlock(record, channel);
   return block ? block : "";
 }
 

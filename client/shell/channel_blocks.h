@@ -23,8 +23,10 @@ void EnsureChannelBlocks(DeviceRecord& record);
 // Names every channel "<channelWord>-%02d" from 1 (allocating first).
 void NameChannels(DeviceRecord& record, const char* channelWord);
 // The block of channel `channel` (from 0); null when the blocks are not
-// allocated or the channel is outside the record's count.
+// allocated or the channel is outside the record's count. A record's blocks
+// lie one after the other: block c is block 0 plus c * kChannelBlockSize.
 char* ChannelBlock(DeviceRecord& record, int channel);
+const char* ChannelBlock(const DeviceRecord& record, int channel);
 // The channel's name; "" when it has no block.
 const char* ChannelName(const DeviceRecord& record, int channel);
 

@@ -60,6 +60,12 @@ int ChannelTable::CountUsed() {
   return n;
 }
 
+int ChannelTable::SlotSpan() const {
+  for (int i = kChannelSlots; i > 0; --i)
+    if (m_slots[i - 1].InUse()) return i;
+  return 0;
+}
+
 void ChannelTable::ClearAll() {
   for (ChannelSlot& s : m_slots) s.Clear();
   m_used = 0;

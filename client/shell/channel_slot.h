@@ -61,6 +61,9 @@ public:
   // Recounts the slots in use (the logical-channel count) and returns it.
   int CountUsed();
   int UsedCount() const { return m_used; }
+  // One past the highest slot in use: slots are not compacted when a device
+  // goes, so used slots may lie beyond UsedCount().
+  int SlotSpan() const;
   void ClearAll();
 
   // The slots into the configuration image and back. A device reference is

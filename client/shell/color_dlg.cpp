@@ -4,6 +4,7 @@
 
 #include "ToolkitResource.h"
 #include "app_services.h"
+#include "channel_blocks.h"
 #include "language.h"
 #include "main_dlg_face.h"
 #include "main_duties.h"
@@ -72,8 +73,7 @@ void CColorDlg::ShowPositions() {
 }
 
 void CColorDlg::LoadFromChannel(const shell::DeviceRecord* device) {
-  if (device && device->channelBlocks) {
-    const auto* block = reinterpret_cast<const uint8_t*>(uintptr_t(device->channelBlocks));
+  if (const auto* block = device ? reinterpret_cast<const uint8_t*>(shell::ChannelBlock(*device, 0)) : nullptr) {
     for (int i = 0; i < 4; ++i) m_positions[i] = block[kChannelColourOffset + i];
   }
   ShowPositions();

@@ -81,6 +81,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_MESSAGE(WM_MAIN_DEVICE_LOST, OnDeviceLost)
   ON_MESSAGE(WM_MAIN_DEVICE_MESSAGE, OnDeviceMessage)
   ON_MESSAGE(WM_MAIN_PTZ_BUTTON, OnPtzButton)
+  ON_MESSAGE(WM_MAIN_RECORD_MARK, OnRecordMark)
   ON_MESSAGE(WM_UDP_PACKET, OnUdpPacket)
 END_MESSAGE_MAP()
 
@@ -290,7 +291,16 @@ BOOL CMainDlg::LoadConfiguration() {
 
 void CMainDlg::CreateMonitorWindows() {
   if (m_windowsCreated) return;
-  for (int w = 0; w < shell::kMonitorWindows; ++w) m_monitors[w].Create(this, w, m_skin.monBackColor);
+  for (int w = 0; w < shell::kMonitorWindows; ++w) {
+    CMonitorWnd& m = m_monitors[w];
+    m.SetBackColor(m_skin.monBackColor);
+    m.SetNotifyTarget(this);
+    m.SetPanel(&m_devicePanel);
+    m.Create(w, WS_CHILD, CRect(0, 0, 0, 0), this, IDC_MAIN_MONITOR_FIRST + w);
+  }
+  m_devicePanel.AttachMonitors(m_monitors);
+  m_devicePanel.SetPanelMetrics(m_skin.leftDlgWidth, 0);
+  m_devicePanel.Create(CDeviceDlg::IDD, this);
   m_windowsCreated = TRUE;
 }
 

@@ -32,7 +32,8 @@
 #include "main_dlg_face.h"
 #include "main_dlg_ids.h"
 #include "media_timer.h"
-#include "monitor_pane.h"
+#include "device_dlg.h"
+#include "play_wnd.h"
 #include "snapshot_path.h"
 #include "RecordFrameBuilder.h"
 #include "stream_core.h"
@@ -117,6 +118,8 @@ public:
   int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) override;
   void SendStreamStarted(const char* address, int port, int channel, int kind) override;
   void RestartStream(int slot, int window, int kind) override;
+  int StartLiveStream(int loginId, int channel, int kind, int slot) override;
+  int StopLiveStream(int loginId, int channel, int kind) override;
   BOOL StartRecord(int slot, int recordType, int preFrames) override;
   void StopRecord(int slot) override;
   BOOL SaveConfig() override;
@@ -135,7 +138,8 @@ public:
   BOOL IsFullScreen() const { return m_fullScreen; }
   BOOL IsSingleWindow() const { return m_singleWindow; }
   const CRect& VideoArea() const { return m_videoArea; }
-  CMonitorPane& Monitor(int w) { return m_monitors[w]; }
+  CMonitorWnd& Monitor(int w) { return m_monitors[w]; }
+  CDeviceDlg& DevicePanel() { return m_devicePanel; }
 
   // ---- start-up and close
   BOOL LoadConfiguration();
@@ -171,13 +175,18 @@ public:
   void PtzStop(int buttonCode);
   // Sound of every channel of a window's list on or off (command 2229 for
   // the current window).
-  void ToggleWindowSound(int window);
+  void ToggleWindowSound(int window) override;
   BOOL WindowSound(int window) const { return shell::WindowListModel::IsValid(window) && m_windowSound[window]; }
   // Talkback bookkeeping of the device panel; no SDK call.
-  void SetTalkbackActive(BOOL on) { m_talkbackActive = on; }
+  void SetTalkbackActive(BOOL on) override { m_talkbackActive = on; }
   BOOL TalkbackActive() const { return m_talkbackActive; }
-  void ResetWindowTalkback(int window);
-  void SetChannelTalkback(int slot, BOOL on);
+  void ResetWindowTalkback(int window) override;
+  // The slot's record mark on its device-tree item and monitor window.
+  void UpdateRecordMark(int slot) {
+    if (m_devicePanel.m_hWnd) m_devicePanel.UpdateChannelRecordMark(slot);
+  }
+  afx_msg LRESULT OnRecordMark(WPARAM slot, LPARAM);
+  void SetChannelTalkback(int slot, BOOL on) override;
   BOOL WindowTalkback(int window) const { return shell::WindowListModel::IsValid(window) && m_windowTalkback[window]; }
   // The clocks of the schedule and the record files (the system's when
   // empty); tests put their own here.
@@ -256,7 +265,9 @@ public:
   void SetSplitMode(int mode) override;
   BOOL WindowShowsVideo(int window) override;
   void SetWindowRecordFlag(int window, BOOL on) override;
-  void RefreshDevicePanel() override {}   // the device panel once it lands
+  void RefreshDevicePanel() override {
+    if (m_devicePanel.m_hWnd) m_devicePanel.RebuildDeviceTree();
+  }
 
   // CStatusBarHost (the channel states are the face's)
   int GetWindowCount() override { return shell::SplitWindowCount(m_splitLayout); }
@@ -411,7 +422,8 @@ protected:
   volatile LONG m_splashGone = 0;
   static UINT SplashThreadProc(LPVOID self);
 
-  CMonitorPane m_monitors[shell::kMonitorWindows];
+  CMonitorWnd m_monitors[shell::kMonitorWindows];
+  CDeviceDlg m_devicePanel;
   CRect m_videoArea;
   int m_splitLayout = 5;
   int m_layoutKind = 4;

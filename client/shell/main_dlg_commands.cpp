@@ -207,7 +207,8 @@ int CMainDlg::GetChannelState(int kind, int index) {
 }
 
 void CMainDlg::SetChannelState(int kind, int index, BOOL on) {
-  int count = kind == 0 ? GetWindowCount() : m_channels.UsedCount();
+  // Slots are not compacted when a device goes: any of the 64 may be used.
+  int count = kind == 0 ? GetWindowCount() : shell::kChannelSlots;
   if (index < 0 || index >= count) return;
   if (kind == 0) {
     if (on) OpenWindowVideo(index);
@@ -226,6 +227,7 @@ void CMainDlg::SetChannelState(int kind, int index, BOOL on) {
       s->manualRecord = 0;
       m_config->channels[index].manualRecord = 0;
     }
+    UpdateRecordMark(index);
   } else if (kind == 4) {
     if (!s->InUse()) return;
     s->manualAlarm = on ? 1 : 0;
@@ -293,7 +295,7 @@ void CMainDlg::SetWindowListRecord(int window, BOOL on) {
   int n = w->Count();
   for (int i = 0; i < n; ++i) {
     int slot = w->At(i);
-    if (slot < 0 || slot >= m_channels.UsedCount()) break;
+    if (!m_channels.At(slot) || !m_channels[slot].InUse()) break;
     BOOL manual = m_channels[slot].manualRecord ? TRUE : FALSE;
     if (on && !manual) SetChannelState(1, slot, TRUE);
     else if (!on && manual) SetChannelState(1, slot, FALSE);
@@ -419,6 +421,11 @@ LRESULT CMainDlg::OnMonitorWndMouse(WPARAM wParam, LPARAM) {
       if (window == m_currentWindow) ToggleSingleWindow();
       break;
   }
+  return 0;
+}
+
+LRESULT CMainDlg::OnRecordMark(WPARAM slot, LPARAM) {
+  UpdateRecordMark(int(slot));
   return 0;
 }
 

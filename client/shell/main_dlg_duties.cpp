@@ -40,13 +40,13 @@ BOOL CMainDlg::IsInWorkPlan(int slot, uint8_t detectionMask) {
 }
 
 void CMainDlg::SetWindowCaption(int window, const CString& text) {
-  if (shell::WindowListModel::IsValid(window) && m_monitors[window].m_hWnd) m_monitors[window].SetWindowText(text);
+  if (shell::WindowListModel::IsValid(window) && m_monitors[window].m_hWnd) m_monitors[window].SetTitle(text);
 }
 
 void CMainDlg::RunRecordSchedule() {
   if (!m_recordWriter) return;
-  int count = m_channels.UsedCount();
-  for (int slot = 0; slot < count && slot < shell::kChannelSlots; ++slot) {
+  // Slots are not compacted when a device goes: every slot with a device.
+  for (int slot = 0; slot < shell::kChannelSlots; ++slot) {
     shell::ChannelSlot& s = m_channels[slot];
     shell::DeviceRecord* dev = s.device.load();
     if (!dev) continue;
@@ -98,7 +98,7 @@ void CMainDlg::PollStep() {
     if (!list.showsChannel || list.Count() <= 1 || list.pollingPaused) continue;
     int next = shell::NextPollPosition(list.position, list.Count());
     int slot = list.At(next);
-    shell::ChannelSlot* s = slot < m_channels.UsedCount() ? m_channels.At(slot) : nullptr;
+    shell::ChannelSlot* s = m_channels.At(slot);
     shell::DeviceRecord* dev = s ? s->device.load() : nullptr;
     // An entry that is no channel ends the step: later windows wait.
     if (!dev) return;
@@ -117,7 +117,7 @@ void CMainDlg::PollStep() {
     if (w == m_currentWindow && m_colorDlg.m_hWnd) m_colorDlg.LoadFromChannel(dev);
     // New play handles for the new channel; the streams go on: the slot's
     // callbacks feed whichever window shows it.
-    HWND video = m_monitors[w].m_hWnd;
+    HWND video = m_monitors[w].GetVideoHwnd();
     int oldMain = list.mainHandle.exchange(0), oldSub = list.subHandle.exchange(0);
     PublishWindowRoute(w);  // the stream threads let go of the old handles first
     for (int old : {oldMain, oldSub}) {
@@ -208,6 +208,7 @@ void CMainDlg::OnToggleWindowSound() { ToggleWindowSound(m_currentWindow); }
 void CMainDlg::ResetWindowTalkback(int window) {
   if (!shell::WindowListModel::IsValid(window)) return;
   m_windowTalkback[window] = 0;
+  m_monitors[window].SetTalkbackButton(FALSE);
   if (m_monitors[window].m_hWnd) m_monitors[window].Invalidate();
   shell::WindowList& list = m_windows[window];
   for (int i = 0; i < list.Count(); ++i) {
@@ -226,6 +227,7 @@ void CMainDlg::SetChannelTalkback(int slot, BOOL on) {
   for (int w = 0; w < shell::kMonitorWindows; ++w) {
     if (m_windows[w].CurrentSlot() != slot) continue;
     m_windowTalkback[w] = on ? 1 : 0;
+    m_monitors[w].SetTalkbackButton(on);
     if (m_monitors[w].m_hWnd) m_monitors[w].Invalidate();
     break;
   }

@@ -18,6 +18,9 @@
 #define WM_MAIN_DEVICE_LOST 0x892        // wParam login id
 #define WM_MAIN_DEVICE_MESSAGE 0x893
 #define WM_MAIN_PTZ_BUTTON 0x8A3
+// The record writer's thread asks for a slot's record mark (wParam slot).
+// A message of the main dialog's own (WM_APP + 0x120 upwards).
+#define WM_MAIN_RECORD_MARK (WM_APP + 0x120)
 #define WM_MONITOR_MOUSE 0x1788          // from the monitor windows
 
 class CMainDlgFace {
@@ -61,6 +64,14 @@ public:
   virtual void OnSnapshot() = 0;
   // Manual recording of every channel in a window's list on or off.
   virtual void SetWindowListRecord(int window, BOOL on) = 0;
+  // Sound of every channel of a window's list on or off.
+  virtual void ToggleWindowSound(int window) = 0;
+  // Talkback bookkeeping of the device panel (no SDK call): the flag that a
+  // channel is in talkback; a window's Talkback look off and its slot's mark
+  // cleared; a slot's mark and the look of the window showing it.
+  virtual void SetTalkbackActive(BOOL on) = 0;
+  virtual void ResetWindowTalkback(int window) = 0;
+  virtual void SetChannelTalkback(int slot, BOOL on) = 0;
 
   // ---- the UDP command channel (port 8001)
   virtual int SendUdpCommand(const void* data, int length, const char* address, uint16_t port) = 0;
@@ -72,6 +83,11 @@ public:
   virtual void UnregisterUdpReceiver(shell::UdpReceiver* receiver) = 0;
 
   // ---- streams and recording
+  // A live stream of a device channel (kind 0 main, 1 sub) started into the
+  // client's stream callbacks for `slot`, or stopped: the SDK's result
+  // (1 success).
+  virtual int StartLiveStream(int loginId, int channel, int kind, int slot) = 0;
+  virtual int StopLiveStream(int loginId, int channel, int kind) = 0;
   virtual void RestartStream(int slot, int window, int kind) = 0;
   // What window w plays is published for the stream threads; call after its
   // shown slot, play handles or main/sub choice change.

@@ -21,25 +21,29 @@ void CMainDlg::ComputeVideoArea() {
 }
 
 void CMainDlg::LayoutSidePanels() {
-  if (!m_ptzDlg.m_hWnd || !m_colorDlg.m_hWnd) return;
+  CWnd* const panels[3] = {&m_ptzDlg, &m_colorDlg, &m_devicePanel};
   if (m_fullScreen) {
-    m_ptzDlg.ShowWindow(SW_HIDE);
-    m_colorDlg.ShowWindow(SW_HIDE);
+    for (CWnd* p : panels)
+      if (p->m_hWnd) p->ShowWindow(SW_HIDE);
     return;
   }
+  // PTZ and colour panels at their heights, the device panel below them to
+  // the bottom of the column; a panel not created takes no room.
   CRect client;
   GetClientRect(&client);
   const int left = client.right - m_skin.marginRight - m_skin.leftDlgWidth;
-  const int expandedHeight[3] = {m_ptzDlg.NormalHeight(), m_colorDlg.NormalHeight(), 0};
-  const bool expanded[3] = {m_ptzDlg.IsExpanded() != FALSE, m_colorDlg.IsExpanded() != FALSE, true};
+  const bool ptz = m_ptzDlg.m_hWnd != nullptr, colour = m_colorDlg.m_hWnd != nullptr;
+  const int expandedHeight[3] = {ptz ? m_ptzDlg.NormalHeight() : 0, colour ? m_colorDlg.NormalHeight() : 0, 0};
+  const bool expanded[3] = {!ptz || m_ptzDlg.IsExpanded() != FALSE, !colour || m_colorDlg.IsExpanded() != FALSE,
+                            true};
   shell::SidePanelStack st = shell::StackSidePanels(m_skin.toolBarHeight + m_skin.marginTop, expandedHeight, expanded,
                                                     m_skin.leftDlgHeight, client.bottom - m_skin.marginBottom);
-  m_ptzDlg.MoveWindow(left, st.top[0], m_skin.leftDlgWidth, st.height[0]);
-  m_colorDlg.MoveWindow(left, st.top[1], m_skin.leftDlgWidth, st.height[1]);
-  m_ptzDlg.ShowWindow(SW_SHOW);
-  m_colorDlg.ShowWindow(SW_SHOW);
-  m_ptzDlg.Invalidate();
-  m_colorDlg.Invalidate();
+  for (int i = 0; i < 3; ++i) {
+    if (!panels[i]->m_hWnd) continue;
+    panels[i]->MoveWindow(left, st.top[i], m_skin.leftDlgWidth, std::max(st.height[i], i == 2 ? 60 : 0));
+    panels[i]->ShowWindow(SW_SHOW);
+    panels[i]->Invalidate();
+  }
 }
 
 void CMainDlg::OnSize(UINT type, int cx, int cy) {
@@ -61,7 +65,7 @@ void CMainDlg::ArrangeWindows(int kind, int firstWindow) {
   kind = shell::NormalizeLayoutKind(kind);
   if (!m_windowsCreated) return;
   if (kind == 0) {
-    for (CMonitorPane& m : m_monitors) m.ShowWindow(SW_HIDE);
+    for (CMonitorWnd& m : m_monitors) m.ShowWindow(SW_HIDE);
     m_layoutKind = 0;
     RedrawVideoArea();
     return;
@@ -181,6 +185,7 @@ void CMainDlg::ToggleFullScreen() {
     for (CSkinButton& b : m_topButtons)
       if (b.m_hWnd) b.ShowWindow(SW_HIDE);
     if (m_switchMode.m_hWnd) m_switchMode.ShowWindow(SW_HIDE);
+    if (m_devicePanel.m_hWnd) m_devicePanel.ShowWindow(SW_HIDE);
     if (m_statusBar.m_hWnd) m_statusBar.ShowWindow(SW_HIDE);
     ::SetMenu(m_hWnd, nullptr);
     ModifyStyle(WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZE, 0, SWP_FRAMECHANGED);
@@ -196,6 +201,7 @@ void CMainDlg::ToggleFullScreen() {
     for (CSkinButton& b : m_topButtons)
       if (b.m_hWnd) b.ShowWindow(SW_SHOW);
     if (m_switchMode.m_hWnd) m_switchMode.ShowWindow(SW_SHOW);
+    if (m_devicePanel.m_hWnd) m_devicePanel.ShowWindow(SW_SHOW);
     ComputeVideoArea();
   }
   ArrangeWindows(m_layoutKind, m_firstWindow);

@@ -46,8 +46,9 @@ void CMainDlg::RebuildChannelTable() {
     return;
   }
   std::lock_guard<std::recursive_mutex> hold(m_recordWriter->Lock());
-  int used = m_channels.CountUsed();
-  for (int i = 0; i < used; ++i) m_frameQueue->Reset(i);
+  m_channels.CountUsed();
+  const int span = m_channels.SlotSpan();
+  for (int i = 0; i < span; ++i) m_frameQueue->Reset(i);
 }
 
 uint32_t CMainDlg::FailedDiskMask() const { return m_recordDisks ? m_recordDisks->FailedDiskMask() : 0; }

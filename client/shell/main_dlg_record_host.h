@@ -17,9 +17,10 @@ public:
   explicit CMainRecordHost(CMainDlg* owner) : m_owner(owner) {}
   void Detach() { m_owner = nullptr; }
 
+  // Every slot that may be in use: a freed slot leaves a hole below others.
   int ChannelCount() override {
     CMainDlg* d = m_owner;
-    return d ? d->m_channels.UsedCount() : 0;
+    return d ? d->m_channels.SlotSpan() : 0;
   }
   bool GetChannel(int slot, record::RecordChannelInfo& out) override {
     CMainDlg* d = m_owner;
@@ -54,9 +55,19 @@ public:
     const shell::DeviceRecord* dev = s ? s->device.load() : nullptr;
     if (dev) d->SendStreamStarted(dev->address, dev->streamPort, s->channel, 0);
   }
-  // The device tree, the monitor windows and the status bar show the marks
-  // once they land.
-  void UpdateRecordMark(int, bool) override {}
+  // The device tree's and the monitor window's mark; the writer's thread
+  // posts it to the dialog. The status bar shows no record state yet.
+  void UpdateRecordMark(int slot, bool fromWriter) override {
+    CMainDlg* d = m_owner;
+    if (!d || !shell::ChannelTable::IsValid(slot)) return;
+    HWND h = d->m_hWnd;
+    if (!h) return;
+    if (fromWriter || ::GetWindowThreadProcessId(h, nullptr) != ::GetCurrentThreadId()) {
+      ::PostMessageA(h, WM_MAIN_RECORD_MARK, WPARAM(slot), 0);
+    } else {
+      d->UpdateRecordMark(slot);
+    }
+  }
   void ShowRecordState(int, bool, bool) override {}
   void LocalLog(const std::string& line) override {
     if (CMainDlg* d = m_owner) d->AddLog(line.c_str());

@@ -127,7 +127,7 @@ BOOL CMainDlg::OpenWindowVideo(int window) {
   shell::ChannelSlot* s = m_channels.At(w.At(0));
   if (!s || !s->InUse()) return FALSE;
   w.position = 0;
-  HWND video = m_monitors[window].m_hWnd;
+  HWND video = m_monitors[window].GetVideoHwnd();
   if (!w.mainHandle) w.mainHandle = NET_CreateRealPlayHandle(video);
   if (!w.subHandle) w.subHandle = NET_CreateRealPlayHandle(video);
   w.showsChannel = 1;
@@ -136,13 +136,14 @@ BOOL CMainDlg::OpenWindowVideo(int window) {
   const shell::DeviceRecord* d = s->device.load();
   CString caption;
   caption.Format("%s - %s", d->serverName, StatisticChannelName(d, uint32_t(s->channel.load())).GetString());
-  m_monitors[window].SetWindowText(caption);
+  m_monitors[window].SetTitle(caption);
   PublishWindowRoute(window);
   return TRUE;
 }
 
 void CMainDlg::CloseWindowVideo(int window) {
-  if (window < 0 || window >= GetWindowCount()) return;
+  // Any of the 36: a window outside the split in use may still hold handles.
+  if (!shell::WindowListModel::IsValid(window)) return;
   shell::WindowList& w = m_windows[window];
   if (!w.showsChannel) return;
   w.showsChannel = 0;
@@ -156,6 +157,18 @@ void CMainDlg::CloseWindowVideo(int window) {
     }
   }
   if (m_monitors[window].m_hWnd) m_monitors[window].Invalidate();
+}
+
+// ---- live streams the device panel starts and stops (UI thread)
+
+int CMainDlg::StartLiveStream(int loginId, int channel, int kind, int slot) {
+  shell::ChannelSlot* s = m_channels.At(slot);
+  if (!s || !m_streamControl) return 0;
+  return m_streamControl->StartStream(loginId, channel, kind, s);
+}
+
+int CMainDlg::StopLiveStream(int loginId, int channel, int kind) {
+  return m_streamControl ? m_streamControl->StopStream(loginId, channel, kind) : 0;
 }
 
 // ---- restarts

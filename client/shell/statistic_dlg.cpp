@@ -1,4 +1,5 @@
 #include "statistic_dlg.h"
+#include "channel_blocks.h"
 #include "language.h"
 #include "report_list.h"
 
@@ -9,10 +10,10 @@ uint32_t StatisticRateKbps(uint32_t bytes) { return uint32_t(uint64_t(bytes) * 8
 CString StatisticChannelName(const shell::DeviceRecord* device, uint32_t channel) {
   // Channel blocks exist only while the device is logged in (state above 0)
   // and only as many as it has channels.
-  if (device && device->state != 0 && device->channelBlocks != 0 && channel < device->channelCount) {
-    const char* block = reinterpret_cast<const char*>(uintptr_t(device->channelBlocks)) + size_t(channel) * 1024;
-    return CString(block, int(strnlen(block, 32)));
-  }
+  const char* block = device && device->state != 0 && channel < device->channelCount
+                          ? shell::ChannelBlock(*device, int(channel))
+                          : nullptr;
+  if (block) return CString(block, int(strnlen(block, shell::kChannelNameSize)));
   CString name;
   name.Format("%s-%d", TranslateString("Channel").GetString(), int(channel) + 1);
   return name;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "channel_blocks.h"
 #include "local_dialogs_resource.h"
 #include "page_kit.h"
 
@@ -268,15 +269,18 @@ TEST_F(AlarmTabs, RowsFollowTheChosenDeviceUpToSixteen) {
   b.alarmInputs = 255;
   b.alarmOutputs = 3;
   b.channelCount = 40;
-  for (int ch = 0; ch < 40; ++ch) std::snprintf(reinterpret_cast<char*>(&blocksC[size_t(ch) * 1024]), 32, "b%d", ch);
+  // Its blocks: the shell keeps those of the 32 channels a connection has.
+  shell::EnsureChannelBlocks(b);
   for (int ch = 0; ch < 40; ++ch) {
-    uint8_t* p = &blocksC[size_t(ch) * 1024 + kAt];
+    char* block = shell::ChannelBlock(b, ch);
+    if (!block) continue;
+    std::snprintf(block, 32, "b%d", ch);
+    uint8_t* p = reinterpret_cast<uint8_t*>(block) + kAt;
     devcfg::PutU16(p + 4, 0xFFFF);
     devcfg::PutU16(p + 6, 0xFFFF);
     devcfg::PutU16(p + 17, 0x8001);
     devcfg::PutU16(p + 19, 60);
   }
-  b.channelBlocks = uint32_t(uintptr_t(blocksC.data()));
   OpenWith(AlarmBlock());
   ASSERT_EQ(gui::ListCount(basic, IDC_ALM_PROBES), 4) << "the first device's inputs";
 

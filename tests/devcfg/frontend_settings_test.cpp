@@ -14,6 +14,7 @@
 #include "copy_pickers.h"
 #include "annexb.h"
 #include "app_services.h"
+#include "channel_blocks.h"
 #include "devnet_kit.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
@@ -81,7 +82,8 @@ protected:
   NetMainDlg main;
   std::unique_ptr<CUdpCommandChannel> channel;
   std::unique_ptr<CFrontEndSettingsDlg> dlg;
-  Bytes blocksA = Bytes(4 * 1024, 0), blocksB = Bytes(2 * 1024, 0), blocksC = Bytes(100 * 1024, 0);
+  // The devices' channel blocks (the shell's, one after the other).
+  uint8_t *blocksA = nullptr, *blocksB = nullptr, *blocksC = nullptr;
   HWND hwnd = nullptr;
 
   void SetUp() override {
@@ -132,7 +134,7 @@ protected:
     if (owner) DestroyWindow(owner);
   }
 
-  void AddDevice(int index, const std::string& address, const char* name, uint32_t login, int channels, Bytes& blocks,
+  void AddDevice(int index, const std::string& address, const char* name, uint32_t login, int channels, uint8_t*& blocks,
                  std::vector<const char*> names) {
     shell::DeviceRecord& d = main.m_pConfig->devices[index];
     d.inUse = 1;
@@ -141,8 +143,9 @@ protected:
     d.loginId = login;
     d.channelCount = uint8_t(channels);
     d.info[0] = uint8_t(index);  // device type index
-    for (size_t i = 0; i < names.size(); ++i) std::strcpy(reinterpret_cast<char*>(&blocks[i * 1024]), names[i]);
-    d.channelBlocks = uint32_t(uintptr_t(blocks.data()));
+    shell::EnsureChannelBlocks(d);
+    blocks = reinterpret_cast<uint8_t*>(shell::ChannelBlock(d, 0));
+    for (size_t i = 0; i < names.size(); ++i) std::strcpy(shell::ChannelBlock(d, int(i)), names[i]);
   }
 
   // Opens the dialog modeless on this thread and waits for the stream reply.
@@ -450,7 +453,7 @@ TEST_F(FrontEndSettings, ConfigReplyMessage) {
   EXPECT_EQ(ListView_GetItemCount(list), 64);
   message.loginHandle = 13;
   reply->error[0] = 0;
-  for (uint8_t ch : {63, 64, 99, 200}) {
+  for (uint8_t ch : {31, 63, 64, 99, 200}) {
     reply->channel = ch;
     std::snprintf(reinterpret_cast<char*>(reply->block.bytes), 32, "ch%d", ch);
     SendMessageA(owner, WM_MAIN_DEVICE_MESSAGE, 2002, LPARAM(&message));
@@ -458,8 +461,10 @@ TEST_F(FrontEndSettings, ConfigReplyMessage) {
   ListView_GetItemText(list, 63, 1, name, sizeof name);
   EXPECT_STREQ(name, "ch63");
   EXPECT_EQ(ListView_GetItemCount(list), 64);
-  EXPECT_STREQ(reinterpret_cast<char*>(&blocksC[63 * 1024]), "ch63");
-  EXPECT_EQ(blocksC[64 * 1024], 0) << "a block beyond the mirror's 64 was written";
+  // The record keeps the blocks of the 32 channels a connection has.
+  const shell::DeviceRecord& c = main.m_pConfig->devices[2];
+  EXPECT_STREQ(shell::ChannelBlock(c, 31), "ch31");
+  EXPECT_EQ(shell::ChannelBlock(c, 32), nullptr);
 }
 
 TEST_F(FrontEndSettings, DeviceInfoShowsTheChosenDeviceAndSendsNothing) {

@@ -12,6 +12,7 @@
 
 #include "FrontEndSettingsDlg.h"
 #include "app_services.h"
+#include "channel_blocks.h"
 #include "devnet_kit.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
@@ -76,7 +77,8 @@ protected:
   NetMainDlg main;
   std::unique_ptr<CUdpCommandChannel> channel;
   std::unique_ptr<CFrontEndSettingsDlg> dlg;
-  Bytes blocksA = Bytes(4 * 1024, 0), blocksB = Bytes(2 * 1024, 0), blocksC = Bytes(100 * 1024, 0);
+  // The devices' channel blocks (the shell's, one after the other).
+  uint8_t *blocksA = nullptr, *blocksB = nullptr, *blocksC = nullptr;
   HWND hwnd = nullptr;
 
   void SetUp() override {
@@ -127,7 +129,7 @@ protected:
     if (owner) DestroyWindow(owner);
   }
 
-  void AddDevice(int index, const std::string& address, const char* name, uint32_t login, int channels, Bytes& blocks,
+  void AddDevice(int index, const std::string& address, const char* name, uint32_t login, int channels, uint8_t*& blocks,
                  std::vector<const char*> names) {
     shell::DeviceRecord& d = main.m_pConfig->devices[index];
     d.inUse = 1;
@@ -136,8 +138,9 @@ protected:
     d.loginId = login;
     d.channelCount = uint8_t(channels);
     d.info[0] = uint8_t(index);  // device type index
-    for (size_t i = 0; i < names.size(); ++i) std::strcpy(reinterpret_cast<char*>(&blocks[i * 1024]), names[i]);
-    d.channelBlocks = uint32_t(uintptr_t(blocks.data()));
+    shell::EnsureChannelBlocks(d);
+    blocks = reinterpret_cast<uint8_t*>(shell::ChannelBlock(d, 0));
+    for (size_t i = 0; i < names.size(); ++i) std::strcpy(shell::ChannelBlock(d, int(i)), names[i]);
   }
 
   // Opens the dialog modeless on this thread and waits for the stream reply.

@@ -17,6 +17,7 @@
 #include "RecordPlaybackDlg.h"
 #include "app_services.h"
 #include "app_state.h"
+#include "channel_blocks.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
 #include "playback_gui.h"
@@ -194,7 +195,6 @@ void SetPicker(HWND page, int id, const SYSTEMTIME& st) {
 // records (one not in use) and the search walking drive R: only.
 struct PlaybackFixture {
     FakeMainDlg main;
-    char doorBlock[1024] = "Door";
     std::unique_ptr<CRecordPlaybackDlg> dlg;
 
     PlaybackFixture() {
@@ -205,7 +205,8 @@ struct PlaybackFixture {
         SetDevice(d[2], "10.0.0.70", "Yard", 1);     // logged in with its block
         d[2].state = 1;
         d[2].loginId = 77;
-        d[2].channelBlocks = uint32_t(uintptr_t(doorBlock));
+        shell::EnsureChannelBlocks(d[2]);
+        std::strcpy(shell::ChannelBlock(d[2], 0), "Door");
         SetDevice(d[3], "10.0.0.9", "Empty", 0);
         d[0].loginId = 55;
         dlg = std::make_unique<CRecordPlaybackDlg>();

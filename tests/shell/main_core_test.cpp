@@ -335,6 +335,15 @@ TEST(ChannelTable, AssignFindAndFree) {
   EXPECT_EQ(1, table->Find(a, 1));
   EXPECT_EQ(-1, table->Find(b, 1));
   EXPECT_EQ(-1, table->Assign(nullptr, 0));
+  // A freed slot below others: the used count drops, the span does not.
+  (*table)[0].Clear();
+  EXPECT_EQ(2, table->CountUsed());
+  EXPECT_EQ(3, table->SlotSpan());
+  (*table)[2].Clear();
+  table->CountUsed();
+  EXPECT_EQ(2, table->SlotSpan());
+  EXPECT_EQ(0, table->Assign(a, 0));
+  EXPECT_EQ(2, table->Assign(b, 0));
   (*table)[1].Clear();
   EXPECT_FALSE((*table)[1].InUse());
   EXPECT_EQ(-1, (*table)[1].channel.load());

@@ -14,6 +14,7 @@
 #include "app_state.h"
 #include "card_resource.h"
 #include "config_store.h"
+#include "notice_main_dlg.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
 #include "helpers.h"
@@ -32,25 +33,10 @@
 
 namespace {
 
-constexpr UINT WM_TEST_RUN = WM_APP + 0x200;
-
-struct StreamNotice {
-  std::string address;
-  int channel, kind;
-};
-
 // The main dialog with the notices it sends recorded, and a way to run code
 // on its thread.
-class TestMainDlg : public CMainDlg {
+class TestMainDlg : public NoticeRecordingMainDlg<TestMainDlg> {
 public:
-  void SendStreamStarted(const char* address, int, int channel, int kind) override {
-    std::lock_guard<std::mutex> l(m_lock);
-    m_notices.push_back({address, channel, kind});
-  }
-  std::vector<StreamNotice> Notices() {
-    std::lock_guard<std::mutex> l(m_lock);
-    return m_notices;
-  }
   void RestartStream(int slot, int window, int kind) override {
     std::lock_guard<std::mutex> l(m_lock);
     m_restarts.push_back({std::to_string(slot), window, kind});
@@ -58,15 +44,6 @@ public:
   std::vector<StreamNotice> Restarts() {
     std::lock_guard<std::mutex> l(m_lock);
     return m_restarts;
-  }
-  void ClearNotices() {
-    std::lock_guard<std::mutex> l(m_lock);
-    m_notices.clear();
-  }
-  // Runs fn on the dialog's thread and waits for it.
-  void Run(const std::function<void(TestMainDlg&)>& fn) {
-    std::function<void()> call = [&] { fn(*this); };
-    ::SendMessageA(m_hWnd, WM_TEST_RUN, 0, reinterpret_cast<LPARAM>(&call));
   }
   void GrantRights(DWORD rights) { g_userRights = rights; }
   // Which slots were stopped, and whether the workers were still running.
@@ -101,17 +78,8 @@ public:
     ::InterlockedExchange(&m_stopFlag, 1);
     return m_resolverThread.Wait(ms) != FALSE;
   }
-  LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override {
-    if (msg == WM_TEST_RUN) {
-      (*reinterpret_cast<std::function<void()>*>(l))();
-      return 0;
-    }
-    return CMainDlg::WindowProc(msg, w, l);
-  }
 
 private:
-  std::mutex m_lock;
-  std::vector<StreamNotice> m_notices;
   std::vector<StreamNotice> m_restarts;   // address: the slot
   std::vector<std::pair<int, bool>> m_stopped;
   std::vector<std::pair<std::string, std::vector<uint8_t>>> m_sent;
@@ -260,12 +228,14 @@ TEST_F(MainDialog, StartsMaximisedWithItsWindowsLogAndFiles) {
   EXPECT_EQ("Settings", gui::Text(hwnd, ID_MAIN_SETTINGS));
   EXPECT_TRUE(::IsWindowEnabled(gui::Control(hwnd, ID_MAIN_SETTINGS)));
   // The skin's background colour around the video area, the title strip on
-  // top, the monitor background inside the windows.
+  // top, the monitor background in the windows' video areas below their
+  // title bars of [PlayWndSettings] TitleBackColor.
   {
     HDC dc = ::GetDC(hwnd);
     CRect w0 = Rect(0);
     EXPECT_EQ(RGB(30, 34, 42), ::GetPixel(dc, 2, w0.top + 10));
-    EXPECT_EQ(RGB(18, 20, 26), ::GetPixel(dc, w0.left + 5, w0.top + 5));
+    EXPECT_EQ(RGB(18, 20, 26), ::GetPixel(dc, w0.left + 5, w0.top + 30));
+    EXPECT_EQ(RGB(44, 50, 60), ::GetPixel(dc, w0.left + 60, w0.top + 8));
     ::ReleaseDC(hwnd, dc);
   }
   EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath("main_dialog.bmp")));
@@ -826,7 +796,9 @@ TEST_F(MainDialog, StreamCallbacksPlayOnlyIntoTheWindowThatShowsTheStream) {
   ASSERT_NE(0, mainHandle);
   ASSERT_NE(0, subHandle);
   EXPECT_EQ(3, Dlg()->m_channels[slot].window.load());
-  EXPECT_EQ("Yard - ", gui::Text(gui::Control(hwnd, IDC_MAIN_MONITOR_FIRST + 3)).substr(0, 7));
+  std::string caption;
+  Dlg()->Run([&](TestMainDlg& d) { caption = static_cast<LPCSTR>(d.Monitor(3).GetTitle()); });
+  EXPECT_EQ("Yard - ", caption.substr(0, 7));
   g_sdk.Take();
 
   void* user = &Dlg()->m_channels[slot];
@@ -1061,6 +1033,41 @@ TEST_F(MainDialog, RecordScheduleCutsFilesOnItsClock) {
   });
 }
 
+// Slots are not compacted when a device goes: a recording slot after a freed
+// one is still cut on the schedule's clock.
+TEST_F(MainDialog, RecordScheduleReachesSlotsAfterAFreedOne) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  std::atomic<uint32_t> tick{1000000};
+  int slot = -1;
+  std::string first;
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.m_tickMs = [&tick] { return tick.load(); };
+    d.m_localTime = [] { return Wednesday(12, 0); };
+    d.m_settings.recordMinutes = 1;
+    shell::DeviceRecord& gone = Device(d, 0, "169.254.9.8", "Gone");
+    shell::DeviceRecord& gate = Device(d, 1, "169.254.9.9", "Gate");
+    const int freed = d.m_channels.Assign(&gone, 0);
+    slot = d.m_channels.Assign(&gate, 0);
+    d.m_channels[freed].Clear();
+    ASSERT_EQ(1, d.m_channels.CountUsed());
+    ASSERT_GT(slot, freed);
+    d.m_channels[slot].mainStreamRunning = 1;
+    d.SetChannelState(1, slot, TRUE);
+    ASSERT_TRUE(d.FileState(slot).open);
+    first = d.FileState(slot).path;
+  });
+  ::Sleep(1100);  // record file names carry the wall clock's second
+  Dlg()->Run([&](TestMainDlg& d) {
+    tick += 61000;
+    d.RunRecordSchedule();
+    EXPECT_TRUE(d.FileState(slot).open);
+    EXPECT_NE(first, d.FileState(slot).path) << "the slot past the freed one was not cut";
+    d.m_channels[slot].manualRecord = 0;
+    d.RunRecordSchedule();
+    EXPECT_FALSE(d.FileState(slot).open);
+  });
+}
+
 TEST_F(MainDialog, PollingCyclesWindowsWhileTheStreamsRun) {
   ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
   int slots[4] = {-1, -1, -1, -1};
@@ -1086,9 +1093,7 @@ TEST_F(MainDialog, PollingCyclesWindowsWhileTheStreamsRun) {
     }
     EXPECT_NE(0, d.m_windows[0].mainHandle.load());
     EXPECT_NE(handle, d.m_windows[0].mainHandle.load()) << "new play handles for the new channel";
-    char caption[128] = {};
-    ::GetWindowTextA(d.Monitor(0).m_hWnd, caption, sizeof caption);
-    EXPECT_STREQ("Hall - Channel-2", caption) << "window 0 shows entry 1 after four steps";
+    EXPECT_STREQ("Hall - Channel-2", d.Monitor(0).GetTitle()) << "window 0 shows entry 1 after four steps";
   });
   EXPECT_EQ((std::vector<int>{1, 2, 0, 1}), positions);
   for (const std::string& call : g_sdk.Take()) EXPECT_NE(0u, call.rfind("stop", 0)) << call;

@@ -2,6 +2,7 @@
 // bound channels, counters shared with other threads.
 #include <gtest/gtest.h>
 
+#include "channel_blocks.h"
 #include "config_image.h"
 #include "gui_kit.h"
 #include "statistic_dlg.h"
@@ -20,14 +21,14 @@ using shell::DeviceRecord;
 // device's channel 3 and a channel beyond the logged-in device's blocks.
 class FakeChannels : public IStatisticSource {
 public:
-  FakeChannels() : blocks(2 * 1024, 0) {
+  FakeChannels() {
     memset(&online, 0, sizeof online);
     memset(&offline, 0, sizeof offline);
     CopyText(online.serverName, "north-gate");
     online.state = 4;
     online.channelCount = 2;
-    strcpy(&blocks[1024], "Gate-02");
-    online.channelBlocks = uint32_t(uintptr_t(blocks.data()));
+    shell::EnsureChannelBlocks(online);
+    strcpy(shell::ChannelBlock(online, 1), "Gate-02");
     CopyText(offline.serverName, "yard");
   }
   int GetLogicalChannelCount() override { return count; }
@@ -44,7 +45,6 @@ public:
 
   int count = 3;
   DeviceRecord online, offline;
-  std::vector<char> blocks;
 };
 
 TEST(Statistic, RateAndNames) {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,13 @@ public:
   void CloseWindowVideo(int window) override { Record("CloseWindowVideo", window); }
   void OnSnapshot() override { Record("Snapshot"); }
   void SetWindowListRecord(int window, BOOL on) override { Record("SetWindowListRecord", window, on); }
+  void ToggleWindowSound(int window) override { Record("ToggleWindowSound", window); }
+  void SetTalkbackActive(BOOL on) override { Record("SetTalkbackActive", on); }
+  void ResetWindowTalkback(int window) override { Record("ResetWindowTalkback", window); }
+  void SetChannelTalkback(int slot, BOOL on) override {
+    if (shell::ChannelSlot* s = m_channels.At(slot)) s->talkback = on ? 1 : 0;
+    Record("SetChannelTalkback", slot, on);
+  }
   int SendUdpCommand(const void* data, int length, const char* address, uint16_t) override {
     std::lock_guard<std::mutex> l(m_lock);
     const auto* p = static_cast<const unsigned char*>(data);
@@ -104,6 +112,16 @@ public:
   }
   // What registered for datagrams; a test dispatches to it.
   shell::CUdpReceiverList m_udpReceivers;
+  // Stream starts succeed unless kind << 8 | channel is in m_failingStarts.
+  int StartLiveStream(int loginId, int channel, int kind, int slot) override {
+    Record(kind == 0 ? "StartMain" : "StartSub", loginId, channel, slot);
+    return m_failingStarts.count(kind << 8 | channel) ? 0 : 1;
+  }
+  int StopLiveStream(int loginId, int channel, int kind) override {
+    Record(kind == 0 ? "StopMain" : "StopSub", loginId, channel, 0);
+    return 1;
+  }
+  std::set<int> m_failingStarts;
   BOOL StartRecord(int slot, int recordType, int preFrames) override {
     Record("StartRecord", slot, recordType, preFrames);
     if (m_startRecordResult)

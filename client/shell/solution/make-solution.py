@@ -257,9 +257,11 @@ def main():
           "[SystemStatusBar]\r\n%s"
           "[SwitchModeDlgSettings]\r\nHeight=24\r\nWidth=24\r\nMarginLeft=5\r\nInterval=3\r\n%s"
           "[ColorDlgSettings]\r\n%s[PlanDlgSettings]\r\n%s[PtzDlgExSettings]\r\n%s[PlayerSettings]\r\n%s"
+          "[PlayWndSettings]\r\nTitleBackColor=%s\r\nMarginRight=3\r\nInterval=3\r\nTitleHeight=16\r\n"
+          "TitleButtonHeight=12\r\nTitleButtonWidth=12\r\n"
           % (rgb_text(BACK), rgb_text(EDGE), login_dialog_keys(sol), image_keys(tb), rgb_text(EDGE), rgb_text(BACK),
              rgb_text(PANEL_HI), rgb_text(ACCENT), status_bar_keys(status), image_keys(switch), image_keys(color),
-             image_keys(plan), image_keys(ptz), image_keys(player)))
+             image_keys(plan), image_keys(ptz), image_keys(player), rgb_text(PANEL)))
     write(os.path.join(sol, "top_config.ini"),
           "[MainButtons]\r\nTopPlayBack=Play Back\r\nTopPlayBack_IsVisible=1\r\n"
           "TopPlayBack_Position=600, 6, 680, 34\r\nTopConfig=Settings\r\nTopConfig_IsVisible=1\r\n"
@@ -267,7 +269,10 @@ def main():
           "TopPreviewPlan_Position=780, 6, 880, 34\r\nTopRecordPlan=Record Plans\r\nTopRecordPlan_IsVisible=1\r\n"
           "TopRecordPlan_Position=890, 6, 990, 34\r\n")
     write(os.path.join(sol, "device_config.ini"),
-          "[MainSettings]\r\nBackColor=%s\r\n[DeviceDlgSettings]\r\n%s" % (rgb_text(PANEL), image_keys(device)))
+          "[MainSettings]\r\nBackColor=%s\r\n[DeviceDlgSettings]\r\n%s"
+          "[MainButtons]\r\nDevcManage_Position=4, 4, 40, 30\r\nRecord_Position=44, 4, 80, 30\r\n"
+          "Reboot_Position=84, 4, 120, 30\r\nTalking_Position=124, 4, 160, 30\r\n"
+          % (rgb_text(PANEL), image_keys(device)))
     write(os.path.join(sol, "color_config.ini"),
           "[MainSettings]\r\nNormalHeight=170\r\n[MainButtons]\r\nColorShow_Position=0, 0, 168, 36\r\n"
           "Default_Position=10, 140, 70, 162\r\n"

@@ -1,0 +1,400 @@
+// The client's main road under Xvfb: SysCfg.dat with two devices served by
+// devsim on loopback addresses, the device panel logs them in, a double
+// click on a channel starts its streams and the monitor window shows the
+// clip; a second double click closes it. Then four windows play at once.
+#include <gtest/gtest.h>
+#include <winsock2.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "DeviceSimulator.h"
+#include "annexb.h"
+#include "app_state.h"
+#include "channel_blocks.h"
+#include "config_store.h"
+#include "notice_main_dlg.h"
+#include "ffmpeg_api.h"
+#include "gui_kit.h"
+#include "helpers.h"
+#include "language.h"
+#include "main_dlg.h"
+#include "shell_fixture.h"
+#include "user_rights.h"
+#include "device_panel_face.h"
+#include "devnet_kit.h"
+#include "window_helpers.h"
+
+namespace {
+
+class TestMainDlg : public NoticeRecordingMainDlg<TestMainDlg> {};
+
+std::string Data(const char* name) { return std::string(SELVANE_TEST_DATA) + "/" + name; }
+
+struct Picture {
+  int w = 0, h = 0;
+  std::vector<uint32_t> rgb;   // 0x00RRGGBB
+};
+
+// The clip's pictures, converted with BT.601 limited range.
+std::vector<Picture> Decode(const std::string& clip) {
+  std::vector<Picture> out;
+  intptr_t dec = ffmpeg_h264_init();
+  for (const auto& u : testsupport::SplitAccessUnits(testsupport::ReadFileBytes(clip))) {
+    int got = 0;
+    FfmpegPicture p{};
+    ffmpeg_h264_decode(dec, u.data(), int(u.size()), &got, &p);
+    if (!got) continue;
+    Picture f;
+    f.w = p.width, f.h = p.height;
+    f.rgb.resize(size_t(p.width) * p.height);
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x) {
+        int c = (y / 2) * (p.width / 2) + x / 2;
+        double Y = 1.164 * (p.y[y * p.width + x] - 16), U = p.u[c] - 128.0, V = p.v[c] - 128.0;
+        auto clamp = [](double v) { return uint32_t(std::min(255.0, std::max(0.0, v))); };
+        f.rgb[size_t(y) * p.width + x] =
+            clamp(Y + 1.596 * V) << 16 | clamp(Y - 0.392 * U - 0.813 * V) << 8 | clamp(Y + 2.017 * U);
+      }
+    out.push_back(std::move(f));
+    if (out.size() >= 60) break;
+  }
+  ffmpeg_h264_Release(dec);
+  return out;
+}
+
+// Mean difference per colour component between the video area and the
+// nearest of the clip's pictures, sampled on a grid and scaled.
+double BestDifference(HWND video, const std::vector<Picture>& ref) {
+  int W = 0, H = 0;
+  std::vector<uint32_t> px = playtest::ReadWindow(video, &W, &H);
+  if (W < 16 || H < 16) return 1e9;
+  double best = 1e9;
+  for (const Picture& f : ref) {
+    double diff = 0;
+    int n = 0;
+    for (int gy = 1; gy < 16; ++gy)
+      for (int gx = 1; gx < 16; ++gx) {
+        int x = gx * W / 16, y = gy * H / 16;
+        uint32_t q = px[size_t(y) * W + x];
+        uint32_t r = f.rgb[size_t(y * f.h / H) * f.w + size_t(x * f.w / W)];
+        for (int s = 0; s < 24; s += 8) diff += std::abs(int(q >> s & 255) - int(r >> s & 255));
+        n += 3;
+      }
+    best = std::min(best, diff / n);
+  }
+  return best;
+}
+
+shell::LocalUserRecord Admin() {
+  shell::LocalUserRecord u{};
+  u.inUse = 1;
+  lstrcpynA(u.name, "admin", sizeof u.name);
+  u.levelMask = 0xFFFFFFFF;
+  u.rightsMask = 0xFFFFFFFF;
+  return u;
+}
+
+struct DeviceSpec {
+  std::string address;
+  uint16_t port;
+  const char* name;
+  int channels;
+};
+
+// A program folder with the default solution and SysCfg.dat listing the
+// devices, and the main dialog started on it.
+class LiveFixture : public ::testing::Test {
+protected:
+  void PrepareFolder(const std::vector<DeviceSpec>& devices) {
+    gui::InitControls();
+    ScratchDir::CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
+    ScratchDir::WriteText(dir / "Corvel.ini", "[General]\r\nLanguage=English\r\nSubMonRecDisk=32768\r\n");
+    CInterfaceSolutions::Instance().Build(dir.Path());
+    ASSERT_TRUE(CInterfaceSolutions::Instance().Choose(dir / "Corvel.ini"));
+    auto image = std::make_unique<shell::SystemConfigImage>();
+    shell::ResetSysConfig(*image);
+    for (size_t i = 0; i < devices.size(); ++i) {
+      shell::DeviceRecord& d = image->devices[i];
+      d.inUse = 1;
+      lstrcpynA(d.address, devices[i].address.c_str(), sizeof d.address);
+      lstrcpynA(d.serverName, devices[i].name, sizeof d.serverName);
+      lstrcpynA(d.userName, "admin", sizeof d.userName);
+      d.streamPort = devices[i].port;
+      d.channelCount = uint8_t(devices[i].channels);
+    }
+    ASSERT_TRUE(shell::SaveSysConfig(*image, dir.Path()));
+    ref = Decode(Data("cif_aud.264"));
+    ASSERT_FALSE(ref.empty());
+  }
+  void TearDown() override {
+    if (run && run->Dialog()) {
+      gui::MessageBoxScript yes({}, IDYES);
+      ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_EXIT_SYSTEM, 0);
+      run->Wait(30000);
+    }
+    run.reset();
+    SetCurrentSolution(nullptr);
+  }
+  // udpPort 0: no command socket; notices are only recorded.
+  HWND Start(UINT udpPort = 0) {
+    CString path = dir.Path();
+    run = std::make_unique<gui::ModalRunner<TestMainDlg>>([path, udpPort](TestMainDlg& d) {
+      d.m_programDir = path;
+      d.m_udpPort = udpPort;
+      d.m_sendNotices = udpPort != 0;
+      d.m_logicalDrives = [] { return ::GetLogicalDrives() | 0x38000u; };
+      d.SetLoggedInUser(0, Admin());
+      g_userRights = 0xFFFFFFFF;
+    });
+    hwnd = run->WaitForWindow(60000);
+    if (hwnd) gui::PumpFor(300);
+    return hwnd;
+  }
+  TestMainDlg* Dlg() { return run->Dialog(); }
+  void DoubleClick(int r, int ch) {
+    Dlg()->Run([&](TestMainDlg& d) { d.DevicePanel().OnItemActivated(d.DevicePanel().FindChannelItem(r, ch)); });
+  }
+  std::string Title(int w) {
+    std::string t;
+    Dlg()->Run([&](TestMainDlg& d) { t = static_cast<LPCSTR>(d.Monitor(w).GetTitle()); });
+    return t;
+  }
+  bool ShowsTheClip(int w) {
+    HWND video = nullptr;
+    Dlg()->Run([&](TestMainDlg& d) { video = d.Monitor(w).GetVideoHwnd(); });
+    double best = 1e9;
+    bool ok = gui::PumpUntil([&] { return (best = BestDifference(video, ref)) < 24.0; }, 60000);
+    if (!ok) ADD_FAILURE() << "window " << w << " differs from the clip by " << best;
+    return ok;
+  }
+
+  ScratchDir dir{"liveroad"};
+  std::unique_ptr<gui::ModalRunner<TestMainDlg>> run;
+  HWND hwnd = nullptr;
+  std::vector<Picture> ref;
+};
+
+// Two devsim devices on loopback addresses (RTSP only): "server" with one
+// channel, "four" with four.
+class LiveMainRoad : public LiveFixture {
+protected:
+  void SetUp() override {
+    for (int i = 0; i < 2; ++i) {
+      devsim::Config c;
+      c.address = i == 0 ? "127.0.26.1" : "127.0.26.2";
+      c.mainClip = Data("cif_noaud.264");
+      c.subClip = Data("cif_aud.264");
+      c.audioFile = Data("tone.pcma");
+      sims[i] = std::make_unique<devsim::Simulator>(c);
+      ASSERT_TRUE(sims[i]->Start());
+    }
+    PrepareFolder({{sims[0]->config().address, sims[0]->Port(), "server", 1},
+                   {sims[1]->config().address, sims[1]->Port(), "four", 4}});
+  }
+  void TearDown() override {
+    LiveFixture::TearDown();
+    for (auto& s : sims)
+      if (s) s->Stop();
+  }
+  bool Requested(int sim, const char* name) {
+    for (const std::string& r : sims[sim]->Requests())
+      if (r.find(name) != std::string::npos) return true;
+    return false;
+  }
+  std::unique_ptr<devsim::Simulator> sims[2];
+};
+
+TEST_F(LiveMainRoad, DoubleClickedChannelPlaysInAMonitorWindowAndStopsAgain) {
+  ASSERT_NE(nullptr, Start());
+  // The panel logged both devices in at its opening: their channel items.
+  std::vector<std::string> tree;
+  Dlg()->Run([&](TestMainDlg& d) {
+    CTreeCtrlEx& t = d.DevicePanel().Tree();
+    for (HTREEITEM dev = t.GetRootItem(); dev; dev = t.GetNextSiblingItem(dev)) {
+      tree.push_back(static_cast<LPCSTR>(t.GetItemText(dev)));
+      for (HTREEITEM c = t.GetChildItem(dev); c; c = t.GetNextSiblingItem(c))
+        tree.push_back("  " + std::string(t.GetItemText(c)));
+    }
+  });
+  std::vector<std::string> want = {"server", "  Channel-01", "four", "  Channel-01", "  Channel-02",
+                                   "  Channel-03", "  Channel-04"};
+  EXPECT_EQ(want, tree);
+  Dlg()->Run([&](TestMainDlg& d) {
+    EXPECT_EQ(3u, d.m_pConfig->devices[0].state);
+    EXPECT_EQ(5, d.m_channels.UsedCount());
+    EXPECT_EQ(kCodeDeviceConnected, d.DevicePanel().ItemCode(d.DevicePanel().FindDeviceItem(0)));
+  });
+
+  DoubleClick(0, 0);
+  EXPECT_EQ("server - Channel-01", Title(0));
+  HWND panel = nullptr;
+  Dlg()->Run([&](TestMainDlg& d) { panel = d.DevicePanel().m_hWnd; });
+  gui::PumpFor(300);
+  EXPECT_TRUE(gui::SaveWindowBitmap(panel, gui::OutputPath("device_panel.bmp")));
+  EXPECT_TRUE(gui::PumpUntil([&] { return Requested(0, "ch00_00") && Requested(0, "ch00_01"); }, 10000));
+  std::vector<StreamNotice> n = Dlg()->Notices();
+  ASSERT_EQ(2u, n.size());
+  EXPECT_EQ(0, n[0].kind);
+  EXPECT_EQ(1, n[1].kind);
+  EXPECT_EQ("127.0.26.1", n[0].address);
+  Dlg()->Run([&](TestMainDlg& d) {
+    EXPECT_EQ(4u, d.m_pConfig->devices[0].state);
+    EXPECT_EQ(kCodeChannelShown, d.DevicePanel().ItemCode(d.DevicePanel().FindChannelItem(0, 0)));
+    EXPECT_TRUE(d.DevicePanel().Tree().GetCheck(d.DevicePanel().FindChannelItem(0, 0)));
+  });
+
+  // The window's video area shows the clip.
+  ShowsTheClip(0);
+
+  // The panel is the face Connect Server and the preview plans reach; its
+  // title buttons keep the main dialog's sound and talkback flags with the
+  // window's looks.
+  Dlg()->Run([&](TestMainDlg& d) {
+    CDeviceDlg& p = d.DevicePanel();
+    EXPECT_EQ(static_cast<CDevicePanelFace*>(&p), g_pDeviceDlg);
+    for (bool on : {true, false}) {
+      p.OnMonitorButton(0, kButtonAudio);
+      p.OnMonitorButton(0, kButtonTalkback);
+      EXPECT_EQ(on, d.WindowSound(0) != FALSE);
+      EXPECT_EQ(on, d.Monitor(0).ButtonIsOn(kButtonAudio) != FALSE);
+      EXPECT_EQ(on, d.WindowTalkback(0) != FALSE);
+      EXPECT_EQ(on, d.Monitor(0).IsTalkbackOn() != FALSE);
+      EXPECT_EQ(on, d.TalkbackActive() != FALSE);
+      EXPECT_EQ(on ? 1u : 0u, d.m_channels[0].talkback.load());
+    }
+  });
+
+  // With another window current, a double click only makes the channel's
+  // window current; the next one closes it.
+  Dlg()->Run([&](TestMainDlg& d) { d.SelectMonitorWindow(5); });
+  DoubleClick(0, 0);
+  Dlg()->Run([&](TestMainDlg& d) {
+    EXPECT_EQ(0, d.GetCurrentWindow());
+    EXPECT_EQ(1, d.m_windows[0].Count());
+  });
+  DoubleClick(0, 0);
+  EXPECT_EQ("Video1", Title(0));
+  Dlg()->Run([&](TestMainDlg& d) {
+    EXPECT_EQ(0, d.m_windows[0].Count());
+    EXPECT_EQ(0u, d.m_channels[0].subStreamRunning.load());
+    EXPECT_EQ(2u, d.m_pConfig->devices[0].state);
+    EXPECT_FALSE(d.DevicePanel().Tree().GetCheck(d.DevicePanel().FindChannelItem(0, 0)));
+    EXPECT_EQ(kCodeChannelIdle, d.DevicePanel().ItemCode(d.DevicePanel().FindChannelItem(0, 0)));
+  });
+}
+
+TEST_F(LiveMainRoad, FourWindowsPlayAndADisconnectLeavesTheOthersPlaying) {
+  ASSERT_NE(nullptr, Start());
+  // Window 0: "server"; windows 1-3: channels of "four".
+  for (int w = 0; w < 4; ++w) {
+    Dlg()->Run([&](TestMainDlg& d) { d.SelectMonitorWindow(w); });
+    if (w == 0) DoubleClick(0, 0);
+    else DoubleClick(1, w - 1);
+  }
+  EXPECT_EQ("four - Channel-03", Title(3));
+  for (int w = 0; w < 4; ++w) ShowsTheClip(w);
+  gui::PumpFor(500);
+  EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath("live_four_windows.bmp")));
+
+  // Disconnecting "server" closes window 0 only; "four" plays on.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.DevicePanel().DisconnectDevice(d.DevicePanel().FindDeviceItem(0));
+    EXPECT_EQ(0u, d.m_pConfig->devices[0].state);
+    EXPECT_EQ(0, d.m_windows[0].Count());
+    EXPECT_EQ(1, d.m_windows[1].Count());
+    EXPECT_EQ(nullptr, d.DevicePanel().Tree().GetChildItem(d.DevicePanel().FindDeviceItem(0)));
+    EXPECT_EQ(nullptr, d.m_channels[0].device.load());
+    EXPECT_EQ(4, d.m_channels.UsedCount());
+  });
+  EXPECT_EQ("Video1", Title(0));
+  const auto units = sims[1]->stats().unitsSent.load();
+  EXPECT_TRUE(gui::PumpUntil([&] { return sims[1]->stats().unitsSent.load() > units + 20; }, 20000));
+  // Connected again, its channel takes the free slot 0.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.DevicePanel().ConnectDevice(d.DevicePanel().FindDeviceItem(0));
+    EXPECT_EQ(0, d.m_channels.Find(&d.m_pConfig->devices[0], 0));
+    EXPECT_EQ(5, d.m_channels.UsedCount());
+  });
+}
+
+TEST_F(LiveMainRoad, TwoQuickDoubleClicksLogEachDeviceInOnce) {
+  ASSERT_NE(nullptr, Start());
+  Dlg()->Run([&](TestMainDlg& d) {
+    CDeviceDlg& p = d.DevicePanel();
+    p.DisconnectDevice(p.FindDeviceItem(0));
+    p.DisconnectDevice(p.FindDeviceItem(1));
+    // Both double clicks before either worker is done, then a third on a
+    // device still logging in.
+    p.OnItemActivated(p.FindDeviceItem(0));
+    p.OnItemActivated(p.FindDeviceItem(1));
+    p.OnItemActivated(p.FindDeviceItem(0));
+  });
+  auto both = [&] {
+    bool done = false;
+    Dlg()->Run([&](TestMainDlg& d) {
+      done = d.m_pConfig->devices[0].state == 3 && d.m_pConfig->devices[1].state == 3 &&
+             !d.DevicePanel().IsConnecting(0) && !d.DevicePanel().IsConnecting(1);
+    });
+    return done;
+  };
+  ASSERT_TRUE(gui::PumpUntil(both, 20000));
+  gui::PumpFor(300);
+  Dlg()->Run([&](TestMainDlg& d) {
+    CTreeCtrlEx& t = d.DevicePanel().Tree();
+    int counts[2] = {};
+    for (int r = 0; r < 2; ++r)
+      for (HTREEITEM c = t.GetChildItem(d.DevicePanel().FindDeviceItem(r)); c; c = t.GetNextSiblingItem(c)) ++counts[r];
+    EXPECT_EQ(1, counts[0]);
+    EXPECT_EQ(4, counts[1]);
+    EXPECT_NE(d.m_pConfig->devices[0].loginId, d.m_pConfig->devices[1].loginId);
+    EXPECT_EQ(5, d.m_channels.UsedCount());
+  });
+}
+
+// The device network: "server" at its default port (36688) on the first
+// device address; the stream-started notices go out on UDP 8001.
+class LiveDeviceNetwork : public LiveFixture {
+protected:
+  void SetUp() override {
+    if (!net.available) GTEST_SKIP() << "no device network: " << net.reason;
+    const std::string& dev = net.devices[0];
+    ASSERT_EQ("ok", devnet::Control(dev, "clear"));
+    ASSERT_EQ("ok", devnet::Control(dev, "fault " + dev + " none"));
+    ASSERT_EQ("ok", devnet::Control(dev, "rtsp-fault " + dev + " none"));
+    PrepareFolder({{net.devices[0], 0, "server", 1}});
+  }
+  // The notices of channel 0 in devsim's log, their kinds in order.
+  std::string NoticeKinds() {
+    std::string kinds;
+    for (const std::string& line : devnet::Log(net.devices[0]))
+      for (const char* k : {"00", "01"})
+        if (line.find(net.client + ":8001 01c1ff00" + k) != std::string::npos) kinds += k[1];
+    return kinds;
+  }
+  devnet::Network net;
+};
+
+TEST_F(LiveDeviceNetwork, ChannelOfADeviceOnItsNetworkPlaysWithItsNotices) {
+  ASSERT_NE(nullptr, Start(8001));
+  ASSERT_TRUE(gui::PumpUntil([&] { return Dlg()->UdpBound(); }, 10000));
+  Dlg()->Run([&](TestMainDlg& d) {
+    ASSERT_EQ(3u, d.m_pConfig->devices[0].state) << devnet::Control(net.devices[0], "rtsp " + net.devices[0]);
+  });
+  DoubleClick(0, 0);
+  EXPECT_EQ("server - Channel-01", Title(0));
+  // The main-stream notice, then the sub-stream notice, from port 8001.
+  EXPECT_TRUE(gui::PumpUntil([&] { return NoticeKinds() == "01"; }, 10000))
+      << devnet::Control(net.devices[0], "log");
+  EXPECT_NE(std::string::npos, devnet::Control(net.devices[0], "rtsp " + net.devices[0]).find("plays"));
+  ShowsTheClip(0);
+  DoubleClick(0, 0);
+  EXPECT_EQ("Video1", Title(0));
+}
+
+}  // namespace
