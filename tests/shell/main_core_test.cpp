@@ -162,19 +162,31 @@ TEST(SplitLayouts, FirstWindowIsPulledBackIntoTheSplit) {
 }
 
 TEST(SidePanels, CollapsingThePtzPanelMovesTheOthersUp) {
-  const int heights[3] = {200, 120, 0};
-  const bool open[3] = {true, true, true};
+  // PTZ, colour and plan panels, then the device panel to the bottom.
+  const int heights[3] = {200, 120, 117};
+  const bool open[3] = {true, true, false};
   SidePanelStack a = StackSidePanels(50, heights, open, 37, 900);
   EXPECT_EQ(50, a.top[0]);
   EXPECT_EQ(250, a.top[1]);
   EXPECT_EQ(370, a.top[2]);
-  EXPECT_EQ(530, a.height[2]);
-  const bool ptzClosed[3] = {false, true, true};
+  EXPECT_EQ(37, a.height[2]);
+  EXPECT_EQ(407, a.top[3]);
+  EXPECT_EQ(493, a.height[3]);
+  const bool ptzClosed[3] = {false, true, false};
   SidePanelStack b = StackSidePanels(50, heights, ptzClosed, 37, 900);
   EXPECT_EQ(37, b.height[0]);
   EXPECT_EQ(87, b.top[1]);
   EXPECT_EQ(207, b.top[2]);
-  EXPECT_EQ(693, b.height[2]);
+  EXPECT_EQ(244, b.top[3]);
+  EXPECT_EQ(656, b.height[3]);
+  // The plan panel open: its height; a column too short leaves the device
+  // panel no height rather than a negative one.
+  const bool planOpen[3] = {false, false, true};
+  SidePanelStack c = StackSidePanels(50, heights, planOpen, 37, 200);
+  EXPECT_EQ(124, c.top[2]);
+  EXPECT_EQ(117, c.height[2]);
+  EXPECT_EQ(241, c.top[3]);
+  EXPECT_EQ(0, c.height[3]);
 }
 
 TEST(VideoArea, MarginsToolBarAndSidePanels) {
