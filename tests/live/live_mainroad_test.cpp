@@ -436,15 +436,25 @@ TEST_F(LiveRestore, YesToTheLastConnectStatusPlaysTheSavedWindows) {
   ASSERT_NE(nullptr, Start());
   DoubleClick(0, 0);
   EXPECT_EQ("server - Channel-01", Title(0));
+  // Its sound and talkback on: they end with the channels they belong to.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.DevicePanel().OnMonitorButton(0, kButtonAudio);
+    d.DevicePanel().OnMonitorButton(0, kButtonTalkback);
+    EXPECT_TRUE(d.TalkbackActive());
+  });
 
-  gui::MessageBoxScript boxes({IDYES}, IDOK);
-  ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_LOGIN_CHECK, 0);
+  auto boxes = std::make_unique<gui::MessageBoxScript>(std::vector<int>{IDYES}, IDOK);
   const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
-  HWND login = gui::FindThreadWindow(thread, "Login Dravenor", 20000);
-  ASSERT_NE(nullptr, login);
-  gui::SetText(login, IDC_LOGIN_USER, "admin");
-  gui::SetText(login, IDC_LOGIN_PASSWORD, "tulip");
-  gui::Command(login, IDOK, BN_CLICKED);
+  auto loginCheck = [&] {
+    ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_LOGIN_CHECK, 0);
+    HWND login = gui::FindThreadWindow(thread, "Login Dravenor", 20000);
+    if (!login) return false;
+    gui::SetText(login, IDC_LOGIN_USER, "admin");
+    gui::SetText(login, IDC_LOGIN_PASSWORD, "tulip");
+    gui::Command(login, IDOK, BN_CLICKED);
+    return true;
+  };
+  ASSERT_TRUE(loginCheck());
   // The loader shows its progress and closes by itself.
   HWND loader = gui::FindThreadWindow(thread, "Loading Last Configuration ...", 20000);
   EXPECT_NE(nullptr, loader);
@@ -453,8 +463,8 @@ TEST_F(LiveRestore, YesToTheLastConnectStatusPlaysTheSavedWindows) {
     EXPECT_TRUE(gui::SaveWindowBitmap(loader, gui::OutputPath("load_last_configuration.bmp")));
   }
   ASSERT_TRUE(gui::PumpUntil([&] { return Title(2) == "four - Channel-03"; }, 30000)) << Title(2);
-  ASSERT_EQ(1u, boxes.Count());
-  EXPECT_EQ("Would you like to load last connect status?", boxes.Boxes()[0].text);
+  ASSERT_EQ(1u, boxes->Count());
+  EXPECT_EQ("Would you like to load last connect status?", boxes->Boxes()[0].text);
   EXPECT_EQ("server - Channel-01", Title(5));
   EXPECT_EQ("Video1", Title(0));
   ShowsTheClip(2);
@@ -462,6 +472,11 @@ TEST_F(LiveRestore, YesToTheLastConnectStatusPlaysTheSavedWindows) {
   Dlg()->Run([&](TestMainDlg& d) {
     CDeviceDlg& p = d.DevicePanel();
     EXPECT_FALSE(d.StartUpMode());
+    EXPECT_FALSE(d.WindowSound(0));
+    EXPECT_FALSE(d.Monitor(0).ButtonIsOn(kButtonAudio));
+    EXPECT_FALSE(d.TalkbackActive());
+    EXPECT_FALSE(d.Monitor(0).IsTalkbackOn());
+    EXPECT_EQ(kCodeDeviceConnected, p.ItemCode(p.FindDeviceItem(0)));
     EXPECT_EQ(0, d.m_windows[0].Count());
     EXPECT_EQ(&d.m_pConfig->devices[1], d.m_channels[0].device.load());
     EXPECT_EQ(2, d.m_channels[0].channel.load());
@@ -482,6 +497,16 @@ TEST_F(LiveRestore, YesToTheLastConnectStatusPlaysTheSavedWindows) {
     EXPECT_EQ(5, d.m_channels.UsedCount());
   });
   EXPECT_TRUE(Requested(1, "ch02_01"));
+
+  // No: the operator picks devices in "Connect Server"; the windows stay.
+  boxes.reset();
+  boxes = std::make_unique<gui::MessageBoxScript>(std::vector<int>{IDNO}, IDOK);
+  ASSERT_TRUE(loginCheck());
+  HWND connect = gui::FindThreadWindow(thread, "Connect Server", 20000);
+  ASSERT_NE(nullptr, connect);
+  ::PostMessageA(connect, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(gui::PumpUntil([&] { return !::IsWindow(connect); }, 10000));
+  EXPECT_EQ("four - Channel-03", Title(2));
 }
 
 namespace {
