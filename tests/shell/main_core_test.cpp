@@ -162,31 +162,25 @@ TEST(SplitLayouts, FirstWindowIsPulledBackIntoTheSplit) {
 }
 
 TEST(SidePanels, CollapsingThePtzPanelMovesTheOthersUp) {
-  // PTZ, colour and plan panels, then the device panel to the bottom.
+  // PTZ, colour and plan panels, then the device panel to the bottom; a
+  // column too short leaves the device panel no height, never a negative one.
   const int heights[3] = {200, 120, 117};
-  const bool open[3] = {true, true, false};
-  SidePanelStack a = StackSidePanels(50, heights, open, 37, 900);
-  EXPECT_EQ(50, a.top[0]);
-  EXPECT_EQ(250, a.top[1]);
-  EXPECT_EQ(370, a.top[2]);
-  EXPECT_EQ(37, a.height[2]);
-  EXPECT_EQ(407, a.top[3]);
-  EXPECT_EQ(493, a.height[3]);
-  const bool ptzClosed[3] = {false, true, false};
-  SidePanelStack b = StackSidePanels(50, heights, ptzClosed, 37, 900);
-  EXPECT_EQ(37, b.height[0]);
-  EXPECT_EQ(87, b.top[1]);
-  EXPECT_EQ(207, b.top[2]);
-  EXPECT_EQ(244, b.top[3]);
-  EXPECT_EQ(656, b.height[3]);
-  // The plan panel open: its height; a column too short leaves the device
-  // panel no height rather than a negative one.
-  const bool planOpen[3] = {false, false, true};
-  SidePanelStack c = StackSidePanels(50, heights, planOpen, 37, 200);
-  EXPECT_EQ(124, c.top[2]);
-  EXPECT_EQ(117, c.height[2]);
-  EXPECT_EQ(241, c.top[3]);
-  EXPECT_EQ(0, c.height[3]);
+  struct Row {
+    bool open[3];
+    int bottom;
+    int top[4], height[4];
+  } rows[] = {
+      {{true, true, false}, 900, {50, 250, 370, 407}, {200, 120, 37, 493}},
+      {{false, true, false}, 900, {50, 87, 207, 244}, {37, 120, 37, 656}},
+      {{false, false, true}, 200, {50, 87, 124, 241}, {37, 37, 117, 0}},
+  };
+  for (const Row& r : rows) {
+    SidePanelStack st = StackSidePanels(50, heights, r.open, 37, r.bottom);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(r.top[i], st.top[i]) << i;
+      EXPECT_EQ(r.height[i], st.height[i]) << i;
+    }
+  }
 }
 
 TEST(VideoArea, MarginsToolBarAndSidePanels) {

@@ -1083,19 +1083,27 @@ TEST_F(MainDialog, PollingCyclesWindowsWhileTheStreamsRun) {
   });
   g_sdk.Take();
   std::vector<int> positions;
+  std::vector<std::pair<bool, bool>> looks;   // record, talkback of window 0
   Dlg()->Run([&](TestMainDlg& d) {
     d.ClearNotices();
+    d.m_channels[slots[2]].manualRecord = 1;
+    d.m_channels[slots[1]].talkback = 1;
     int handle = d.m_windows[0].mainHandle;
     for (int step = 0; step < 4; ++step) {
       d.PollStep();
       positions.push_back(d.m_windows[0].position);
+      looks.push_back({d.Monitor(0).ButtonIsOn(kButtonRecord) != FALSE, d.Monitor(0).IsTalkbackOn() != FALSE});
       EXPECT_EQ(0, d.m_windows[1].position.load());
     }
+    d.m_channels[slots[2]].manualRecord = 0;
+    d.m_channels[slots[1]].talkback = 0;
     EXPECT_NE(0, d.m_windows[0].mainHandle.load());
     EXPECT_NE(handle, d.m_windows[0].mainHandle.load()) << "new play handles for the new channel";
     EXPECT_STREQ("Hall - Channel-2", d.Monitor(0).GetTitle()) << "window 0 shows entry 1 after four steps";
   });
   EXPECT_EQ((std::vector<int>{1, 2, 0, 1}), positions);
+  // The looks follow the channel shown: recording on entry 2, talkback on 1.
+  EXPECT_EQ((std::vector<std::pair<bool, bool>>{{false, true}, {true, false}, {false, false}, {false, true}}), looks);
   for (const std::string& call : g_sdk.Take()) EXPECT_NE(0u, call.rfind("stop", 0)) << call;
   std::vector<StreamNotice> n = Dlg()->Notices();
   ASSERT_EQ(8u, n.size());  // main and sub notice per step
