@@ -225,7 +225,7 @@ void CDeviceDlg::FollowChannelTable() {
     m.OpenWindowVideo(w);
     if (CPlayWnd* p = Monitor(w)) {
       const shell::ChannelSlot* s = m.m_channels.At(m.GetWindowChannel(w));
-      p->SetRecordButton(s && s->manualRecord);
+      p->SetRecordButton(s && (s->manualRecord || s->recording));
       p->Invalidate(FALSE);
     }
   }

@@ -332,7 +332,6 @@ protected:
   afx_msg void OnShowStatusBar();
   // Command 2227: the status strip below the video of all 36 windows.
   afx_msg void OnToggleStatusStrips();
-  BOOL StatusStripsShown() const { return m_statusStrips; }
   // main_dlg_local.cpp
   afx_msg void OnPollingSettings();
   afx_msg void OnStorageSettings();
