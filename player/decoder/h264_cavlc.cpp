@@ -136,15 +136,46 @@ const uint8_t kZigzag4x4[16] = {0, 1, 4, 8, 5, 2, 3, 6, 9, 12, 13, 10, 7, 11, 14
 // Position class of a raster position: 0 both even, 1 mixed, 2 both odd.
 const uint8_t kPosClass[16] = {0, 1, 0, 1, 1, 2, 1, 2, 0, 1, 0, 1, 1, 2, 1, 2};
 
-}  // namespace
+// The block reader's own copy of the bit position, kept in registers for
+// the whole block. kTail: the block may run to the end of the unit, so
+// every read checks it (bytes past `size` read as zeros); otherwise every
+// read of the block lies inside the unit (see kBlockBytes).
+template <bool kTail>
+struct BlockBits {
+    const uint8_t* buf;
+    uint32_t pos;
+    uint32_t size;
+    // The bits from pos on at the top of the word; the top 57 are valid.
+    uint64_t Peek() const {
+        const uint32_t byte = pos >> 3;
+        uint64_t v;
+        if (kTail) {
+            v = 0;
+            for (uint32_t i = 0; i < 8; ++i) v = v << 8 | (byte + i < size ? buf[byte + i] : 0u);
+        } else {
+            std::memcpy(&v, buf + byte, 8);
+            v = __builtin_bswap64(v);
+        }
+        return v << (pos & 7);
+    }
+    uint32_t Peek32() const { return uint32_t(Peek() >> 32); }
+};
 
-const uint8_t kH264Zigzag4x4[16] = {0, 1, 4, 8, 5, 2, 3, 6, 9, 12, 13, 10, 7, 11, 14, 15};
+// Bytes one block can span from its first byte, plus the 8 of a read: a
+// token (16 bits), three signs, 16 levels (16 + 12 bits each), total_zeros
+// (9) and 15 runs (11 each) are 641 bits.
+constexpr uint32_t kBlockBytes = 96;
 
-uint32_t H264ReadResidualBlock(int32_t* level, int32_t* run, int32_t maxNumCoeff, int32_t nC,
-                               uint8_t* totalCoeffOut, H264BitReader* br) {
+// Reads one residual_block_cavlc and hands each coefficient to put(scan
+// position, level), the highest position first. Positions lie in
+// 0..maxNumCoeff (one past the block only on damaged data).
+template <bool kTail, class Put>
+inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOut, H264BitReader* br, Put put) {
     const Tables& t = kTables;
+    BlockBits<kTail> b{br->buf, br->pos, br->size};
     uint32_t err = 0;
-    uint32_t peek = BitPeek32(br);
+    const uint64_t first = b.Peek();
+    const uint32_t peek = uint32_t(first >> 32);
     int32_t totalCoeff, trailingOnes;
     uint32_t len;
     if (nC < 0) {
@@ -160,7 +191,7 @@ uint32_t H264ReadResidualBlock(int32_t* level, int32_t* run, int32_t maxNumCoeff
         totalCoeff = int32_t(s >> 2);
         trailingOnes = int32_t(s & 3);
     } else {
-        int g = nC < 2 ? 0 : nC < 4 ? 1 : 2;
+        const int g = nC < 2 ? 0 : nC < 4 ? 1 : 2;
         uint32_t e = LzLookup(t.coeffToken[g], peek);
         if (!e) { err |= 128; e = 16u << 8; }
         len = e >> 8;
@@ -173,76 +204,110 @@ uint32_t H264ReadResidualBlock(int32_t* level, int32_t* run, int32_t maxNumCoeff
         if (trailingOnes > totalCoeff) trailingOnes = totalCoeff;
     }
     *totalCoeffOut = uint8_t(totalCoeff);
-    br->pos += len;
-    if (totalCoeff == 0) return err;
-    // Trailing ones.
-    uint32_t signs = BitReadBits(uint32_t(trailingOnes) ? uint32_t(trailingOnes) : 0, br);
+    if (totalCoeff == 0) {
+        br->pos = b.pos + len;
+        return err;
+    }
+    // Trailing ones: their signs follow the token (at most 19 bits in all).
+    int32_t level[16];
+    const uint32_t signs = uint32_t((first << len) >> 61) >> (3 - trailingOnes);
     for (int32_t i = 0; i < trailingOnes; ++i)
-        level[totalCoeff - 1 - i] = (signs >> (trailingOnes - 1 - i)) & 1 ? -1 : 1;
-    // Remaining levels.
+        level[totalCoeff - 1 - i] = 1 - 2 * int32_t((signs >> (trailingOnes - 1 - i)) & 1);
+    b.pos += len + uint32_t(trailingOnes);
+    // Remaining levels: prefix and suffix from one read.
     int32_t suffixLength = totalCoeff > 10 && trailingOnes < 3 ? 1 : 0;
+    int32_t bonus = trailingOnes < 3 ? 2 : 0;  // the first level after fewer than 3 trailing ones
     for (int32_t i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
-        uint32_t p = BitPeek32(br);
-        int32_t prefix = p ? __builtin_clz(p) : 32;
-        if (prefix > 15) {
+        uint64_t v = b.Peek();
+        int32_t prefix = v ? __builtin_clzll(v) : 64;
+        if (__builtin_expect(prefix > 15, 0)) {
             err |= 1;
             prefix = 15;
         }
-        br->pos += uint32_t(prefix) + 1;
-        int32_t suffixSize = (prefix == 14 && suffixLength == 0) ? 4 : prefix == 15 ? 12 : suffixLength;
-        int32_t levelCode = (std::min(15, prefix) << suffixLength);
-        if (suffixSize) levelCode += int32_t(BitReadBits(uint32_t(suffixSize), br));
-        if (prefix == 15 && suffixLength == 0) levelCode += 15;
-        if (i == totalCoeff - trailingOnes - 1 && trailingOnes < 3) levelCode += 2;
-        int32_t lv = (levelCode & 1) ? -((levelCode + 1) >> 1) : (levelCode + 2) >> 1;
-        level[i] = lv;
-        if (suffixLength == 0) suffixLength = 1;
-        int32_t a = lv < 0 ? -lv : lv;
-        if (a > (3 << (suffixLength - 1)) && suffixLength < 6) ++suffixLength;
+        v <<= prefix + 1;
+        int32_t levelCode, used;
+        if (__builtin_expect(prefix < 14, 1)) {
+            levelCode = (prefix << suffixLength) + int32_t((v >> 1) >> (63 - suffixLength));
+            used = prefix + 1 + suffixLength;
+        } else {
+            const int32_t suffixSize = (prefix == 14 && suffixLength == 0) ? 4 : prefix == 15 ? 12 : suffixLength;
+            levelCode = (prefix << suffixLength) + int32_t((v >> 1) >> (63 - suffixSize));
+            if (prefix == 15 && suffixLength == 0) levelCode += 15;
+            used = prefix + 1 + suffixSize;
+        }
+        b.pos += uint32_t(used);
+        levelCode += bonus;
+        bonus = 0;
+        // levelCode 2k gives k + 1, 2k + 1 gives -(k + 1).
+        const int32_t magnitude = (levelCode + 2) >> 1;
+        level[i] = (levelCode & 1) ? -magnitude : magnitude;
+        suffixLength += suffixLength == 0;
+        suffixLength += magnitude > (3 << (suffixLength - 1)) && suffixLength < 6;
     }
-    // total_zeros
     int32_t totalZeros = 0;
     if (totalCoeff < maxNumCoeff) {
-        uint32_t e = maxNumCoeff == 4 ? LzLookup(t.chromaDcTotalZeros[totalCoeff - 1], BitPeek32(br))
-                                      : LzLookup(t.totalZeros[totalCoeff - 1], BitPeek32(br));
+        uint32_t e = maxNumCoeff == 4 ? LzLookup(t.chromaDcTotalZeros[totalCoeff - 1], b.Peek32())
+                                      : LzLookup(t.totalZeros[totalCoeff - 1], b.Peek32());
         if (!e) { err |= 1; e = 1u << 8; }
-        br->pos += e >> 8;
+        b.pos += e >> 8;
         totalZeros = int32_t(e & 0xFF);
     }
-    // All 16 runs cleared with fixed-size stores: a clear of totalCoeff
-    // entries becomes a string store whose start-up costs more than the
-    // whole clear.
-    for (int32_t i = 0; i < 16; ++i) run[i] = 0;
-    if (totalZeros == 0) return err;
+    // Placement from the highest coefficient down: run_before separates a
+    // coefficient from the one below it; once the zeros are used up (or for
+    // the lowest coefficient) the rest follow one another.
+    int32_t p = totalCoeff - 1 + totalZeros;
+    put(p, level[totalCoeff - 1]);
     int32_t zerosLeft = totalZeros;
     int32_t i = totalCoeff - 1;
     for (; i > 0 && zerosLeft > 0; --i) {
-        int zl = zerosLeft > 7 ? 6 : zerosLeft - 1;
-        uint32_t e = LzLookup(t.runBefore[zl], BitPeek32(br));
+        const int zl = zerosLeft > 7 ? 6 : zerosLeft - 1;
+        uint32_t e = LzLookup(t.runBefore[zl], b.Peek32());
         if (!e) { err |= 1; e = 1u << 8; }
-        br->pos += e >> 8;
+        b.pos += e >> 8;
         int32_t r = int32_t(e & 0xFF);
         if (r > zerosLeft) {
             err |= 1;
             r = zerosLeft;
         }
-        run[i] = r;
         zerosLeft -= r;
+        p -= r + 1;
+        put(p, level[i - 1]);
     }
-    if (i == 0) run[0] = zerosLeft;
+    for (; i > 0; --i) put(--p, level[i - 1]);
+    br->pos = b.pos;
     return err;
 }
 
-// Places levels of a block into raster order from scan position `start`,
-// scaled by the position factors. Positions past the block fold back in.
-void H264PlaceCoeffs(int16_t* blk, const int32_t* level, const int32_t* run, int32_t totalCoeff, int32_t start,
-                     const uint8_t* dequant) {
-    int32_t p = start;
-    int32_t shift = dequant[0];
-    for (int32_t i = 0; i < totalCoeff; ++i) {
-        p += run[i];
-        int32_t pos = kZigzag4x4[p & 15];
-        blk[pos] = int16_t(level[i] * dequant[1 + kPosClass[pos]] * (1 << shift));
-        ++p;
-    }
+// The block inside the unit (no end checks) or near its end.
+template <class Put>
+inline uint32_t ReadBlockAt(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOut, H264BitReader* br, Put put) {
+    if (__builtin_expect((br->pos >> 3) + kBlockBytes <= br->size, 1))
+        return ReadBlock<false>(maxNumCoeff, nC, totalCoeffOut, br, put);
+    return ReadBlock<true>(maxNumCoeff, nC, totalCoeffOut, br, put);
+}
+
+}  // namespace
+
+const uint8_t kH264Zigzag4x4[16] = {0, 1, 4, 8, 5, 2, 3, 6, 9, 12, 13, 10, 7, 11, 14, 15};
+
+void H264ScanScale(int32_t* scale, const uint8_t* dequant) {
+    for (int k = 0; k < 16; ++k) scale[k] = int32_t(dequant[1 + kPosClass[kZigzag4x4[k]]]) << dequant[0];
+}
+
+uint32_t H264ReadScaledBlock(int16_t* blk, int32_t maxNumCoeff, int32_t nC, const int32_t* scale,
+                             uint8_t* totalCoeffOut, H264BitReader* br) {
+    const int32_t start = 16 - maxNumCoeff;
+    return ReadBlockAt(maxNumCoeff, nC, totalCoeffOut, br, [=](int32_t p, int32_t level) {
+        const int32_t k = (p + start) & 15;
+        blk[kZigzag4x4[k]] = int16_t(level * scale[k]);
+    });
+}
+
+uint32_t H264ReadChromaDcBlock(int32_t* dc, uint8_t* totalCoeffOut, H264BitReader* br) {
+    return ReadBlockAt(4, -1, totalCoeffOut, br, [=](int32_t p, int32_t level) { dc[p & 3] = level; });
+}
+
+uint32_t H264ReadLumaDcBlock(int64_t* dc, int32_t nC, uint8_t* totalCoeffOut, H264BitReader* br) {
+    return ReadBlockAt(16, nC, totalCoeffOut, br,
+                       [=](int32_t p, int32_t level) { dc[kZigzag4x4[p & 15]] = level; });
 }

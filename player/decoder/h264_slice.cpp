@@ -76,6 +76,8 @@ void SetQp(H264DecContext* c, int qp) {
         w->dequantY[1 + k] = kNormAdjust[k][qp % 6];
         w->dequantC[1 + k] = kNormAdjust[k][qpc % 6];
     }
+    H264ScanScale(w->scaleY, w->dequantY);
+    H264ScanScale(w->scaleC, w->dequantC);
 }
 
 int ParseMbQpDelta(H264DecContext* c) {
@@ -132,17 +134,11 @@ uint32_t DecodeChroma(H264DecContext* c) {
     uint32_t err = 0;
     for (int i = 16; i < 24; ++i) c->curInfo.totalCoeff[i] = 0;
     if (chromaCbp == 0 || chromaCbp > 2) return 0;
-    int32_t level[16], run[16];
     int32_t dc[2][4];
     for (int comp = 0; comp < 2; ++comp) {
         uint8_t tc = 0;
-        err |= H264ReadResidualBlock(level, run, 4, -1, &tc, br);
         int32_t cc[4] = {0, 0, 0, 0};
-        int pos = -1;
-        for (int i = 0; i < tc; ++i) {
-            pos += run[i] + 1;
-            cc[pos & 3] = level[i];
-        }
+        err |= H264ReadChromaDcBlock(cc, &tc, br);
         int64_t f[4] = {int64_t(cc[0]) + cc[1] + cc[2] + cc[3], int64_t(cc[0]) - cc[1] + cc[2] - cc[3],
                         int64_t(cc[0]) + cc[1] - cc[2] - cc[3], int64_t(cc[0]) - cc[1] - cc[2] + cc[3]};
         for (int k = 0; k < 4; ++k)
@@ -157,10 +153,9 @@ uint32_t DecodeChroma(H264DecContext* c) {
     for (int comp = 0; comp < 2; ++comp)
         for (int k = 0; k < 4; ++k) {
             uint8_t tc = 0;
-            err |= H264ReadResidualBlock(level, run, 15, ChromaNc(c, comp, k), &tc, br);
-            c->curInfo.totalCoeff[16 + 4 * comp + k] = tc;
             alignas(16) int16_t blk[16] = {};
-            if (tc) H264PlaceCoeffs(blk, level, run, tc, 1, w->dequantC);
+            err |= H264ReadScaledBlock(blk, 15, ChromaNc(c, comp, k), w->scaleC, &tc, br);
+            c->curInfo.totalCoeff[16 + 4 * comp + k] = tc;
             blk[0] = int16_t(dc[comp][k]);
             if (tc) c->dsp->inverseTransform4x4(blk, ChromaCoef(coef[comp], k));
             else Fill4x4(ChromaCoef(coef[comp], k), (dc[comp][k] + 32) >> 6);
@@ -171,21 +166,16 @@ uint32_t DecodeChroma(H264DecContext* c) {
 uint32_t DecodeResidual(H264DecContext* c) {
     H264MbWork* w = c->work;
     uint32_t err = 0;
-    int32_t level[16], run[16];
     for (int i = 0; i < 16; ++i) c->curInfo.totalCoeff[i] = 0;
     for (int q = 0; q < 4; ++q) {
         if (!(w->cbp & (1 << q))) continue;
         for (int b = 4 * q; b < 4 * q + 4; ++b) {
             uint8_t tc = 0;
-            err |= H264ReadResidualBlock(level, run, 16, LumaNc(c, b), &tc, &c->br);
-            c->curInfo.totalCoeff[b] = tc;
-            if (!tc) {
-                Fill4x4(LumaCoef(w, b), 0);
-                continue;
-            }
             alignas(16) int16_t blk[16] = {};
-            H264PlaceCoeffs(blk, level, run, tc, 0, w->dequantY);
-            c->dsp->inverseTransform4x4(blk, LumaCoef(w, b));
+            err |= H264ReadScaledBlock(blk, 16, LumaNc(c, b), w->scaleY, &tc, &c->br);
+            c->curInfo.totalCoeff[b] = tc;
+            if (!tc) Fill4x4(LumaCoef(w, b), 0);
+            else c->dsp->inverseTransform4x4(blk, LumaCoef(w, b));
         }
     }
     return err | DecodeChroma(c);
@@ -194,17 +184,10 @@ uint32_t DecodeResidual(H264DecContext* c) {
 uint32_t DecodeResidualI16(H264DecContext* c) {
     H264MbWork* w = c->work;
     uint32_t err = 0;
-    int32_t level[16], run[16];
     uint8_t tc = 0;
-    err |= H264ReadResidualBlock(level, run, 16, LumaNc(c, 0), &tc, &c->br);
-    for (int i = 0; i < 16; ++i) c->curInfo.totalCoeff[i] = 0;
     int64_t m[16] = {};
-    int p = 0;
-    for (int i = 0; i < tc; ++i) {
-        p += run[i];
-        m[kH264Zigzag4x4[p & 15]] = level[i];
-        ++p;
-    }
+    err |= H264ReadLumaDcBlock(m, LumaNc(c, 0), &tc, &c->br);
+    for (int i = 0; i < 16; ++i) c->curInfo.totalCoeff[i] = 0;
     // 4x4 Hadamard: rows, then columns.
     int64_t t[16], f[16];
     for (int r = 0; r < 4; ++r) {
@@ -234,14 +217,13 @@ uint32_t DecodeResidualI16(H264DecContext* c) {
                 continue;
             }
             uint8_t n = 0;
-            err |= H264ReadResidualBlock(level, run, 15, LumaNc(c, b), &n, &c->br);
+            alignas(16) int16_t blk[16] = {};
+            err |= H264ReadScaledBlock(blk, 15, LumaNc(c, b), w->scaleY, &n, &c->br);
             c->curInfo.totalCoeff[b] = n;
             if (!n) {
                 Fill4x4(LumaCoef(w, b), (dcY[b] + 32) >> 6);
                 continue;
             }
-            alignas(16) int16_t blk[16] = {};
-            H264PlaceCoeffs(blk, level, run, n, 1, w->dequantY);
             blk[0] = int16_t(dcY[b]);
             c->dsp->inverseTransform4x4(blk, LumaCoef(w, b));
         }
