@@ -72,14 +72,7 @@ const uint8_t kRunBits[7][16] = {
     {7, 6, 5, 4, 3, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1},
 };
 
-// A code table resolved by the count of leading zeros (row) and the three
-// bits after the first one bit (column). Entry: length << 8 | symbol, 0 for
-// no code. An all-zero code fills every row from its length on.
-struct LzTable {
-    uint16_t e[33][8];
-};
-
-void AddCode(LzTable* t, uint32_t len, uint32_t bits, uint32_t sym) {
+void AddCode(h264cavlc::LzTable* t, uint32_t len, uint32_t bits, uint32_t sym) {
     if (len == 0) return;
     uint16_t entry = uint16_t(len << 8 | sym);
     if (bits == 0) {
@@ -94,220 +87,40 @@ void AddCode(LzTable* t, uint32_t len, uint32_t bits, uint32_t sym) {
     for (uint32_t col = first; col < first + count; ++col) t->e[lz][col] = entry;
 }
 
-struct Tables {
-    LzTable coeffToken[3];  // nC 0..1, 2..3, 4..7
-    uint8_t coeffTokenFlc[64];  // nC >= 8: TotalCoeff * 4 + TrailingOnes, 0xFF none
-    LzTable chromaDcToken;
-    LzTable totalZeros[15];
-    LzTable chromaDcTotalZeros[3];
-    LzTable runBefore[7];
-    Tables() {
-        std::memset(this, 0, sizeof *this);
-        for (int g = 0; g < 3; ++g)
-            for (int s = 0; s < 68; ++s) AddCode(&coeffToken[g], kCoeffTokenLen[g][s], kCoeffTokenBits[g][s], s);
-        std::memset(coeffTokenFlc, 0xFF, sizeof coeffTokenFlc);
-        for (int s = 0; s < 68; ++s)
-            if (kCoeffTokenLen[3][s]) coeffTokenFlc[kCoeffTokenBits[3][s]] = uint8_t(s);
-        for (int s = 0; s < 20; ++s) AddCode(&chromaDcToken, kChromaDcTokenLen[s], kChromaDcTokenBits[s], s);
-        for (int tc = 0; tc < 15; ++tc)
-            for (int z = 0; z < 16 - tc; ++z) AddCode(&totalZeros[tc], kTotalZerosLen[tc][z], kTotalZerosBits[tc][z], z);
-        for (int tc = 0; tc < 3; ++tc)
-            for (int z = 0; z < 4 - tc; ++z)
-                AddCode(&chromaDcTotalZeros[tc], kChromaDcTotalZerosLen[tc][z], kChromaDcTotalZerosBits[tc][z], z);
-        for (int zl = 0; zl < 7; ++zl)
-            for (int r = 0; r < 16; ++r) AddCode(&runBefore[zl], kRunLen[zl][r], kRunBits[zl][r], r);
-    }
-};
+}  // namespace
 
-// Built before main; the block reader reads it without a guard.
-const Tables kTables;
+namespace h264cavlc {
 
-// Looks a code up from a 32-bit peek; returns the entry (0: no code).
-// Codes are at most 16 bits, so rows 16..32 hold only the fills of all-zero
-// codes, the same in every column: a peek of 0 may read row 31 like a peek
-// of 1.
-inline uint32_t LzLookup(const LzTable& t, uint32_t peek) {
-    const uint32_t lz = uint32_t(__builtin_clz(peek | 1));
-    const uint32_t col = ((peek << lz) << 1) >> 29;
-    return t.e[lz][col];
+Tables::Tables() {
+    std::memset(this, 0, sizeof *this);
+    for (int g = 0; g < 3; ++g)
+        for (int s = 0; s < 68; ++s) AddCode(&coeffToken[g], kCoeffTokenLen[g][s], kCoeffTokenBits[g][s], s);
+    std::memset(coeffTokenFlc, 0xFF, sizeof coeffTokenFlc);
+    for (int s = 0; s < 68; ++s)
+        if (kCoeffTokenLen[3][s]) coeffTokenFlc[kCoeffTokenBits[3][s]] = uint8_t(s);
+    for (int s = 0; s < 20; ++s) AddCode(&chromaDcToken, kChromaDcTokenLen[s], kChromaDcTokenBits[s], s);
+    for (int tc = 0; tc < 15; ++tc)
+        for (int z = 0; z < 16 - tc; ++z) AddCode(&totalZeros[tc], kTotalZerosLen[tc][z], kTotalZerosBits[tc][z], z);
+    for (int tc = 0; tc < 3; ++tc)
+        for (int z = 0; z < 4 - tc; ++z)
+            AddCode(&chromaDcTotalZeros[tc], kChromaDcTotalZerosLen[tc][z], kChromaDcTotalZerosBits[tc][z], z);
+    for (int zl = 0; zl < 7; ++zl)
+        for (int r = 0; r < 16; ++r) AddCode(&runBefore[zl], kRunLen[zl][r], kRunBits[zl][r], r);
 }
+
+const Tables kTables;
 
 const uint8_t kZigzag4x4[16] = {0, 1, 4, 8, 5, 2, 3, 6, 9, 12, 13, 10, 7, 11, 14, 15};
 // Position class of a raster position: 0 both even, 1 mixed, 2 both odd.
 const uint8_t kPosClass[16] = {0, 1, 0, 1, 1, 2, 1, 2, 0, 1, 0, 1, 1, 2, 1, 2};
 
-// The block reader's own copy of the bit position, kept in registers for
-// the whole block. kTail: the block may run to the end of the unit, so
-// every read checks it (bytes past `size` read as zeros); otherwise every
-// read of the block lies inside the unit (see kBlockBytes).
-template <bool kTail>
-struct BlockBits {
-    const uint8_t* buf;
-    uint32_t pos;
-    uint32_t size;
-    // The bits from pos on at the top of the word; the top 57 are valid.
-    uint64_t Peek() const {
-        const uint32_t byte = pos >> 3;
-        uint64_t v;
-        if (kTail) {
-            v = 0;
-            for (uint32_t i = 0; i < 8; ++i) v = v << 8 | (byte + i < size ? buf[byte + i] : 0u);
-        } else {
-            std::memcpy(&v, buf + byte, 8);
-            v = __builtin_bswap64(v);
-        }
-        return v << (pos & 7);
-    }
-    uint32_t Peek32() const { return uint32_t(Peek() >> 32); }
-};
 
-// Bytes one block can span from its first byte, plus the 8 of a read: a
-// token (16 bits), three signs, 16 levels (16 + 12 bits each), total_zeros
-// (9) and 15 runs (11 each) are 641 bits.
-constexpr uint32_t kBlockBytes = 96;
-
-// Reads one residual_block_cavlc and hands each coefficient to put(scan
-// position, level), the highest position first. Positions lie in
-// 0..maxNumCoeff (one past the block only on damaged data).
-template <bool kTail, class Put>
-inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOut, H264BitReader* br, Put put) {
-    const Tables& t = kTables;
-    BlockBits<kTail> b{br->buf, br->pos, br->size};
-    uint32_t err = 0;
-    const uint64_t first = b.Peek();
-    const uint32_t peek = uint32_t(first >> 32);
-    int32_t totalCoeff, trailingOnes;
-    uint32_t len;
-    if (nC < 0) {
-        uint32_t e = LzLookup(t.chromaDcToken, peek);
-        if (!e) { err |= 128; e = 1u << 8; }
-        len = e >> 8;
-        totalCoeff = int32_t(e & 0xFF) >> 2;
-        trailingOnes = int32_t(e & 3);
-    } else if (nC >= 8) {
-        uint32_t s = t.coeffTokenFlc[peek >> 26];
-        len = 6;
-        if (s == 0xFF) s = 0;
-        totalCoeff = int32_t(s >> 2);
-        trailingOnes = int32_t(s & 3);
-    } else {
-        const int g = nC < 2 ? 0 : nC < 4 ? 1 : 2;
-        uint32_t e = LzLookup(t.coeffToken[g], peek);
-        if (!e) { err |= 128; e = 16u << 8; }
-        len = e >> 8;
-        totalCoeff = int32_t(e & 0xFF) >> 2;
-        trailingOnes = int32_t(e & 3);
-    }
-    if (totalCoeff > maxNumCoeff) {
-        err |= 1;
-        totalCoeff = maxNumCoeff;
-        if (trailingOnes > totalCoeff) trailingOnes = totalCoeff;
-    }
-    *totalCoeffOut = uint8_t(totalCoeff);
-    if (totalCoeff == 0) {
-        br->pos = b.pos + len;
-        return err;
-    }
-    // Trailing ones: their signs follow the token (at most 19 bits in all).
-    int32_t level[16];
-    const uint32_t signs = uint32_t((first << len) >> 61) >> (3 - trailingOnes);
-    for (int32_t i = 0; i < trailingOnes; ++i)
-        level[totalCoeff - 1 - i] = 1 - 2 * int32_t((signs >> (trailingOnes - 1 - i)) & 1);
-    b.pos += len + uint32_t(trailingOnes);
-    // Remaining levels: prefix and suffix from one read.
-    int32_t suffixLength = totalCoeff > 10 && trailingOnes < 3 ? 1 : 0;
-    int32_t bonus = trailingOnes < 3 ? 2 : 0;  // the first level after fewer than 3 trailing ones
-    for (int32_t i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
-        uint64_t v = b.Peek();
-        int32_t prefix = v ? __builtin_clzll(v) : 64;
-        if (__builtin_expect(prefix > 15, 0)) {
-            err |= 1;
-            prefix = 15;
-        }
-        v <<= prefix + 1;
-        int32_t levelCode, used;
-        if (__builtin_expect(prefix < 14, 1)) {
-            levelCode = (prefix << suffixLength) + int32_t((v >> 1) >> (63 - suffixLength));
-            used = prefix + 1 + suffixLength;
-        } else {
-            const int32_t suffixSize = (prefix == 14 && suffixLength == 0) ? 4 : prefix == 15 ? 12 : suffixLength;
-            levelCode = (prefix << suffixLength) + int32_t((v >> 1) >> (63 - suffixSize));
-            if (prefix == 15 && suffixLength == 0) levelCode += 15;
-            used = prefix + 1 + suffixSize;
-        }
-        b.pos += uint32_t(used);
-        levelCode += bonus;
-        bonus = 0;
-        // levelCode 2k gives k + 1, 2k + 1 gives -(k + 1).
-        const int32_t magnitude = (levelCode + 2) >> 1;
-        level[i] = (levelCode & 1) ? -magnitude : magnitude;
-        suffixLength += suffixLength == 0;
-        suffixLength += magnitude > (3 << (suffixLength - 1)) && suffixLength < 6;
-    }
-    int32_t totalZeros = 0;
-    if (totalCoeff < maxNumCoeff) {
-        uint32_t e = maxNumCoeff == 4 ? LzLookup(t.chromaDcTotalZeros[totalCoeff - 1], b.Peek32())
-                                      : LzLookup(t.totalZeros[totalCoeff - 1], b.Peek32());
-        if (!e) { err |= 1; e = 1u << 8; }
-        b.pos += e >> 8;
-        totalZeros = int32_t(e & 0xFF);
-    }
-    // Placement from the highest coefficient down: run_before separates a
-    // coefficient from the one below it; once the zeros are used up (or for
-    // the lowest coefficient) the rest follow one another.
-    int32_t p = totalCoeff - 1 + totalZeros;
-    put(p, level[totalCoeff - 1]);
-    int32_t zerosLeft = totalZeros;
-    int32_t i = totalCoeff - 1;
-    for (; i > 0 && zerosLeft > 0; --i) {
-        const int zl = zerosLeft > 7 ? 6 : zerosLeft - 1;
-        uint32_t e = LzLookup(t.runBefore[zl], b.Peek32());
-        if (!e) { err |= 1; e = 1u << 8; }
-        b.pos += e >> 8;
-        int32_t r = int32_t(e & 0xFF);
-        if (r > zerosLeft) {
-            err |= 1;
-            r = zerosLeft;
-        }
-        zerosLeft -= r;
-        p -= r + 1;
-        put(p, level[i - 1]);
-    }
-    for (; i > 0; --i) put(--p, level[i - 1]);
-    br->pos = b.pos;
-    return err;
-}
-
-// The block inside the unit (no end checks) or near its end.
-template <class Put>
-inline uint32_t ReadBlockAt(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOut, H264BitReader* br, Put put) {
-    if (__builtin_expect((br->pos >> 3) + kBlockBytes <= br->size, 1))
-        return ReadBlock<false>(maxNumCoeff, nC, totalCoeffOut, br, put);
-    return ReadBlock<true>(maxNumCoeff, nC, totalCoeffOut, br, put);
-}
-
-}  // namespace
+}  // namespace h264cavlc
 
 const uint8_t kH264Zigzag4x4[16] = {0, 1, 4, 8, 5, 2, 3, 6, 9, 12, 13, 10, 7, 11, 14, 15};
 
 void H264ScanScale(int32_t* scale, const uint8_t* dequant) {
+    using namespace h264cavlc;
     for (int k = 0; k < 16; ++k) scale[k] = int32_t(dequant[1 + kPosClass[kZigzag4x4[k]]]) << dequant[0];
 }
 
-uint32_t H264ReadScaledBlock(int16_t* blk, int32_t maxNumCoeff, int32_t nC, const int32_t* scale,
-                             uint8_t* totalCoeffOut, H264BitReader* br) {
-    const int32_t start = 16 - maxNumCoeff;
-    return ReadBlockAt(maxNumCoeff, nC, totalCoeffOut, br, [=](int32_t p, int32_t level) {
-        const int32_t k = (p + start) & 15;
-        blk[kZigzag4x4[k]] = int16_t(level * scale[k]);
-    });
-}
-
-uint32_t H264ReadChromaDcBlock(int32_t* dc, uint8_t* totalCoeffOut, H264BitReader* br) {
-    return ReadBlockAt(4, -1, totalCoeffOut, br, [=](int32_t p, int32_t level) { dc[p & 3] = level; });
-}
-
-uint32_t H264ReadLumaDcBlock(int64_t* dc, int32_t nC, uint8_t* totalCoeffOut, H264BitReader* br) {
-    return ReadBlockAt(16, nC, totalCoeffOut, br,
-                       [=](int32_t p, int32_t level) { dc[kZigzag4x4[p & 15]] = level; });
-}
