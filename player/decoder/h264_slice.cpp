@@ -267,6 +267,24 @@ inline uint8_t PieceStrength(uint32_t coeffs, uint32_t motion) {
 // reference for all sixteen 4x4 blocks.
 inline bool UniformMotion(const H264MbMotion* m) { return m->mbType == -1 || m->mbType == 18; }
 
+// Bytes 0..3 of x: 1 where the byte is not zero (bytes at most 127).
+inline uint32_t NonZeroBytes(uint32_t x) { return (((x + 0x7f7f7f7fu) | x) & 0x80808080u) >> 7; }
+
+// Strengths of four edge pieces as one word: 2 where either block has
+// coefficients, else the piece's motion result (0 or 1 in each byte).
+inline uint32_t PieceStrengths(uint32_t coeffs, uint32_t motion) {
+    const uint32_t coded = NonZeroBytes(coeffs);
+    return coded << 1 | (motion & ~coded);
+}
+
+inline uint32_t Bytes4(uint32_t b0, uint32_t b1, uint32_t b2, uint32_t b3) {
+    return b0 | b1 << 8 | b2 << 16 | b3 << 24;
+}
+
+inline void Put4(uint8_t* dst, uint32_t w) {
+    for (int i = 0; i < 4; ++i) dst[i] = uint8_t(w >> (8 * i));
+}
+
 void InterEdgeBs(H264DecContext* c) {
     uint8_t* bS = c->work->bS;
     const H264MbInfo& cur = c->curInfo;
@@ -282,18 +300,40 @@ void InterEdgeBs(H264DecContext* c) {
             std::memset(out, 4, 4);
             continue;
         }
+        // Piece k: block q of this macroblock, block p of the neighbour.
+        static const uint8_t kQ[2][4] = {{0, 2, 8, 10}, {0, 1, 4, 5}};
+        static const uint8_t kP[2][4] = {{5, 7, 13, 15}, {10, 11, 14, 15}};
+        const uint8_t* q = kQ[edge];
+        const uint8_t* p = kP[edge];
+        const uint32_t coeffs = Bytes4(cur.totalCoeff[q[0]] | ni->totalCoeff[p[0]], cur.totalCoeff[q[1]] | ni->totalCoeff[p[1]],
+                                       cur.totalCoeff[q[2]] | ni->totalCoeff[p[2]], cur.totalCoeff[q[3]] | ni->totalCoeff[p[3]]);
+        uint32_t motion;
         // Both sides with one vector each: one motion test serves all pieces.
-        int uniform = -1;
-        if (UniformMotion(nm) && UniformMotion(&cm))
-            uniform = MotionDiffers(nm->refPoc[0], nm->mvL0[0], cm.refPoc[0], cm.mvL0[0]) ? 1 : 0;
-        for (int k = 0; k < 4; ++k) {
-            int q = edge == 0 ? kBlkIdx[k][0] : kBlkIdx[0][k];
-            int p = edge == 0 ? kBlkIdx[k][3] : kBlkIdx[3][k];
-            const uint32_t motion = uniform >= 0 ? uint32_t(uniform)
-                                                 : MotionDiffers(nm->refPoc[p >> 2], nm->mvL0[p], cm.refPoc[q >> 2], cm.mvL0[q]);
-            out[k] = PieceStrength(uint32_t(cur.totalCoeff[q]) | ni->totalCoeff[p], motion);
+        if (UniformMotion(nm) && UniformMotion(&cm)) {
+            motion = MotionDiffers(nm->refPoc[0], nm->mvL0[0], cm.refPoc[0], cm.mvL0[0]) * 0x01010101u;
+        } else {
+            uint32_t m[4];
+            for (int k = 0; k < 4; ++k)
+                m[k] = MotionDiffers(nm->refPoc[p[k] >> 2], nm->mvL0[p[k]], cm.refPoc[q[k] >> 2], cm.mvL0[q[k]]);
+            motion = Bytes4(m[0], m[1], m[2], m[3]);
         }
+        Put4(out, PieceStrengths(coeffs, motion));
     }
+}
+
+// Internal strengths of a macroblock of two partitions (16x8 when
+// horizontal, else 8x16): coefficients give 2; the edge between the
+// partitions takes one motion test where neither block has any.
+void InnerBsTwoParts(H264DecContext* c, bool horizontal) {
+    uint8_t* bS = c->work->bS;
+    const H264MbMotion& m = c->curMotion;
+    c->dsp->innerEdgeStrengthFromCoeffs(c->curInfo.totalCoeff, bS);
+    // 16x8: upper partition in quadrant 0 (block 0), lower in quadrant 2
+    // (block 8); 8x16: left in quadrant 0, right in quadrant 1 (block 4).
+    const int second = horizontal ? 8 : 4;
+    const uint32_t motion = MotionDiffers(m.refPoc[0], m.mvL0[0], m.refPoc[second >> 2], m.mvL0[second]);
+    uint8_t* edge = bS + (horizontal ? 32 : 20);
+    for (int k = 0; k < 4; ++k) edge[k] = uint8_t(edge[k] | (motion & (edge[k] == 0)));
 }
 
 // Internal strengths of the inter shapes: coefficients give 2; otherwise the
@@ -632,8 +672,8 @@ int MbInter(H264DecContext* c, int mbType) {
     if (c->sh.disableDeblock != 1) {
         InterEdgeBs(c);
         if (mbType == 18) c->dsp->innerEdgeStrengthFromCoeffs(c->curInfo.totalCoeff, w->bS);
-        else if (mbType == 19) InnerBsMotion(c, false, false, true);
-        else if (mbType == 20) InnerBsMotion(c, false, true, false);
+        else if (mbType == 19) InnerBsTwoParts(c, true);
+        else if (mbType == 20) InnerBsTwoParts(c, false);
         else InnerBsMotion(c, true, false, false);
     }
     return err;
