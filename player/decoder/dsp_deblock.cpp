@@ -288,13 +288,31 @@ void H264DeblockMacroblock(const H264DeblockParams* p) {
 
     // Vertical edges, on transposed blocks. A macroblock without any vertical
     // edge to filter skips the transposes (same samples, less work).
-    const bool anyVertical = Any4(bS) || Any4(bS + 16) || Any4(bS + 20) || Any4(bS + 24);
-    if (anyVertical) {
-        for (int q = 0; q < 4; ++q) d->dbTranspose8x8(Y + 64 * q);
-        d->dbTranspose8x8(Cb);
-        d->dbTranspose8x8(Cr);
+    // Only the quadrants an edge reaches are transposed: the left half
+    // (quadrants 0, 2) for x = 0, 4, 8, the right half (1, 3) for x = 8, 12,
+    // the chroma for x = 0 and 8.
+    const bool leftEdge = Any4(bS), midEdge = Any4(bS + 20);
+    const bool leftHalf = leftEdge || Any4(bS + 16) || midEdge;
+    const bool rightHalf = midEdge || Any4(bS + 24);
+    const bool chroma = leftEdge || midEdge;
+    if (leftHalf || rightHalf) {
+        const auto transpose = [&] {
+            if (leftHalf) {
+                d->dbTranspose8x8(Y);
+                d->dbTranspose8x8(Y + 128);
+            }
+            if (rightHalf) {
+                d->dbTranspose8x8(Y + 64);
+                d->dbTranspose8x8(Y + 192);
+            }
+            if (chroma) {
+                d->dbTranspose8x8(Cb);
+                d->dbTranspose8x8(Cr);
+            }
+        };
+        transpose();
 
-        if (Any4(bS)) {
+        if (leftEdge) {
             const Thresholds tl = MakeThresholds(p->qpLeft, p->qp, offA, offB);
             const Thresholds tcc = MakeThresholds(p->qpcLeft, p->qpc, offA, offB);
             d->dbGatherLeft(bufY, y0 - 4, y0 + 8 * p->strideY - 4, p->strideY);
@@ -314,12 +332,9 @@ void H264DeblockMacroblock(const H264DeblockParams* p) {
         // quadrant 0 or 1, the lower half 128 bytes on.
         LumaEdge(d, inL, Y, Y + 128, Y + 32, Y + 160, bS + 16);
         LumaEdge(d, inL, Y + 32, Y + 160, Y + 64, Y + 192, bS + 20);
-        if (Any4(bS + 20)) ChromaEdge(d, inC, Cb + 16, Cb + 32, Cr + 16, Cr + 32, bS + 20);
+        if (midEdge) ChromaEdge(d, inC, Cb + 16, Cb + 32, Cr + 16, Cr + 32, bS + 20);
         LumaEdge(d, inL, Y + 64, Y + 192, Y + 96, Y + 224, bS + 24);
-
-        for (int q = 0; q < 4; ++q) d->dbTranspose8x8(Y + 64 * q);
-        d->dbTranspose8x8(Cb);
-        d->dbTranspose8x8(Cr);
+        transpose();
     }
 
     // Horizontal edges.
