@@ -39,16 +39,23 @@ inline uint32_t LzLookup(const LzTable& t, uint32_t peek) {
 extern const uint8_t kZigzag4x4[16];
 
 // The block reader's own copy of the bit position, kept in registers for
-// the whole block. kTail: the block may run to the end of the unit, so
-// every read checks it (bytes past `size` read as zeros); otherwise every
-// read of the block lies inside the unit (see kBlockBytes).
+// the whole block, with the bits from it on held in a word: a code is read
+// from the word and shifted out of it, and the word reloaded from memory
+// only when fewer bits are left in it than the next code may take. The
+// chain from one code to the next is then the code's own arithmetic, not a
+// load at a computed position. kTail: the block may run to the end of the
+// unit, so every load checks it (bytes past `size` read as zeros);
+// otherwise every load of the block lies inside the unit (see kBlockBytes).
 template <bool kTail>
 struct BlockBits {
     const uint8_t* buf;
-    uint32_t pos;
     uint32_t size;
-    // The bits from pos on at the top of the word; the top 57 are valid.
-    uint64_t Peek() const {
+    uint32_t pos;    // bit position of the word's top bit
+    uint64_t bits;   // the bits from pos on, at the top
+    uint32_t valid;  // how many of them came from memory
+
+    BlockBits(const H264BitReader* br) : buf(br->buf), size(br->size), pos(br->pos) { Load(); }
+    void Load() {
         const uint32_t byte = pos >> 3;
         uint64_t v;
         if (kTail) {
@@ -58,9 +65,19 @@ struct BlockBits {
             std::memcpy(&v, buf + byte, 8);
             v = __builtin_bswap64(v);
         }
-        return v << (pos & 7);
+        bits = v << (pos & 7);
+        valid = 64 - (pos & 7);  // at least 57
     }
-    uint32_t Peek32() const { return uint32_t(Peek() >> 32); }
+    // At least 32 bits from memory at the top of the word.
+    void Need32() {
+        if (valid < 32) Load();
+    }
+    uint32_t Peek32() const { return uint32_t(bits >> 32); }
+    void Skip(uint32_t n) {  // n at most 32 and at most valid
+        pos += n;
+        bits <<= n;
+        valid -= n;
+    }
 };
 
 // Bytes one block can span from its first byte, plus the 8 of a read: a
@@ -74,9 +91,9 @@ constexpr uint32_t kBlockBytes = 96;
 template <bool kTail, class Put>
 inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOut, H264BitReader* br, Put put) {
     const Tables& t = kTables;
-    BlockBits<kTail> b{br->buf, br->pos, br->size};
+    BlockBits<kTail> b(br);
     uint32_t err = 0;
-    const uint64_t first = b.Peek();
+    const uint64_t first = b.bits;  // 57 bits or more: the token and three signs
     const uint32_t peek = uint32_t(first >> 32);
     int32_t totalCoeff, trailingOnes;
     uint32_t len;
@@ -119,12 +136,13 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
     level[totalCoeff - 1] = 1 - int32_t((signs >> 1) & 2);
     level[totalCoeff - 2] = 1 - int32_t(signs & 2);
     level[totalCoeff - 3] = 1 - int32_t((signs << 1) & 2);
-    b.pos += len + uint32_t(trailingOnes);
+    b.Skip(len + uint32_t(trailingOnes));
     // Remaining levels: prefix and suffix from one read.
     int32_t suffixLength = totalCoeff > 10 && trailingOnes < 3 ? 1 : 0;
     int32_t bonus = trailingOnes < 3 ? 2 : 0;  // the first level after fewer than 3 trailing ones
     for (int32_t i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
-        uint64_t v = b.Peek();
+        b.Need32();  // a level takes at most 28 bits
+        uint64_t v = b.bits;
         int32_t prefix = v ? __builtin_clzll(v) : 64;
         if (__builtin_expect(prefix > 15, 0)) {
             err |= 1;
@@ -141,7 +159,7 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
             if (prefix == 15 && suffixLength == 0) levelCode += 15;
             used = prefix + 1 + suffixSize;
         }
-        b.pos += uint32_t(used);
+        b.Skip(uint32_t(used));
         levelCode += bonus;
         bonus = 0;
         // levelCode 2k gives k + 1, 2k + 1 gives -(k + 1).
@@ -152,10 +170,11 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
     }
     int32_t totalZeros = 0;
     if (totalCoeff < maxNumCoeff) {
+        b.Need32();
         uint32_t e = maxNumCoeff == 4 ? LzLookup(t.chromaDcTotalZeros[totalCoeff - 1], b.Peek32())
                                       : LzLookup(t.totalZeros[totalCoeff - 1], b.Peek32());
         if (!e) { err |= 1; e = 1u << 8; }
-        b.pos += e >> 8;
+        b.Skip(e >> 8);
         totalZeros = int32_t(e & 0xFF);
     }
     // Placement from the highest coefficient down: run_before separates a
@@ -167,9 +186,10 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
     int32_t i = totalCoeff - 1;
     for (; i > 0 && zerosLeft > 0; --i) {
         const int zl = zerosLeft > 7 ? 6 : zerosLeft - 1;
+        b.Need32();
         uint32_t e = LzLookup(t.runBefore[zl], b.Peek32());
         if (!e) { err |= 1; e = 1u << 8; }
-        b.pos += e >> 8;
+        b.Skip(e >> 8);
         int32_t r = int32_t(e & 0xFF);
         if (r > zerosLeft) {
             err |= 1;
