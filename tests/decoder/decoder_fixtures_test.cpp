@@ -44,6 +44,7 @@ const Fixture kFixtures[] = {
     {"small_wp_32x32", 2, 32, 32, 0, 0, false, true, -4, 3},
     {"small_refresh_64x48", 1, 64, 48, 0, 0, false, false, -5, 5},
     {"small_ref16_32x32", 16, 32, 32, 0, 0, false, false, 0, 0},
+    {"small_pcm_ltr_32x32", 4, 32, 32, 0, 0, false, false, 0, 0},
 };
 
 std::string DataPath(const std::string& file) { return std::string(SELVANE_TEST_DATA) + "/" + file; }
