@@ -1,6 +1,8 @@
 #include "emap_file.h"
 
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 
 namespace emap {
 
@@ -22,53 +24,71 @@ bool MemoryMapIni::Has(const std::string& section, const std::string& key) const
 
 std::string MapSection(int n) { return "EMap" + std::to_string(n); }
 
-int ToInt(const std::string& text) {
+int ToInt(const std::string& text) { return ToInt(text.data(), text.size()); }
+
+int ToInt(const char* text, size_t size) {
   size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  while (i < size && (text[i] == ' ' || text[i] == '\t')) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (i < size && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   long long v = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+  for (; i < size && text[i] >= '0' && text[i] <= '9'; ++i) {
     v = v * 10 + (text[i] - '0');
     if (v > 0x7FFFFFFFLL) v = 0x7FFFFFFFLL;
   }
   return int(negative ? -v : v);
 }
 
-namespace {
-
-std::vector<std::string> Split(const std::string& text, char sep) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (;;) {
-    size_t at = text.find(sep, start);
-    std::string part = text.substr(start, at == std::string::npos ? std::string::npos : at - start);
-    if (!part.empty()) parts.push_back(part);
-    if (at == std::string::npos) return parts;
-    start = at + 1;
-  }
-}
-
-}  // namespace
-
 std::vector<MapIconEntry> ParseIconList(const std::string& text, int kind, int mapId) {
+  // One pass over the text, fields taken in place: a list may hold
+  // thousands of entries.
   std::vector<MapIconEntry> out;
   const size_t need = kind == kIconCamera ? 4 : 3;
-  for (const std::string& entry : Split(text, '|')) {
-    std::vector<std::string> f = Split(entry, ',');
-    if (f.size() < need) continue;
-    const int x = ToInt(f[0]), y = ToInt(f[1]);
+  const char* p = text.data();
+  const size_t n = text.size();
+  // An entry takes at least a digit and a separator per field.
+  out.reserve((n + 1) / (2 * need));
+  size_t start = 0;
+  while (start <= n) {
+    size_t end = text.find('|', start);
+    if (end == std::string::npos) end = n;
+    // The entry's first nonempty fields; empty ones are dropped.
+    const char* field[4];
+    size_t length[4];
+    size_t fields = 0;
+    for (size_t f = start; f <= end && fields < need;) {
+      const void* comma = std::memchr(p + f, ',', end - f);
+      const size_t c = comma ? size_t(static_cast<const char*>(comma) - p) : end;
+      if (c > f) {
+        field[fields] = p + f;
+        length[fields++] = c - f;
+      }
+      f = c + 1;
+    }
+    start = end + 1;
+    if (fields < need) continue;
+    const int x = ToInt(field[0], length[0]), y = ToInt(field[1], length[1]);
     if (x < -kMaxIconPosition || x > kMaxIconPosition || y < -kMaxIconPosition || y > kMaxIconPosition) continue;
     MapIconEntry e;
     e.kind = kind;
     e.MoveTo(x, y);
-    e.channel = ToInt(f[2]);
+    e.channel = ToInt(field[2], length[2]);
     e.mapId = mapId;
-    e.device = kind == kIconCamera ? ToInt(f[3]) : kProbeDevice;
+    e.device = kind == kIconCamera ? ToInt(field[3], length[3]) : kProbeDevice;
     out.push_back(e);
   }
   return out;
 }
+
+namespace {
+
+void AppendNumber(std::string& text, int v) {
+  char digits[16];
+  const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, v);
+  text.append(digits, r.ptr);
+}
+
+}  // namespace
 
 std::string FormatIconList(const MapIcons& icons, int kind) {
   std::string text;
@@ -77,8 +97,15 @@ std::string FormatIconList(const MapIcons& icons, int kind) {
     if (!w.Live() || w.kind != kind) continue;
     const MapIconEntry& s = icons.save[i];
     if (!text.empty()) text += '|';
-    text += std::to_string(s.left) + ',' + std::to_string(s.top) + ',' + std::to_string(w.channel);
-    if (kind == kIconCamera) text += ',' + std::to_string(w.device);
+    AppendNumber(text, s.left);
+    text += ',';
+    AppendNumber(text, s.top);
+    text += ',';
+    AppendNumber(text, w.channel);
+    if (kind == kIconCamera) {
+      text += ',';
+      AppendNumber(text, w.device);
+    }
   }
   return text;
 }
@@ -110,16 +137,12 @@ int LoadMaps(IMapIni& ini, const std::string& pictureName, MapIcons& icons) {
     int id = ToInt(ini.Read(s, "id", "-1"));
     if (id == -1) return 0;
     if (ini.Read(s, "picturename", "") != pictureName) continue;
-    int added = 0;
-    for (const MapIconEntry& e : ParseIconList(ini.Read(s, "camer", "0"), kIconCamera, id)) {
-      icons.Append(e);
-      ++added;
-    }
-    for (const MapIconEntry& e : ParseIconList(ini.Read(s, "probe", "0"), kIconProbe, id)) {
-      icons.Append(e);
-      ++added;
-    }
-    return added;
+    const std::vector<MapIconEntry> cameras = ParseIconList(ini.Read(s, "camer", "0"), kIconCamera, id);
+    const std::vector<MapIconEntry> probes = ParseIconList(ini.Read(s, "probe", "0"), kIconProbe, id);
+    icons.Reserve(icons.work.size() + cameras.size() + probes.size());
+    for (const MapIconEntry& e : cameras) icons.Append(e);
+    for (const MapIconEntry& e : probes) icons.Append(e);
+    return int(cameras.size() + probes.size());
   }
   return 0;
 }

@@ -7,6 +7,7 @@
 // the dialog backs with the platform's private-profile calls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -56,6 +57,10 @@ struct MapIcons {
     work.push_back(e);
     save.push_back(e);
   }
+  void Reserve(size_t n) {
+    work.reserve(n);
+    save.reserve(n);
+  }
   void Clear() {
     work.clear();
     save.clear();
@@ -85,6 +90,7 @@ std::string MapSection(int n);   // "EMap<n>"
 // A plain decimal conversion: leading blanks, a sign and digits; anything
 // else reads as 0 (as atoi).
 int ToInt(const std::string& text);
+int ToInt(const char* text, size_t size);
 
 // One icon list into entries of this kind on this map. Empty parts are
 // dropped; an entry with fewer fields than its kind needs, or with x or y

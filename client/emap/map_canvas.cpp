@@ -37,6 +37,7 @@ void MapCanvas::Place(int i) {
 }
 
 void MapCanvas::AddLoaded(const MapIcons& loaded) {
+  icons.Reserve(icons.work.size() + loaded.work.size());
   for (size_t i = 0; i < loaded.work.size(); ++i) {
     icons.Append(loaded.work[i]);
     Place(icons.Size() - 1);

@@ -27,6 +27,8 @@ void PlainInnerEdgeStrengthFromCoeffs(const uint8_t* flags, uint8_t* bS);
 
 void PlainDbTranspose8x8(uint8_t* blk);
 void PlainDbLumaNormal(uint8_t* p, uint8_t* q, uint32_t alpha4, int32_t beta, uint32_t tc0x4);
+void PlainDbLumaNormal16(uint8_t* pL, uint8_t* pR, uint8_t* qL, uint8_t* qR, uint32_t alpha4, int32_t beta,
+                         uint32_t tc0x4);
 void PlainDbLumaStrong(uint8_t* p, uint8_t* q, int32_t alpha, int32_t beta);
 void PlainDbChromaNormal(uint8_t* cbP, uint8_t* cbQ, uint8_t* crP, uint8_t* crQ,
                          uint32_t alpha4, int32_t beta, uint32_t tc0x4, int32_t qStride);

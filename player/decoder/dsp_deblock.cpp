@@ -71,6 +71,20 @@ void PlainDbLumaNormal(uint8_t* p, uint8_t* q, uint32_t alpha4, int32_t beta, ui
     }
 }
 
+// Segment bytes (one per 4 positions) as the pair bytes of an 8-position call.
+namespace {
+inline uint32_t PairsOf(uint32_t quads, int half) {
+    const uint32_t a = (quads >> (16 * half)) & 0xff, b = (quads >> (16 * half + 8)) & 0xff;
+    return (a | b << 16) * 0x101u;
+}
+}  // namespace
+
+void PlainDbLumaNormal16(uint8_t* pL, uint8_t* pR, uint8_t* qL, uint8_t* qR, uint32_t alpha4, int32_t beta,
+                         uint32_t tc0x4) {
+    PlainDbLumaNormal(pL, qL, PairsOf(alpha4, 0), beta, PairsOf(tc0x4, 0));
+    PlainDbLumaNormal(pR, qR, PairsOf(alpha4, 1), beta, PairsOf(tc0x4, 1));
+}
+
 void PlainDbLumaStrong(uint8_t* p, uint8_t* q, int32_t alpha, int32_t beta) {
     for (int i = 0; i < 8; ++i) {
         const int p3 = p[i], p2 = p[8 + i], p1 = p[16 + i], p0 = p[24 + i];
@@ -218,20 +232,13 @@ Thresholds MakeThresholds(int qPp, int qPq, int offA, int offB) {
 
 inline uint32_t Tc0Of(const Thresholds& t, int bs) { return t.tc0[bs > 4 ? 4 : bs]; }
 
-// Packed alpha/tc0 of a luma call covering segments s0 and s1.
-inline void PackLuma(const Thresholds& t, int s0, int s1, uint32_t& alpha4, uint32_t& tc0x4) {
-    alpha4 = t.alpha4 & ((s0 ? 0x0000ffffu : 0) | (s1 ? 0xffff0000u : 0));
-    const uint32_t a = Tc0Of(t, s0), b = Tc0Of(t, s1);
-    tc0x4 = (a | (b << 16)) * 0x101u;
-}
-
 // The four bytes of s as one word (byte i from s[i]).
 inline uint32_t Word4(const uint8_t* s) {
     return uint32_t(s[0]) | uint32_t(s[1]) << 8 | uint32_t(s[2]) << 16 | uint32_t(s[3]) << 24;
 }
 
-// Packed alpha/tc0 of a chroma call covering four segments.
-inline void PackChroma(const Thresholds& t, const uint8_t* s, uint32_t& alpha4, uint32_t& tc0x4) {
+// Packed alpha/tc0 of a call covering four segments (strengths s[0..3]).
+inline void PackSegments(const Thresholds& t, const uint8_t* s, uint32_t& alpha4, uint32_t& tc0x4) {
     // Strengths are 0..4: adding 0x7f to a byte sets its top bit exactly
     // when the byte is not zero, without a carry into the next byte.
     const uint32_t nonZero = ((Word4(s) + 0x7f7f7f7fu) & 0x80808080u) >> 7;
@@ -239,21 +246,22 @@ inline void PackChroma(const Thresholds& t, const uint8_t* s, uint32_t& alpha4, 
     tc0x4 = Tc0Of(t, s[0]) | Tc0Of(t, s[1]) << 8 | Tc0Of(t, s[2]) << 16 | Tc0Of(t, s[3]) << 24;
 }
 
-inline bool Any4(const uint8_t* s) { return (s[0] | s[1] | s[2] | s[3]) != 0; }
+inline bool Any4(const uint8_t* s) { return Word4(s) != 0; }
 
-// Normal luma filter on one 8-position call with segments s[0], s[1].
-inline void LumaEdge(const H264DspTable* d, const Thresholds& t, uint8_t* p, uint8_t* q,
-                     const uint8_t* s) {
-    if (!(s[0] | s[1])) return;
+// Normal luma filter across a whole macroblock edge: positions 0..7 at
+// pL/qL, 8..15 at pR/qR, segments s[0..3].
+inline void LumaEdge(const H264DspTable* d, const Thresholds& t, uint8_t* pL, uint8_t* pR, uint8_t* qL,
+                     uint8_t* qR, const uint8_t* s) {
+    if (!Any4(s)) return;
     uint32_t a4, tc;
-    PackLuma(t, s[0], s[1], a4, tc);
-    d->dbLumaNormal(p, q, a4, t.beta, tc);
+    PackSegments(t, s, a4, tc);
+    d->dbLumaNormal16(pL, pR, qL, qR, a4, t.beta, tc);
 }
 
 inline void ChromaEdge(const H264DspTable* d, const Thresholds& t, uint8_t* cbP, uint8_t* cbQ,
                        uint8_t* crP, uint8_t* crQ, const uint8_t* s) {
     uint32_t a4, tc;
-    PackChroma(t, s, a4, tc);
+    PackSegments(t, s, a4, tc);
     d->dbChromaNormal(cbP, cbQ, crP, crQ, a4, t.beta, tc, 8);
 }
 
@@ -280,13 +288,31 @@ void H264DeblockMacroblock(const H264DeblockParams* p) {
 
     // Vertical edges, on transposed blocks. A macroblock without any vertical
     // edge to filter skips the transposes (same samples, less work).
-    const bool anyVertical = Any4(bS) || Any4(bS + 16) || Any4(bS + 20) || Any4(bS + 24);
-    if (anyVertical) {
-        for (int q = 0; q < 4; ++q) d->dbTranspose8x8(Y + 64 * q);
-        d->dbTranspose8x8(Cb);
-        d->dbTranspose8x8(Cr);
+    // Only the quadrants an edge reaches are transposed: the left half
+    // (quadrants 0, 2) for x = 0, 4, 8, the right half (1, 3) for x = 8, 12,
+    // the chroma for x = 0 and 8.
+    const bool leftEdge = Any4(bS), midEdge = Any4(bS + 20);
+    const bool leftHalf = leftEdge || Any4(bS + 16) || midEdge;
+    const bool rightHalf = midEdge || Any4(bS + 24);
+    const bool chroma = leftEdge || midEdge;
+    if (leftHalf || rightHalf) {
+        const auto transpose = [&] {
+            if (leftHalf) {
+                d->dbTranspose8x8(Y);
+                d->dbTranspose8x8(Y + 128);
+            }
+            if (rightHalf) {
+                d->dbTranspose8x8(Y + 64);
+                d->dbTranspose8x8(Y + 192);
+            }
+            if (chroma) {
+                d->dbTranspose8x8(Cb);
+                d->dbTranspose8x8(Cr);
+            }
+        };
+        transpose();
 
-        if (Any4(bS)) {
+        if (leftEdge) {
             const Thresholds tl = MakeThresholds(p->qpLeft, p->qp, offA, offB);
             const Thresholds tcc = MakeThresholds(p->qpcLeft, p->qpc, offA, offB);
             d->dbGatherLeft(bufY, y0 - 4, y0 + 8 * p->strideY - 4, p->strideY);
@@ -296,24 +322,19 @@ void H264DeblockMacroblock(const H264DeblockParams* p) {
                 d->dbLumaStrong(bufY + 32, Y + 128, tl.alpha, tl.beta);
                 d->dbChromaStrong(bufC + 16, Cb, bufC + 48, Cr, tcc.alpha, tcc.beta);
             } else {
-                LumaEdge(d, tl, bufY, Y, bS);
-                LumaEdge(d, tl, bufY + 32, Y + 128, bS + 2);
+                LumaEdge(d, tl, bufY, bufY + 32, Y, Y + 128, bS);
                 ChromaEdge(d, tcc, bufC + 16, Cb, bufC + 48, Cr, bS);
             }
             d->dbScatterLeft(bufY, y0 - 4, y0 + 8 * p->strideY - 4, p->strideY);
             d->dbScatterLeft(bufC, cb0 - 4, cr0 - 4, strideC);
         }
-        LumaEdge(d, inL, Y, Y + 32, bS + 16);
-        LumaEdge(d, inL, Y + 128, Y + 160, bS + 18);
-        LumaEdge(d, inL, Y + 32, Y + 64, bS + 20);
-        LumaEdge(d, inL, Y + 160, Y + 192, bS + 22);
-        if (Any4(bS + 20)) ChromaEdge(d, inC, Cb + 16, Cb + 32, Cr + 16, Cr + 32, bS + 20);
-        LumaEdge(d, inL, Y + 64, Y + 96, bS + 24);
-        LumaEdge(d, inL, Y + 192, Y + 224, bS + 26);
-
-        for (int q = 0; q < 4; ++q) d->dbTranspose8x8(Y + 64 * q);
-        d->dbTranspose8x8(Cb);
-        d->dbTranspose8x8(Cr);
+        // Transposed quadrants: the upper half of a vertical edge lies in
+        // quadrant 0 or 1, the lower half 128 bytes on.
+        LumaEdge(d, inL, Y, Y + 128, Y + 32, Y + 160, bS + 16);
+        LumaEdge(d, inL, Y + 32, Y + 160, Y + 64, Y + 192, bS + 20);
+        if (midEdge) ChromaEdge(d, inC, Cb + 16, Cb + 32, Cr + 16, Cr + 32, bS + 20);
+        LumaEdge(d, inL, Y + 64, Y + 192, Y + 96, Y + 224, bS + 24);
+        transpose();
     }
 
     // Horizontal edges.
@@ -328,21 +349,19 @@ void H264DeblockMacroblock(const H264DeblockParams* p) {
             d->dbLumaStrong(bufY2, Y + 64, tt.alpha, tt.beta);
             d->dbChromaStrong(bufC, Cb, bufC + 16, Cr, tcc.alpha, tcc.beta);
         } else {
-            LumaEdge(d, tt, bufY, Y, bS + 8);
-            LumaEdge(d, tt, bufY2, Y + 64, bS + 10);
+            LumaEdge(d, tt, bufY, bufY2, Y, Y + 64, bS + 8);
             ChromaEdge(d, tcc, bufC, Cb, bufC + 16, Cr, bS + 8);
         }
         d->dbScatterTop(y0 - 4 * p->strideY, p->strideY, bufY, bufY2);
         d->dbStoreRow8(cb0 - strideC, bufC + 8);
         d->dbStoreRow8(cr0 - strideC, bufC + 24);
     }
-    LumaEdge(d, inL, Y, Y + 32, bS + 28);
-    LumaEdge(d, inL, Y + 64, Y + 96, bS + 30);
-    LumaEdge(d, inL, Y + 32, Y + 128, bS + 32);
-    LumaEdge(d, inL, Y + 96, Y + 192, bS + 34);
+    // Horizontal edges: the left half in quadrant 0 or 2, the right half 64
+    // bytes on.
+    LumaEdge(d, inL, Y, Y + 64, Y + 32, Y + 96, bS + 28);
+    LumaEdge(d, inL, Y + 32, Y + 96, Y + 128, Y + 192, bS + 32);
     if (Any4(bS + 32)) ChromaEdge(d, inC, Cb + 16, Cb + 32, Cr + 16, Cr + 32, bS + 32);
-    LumaEdge(d, inL, Y + 128, Y + 160, bS + 36);
-    LumaEdge(d, inL, Y + 192, Y + 224, bS + 38);
+    LumaEdge(d, inL, Y + 128, Y + 192, Y + 160, Y + 224, bS + 36);
 
     d->mbStoreLuma(y0, p->strideY, Y);
     d->mbStoreChroma(cb0, cr0, strideC, Cb, Cr);

@@ -1,6 +1,7 @@
-// Deblocking kernels, SSE2 set: 8 edge positions per call in 16-bit lanes,
-// filtered or unfiltered samples chosen by masks; the same samples as the
-// plain set.
+// Deblocking kernels, SSE2 set: the same samples as the plain set. The
+// strong luma filter works on 8 edge positions per call in 16-bit lanes;
+// the normal luma filter (16 positions) and the chroma filters (Cb and Cr
+// side by side) work on bytes, with every intermediate exact.
 #include "dsp_sse2.h"
 
 namespace h264dsp {
@@ -106,43 +107,116 @@ void Sse2DbLumaStrong(uint8_t* p, uint8_t* q, int32_t alpha, int32_t beta) {
 
 namespace {
 
-void ChromaNormal(uint8_t* p, uint8_t* q, __m128i alpha, __m128i vb, __m128i tc, int qs) {
-    const __m128i p1 = Widen(Load8(p)), p0 = Widen(Load8(p + 8));
-    const __m128i q0 = Widen(Load8(q)), q1 = Widen(Load8(q + qs));
-    const __m128i filt = _mm_and_si128(_mm_and_si128(Lt(Abs16(p0, q0), alpha), Lt(Abs16(p1, p0), vb)), Lt(Abs16(q1, q0), vb));
-    __m128i delta = _mm_add_epi16(_mm_slli_epi16(_mm_sub_epi16(q0, p0), 2), _mm_sub_epi16(p1, q1));
-    delta = Clamp(_mm_srai_epi16(_mm_add_epi16(delta, _mm_set1_epi16(4)), 3), _mm_sub_epi16(_mm_setzero_si128(), tc), tc);
-    delta = _mm_and_si128(filt, delta);
-    Store8(p + 8, Pack(_mm_add_epi16(p0, delta)));
-    Store8(q, Pack(_mm_sub_epi16(q0, delta)));
+// Byte kernels. Two 8-byte rows side by side: lo in bytes 0..7, hi in 8..15.
+inline __m128i Load2x8(const uint8_t* lo, const uint8_t* hi) {
+    return _mm_castps_si128(_mm_loadh_pi(_mm_castsi128_ps(Load8(lo)), reinterpret_cast<const __m64*>(hi)));
+}
+inline void Store2x8(uint8_t* lo, uint8_t* hi, __m128i v) {
+    Store8(lo, v);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(hi), _mm_castsi128_ps(v));
+}
+inline __m128i AbsDiffU8(__m128i a, __m128i b) { return _mm_or_si128(_mm_subs_epu8(a, b), _mm_subs_epu8(b, a)); }
+// 0xff where a position is not filtered: |p0 - q0| >= alpha, |p1 - p0| >= beta
+// or |q1 - q0| >= beta (t - d saturates to 0 exactly when d >= t).
+inline __m128i NotFiltered(__m128i p1, __m128i p0, __m128i q0, __m128i q1, __m128i alpha, __m128i beta) {
+    const __m128i m = _mm_min_epu8(_mm_min_epu8(_mm_subs_epu8(alpha, AbsDiffU8(p0, q0)), _mm_subs_epu8(beta, AbsDiffU8(p1, p0))),
+                                   _mm_subs_epu8(beta, AbsDiffU8(q1, q0)));
+    return _mm_cmpeq_epi8(m, _mm_setzero_si128());
+}
+// 0xff where |a - b| >= beta.
+inline __m128i NotBelow(__m128i a, __m128i b, __m128i beta) {
+    return _mm_cmpeq_epi8(_mm_subs_epu8(beta, AbsDiffU8(a, b)), _mm_setzero_si128());
+}
+// floor((a + b) / 2): pavgb rounds up, the low bit of a ^ b says when.
+inline __m128i AvgDown(__m128i a, __m128i b) {
+    return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
+}
+// b (the sample kept) where keep is 0xff, a elsewhere.
+inline __m128i Keep(__m128i keep, __m128i a, __m128i b) { return _mm_xor_si128(b, _mm_andnot_si128(keep, _mm_xor_si128(a, b))); }
+// Byte i of w in bytes 4i..4i+3 (segments of a 16-position luma call).
+inline __m128i Quads(uint32_t w) {
+    const __m128i b = _mm_cvtsi32_si128(static_cast<int>(w));
+    const __m128i p = _mm_unpacklo_epi8(b, b);
+    return _mm_unpacklo_epi16(p, p);
+}
+// Byte i of w in bytes 2i, 2i + 1 and again 8 bytes on (Cb and Cr).
+inline __m128i PairsTwice(uint32_t w) {
+    const __m128i b = _mm_cvtsi32_si128(static_cast<int>(w));
+    const __m128i p = _mm_unpacklo_epi8(b, b);
+    return _mm_unpacklo_epi64(p, p);
 }
 
-void ChromaStrong(uint8_t* p, uint8_t* q, __m128i va, __m128i vb) {
-    const __m128i p1 = Widen(Load8(p)), p0 = Widen(Load8(p + 8));
-    const __m128i q0 = Widen(Load8(q)), q1 = Widen(Load8(q + 8));
-    const __m128i filt = _mm_and_si128(_mm_and_si128(Lt(Abs16(p0, q0), va), Lt(Abs16(p1, p0), vb)), Lt(Abs16(q1, q0), vb));
-    const __m128i c2 = _mm_set1_epi16(2);
-    const __m128i np0 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p1, 1), p0), _mm_add_epi16(q1, c2)), 2);
-    const __m128i nq0 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(q1, 1), q0), _mm_add_epi16(p1, c2)), 2);
-    Store8(p + 8, Pack(Select(filt, np0, p0)));
-    Store8(q, Pack(Select(filt, nq0, q0)));
+// p0 += d, q0 -= d (clipped to 0..255) for
+// d = Clip3(-tc, tc, (4 (q0 - p0) + (p1 - q1) + 4) >> 3), in bytes.
+// With q0 - p0 = 2m + r (r 0 or 1) and f = floor((p1 - q1) / 4),
+// d = m + floor((f + r + 1) / 2). pavgb(x, 255 - y) is
+// 128 + floor((x - y) / 2) for any bytes, which gives m and, halved once more,
+// f with a bias of 128. d's positive and negative parts are formed apart
+// (at most 159 and 160), so nothing saturates before the clip; tc is 0
+// where a position is not filtered.
+inline void ApplyDelta(__m128i& p0, __m128i& q0, __m128i p1, __m128i q1, __m128i tc) {
+    const __m128i ones = _mm_set1_epi8(-1), c80 = _mm_set1_epi8(static_cast<char>(0x80)), c40 = _mm_set1_epi8(0x40);
+    const __m128i mB = _mm_avg_epu8(q0, _mm_xor_si128(p0, ones));
+    const __m128i hB = _mm_avg_epu8(p1, _mm_xor_si128(q1, ones));
+    const __m128i fB = _mm_add_epi8(_mm_and_si128(_mm_srli_epi16(hB, 1), _mm_set1_epi8(0x7f)), c40);
+    const __m128i eB = _mm_avg_epu8(fB, _mm_and_si128(_mm_xor_si128(q0, p0), _mm_set1_epi8(1)));  // 64 + e
+    const __m128i pos = _mm_adds_epu8(_mm_subs_epu8(mB, c80), _mm_subs_epu8(eB, c40));
+    const __m128i neg = _mm_adds_epu8(_mm_subs_epu8(c80, mB), _mm_subs_epu8(c40, eB));
+    const __m128i dp = _mm_min_epu8(_mm_subs_epu8(pos, neg), tc), dn = _mm_min_epu8(_mm_subs_epu8(neg, pos), tc);
+    p0 = _mm_subs_epu8(_mm_adds_epu8(p0, dp), dn);
+    q0 = _mm_subs_epu8(_mm_adds_epu8(q0, dn), dp);
 }
 
 }  // namespace
 
-void Sse2DbChromaNormal(uint8_t* cbP, uint8_t* cbQ, uint8_t* crP, uint8_t* crQ,
-                        uint32_t alpha4, int32_t beta, uint32_t tc0x4, int32_t qStride) {
-    const __m128i alpha = Pairs(alpha4), vb = _mm_set1_epi16(static_cast<int16_t>(beta));
-    const __m128i tc = _mm_add_epi16(Pairs(tc0x4), _mm_set1_epi16(1));
-    ChromaNormal(cbP, cbQ, alpha, vb, tc, qStride);
-    ChromaNormal(crP, crQ, alpha, vb, tc, qStride);
+// p1 (q1) moves to floor((p2 + avg) / 2) kept within tc0 of it, where
+// avg = (p0 + q0 + 1) >> 1: the clamp with saturated bounds is exact since
+// the value itself lies in 0..255.
+void Sse2DbLumaNormal16(uint8_t* pL, uint8_t* pR, uint8_t* qL, uint8_t* qR, uint32_t alpha4, int32_t beta,
+                        uint32_t tc0x4) {
+    const __m128i vb = _mm_set1_epi8(static_cast<char>(beta)), one = _mm_set1_epi8(1);
+    const __m128i p1 = Load2x8(pL + 16, pR + 16), p0 = Load2x8(pL + 24, pR + 24);
+    const __m128i q0 = Load2x8(qL, qR), q1 = Load2x8(qL + 8, qR + 8);
+    const __m128i off = NotFiltered(p1, p0, q0, q1, Quads(alpha4), vb);
+    const __m128i tc0 = _mm_andnot_si128(off, Quads(tc0x4));
+    const __m128i avg = _mm_avg_epu8(p0, q0);
+    const __m128i p2 = Load2x8(pL + 8, pR + 8);
+    const __m128i offP = _mm_or_si128(off, NotBelow(p2, p0, vb));
+    const __m128i np1 = _mm_min_epu8(_mm_max_epu8(AvgDown(p2, avg), _mm_subs_epu8(p1, tc0)), _mm_adds_epu8(p1, tc0));
+    Store2x8(pL + 16, pR + 16, Keep(offP, np1, p1));
+    const __m128i q2 = Load2x8(qL + 16, qR + 16);
+    const __m128i offQ = _mm_or_si128(off, NotBelow(q2, q0, vb));
+    const __m128i nq1 = _mm_min_epu8(_mm_max_epu8(AvgDown(q2, avg), _mm_subs_epu8(q1, tc0)), _mm_adds_epu8(q1, tc0));
+    Store2x8(qL + 8, qR + 8, Keep(offQ, nq1, q1));
+    // tc = tc0 + one for each side whose p2/q2 test passes.
+    const __m128i tc = _mm_adds_epu8(_mm_adds_epu8(tc0, _mm_andnot_si128(offP, one)), _mm_andnot_si128(offQ, one));
+    __m128i np0 = p0, nq0 = q0;
+    ApplyDelta(np0, nq0, p1, q1, tc);
+    Store2x8(pL + 24, pR + 24, np0);
+    Store2x8(qL, qR, nq0);
 }
 
+void Sse2DbChromaNormal(uint8_t* cbP, uint8_t* cbQ, uint8_t* crP, uint8_t* crQ,
+                        uint32_t alpha4, int32_t beta, uint32_t tc0x4, int32_t qStride) {
+    const __m128i p1 = Load2x8(cbP, crP), p0 = Load2x8(cbP + 8, crP + 8);
+    const __m128i q0 = Load2x8(cbQ, crQ), q1 = Load2x8(cbQ + qStride, crQ + qStride);
+    const __m128i off = NotFiltered(p1, p0, q0, q1, PairsTwice(alpha4), _mm_set1_epi8(static_cast<char>(beta)));
+    const __m128i tc = _mm_andnot_si128(off, _mm_adds_epu8(PairsTwice(tc0x4), _mm_set1_epi8(1)));
+    __m128i np0 = p0, nq0 = q0;
+    ApplyDelta(np0, nq0, p1, q1, tc);
+    Store2x8(cbP + 8, crP + 8, np0);
+    Store2x8(cbQ, crQ, nq0);
+}
+
+// (2 p1 + p0 + q1 + 2) >> 2 is (p1 + floor((p0 + q1) / 2) + 1) >> 1.
 void Sse2DbChromaStrong(uint8_t* cbP, uint8_t* cbQ, uint8_t* crP, uint8_t* crQ,
                         int32_t alpha, int32_t beta) {
-    const __m128i va = _mm_set1_epi16(static_cast<int16_t>(alpha)), vb = _mm_set1_epi16(static_cast<int16_t>(beta));
-    ChromaStrong(cbP, cbQ, va, vb);
-    ChromaStrong(crP, crQ, va, vb);
+    const __m128i p1 = Load2x8(cbP, crP), p0 = Load2x8(cbP + 8, crP + 8);
+    const __m128i q0 = Load2x8(cbQ, crQ), q1 = Load2x8(cbQ + 8, crQ + 8);
+    const __m128i off = NotFiltered(p1, p0, q0, q1, _mm_set1_epi8(static_cast<char>(alpha)),
+                                    _mm_set1_epi8(static_cast<char>(beta)));
+    Store2x8(cbP + 8, crP + 8, Keep(off, _mm_avg_epu8(p1, AvgDown(p0, q1)), p0));
+    Store2x8(cbQ, crQ, Keep(off, _mm_avg_epu8(q1, AvgDown(q0, p1)), q0));
 }
 
 namespace {

@@ -31,6 +31,7 @@ void H264DspInitPlain(H264DspTable* dsp) {
     dsp->chromaMc4x2 = kPlainChromaMc4x2;
     dsp->chromaMc8x4 = kPlainChromaMc8x4;
     dsp->interReconstruct = kPlainInterRecon;
+    dsp->dbLumaNormal16 = PlainDbLumaNormal16;
 }
 
 void H264DspInitSimd(H264DspTable* dsp) {
@@ -62,6 +63,7 @@ void H264DspInitSimd(H264DspTable* dsp) {
     dsp->chromaMc4x2 = kSse2ChromaMc4x2;
     dsp->chromaMc8x4 = kSse2ChromaMc8x4;
     dsp->interReconstruct = kSse2InterRecon;
+    dsp->dbLumaNormal16 = Sse2DbLumaNormal16;
 }
 
 void H264DecInitDspFunctions(H264DspTable* dsp, int cpuLevel) {

@@ -171,6 +171,25 @@ void ChromaMc(const H264McBlock* blk) {
             for (int y = 0; y < H; ++y) StoreRow<W>(d + 8 * y, W == 8 ? Load8(s + y * stride) : Load4(s + y * stride));
             continue;
         }
+        if (W == 8 && Cls == 3) {
+            // Horizontal pass first: wA a + wB b + wC c + wD d equals
+            // (8 - fy) h(row) + fy h(next row), h = (8 - fx) left + fx right
+            // (at most 2040, so the sum stays in 16 bits).
+            const __m128i hx0 = _mm_set1_epi16(static_cast<int16_t>(8 - fx)), hx1 = _mm_set1_epi16(static_cast<int16_t>(fx));
+            const __m128i vy0 = _mm_set1_epi16(static_cast<int16_t>(8 - fy)), vy1 = _mm_set1_epi16(static_cast<int16_t>(fy));
+            auto hrow = [&](const uint8_t* row) {
+                return _mm_add_epi16(_mm_mullo_epi16(LoadG<8>(row, stride), hx0), _mm_mullo_epi16(LoadG<8>(row + 1, stride), hx1));
+            };
+            __m128i h0 = hrow(s);
+            for (int y = 0; y < H; ++y) {
+                const __m128i h1 = hrow(s + (y + 1) * stride);
+                __m128i acc = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(h0, vy0), _mm_mullo_epi16(h1, vy1)), r32);
+                acc = _mm_srli_epi16(acc, 6);
+                Store8(d + 8 * y, _mm_packus_epi16(acc, acc));
+                h0 = h1;
+            }
+            continue;
+        }
         constexpr int P = W == 4 ? 2 : 1;  // rows per step, as in the luma kernels
         for (int y = 0; y < H; y += P) {
             const uint8_t* row = s + y * stride;

@@ -62,6 +62,8 @@ void Sse2InnerEdgeStrengthFromCoeffs(const uint8_t* flags, uint8_t* bS);
 void Sse2ClearInnerEdgeStrength(uint8_t* bS);
 void Sse2DbTranspose8x8(uint8_t* blk);
 void Sse2DbLumaNormal(uint8_t* p, uint8_t* q, uint32_t alpha4, int32_t beta, uint32_t tc0x4);
+void Sse2DbLumaNormal16(uint8_t* pL, uint8_t* pR, uint8_t* qL, uint8_t* qR, uint32_t alpha4, int32_t beta,
+                        uint32_t tc0x4);
 void Sse2DbLumaStrong(uint8_t* p, uint8_t* q, int32_t alpha, int32_t beta);
 void Sse2DbChromaNormal(uint8_t* cbP, uint8_t* cbQ, uint8_t* crP, uint8_t* crQ,
                         uint32_t alpha4, int32_t beta, uint32_t tc0x4, int32_t qStride);

@@ -72,14 +72,7 @@ const uint8_t kRunBits[7][16] = {
     {7, 6, 5, 4, 3, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1},
 };
 
-// A code table resolved by the count of leading zeros (row) and the three
-// bits after the first one bit (column). Entry: length << 8 | symbol, 0 for
-// no code. An all-zero code fills every row from its length on.
-struct LzTable {
-    uint16_t e[33][8];
-};
-
-void AddCode(LzTable* t, uint32_t len, uint32_t bits, uint32_t sym) {
+void AddCode(h264cavlc::LzTable* t, uint32_t len, uint32_t bits, uint32_t sym) {
     if (len == 0) return;
     uint16_t entry = uint16_t(len << 8 | sym);
     if (bits == 0) {
@@ -94,155 +87,40 @@ void AddCode(LzTable* t, uint32_t len, uint32_t bits, uint32_t sym) {
     for (uint32_t col = first; col < first + count; ++col) t->e[lz][col] = entry;
 }
 
-struct Tables {
-    LzTable coeffToken[3];  // nC 0..1, 2..3, 4..7
-    uint8_t coeffTokenFlc[64];  // nC >= 8: TotalCoeff * 4 + TrailingOnes, 0xFF none
-    LzTable chromaDcToken;
-    LzTable totalZeros[15];
-    LzTable chromaDcTotalZeros[3];
-    LzTable runBefore[7];
-    Tables() {
-        std::memset(this, 0, sizeof *this);
-        for (int g = 0; g < 3; ++g)
-            for (int s = 0; s < 68; ++s) AddCode(&coeffToken[g], kCoeffTokenLen[g][s], kCoeffTokenBits[g][s], s);
-        std::memset(coeffTokenFlc, 0xFF, sizeof coeffTokenFlc);
-        for (int s = 0; s < 68; ++s)
-            if (kCoeffTokenLen[3][s]) coeffTokenFlc[kCoeffTokenBits[3][s]] = uint8_t(s);
-        for (int s = 0; s < 20; ++s) AddCode(&chromaDcToken, kChromaDcTokenLen[s], kChromaDcTokenBits[s], s);
-        for (int tc = 0; tc < 15; ++tc)
-            for (int z = 0; z < 16 - tc; ++z) AddCode(&totalZeros[tc], kTotalZerosLen[tc][z], kTotalZerosBits[tc][z], z);
-        for (int tc = 0; tc < 3; ++tc)
-            for (int z = 0; z < 4 - tc; ++z)
-                AddCode(&chromaDcTotalZeros[tc], kChromaDcTotalZerosLen[tc][z], kChromaDcTotalZerosBits[tc][z], z);
-        for (int zl = 0; zl < 7; ++zl)
-            for (int r = 0; r < 16; ++r) AddCode(&runBefore[zl], kRunLen[zl][r], kRunBits[zl][r], r);
-    }
-};
+}  // namespace
 
-// Built before main; the block reader reads it without a guard.
-const Tables kTables;
+namespace h264cavlc {
 
-// Looks a code up from a 32-bit peek; returns the entry (0: no code).
-// Codes are at most 16 bits, so rows 16..32 hold only the fills of all-zero
-// codes, the same in every column: a peek of 0 may read row 31 like a peek
-// of 1.
-inline uint32_t LzLookup(const LzTable& t, uint32_t peek) {
-    const uint32_t lz = uint32_t(__builtin_clz(peek | 1));
-    const uint32_t col = ((peek << lz) << 1) >> 29;
-    return t.e[lz][col];
+Tables::Tables() {
+    std::memset(this, 0, sizeof *this);
+    for (int g = 0; g < 3; ++g)
+        for (int s = 0; s < 68; ++s) AddCode(&coeffToken[g], kCoeffTokenLen[g][s], kCoeffTokenBits[g][s], s);
+    std::memset(coeffTokenFlc, 0xFF, sizeof coeffTokenFlc);
+    for (int s = 0; s < 68; ++s)
+        if (kCoeffTokenLen[3][s]) coeffTokenFlc[kCoeffTokenBits[3][s]] = uint8_t(s);
+    for (int s = 0; s < 20; ++s) AddCode(&chromaDcToken, kChromaDcTokenLen[s], kChromaDcTokenBits[s], s);
+    for (int tc = 0; tc < 15; ++tc)
+        for (int z = 0; z < 16 - tc; ++z) AddCode(&totalZeros[tc], kTotalZerosLen[tc][z], kTotalZerosBits[tc][z], z);
+    for (int tc = 0; tc < 3; ++tc)
+        for (int z = 0; z < 4 - tc; ++z)
+            AddCode(&chromaDcTotalZeros[tc], kChromaDcTotalZerosLen[tc][z], kChromaDcTotalZerosBits[tc][z], z);
+    for (int zl = 0; zl < 7; ++zl)
+        for (int r = 0; r < 16; ++r) AddCode(&runBefore[zl], kRunLen[zl][r], kRunBits[zl][r], r);
 }
+
+const Tables kTables;
 
 const uint8_t kZigzag4x4[16] = {0, 1, 4, 8, 5, 2, 3, 6, 9, 12, 13, 10, 7, 11, 14, 15};
 // Position class of a raster position: 0 both even, 1 mixed, 2 both odd.
 const uint8_t kPosClass[16] = {0, 1, 0, 1, 1, 2, 1, 2, 0, 1, 0, 1, 1, 2, 1, 2};
 
-}  // namespace
+
+}  // namespace h264cavlc
 
 const uint8_t kH264Zigzag4x4[16] = {0, 1, 4, 8, 5, 2, 3, 6, 9, 12, 13, 10, 7, 11, 14, 15};
 
-uint32_t H264ReadResidualBlock(int32_t* level, int32_t* run, int32_t maxNumCoeff, int32_t nC,
-                               uint8_t* totalCoeffOut, H264BitReader* br) {
-    const Tables& t = kTables;
-    uint32_t err = 0;
-    uint32_t peek = BitPeek32(br);
-    int32_t totalCoeff, trailingOnes;
-    uint32_t len;
-    if (nC < 0) {
-        uint32_t e = LzLookup(t.chromaDcToken, peek);
-        if (!e) { err |= 128; e = 1u << 8; }
-        len = e >> 8;
-        totalCoeff = int32_t(e & 0xFF) >> 2;
-        trailingOnes = int32_t(e & 3);
-    } else if (nC >= 8) {
-        uint32_t s = t.coeffTokenFlc[peek >> 26];
-        len = 6;
-        if (s == 0xFF) s = 0;
-        totalCoeff = int32_t(s >> 2);
-        trailingOnes = int32_t(s & 3);
-    } else {
-        int g = nC < 2 ? 0 : nC < 4 ? 1 : 2;
-        uint32_t e = LzLookup(t.coeffToken[g], peek);
-        if (!e) { err |= 128; e = 16u << 8; }
-        len = e >> 8;
-        totalCoeff = int32_t(e & 0xFF) >> 2;
-        trailingOnes = int32_t(e & 3);
-    }
-    if (totalCoeff > maxNumCoeff) {
-        err |= 1;
-        totalCoeff = maxNumCoeff;
-        if (trailingOnes > totalCoeff) trailingOnes = totalCoeff;
-    }
-    *totalCoeffOut = uint8_t(totalCoeff);
-    br->pos += len;
-    if (totalCoeff == 0) return err;
-    // Trailing ones.
-    uint32_t signs = BitReadBits(uint32_t(trailingOnes) ? uint32_t(trailingOnes) : 0, br);
-    for (int32_t i = 0; i < trailingOnes; ++i)
-        level[totalCoeff - 1 - i] = (signs >> (trailingOnes - 1 - i)) & 1 ? -1 : 1;
-    // Remaining levels.
-    int32_t suffixLength = totalCoeff > 10 && trailingOnes < 3 ? 1 : 0;
-    for (int32_t i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
-        uint32_t p = BitPeek32(br);
-        int32_t prefix = p ? __builtin_clz(p) : 32;
-        if (prefix > 15) {
-            err |= 1;
-            prefix = 15;
-        }
-        br->pos += uint32_t(prefix) + 1;
-        int32_t suffixSize = (prefix == 14 && suffixLength == 0) ? 4 : prefix == 15 ? 12 : suffixLength;
-        int32_t levelCode = (std::min(15, prefix) << suffixLength);
-        if (suffixSize) levelCode += int32_t(BitReadBits(uint32_t(suffixSize), br));
-        if (prefix == 15 && suffixLength == 0) levelCode += 15;
-        if (i == totalCoeff - trailingOnes - 1 && trailingOnes < 3) levelCode += 2;
-        int32_t lv = (levelCode & 1) ? -((levelCode + 1) >> 1) : (levelCode + 2) >> 1;
-        level[i] = lv;
-        if (suffixLength == 0) suffixLength = 1;
-        int32_t a = lv < 0 ? -lv : lv;
-        if (a > (3 << (suffixLength - 1)) && suffixLength < 6) ++suffixLength;
-    }
-    // total_zeros
-    int32_t totalZeros = 0;
-    if (totalCoeff < maxNumCoeff) {
-        uint32_t e = maxNumCoeff == 4 ? LzLookup(t.chromaDcTotalZeros[totalCoeff - 1], BitPeek32(br))
-                                      : LzLookup(t.totalZeros[totalCoeff - 1], BitPeek32(br));
-        if (!e) { err |= 1; e = 1u << 8; }
-        br->pos += e >> 8;
-        totalZeros = int32_t(e & 0xFF);
-    }
-    // All 16 runs cleared with fixed-size stores: a clear of totalCoeff
-    // entries becomes a string store whose start-up costs more than the
-    // whole clear.
-    for (int32_t i = 0; i < 16; ++i) run[i] = 0;
-    if (totalZeros == 0) return err;
-    int32_t zerosLeft = totalZeros;
-    int32_t i = totalCoeff - 1;
-    for (; i > 0 && zerosLeft > 0; --i) {
-        int zl = zerosLeft > 7 ? 6 : zerosLeft - 1;
-        uint32_t e = LzLookup(t.runBefore[zl], BitPeek32(br));
-        if (!e) { err |= 1; e = 1u << 8; }
-        br->pos += e >> 8;
-        int32_t r = int32_t(e & 0xFF);
-        if (r > zerosLeft) {
-            err |= 1;
-            r = zerosLeft;
-        }
-        run[i] = r;
-        zerosLeft -= r;
-    }
-    if (i == 0) run[0] = zerosLeft;
-    return err;
+void H264ScanScale(int32_t* scale, const uint8_t* dequant) {
+    using namespace h264cavlc;
+    for (int k = 0; k < 16; ++k) scale[k] = int32_t(dequant[1 + kPosClass[kZigzag4x4[k]]]) << dequant[0];
 }
 
-// Places levels of a block into raster order from scan position `start`,
-// scaled by the position factors. Positions past the block fold back in.
-void H264PlaceCoeffs(int16_t* blk, const int32_t* level, const int32_t* run, int32_t totalCoeff, int32_t start,
-                     const uint8_t* dequant) {
-    int32_t p = start;
-    int32_t shift = dequant[0];
-    for (int32_t i = 0; i < totalCoeff; ++i) {
-        p += run[i];
-        int32_t pos = kZigzag4x4[p & 15];
-        blk[pos] = int16_t(level[i] * dequant[1 + kPosClass[pos]] * (1 << shift));
-        ++p;
-    }
-}

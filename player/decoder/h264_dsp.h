@@ -173,7 +173,12 @@ typedef void (*H264TransposeFn)(uint8_t* blk);
 typedef void (*H264DbLumaNormalFn)(uint8_t* p, uint8_t* q, uint32_t alpha4,
                                    int32_t beta, uint32_t tc0x4);
 typedef void (*H264DbLumaStrongFn)(uint8_t* p, uint8_t* q, int32_t alpha, int32_t beta);
-// p: rows p1, p0 (row step 8); q: rows q0, q1 (row step qStride).
+// 16 edge positions: 0..7 at pL/qL, 8..15 at pR/qR (rows as above);
+// alpha4/tc0x4: byte i serves positions 4i..4i+3 (one edge segment each).
+// beta 0..255.
+typedef void (*H264DbLumaNormal16Fn)(uint8_t* pL, uint8_t* pR, uint8_t* qL, uint8_t* qR, uint32_t alpha4,
+                                     int32_t beta, uint32_t tc0x4);
+// p: rows p1, p0 (row step 8); q: rows q0, q1 (row step qStride); beta 0..255.
 typedef void (*H264DbChromaNormalFn)(uint8_t* cbP, uint8_t* cbQ, uint8_t* crP, uint8_t* crQ,
                                      uint32_t alpha4, int32_t beta, uint32_t tc0x4,
                                      int32_t qStride);
@@ -242,6 +247,9 @@ struct H264DspTable {
     const H264ChromaMcFn* chromaMc4x2;              // 30: 4 classes
     const H264ChromaMcFn* chromaMc8x4;              // 31: 4 classes
     const H264InterReconFn* interReconstruct;       // 32: 4 rows of 4
+    // Beyond the standard slots: kernels that do the work of several calls
+    // of the ones above.
+    H264DbLumaNormal16Fn dbLumaNormal16;            // 33: two dbLumaNormal calls in one
 };
 
 // Fixed 2x2 chroma table (plain only, used at every CPU level).

@@ -76,6 +76,8 @@ void SetQp(H264DecContext* c, int qp) {
         w->dequantY[1 + k] = kNormAdjust[k][qp % 6];
         w->dequantC[1 + k] = kNormAdjust[k][qpc % 6];
     }
+    H264ScanScale(w->scaleY, w->dequantY);
+    H264ScanScale(w->scaleC, w->dequantC);
 }
 
 int ParseMbQpDelta(H264DecContext* c) {
@@ -132,17 +134,11 @@ uint32_t DecodeChroma(H264DecContext* c) {
     uint32_t err = 0;
     for (int i = 16; i < 24; ++i) c->curInfo.totalCoeff[i] = 0;
     if (chromaCbp == 0 || chromaCbp > 2) return 0;
-    int32_t level[16], run[16];
     int32_t dc[2][4];
     for (int comp = 0; comp < 2; ++comp) {
         uint8_t tc = 0;
-        err |= H264ReadResidualBlock(level, run, 4, -1, &tc, br);
         int32_t cc[4] = {0, 0, 0, 0};
-        int pos = -1;
-        for (int i = 0; i < tc; ++i) {
-            pos += run[i] + 1;
-            cc[pos & 3] = level[i];
-        }
+        err |= H264ReadChromaDcBlock(cc, &tc, br);
         int64_t f[4] = {int64_t(cc[0]) + cc[1] + cc[2] + cc[3], int64_t(cc[0]) - cc[1] + cc[2] - cc[3],
                         int64_t(cc[0]) + cc[1] - cc[2] - cc[3], int64_t(cc[0]) - cc[1] - cc[2] + cc[3]};
         for (int k = 0; k < 4; ++k)
@@ -157,10 +153,9 @@ uint32_t DecodeChroma(H264DecContext* c) {
     for (int comp = 0; comp < 2; ++comp)
         for (int k = 0; k < 4; ++k) {
             uint8_t tc = 0;
-            err |= H264ReadResidualBlock(level, run, 15, ChromaNc(c, comp, k), &tc, br);
-            c->curInfo.totalCoeff[16 + 4 * comp + k] = tc;
             alignas(16) int16_t blk[16] = {};
-            if (tc) H264PlaceCoeffs(blk, level, run, tc, 1, w->dequantC);
+            err |= H264ReadScaledBlock(blk, 15, ChromaNc(c, comp, k), w->scaleC, &tc, br);
+            c->curInfo.totalCoeff[16 + 4 * comp + k] = tc;
             blk[0] = int16_t(dc[comp][k]);
             if (tc) c->dsp->inverseTransform4x4(blk, ChromaCoef(coef[comp], k));
             else Fill4x4(ChromaCoef(coef[comp], k), (dc[comp][k] + 32) >> 6);
@@ -171,21 +166,16 @@ uint32_t DecodeChroma(H264DecContext* c) {
 uint32_t DecodeResidual(H264DecContext* c) {
     H264MbWork* w = c->work;
     uint32_t err = 0;
-    int32_t level[16], run[16];
     for (int i = 0; i < 16; ++i) c->curInfo.totalCoeff[i] = 0;
     for (int q = 0; q < 4; ++q) {
         if (!(w->cbp & (1 << q))) continue;
         for (int b = 4 * q; b < 4 * q + 4; ++b) {
             uint8_t tc = 0;
-            err |= H264ReadResidualBlock(level, run, 16, LumaNc(c, b), &tc, &c->br);
-            c->curInfo.totalCoeff[b] = tc;
-            if (!tc) {
-                Fill4x4(LumaCoef(w, b), 0);
-                continue;
-            }
             alignas(16) int16_t blk[16] = {};
-            H264PlaceCoeffs(blk, level, run, tc, 0, w->dequantY);
-            c->dsp->inverseTransform4x4(blk, LumaCoef(w, b));
+            err |= H264ReadScaledBlock(blk, 16, LumaNc(c, b), w->scaleY, &tc, &c->br);
+            c->curInfo.totalCoeff[b] = tc;
+            if (!tc) Fill4x4(LumaCoef(w, b), 0);
+            else c->dsp->inverseTransform4x4(blk, LumaCoef(w, b));
         }
     }
     return err | DecodeChroma(c);
@@ -194,17 +184,10 @@ uint32_t DecodeResidual(H264DecContext* c) {
 uint32_t DecodeResidualI16(H264DecContext* c) {
     H264MbWork* w = c->work;
     uint32_t err = 0;
-    int32_t level[16], run[16];
     uint8_t tc = 0;
-    err |= H264ReadResidualBlock(level, run, 16, LumaNc(c, 0), &tc, &c->br);
-    for (int i = 0; i < 16; ++i) c->curInfo.totalCoeff[i] = 0;
     int64_t m[16] = {};
-    int p = 0;
-    for (int i = 0; i < tc; ++i) {
-        p += run[i];
-        m[kH264Zigzag4x4[p & 15]] = level[i];
-        ++p;
-    }
+    err |= H264ReadLumaDcBlock(m, LumaNc(c, 0), &tc, &c->br);
+    for (int i = 0; i < 16; ++i) c->curInfo.totalCoeff[i] = 0;
     // 4x4 Hadamard: rows, then columns.
     int64_t t[16], f[16];
     for (int r = 0; r < 4; ++r) {
@@ -234,14 +217,13 @@ uint32_t DecodeResidualI16(H264DecContext* c) {
                 continue;
             }
             uint8_t n = 0;
-            err |= H264ReadResidualBlock(level, run, 15, LumaNc(c, b), &n, &c->br);
+            alignas(16) int16_t blk[16] = {};
+            err |= H264ReadScaledBlock(blk, 15, LumaNc(c, b), w->scaleY, &n, &c->br);
             c->curInfo.totalCoeff[b] = n;
             if (!n) {
                 Fill4x4(LumaCoef(w, b), (dcY[b] + 32) >> 6);
                 continue;
             }
-            alignas(16) int16_t blk[16] = {};
-            H264PlaceCoeffs(blk, level, run, n, 1, w->dequantY);
             blk[0] = int16_t(dcY[b]);
             c->dsp->inverseTransform4x4(blk, LumaCoef(w, b));
         }
@@ -285,6 +267,24 @@ inline uint8_t PieceStrength(uint32_t coeffs, uint32_t motion) {
 // reference for all sixteen 4x4 blocks.
 inline bool UniformMotion(const H264MbMotion* m) { return m->mbType == -1 || m->mbType == 18; }
 
+// Bytes 0..3 of x: 1 where the byte is not zero (bytes at most 127).
+inline uint32_t NonZeroBytes(uint32_t x) { return (((x + 0x7f7f7f7fu) | x) & 0x80808080u) >> 7; }
+
+// Strengths of four edge pieces as one word: 2 where either block has
+// coefficients, else the piece's motion result (0 or 1 in each byte).
+inline uint32_t PieceStrengths(uint32_t coeffs, uint32_t motion) {
+    const uint32_t coded = NonZeroBytes(coeffs);
+    return coded << 1 | (motion & ~coded);
+}
+
+inline uint32_t Bytes4(uint32_t b0, uint32_t b1, uint32_t b2, uint32_t b3) {
+    return b0 | b1 << 8 | b2 << 16 | b3 << 24;
+}
+
+inline void Put4(uint8_t* dst, uint32_t w) {
+    for (int i = 0; i < 4; ++i) dst[i] = uint8_t(w >> (8 * i));
+}
+
 void InterEdgeBs(H264DecContext* c) {
     uint8_t* bS = c->work->bS;
     const H264MbInfo& cur = c->curInfo;
@@ -300,18 +300,40 @@ void InterEdgeBs(H264DecContext* c) {
             std::memset(out, 4, 4);
             continue;
         }
+        // Piece k: block q of this macroblock, block p of the neighbour.
+        static const uint8_t kQ[2][4] = {{0, 2, 8, 10}, {0, 1, 4, 5}};
+        static const uint8_t kP[2][4] = {{5, 7, 13, 15}, {10, 11, 14, 15}};
+        const uint8_t* q = kQ[edge];
+        const uint8_t* p = kP[edge];
+        const uint32_t coeffs = Bytes4(cur.totalCoeff[q[0]] | ni->totalCoeff[p[0]], cur.totalCoeff[q[1]] | ni->totalCoeff[p[1]],
+                                       cur.totalCoeff[q[2]] | ni->totalCoeff[p[2]], cur.totalCoeff[q[3]] | ni->totalCoeff[p[3]]);
+        uint32_t motion;
         // Both sides with one vector each: one motion test serves all pieces.
-        int uniform = -1;
-        if (UniformMotion(nm) && UniformMotion(&cm))
-            uniform = MotionDiffers(nm->refPoc[0], nm->mvL0[0], cm.refPoc[0], cm.mvL0[0]) ? 1 : 0;
-        for (int k = 0; k < 4; ++k) {
-            int q = edge == 0 ? kBlkIdx[k][0] : kBlkIdx[0][k];
-            int p = edge == 0 ? kBlkIdx[k][3] : kBlkIdx[3][k];
-            const uint32_t motion = uniform >= 0 ? uint32_t(uniform)
-                                                 : MotionDiffers(nm->refPoc[p >> 2], nm->mvL0[p], cm.refPoc[q >> 2], cm.mvL0[q]);
-            out[k] = PieceStrength(uint32_t(cur.totalCoeff[q]) | ni->totalCoeff[p], motion);
+        if (UniformMotion(nm) && UniformMotion(&cm)) {
+            motion = MotionDiffers(nm->refPoc[0], nm->mvL0[0], cm.refPoc[0], cm.mvL0[0]) * 0x01010101u;
+        } else {
+            uint32_t m[4];
+            for (int k = 0; k < 4; ++k)
+                m[k] = MotionDiffers(nm->refPoc[p[k] >> 2], nm->mvL0[p[k]], cm.refPoc[q[k] >> 2], cm.mvL0[q[k]]);
+            motion = Bytes4(m[0], m[1], m[2], m[3]);
         }
+        Put4(out, PieceStrengths(coeffs, motion));
     }
+}
+
+// Internal strengths of a macroblock of two partitions (16x8 when
+// horizontal, else 8x16): coefficients give 2; the edge between the
+// partitions takes one motion test where neither block has any.
+void InnerBsTwoParts(H264DecContext* c, bool horizontal) {
+    uint8_t* bS = c->work->bS;
+    const H264MbMotion& m = c->curMotion;
+    c->dsp->innerEdgeStrengthFromCoeffs(c->curInfo.totalCoeff, bS);
+    // 16x8: upper partition in quadrant 0 (block 0), lower in quadrant 2
+    // (block 8); 8x16: left in quadrant 0, right in quadrant 1 (block 4).
+    const int second = horizontal ? 8 : 4;
+    const uint32_t motion = MotionDiffers(m.refPoc[0], m.mvL0[0], m.refPoc[second >> 2], m.mvL0[second]);
+    uint8_t* edge = bS + (horizontal ? 32 : 20);
+    for (int k = 0; k < 4; ++k) edge[k] = uint8_t(edge[k] | (motion & (edge[k] == 0)));
 }
 
 // Internal strengths of the inter shapes: coefficients give 2; otherwise the
@@ -650,8 +672,8 @@ int MbInter(H264DecContext* c, int mbType) {
     if (c->sh.disableDeblock != 1) {
         InterEdgeBs(c);
         if (mbType == 18) c->dsp->innerEdgeStrengthFromCoeffs(c->curInfo.totalCoeff, w->bS);
-        else if (mbType == 19) InnerBsMotion(c, false, false, true);
-        else if (mbType == 20) InnerBsMotion(c, false, true, false);
+        else if (mbType == 19) InnerBsTwoParts(c, true);
+        else if (mbType == 20) InnerBsTwoParts(c, false);
         else InnerBsMotion(c, true, false, false);
     }
     return err;

@@ -45,6 +45,7 @@ TEST(DspSimd, SlotsAreFilled) {
         EXPECT_NE(d->inverseTransform4x4, nullptr);
         EXPECT_NE(d->innerEdgeStrengthFromCoeffs, nullptr);
         EXPECT_NE(d->dbLumaNormal, nullptr);
+        EXPECT_NE(d->dbLumaNormal16, nullptr);
         EXPECT_NE(d->mbStoreChroma, nullptr);
         EXPECT_EQ(d->dbLumaNormalMixed, nullptr);
         for (int m = 0; m < 9; ++m) EXPECT_NE(d->intra4x4Pred[m], nullptr);
@@ -136,6 +137,25 @@ TEST(DspSimd, DeblockKernels) {
         ASSERT_EQ(std::memcmp(pa, pb, 64), 0) << iter;
         ASSERT_EQ(std::memcmp(qa, qb, 64), 0) << iter;
         ASSERT_EQ(std::memcmp(ca, cb, sizeof ca), 0) << iter;
+    }
+}
+
+// The whole-edge luma kernel: four segments with their own alpha and tc0
+// (any bytes, beyond what the tables give), both halves at separate places.
+TEST(DspSimd, WholeEdgeLumaKernel) {
+    Sets s;
+    std::mt19937 rng(33);
+    for (int iter = 0; iter < 40000; ++iter) {
+        const int fl = iter % 5;
+        alignas(16) uint8_t a[4][32], b[4][32];
+        for (int k = 0; k < 4; ++k)
+            for (int i = 0; i < 32; ++i) a[k][i] = b[k][i] = Byte(rng, k < 2 ? fl : (rng() & 1 ? fl : 3));
+        const uint32_t alpha4 = iter % 7 == 0 ? rng() : 0x01010101u * (rng() % 256) & (rng() % 4 ? ~0u : rng());
+        const int beta = static_cast<int>(rng() % 256);
+        const uint32_t tc0 = iter % 3 == 0 ? rng() : 0x01010101u * (rng() % 26);
+        s.plain.dbLumaNormal16(a[0], a[1], a[2], a[3], alpha4, beta, tc0);
+        s.simd.dbLumaNormal16(b[0], b[1], b[2], b[3], alpha4, beta, tc0);
+        ASSERT_EQ(std::memcmp(a, b, sizeof a), 0) << iter;
     }
 }
 

@@ -82,6 +82,10 @@ TEST(EmapFile, ShortOrFarEntriesAreSkippedAndJunkReadsAsZero) {
       {"-1000001,5,2", kIconProbe, 0},
       {"1000000,-1000000,2", kIconProbe, 1},   // the farthest kept
       {"1,2,3,4|2147483647,0,1,1|5,6,7,8", kIconCamera, 2},
+      {"1,,2,,3,4", kIconCamera, 1},           // empty fields dropped too
+      {",5,6,7,", kIconProbe, 1},
+      {"1,2,,|3,4", kIconCamera, 0},           // fields do not run into the next entry
+      {"1,2,3,4,5,6", kIconCamera, 1},         // fields past the fourth ignored
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.text);
@@ -92,6 +96,9 @@ TEST(EmapFile, ShortOrFarEntriesAreSkippedAndJunkReadsAsZero) {
   std::vector<MapIconEntry> junk = ParseIconList("a,b,c,d", kIconCamera, 1);
   EXPECT_EQ(0, junk[0].left);
   EXPECT_EQ(0, junk[0].channel);
+  std::vector<MapIconEntry> gaps = ParseIconList(",1,,2,,,3,4,9|5", kIconCamera, 1);
+  ASSERT_EQ(1u, gaps.size());
+  EXPECT_EQ((std::vector<int>{1, 2, 3, 4}), (std::vector<int>{gaps[0].left, gaps[0].top, gaps[0].channel, gaps[0].device}));
 }
 
 TEST(EmapFile, StartMap) {
