@@ -83,8 +83,13 @@ BOOL CDeviceDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   TranslateDialog(this);
   m_tree.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
-                    TVS_SHOWSELALWAYS | TVS_CHECKBOXES,
+                    TVS_SHOWSELALWAYS,
                 CRect(0, 0, 10, 10), this, IDC_DEVICE_TREE);
+  // Check boxes set after creation and before the first item: given at
+  // creation, the tree may set up its boxes only when it first paints and
+  // clear every mark given before then (a channel shown before that paint
+  // would read as not shown).
+  m_tree.ModifyStyle(0, TVS_CHECKBOXES);
   m_tree.LoadStateImages();
   m_tree.SendMessage(TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(m_tree.GetStateImages().GetSafeHandle()));
   m_connectAll.Create(TranslateString("Connect All"), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(0, 0, 80, 20),

@@ -37,6 +37,14 @@ const Fixture kFixtures[] = {
     {"crop_24x18", 2, 24, 18, 8, 14, false, false, 1, -1},
     {"wrap_ref4_32x32", 4, 32, 32, 0, 0, false, false, 0, 0},
     {"wrap_ref16_48x34", 16, 48, 34, 0, 14, false, false, 0, 0},
+    // The decoder fuzz target's seeds: a few macroblocks, 768 bytes or less.
+    {"small_intra_48x48", 0, 48, 48, 0, 0, false, false, 2, -3},
+    {"small_ref3_48x48", 3, 48, 48, 0, 0, false, false, -1, 1},
+    {"small_slices_40x40", 2, 40, 40, 8, 8, true, false, 4, -4},
+    {"small_wp_32x32", 2, 32, 32, 0, 0, false, true, -4, 3},
+    {"small_refresh_64x48", 1, 64, 48, 0, 0, false, false, -5, 5},
+    {"small_ref16_32x32", 16, 32, 32, 0, 0, false, false, 0, 0},
+    {"small_pcm_ltr_32x32", 4, 32, 32, 0, 0, false, false, 0, 0},
 };
 
 std::string DataPath(const std::string& file) { return std::string(SELVANE_TEST_DATA) + "/" + file; }

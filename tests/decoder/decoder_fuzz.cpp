@@ -2,6 +2,11 @@
 // H264DecDecodeFrame in chunks whose sizes come from the input itself, in
 // both output modes, to two decoders at once (the processor's kernel set
 // and the plain set); their pictures must be identical.
+//
+// Input: two bytes seeding the chunk sizes (bit 0 also picks the output
+// mode), one byte of decoder limits (see Limits), then the stream. The
+// limits keep the decoders small: their picture stores are allocated and
+// cleared for every input, and small pictures give many frames per input.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -30,8 +35,14 @@ bool Same(const H264DecPicture& a, const H264DecPicture& b) {
     return true;
 }
 
-void Run(const uint8_t* data, size_t size, uint32_t flags, uint32_t seed) {
-    H264DecParams params{0, 0, 22, 18, 4, flags};
+// Limits byte: bits 0-3 reference frames - 1, bits 4-5 the widest picture
+// (2, 4, 8 or 11 macroblocks), bit 6 the tallest (6 or 9 macroblocks).
+H264DecParams Limits(uint8_t b, uint32_t flags) {
+    static const uint32_t kWidths[4] = {2, 4, 8, 11};
+    return H264DecParams{0, 0, kWidths[(b >> 4) & 3], (b & 0x40) ? 9u : 6u, 1u + (b & 15u), flags};
+}
+
+void Run(const uint8_t* data, size_t size, const H264DecParams& params, uint32_t seed) {
     H264DecContext* dec = H264DecCreate(&params);
     H264DecSetCpuLevelOverride(3);
     H264DecContext* plain = H264DecCreate(&params);
@@ -51,7 +62,7 @@ void Run(const uint8_t* data, size_t size, uint32_t flags, uint32_t seed) {
     };
     while (pos < size && guard++ < 100000) {
         seed = seed * 1103515245u + 12345u;
-        size_t n = 1 + (seed >> 16) % 4096;
+        size_t n = 1 + (seed >> 16) % 256;
         if (n > size - pos) n = size - pos;
         int rc = both(data + pos, uint32_t(n), 0);
         while (rc == 0) rc = both(nullptr, 0, 0);
@@ -66,8 +77,8 @@ void Run(const uint8_t* data, size_t size, uint32_t flags, uint32_t seed) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2) return 0;
+    if (size < 3) return 0;
     uint32_t seed = data[0] | uint32_t(data[1]) << 8;
-    Run(data + 2, size - 2, seed & 1, seed);
+    Run(data + 3, size - 3, Limits(data[2], seed & 1), seed);
     return 0;
 }

@@ -108,6 +108,26 @@ TEST_F(DevicePanelTest, AutoConfigGivesWindowsOnlyWhileTheyLast) {
   EXPECT_EQ(kCodeChannelIdle, panel.ItemCode(panel.FindChannelItem(0, 2)));
 }
 
+// A channel shown before the tree has ever painted keeps its check mark
+// through the paints that follow, so its next double click closes it
+// instead of starting it again.
+TEST_F(DevicePanelTest, CheckMarkOfAShownChannelOutlastsTheTreesFirstPaint) {
+  LoggedIn(1, 1);
+  Open();
+  panel.ShowWindow(SW_SHOW);
+  HTREEITEM item = panel.FindChannelItem(0, 0);
+  panel.ToggleChannelView(item);
+  ASSERT_TRUE(panel.Tree().GetCheck(item));
+  panel.Tree().RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  gui::PumpFor(50);
+  EXPECT_TRUE(panel.Tree().GetCheck(item));
+  panel.ToggleChannelView(item);
+  EXPECT_EQ(0, fake.m_windows[0].Count());
+  EXPECT_FALSE(panel.Tree().GetCheck(item));
+  EXPECT_EQ(kCodeChannelIdle, panel.ItemCode(item));
+  EXPECT_EQ(1, Calls("StopSub"));
+}
+
 TEST_F(DevicePanelTest, RebootAsksAndSendsOneDatagramOnYes) {
   LoggedIn(1, 1);
   Open();
