@@ -72,6 +72,14 @@ public:
   void CloseWindowView(int window) override;
   void MoveWindowVideo(int fromWindow, int toWindow);
   void OnMonitorButton(int window, int code);
+  // After the main dialog has rebuilt its slots and windows' lists (the
+  // monitoring channel list, the start-up restore): every slot in a list
+  // gets its streams, the windows their titles and looks, the channel
+  // items their slots, windows and check marks.
+  void FollowChannelTable();
+  // Talkback off: the main dialog's flag, the slot's mark and the window's
+  // look, the device item's image.
+  void EndTalkback();
 
   // ---- look-ups (tests and other panels)
   CTreeCtrlEx& Tree() { return m_tree; }
@@ -116,7 +124,6 @@ protected:
   void SetItemWindow(int slot, int window);
   HTREEITEM ChannelItemOfSlot(int slot) const;
   void SwitchTalkback(int slot, HTREEITEM deviceItem);
-  void EndTalkback();
   void ToggleRecordOfSlot(int slot);
   void ShowStreamError(const char* format, int a, int b = 0, bool two = false);
 

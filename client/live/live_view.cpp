@@ -189,6 +189,49 @@ void CDeviceDlg::OnAutoConfig() {
   if (CWnd* parent = GetParent()) parent->Invalidate(FALSE);
 }
 
+void CDeviceDlg::FollowChannelTable() {
+  if (!g_pMainDlg) return;
+  CMainDlgFace& m = *g_pMainDlg;
+  // The items first: their slots as the table now has them, no window.
+  for (HTREEITEM d = m_tree.GetRootItem(); d; d = m_tree.GetNextSiblingItem(d)) {
+    shell::DeviceRecord* r = RecordOf(d);
+    for (HTREEITEM c = m_tree.GetChildItem(d); c; c = m_tree.GetNextSiblingItem(c)) {
+      const DWORD_PTR data = m_tree.GetItemData(c);
+      const int slot = r ? m.m_channels.Find(r, ChannelItemData::Channel(data)) : -1;
+      m_tree.SetItemData(c, ChannelItemData::WithWindow(ChannelItemData::WithSlot(data, slot < 0 ? 0xFF : slot),
+                                                        shell::kMonitorWindows));
+      m_tree.SetCheck(c, FALSE);
+      const shell::ChannelSlot* s = m.m_channels.At(slot);
+      SetCode(c, s && s->manualRecord ? kCodeChannelRecording : kCodeChannelIdle);
+    }
+  }
+  // Channels the table left out take free slots, as after a login.
+  AssignChannelSlots();
+  for (int w = 0; w < shell::kMonitorWindows; ++w) {
+    shell::WindowList& list = m.m_windows[w];
+    if (list.Count() == 0) {
+      ResetWindow(w, "Video");
+      continue;
+    }
+    for (int i = 0; i < list.Count(); ++i) {
+      shell::ChannelSlot* s = m.m_channels.At(list.At(i));
+      shell::DeviceRecord* r = s ? s->device.load() : nullptr;
+      if (!r) continue;
+      // A slot whose start fails stays listed: the watchdog tries again.
+      if (!s->subStreamRunning && r->state != kStateReconnecting) StartSlotStreams(list.At(i), false);
+      s->window = w;
+      SetItemWindow(list.At(i), w);
+    }
+    m.OpenWindowVideo(w);
+    if (CPlayWnd* p = Monitor(w)) {
+      const shell::ChannelSlot* s = m.m_channels.At(m.GetWindowChannel(w));
+      p->SetRecordButton(s && (s->manualRecord || s->recording));
+      p->Invalidate(FALSE);
+    }
+  }
+  CountChannelSlots();
+}
+
 void CDeviceDlg::OpenChannelInWindow(const char* address, int channel, int window) {
   if (!g_pMainDlg || !address || !shell::WindowListModel::IsValid(window)) return;
   CMainDlgFace& m = *g_pMainDlg;

@@ -51,6 +51,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_COMMAND(ID_MAIN_TOGGLE_RECORD, OnToggleRecord)
   ON_COMMAND(ID_MAIN_TOGGLE_ALARM, OnToggleAlarm)
   ON_COMMAND(ID_MAIN_LOGIN_CHECK, OnLoginCheck)
+  ON_COMMAND(ID_MAIN_STATUS_STRIPS, OnToggleStatusStrips)
   ON_COMMAND(ID_MAIN_POLL_PAUSE, OnPollPause)
   ON_COMMAND(ID_MAIN_SOUND, OnToggleWindowSound)
   ON_COMMAND(ID_MAIN_PTZ_PRESET, OnPtzPreset)
@@ -275,12 +276,15 @@ BOOL CMainDlg::LoadConfiguration() {
   CreateAlarmDialogs();
   m_sideColumn.ptz = &m_ptzDlg;
   m_sideColumn.colour = &m_colorDlg;
+  m_sideColumn.plan = &m_planDlg;
   m_sideColumn.setDeviceExpanded = [this](int state) { m_deviceExpanded = state; };
   m_sideColumn.layout = [this] { LayoutSidePanels(); };
   m_ptzDlg.SetColumn(&m_sideColumn);
   m_colorDlg.SetColumn(&m_sideColumn);
+  m_planDlg.SetColumn(&m_sideColumn);
   m_ptzDlg.Create(CPtzDlgEx::IDD, this);
   m_colorDlg.Create(CColorDlg::IDD, this);
+  m_planDlg.Create(CPlanDlg::IDD, this);
   m_presetDlg.Create(CSetPresetDlg::IDD, this);
   CreateMonitorWindows();
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);

@@ -203,9 +203,11 @@ public:
   // Tests run the dialogs their own way (DoModal when empty).
   std::function<INT_PTR(CMonitorChannelListDlg&)> m_channelListHook;
   std::function<void(CLoadConfigDlg&)> m_loaderHook;
-  // The side panels above the device panel, and the preset dialog.
+  // The side panels above the device panel (PTZ, colour, plan; at most one
+  // expanded), and the preset dialog.
   CPtzDlgEx& PtzPanel() { return m_ptzDlg; }
   CColorDlg& ColourPanel() { return m_colorDlg; }
+  CPlanDlg& PlanPanel() { return m_planDlg; }
   CSetPresetDlg& PresetDlg() { return m_presetDlg; }
   // The device panel's expanded state as the side panels set it.
   int DeviceExpanded() const { return m_deviceExpanded; }
@@ -328,6 +330,8 @@ protected:
   afx_msg void OnUserManagement();
   afx_msg void OnConnectionInfo();
   afx_msg void OnShowStatusBar();
+  // Command 2227: the status strip below the video of all 36 windows.
+  afx_msg void OnToggleStatusStrips();
   // main_dlg_local.cpp
   afx_msg void OnPollingSettings();
   afx_msg void OnStorageSettings();
@@ -441,6 +445,7 @@ protected:
   uint8_t m_windowSound[shell::kMonitorWindows] = {};
   uint8_t m_windowTalkback[shell::kMonitorWindows] = {};
   BOOL m_talkbackActive = FALSE;
+  BOOL m_statusStrips = FALSE;
   // The current window's PTZ target (-1 none; prompt: the polling message).
   int PtzTargetSlot(BOOL prompt);
   BOOL m_startUpMode = FALSE;
@@ -472,6 +477,7 @@ protected:
   CSwitchModeDlg m_switchMode;
   CPtzDlgEx m_ptzDlg;
   CColorDlg m_colorDlg;
+  CPlanDlg m_planDlg;
   CSetPresetDlg m_presetDlg;
   CSidePanelColumn m_sideColumn;
   int m_deviceExpanded = 1;

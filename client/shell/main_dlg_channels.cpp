@@ -68,6 +68,14 @@ void CMainDlg::ApplyMonitoringChannels() {
   }
 
   KillTimer(kTimerPolling);
+  // Sound and talkback belong to the channels the windows showed: off
+  // before the windows change hands.
+  for (int w = 0; w < shell::kMonitorWindows; ++w) {
+    if (!m_windowSound[w]) continue;
+    ToggleWindowSound(w);
+    m_monitors[w].SetAudioButton(FALSE);
+  }
+  if (m_talkbackActive && m_devicePanel.m_hWnd) m_devicePanel.EndTalkback();
   for (int w = 0; w < shell::kMonitorWindows; ++w) CloseWindowVideo(w);
   for (int i = 0; i < shell::kChannelSlots; ++i) {
     if (m_recordWriter && m_recordWriter->IsRecording(i)) StopRecord(i);
@@ -108,6 +116,8 @@ void CMainDlg::ApplyMonitoringChannels() {
   if (!m_startUpMode) ArrangeSplitLayout();
   for (int w = 0; w < shell::kMonitorWindows; ++w)
     if (m_windows[w].Count() > 0) OpenWindowVideo(w);
+  // The listed channels stream; the windows and the device tree show them.
+  if (m_devicePanel.m_hWnd) m_devicePanel.FollowChannelTable();
   if (m_startUpMode) {
     BOOL plan = m_config->workPlanEnabled ? TRUE : FALSE;
     if (plan != m_autoWorkPlan) {

@@ -321,8 +321,22 @@ void CMainDlg::OnLoginCheck() {
   m_currentWindow = 0;
   ArrangeSplitLayout();
   Invalidate(FALSE);
-  // Without the last connect status the "Connect Server" dialog runs here
-  // once it lands.
+  // Yes: the channels and windows of the last close come back (the
+  // devices logged in now are looked up again, then their saved channels
+  // play in their saved windows). No: the operator picks devices in
+  // "Connect Server".
+  if (m_loadLastConnectStatus) {
+    SetStartUpMode(TRUE);
+    ApplyMonitoringChannels();
+  } else {
+    OnConnectServer();
+  }
+}
+
+void CMainDlg::OnToggleStatusStrips() {
+  m_statusStrips = !m_statusStrips;
+  for (CMonitorWnd& w : m_monitors)
+    if (w.m_hWnd) w.ShowStatusStrip(m_statusStrips);
 }
 
 void CMainDlg::OnShowStatusBar() {

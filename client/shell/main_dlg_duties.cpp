@@ -114,6 +114,10 @@ void CMainDlg::PollStep() {
     SetWindowCaption(w, caption);
     list.position = next;
     s->window = w;
+    // The record and talkback looks show the channel now in the window.
+    m_monitors[w].SetRecordButton(s->manualRecord || s->recording);
+    m_windowTalkback[w] = s->talkback ? 1 : 0;
+    m_monitors[w].SetTalkbackButton(s->talkback != 0);
     if (w == m_currentWindow && m_colorDlg.m_hWnd) m_colorDlg.LoadFromChannel(dev);
     // New play handles for the new channel; the streams go on: the slot's
     // callbacks feed whichever window shows it.

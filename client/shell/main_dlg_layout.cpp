@@ -21,26 +21,31 @@ void CMainDlg::ComputeVideoArea() {
 }
 
 void CMainDlg::LayoutSidePanels() {
-  CWnd* const panels[3] = {&m_ptzDlg, &m_colorDlg, &m_devicePanel};
+  constexpr int kFolding = shell::kFoldingSidePanels;
+  CSidePanelDlg* const folding[kFolding] = {&m_ptzDlg, &m_colorDlg, &m_planDlg};
+  CWnd* const panels[kFolding + 1] = {folding[0], folding[1], folding[2], &m_devicePanel};
   if (m_fullScreen) {
     for (CWnd* p : panels)
       if (p->m_hWnd) p->ShowWindow(SW_HIDE);
     return;
   }
-  // PTZ and colour panels at their heights, the device panel below them to
-  // the bottom of the column; a panel not created takes no room.
+  // PTZ, colour and plan panels at their heights, the device panel below
+  // them to the bottom of the column; a panel not created takes no room.
   CRect client;
   GetClientRect(&client);
   const int left = client.right - m_skin.marginRight - m_skin.leftDlgWidth;
-  const bool ptz = m_ptzDlg.m_hWnd != nullptr, colour = m_colorDlg.m_hWnd != nullptr;
-  const int expandedHeight[3] = {ptz ? m_ptzDlg.NormalHeight() : 0, colour ? m_colorDlg.NormalHeight() : 0, 0};
-  const bool expanded[3] = {!ptz || m_ptzDlg.IsExpanded() != FALSE, !colour || m_colorDlg.IsExpanded() != FALSE,
-                            true};
+  int expandedHeight[kFolding];
+  bool expanded[kFolding];
+  for (int i = 0; i < kFolding; ++i) {
+    const bool made = folding[i]->m_hWnd != nullptr;
+    expandedHeight[i] = made ? folding[i]->NormalHeight() : 0;
+    expanded[i] = !made || folding[i]->IsExpanded() != FALSE;
+  }
   shell::SidePanelStack st = shell::StackSidePanels(m_skin.toolBarHeight + m_skin.marginTop, expandedHeight, expanded,
                                                     m_skin.leftDlgHeight, client.bottom - m_skin.marginBottom);
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i <= kFolding; ++i) {
     if (!panels[i]->m_hWnd) continue;
-    panels[i]->MoveWindow(left, st.top[i], m_skin.leftDlgWidth, std::max(st.height[i], i == 2 ? 60 : 0));
+    panels[i]->MoveWindow(left, st.top[i], m_skin.leftDlgWidth, std::max(st.height[i], i == kFolding ? 60 : 0));
     panels[i]->ShowWindow(SW_SHOW);
     panels[i]->Invalidate();
   }

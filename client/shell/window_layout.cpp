@@ -106,17 +106,17 @@ WatchdogStep StepWatchdog(int ticks, int restarts) {
 }
 
 
-SidePanelStack StackSidePanels(int firstTop, const int expandedHeight[3], const bool expanded[3],
-                               int collapsedHeight, int deviceBottom) {
+SidePanelStack StackSidePanels(int firstTop, const int expandedHeight[kFoldingSidePanels],
+                               const bool expanded[kFoldingSidePanels], int collapsedHeight, int deviceBottom) {
   SidePanelStack st{};
   int top = firstTop;
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; i < kFoldingSidePanels; ++i) {
     st.top[i] = top;
     st.height[i] = expanded[i] ? expandedHeight[i] : collapsedHeight;
     top += st.height[i];
   }
-  st.top[2] = top;
-  st.height[2] = deviceBottom > top ? deviceBottom - top : 0;
+  st.top[kFoldingSidePanels] = top;
+  st.height[kFoldingSidePanels] = deviceBottom > top ? deviceBottom - top : 0;
   return st;
 }
 

@@ -81,15 +81,16 @@ constexpr int kWatchdogMaxRestarts = 30;
 WatchdogStep StepWatchdog(int ticks, int restarts);
 
 
-// The side panels on the right edge, top to bottom: PTZ, colour, device.
-// Each takes its expanded height or the collapsed height; the device panel
-// reaches down to deviceBottom.
+// The side panels on the right edge, top to bottom: PTZ, colour, plan,
+// device. The first three take their expanded height or the collapsed
+// height; the device panel (the last) reaches down to deviceBottom.
+constexpr int kFoldingSidePanels = 3;
 struct SidePanelStack {
-  int top[3];
-  int height[3];
+  int top[kFoldingSidePanels + 1];
+  int height[kFoldingSidePanels + 1];
 };
-SidePanelStack StackSidePanels(int firstTop, const int expandedHeight[3], const bool expanded[3],
-                               int collapsedHeight, int deviceBottom);
+SidePanelStack StackSidePanels(int firstTop, const int expandedHeight[kFoldingSidePanels],
+                               const bool expanded[kFoldingSidePanels], int collapsedHeight, int deviceBottom);
 
 // The rectangle left for the monitor windows in a client area.
 Cell VideoAreaFor(int clientWidth, int clientHeight, int marginLeft, int marginTop, int marginRight,

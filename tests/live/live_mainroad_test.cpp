@@ -29,6 +29,10 @@
 #include "device_panel_face.h"
 #include "devnet_kit.h"
 #include "window_helpers.h"
+#include "card_pictures.h"
+#include "card_resource.h"
+#include "shell_resource.h"
+#include "switch_mode_resource.h"
 
 namespace {
 
@@ -398,3 +402,246 @@ TEST_F(LiveDeviceNetwork, ChannelOfADeviceOnItsNetworkPlaysWithItsNotices) {
 }
 
 }  // namespace
+
+namespace {
+
+// The last close as SysCfg.dat keeps it: "four"'s third channel in slot 0
+// shown in window 3, "server"'s channel in slot 1 shown in window 6; both
+// devices were logged in.
+void SaveLastConnectStatus(const CString& folder) {
+  auto image = std::make_unique<shell::SystemConfigImage>();
+  ASSERT_TRUE(shell::LoadSysConfig(*image, folder));
+  image->channels[0] = shell::LogicalChannelEntry{2, 2, 0, 0, 0, 0, {0, 0}};
+  image->channels[1] = shell::LogicalChannelEntry{1, 0, 0, 0, 0, 0, {0, 0}};
+  const int windows[2] = {2, 5};
+  for (int slot = 0; slot < 2; ++slot) {
+    shell::WindowChannelList& w = image->windows[windows[slot]];
+    w.slots[0] = uint32_t(slot);
+    w.count = 1;
+    w.showsChannel = 1;
+  }
+  image->devices[0].state = image->devices[1].state = 3;
+  ASSERT_TRUE(shell::SaveSysConfig(*image, folder));
+}
+
+class LiveRestore : public LiveMainRoad {};
+
+}  // namespace
+
+// The login check answered Yes: the devices the panel logged in are looked
+// up again and the saved channels play in their saved windows; the window
+// that showed another channel before is emptied.
+TEST_F(LiveRestore, YesToTheLastConnectStatusPlaysTheSavedWindows) {
+  SaveLastConnectStatus(dir.Path());
+  ASSERT_NE(nullptr, Start());
+  DoubleClick(0, 0);
+  EXPECT_EQ("server - Channel-01", Title(0));
+  // Its sound and talkback on: they end with the channels they belong to.
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.DevicePanel().OnMonitorButton(0, kButtonAudio);
+    d.DevicePanel().OnMonitorButton(0, kButtonTalkback);
+    EXPECT_TRUE(d.TalkbackActive());
+  });
+
+  auto boxes = std::make_unique<gui::MessageBoxScript>(std::vector<int>{IDYES}, IDOK);
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+  auto loginCheck = [&] {
+    ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_LOGIN_CHECK, 0);
+    HWND login = gui::FindThreadWindow(thread, "Login Dravenor", 20000);
+    if (!login) return false;
+    gui::SetText(login, IDC_LOGIN_USER, "admin");
+    gui::SetText(login, IDC_LOGIN_PASSWORD, "tulip");
+    gui::Command(login, IDOK, BN_CLICKED);
+    return true;
+  };
+  ASSERT_TRUE(loginCheck());
+  // The loader shows its progress and closes by itself.
+  HWND loader = gui::FindThreadWindow(thread, "Loading Last Configuration ...", 20000);
+  EXPECT_NE(nullptr, loader);
+  if (loader) {
+    gui::PumpFor(300);
+    EXPECT_TRUE(gui::SaveWindowBitmap(loader, gui::OutputPath("load_last_configuration.bmp")));
+  }
+  ASSERT_TRUE(gui::PumpUntil([&] { return Title(2) == "four - Channel-03"; }, 30000)) << Title(2);
+  ASSERT_EQ(1u, boxes->Count());
+  EXPECT_EQ("Would you like to load last connect status?", boxes->Boxes()[0].text);
+  EXPECT_EQ("server - Channel-01", Title(5));
+  EXPECT_EQ("Video1", Title(0));
+  ShowsTheClip(2);
+  ShowsTheClip(5);
+  Dlg()->Run([&](TestMainDlg& d) {
+    CDeviceDlg& p = d.DevicePanel();
+    EXPECT_FALSE(d.StartUpMode());
+    EXPECT_FALSE(d.WindowSound(0));
+    EXPECT_FALSE(d.Monitor(0).ButtonIsOn(kButtonAudio));
+    EXPECT_FALSE(d.TalkbackActive());
+    EXPECT_FALSE(d.Monitor(0).IsTalkbackOn());
+    EXPECT_EQ(kCodeDeviceConnected, p.ItemCode(p.FindDeviceItem(0)));
+    EXPECT_EQ(0, d.m_windows[0].Count());
+    EXPECT_EQ(&d.m_pConfig->devices[1], d.m_channels[0].device.load());
+    EXPECT_EQ(2, d.m_channels[0].channel.load());
+    EXPECT_EQ(1u, d.m_channels[1].subStreamRunning.load());
+    EXPECT_EQ(4u, d.m_pConfig->devices[0].state);
+    EXPECT_EQ(4u, d.m_pConfig->devices[1].state);
+    // The tree follows: the saved channels checked in their windows, the
+    // others of the logged-in device idle in slots of their own.
+    HTREEITEM shown = p.FindChannelItem(1, 2), idle = p.FindChannelItem(1, 0);
+    EXPECT_TRUE(p.Tree().GetCheck(shown));
+    EXPECT_EQ(2, ChannelItemData::Window(p.Tree().GetItemData(shown)));
+    EXPECT_EQ(0, ChannelItemData::Slot(p.Tree().GetItemData(shown)));
+    EXPECT_EQ(kCodeChannelShown, p.ItemCode(shown));
+    EXPECT_TRUE(p.Tree().GetCheck(p.FindChannelItem(0, 0)));
+    EXPECT_FALSE(p.Tree().GetCheck(idle));
+    EXPECT_EQ(kCodeChannelIdle, p.ItemCode(idle));
+    EXPECT_EQ(ChannelItemData::Slot(p.Tree().GetItemData(idle)), d.m_channels.Find(&d.m_pConfig->devices[1], 0));
+    EXPECT_EQ(5, d.m_channels.UsedCount());
+  });
+  EXPECT_TRUE(Requested(1, "ch02_01"));
+
+  // No: the operator picks devices in "Connect Server"; the windows stay.
+  boxes.reset();
+  boxes = std::make_unique<gui::MessageBoxScript>(std::vector<int>{IDNO}, IDOK);
+  ASSERT_TRUE(loginCheck());
+  HWND connect = gui::FindThreadWindow(thread, "Connect Server", 20000);
+  ASSERT_NE(nullptr, connect);
+  ::PostMessageA(connect, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(gui::PumpUntil([&] { return !::IsWindow(connect); }, 10000));
+  EXPECT_EQ("four - Channel-03", Title(2));
+}
+
+namespace {
+
+// Every picture of a clip, scaled to a card quarter as the card's decoder
+// scales it.
+std::vector<std::vector<uint8_t>> ClipQuarters(const std::string& clip) {
+  std::vector<std::vector<uint8_t>> out;
+  intptr_t dec = ffmpeg_h264_init();
+  for (const auto& u : testsupport::SplitAccessUnits(testsupport::ReadFileBytes(clip))) {
+    int got = 0;
+    FfmpegPicture p{};
+    if (ffmpeg_h264_decode(dec, u.data(), int(u.size()), &got, &p) < 0 || !got) continue;
+    out.emplace_back();
+    card::ScaleToQuarterPicture(out.back(), card::ContiguousPicture(p.y, p.width, p.height));
+  }
+  ffmpeg_h264_Release(dec);
+  return out;
+}
+
+double NearestQuarter(const std::vector<uint8_t>& picture, int q, const std::vector<std::vector<uint8_t>>& refs) {
+  double best = 1e9;
+  for (const auto& r : refs) best = std::min(best, cardtest::QuarterDifference(picture, q, r));
+  return best;
+}
+
+// Two devsim devices with different sub-stream clips ("one": testsrc2,
+// "two": testsrc), and the card stand-in with two outputs writing its log
+// and pictures into a folder of the test.
+class LiveCard : public LiveFixture {
+protected:
+  void SetUp() override {
+    const char* subs[2] = {"cif_aud.264", "cif_noaud.264"};
+    for (int i = 0; i < 2; ++i) {
+      devsim::Config c;
+      c.address = i == 0 ? "127.0.26.3" : "127.0.26.4";
+      c.mainClip = Data("cif_noaud.264");
+      c.subClip = Data(subs[i]);
+      sims[i] = std::make_unique<devsim::Simulator>(c);
+      ASSERT_TRUE(sims[i]->Start());
+      quarters[i] = ClipQuarters(Data(subs[i]));
+      ASSERT_FALSE(quarters[i].empty());
+    }
+    PrepareFolder({{sims[0]->config().address, sims[0]->Port(), "one", 1},
+                   {sims[1]->config().address, sims[1]->Port(), "two", 1}});
+    folder = std::string(cardDir.Path().Left(cardDir.Path().GetLength() - 1));
+    ::SetEnvironmentVariableA("MIRELLE_FOLDER", folder.c_str());
+    ::SetEnvironmentVariableA("MIRELLE_OUTPUTS", "2");
+    ::SetEnvironmentVariableA("MIRELLE_DSPS", "4");
+  }
+  void TearDown() override {
+    LiveFixture::TearDown();
+    for (auto& s : sims)
+      if (s) s->Stop();
+    for (const char* v : {"MIRELLE_FOLDER", "MIRELLE_OUTPUTS", "MIRELLE_DSPS"}) ::SetEnvironmentVariableA(v, nullptr);
+  }
+  HTREEITEM TreeChild(HWND tree, HTREEITEM parent, int index) {
+    HTREEITEM c = HTREEITEM(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(parent)));
+    while (c && index-- > 0) c = HTREEITEM(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(c)));
+    return c;
+  }
+  // The list's row (window number - 1) to a position of an output, as the
+  // operator selects them and presses ">>>".
+  void Assign(HWND card, int row, int output, int position) {
+    HWND list = gui::Control(card, IDC_CARD_WINDOWS), tree = gui::Control(card, IDC_CARD_TREE);
+    LVITEMA none{};
+    none.stateMask = LVIS_SELECTED;
+    ::SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), LPARAM(&none));
+    gui::SelectListItem(card, IDC_CARD_WINDOWS, row);
+    HTREEITEM root = HTREEITEM(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    gui::SelectTreeItem(card, IDC_CARD_TREE, TreeChild(tree, TreeChild(tree, root, output), position - 1));
+    gui::Click(card, IDC_CARD_ASSIGN);
+  }
+
+  std::unique_ptr<devsim::Simulator> sims[2];
+  std::vector<std::vector<uint8_t>> quarters[2];
+  ScratchDir cardDir{"livecard"};
+  std::string folder;
+};
+
+}  // namespace
+
+// Windows 3 and 7 play the two devices' channels through live view; in
+// "Output analogue" they go to positions 1 and 2 of output 1, the hard
+// decode switch turns the feed on, and the card's output 0 shows the two
+// clips in quarters 1 and 2 and black in 3 and 4.
+TEST_F(LiveCard, WindowsThreeAndSevenPlayingReachTheCardsQuarters) {
+  ASSERT_NE(nullptr, Start());
+  const int windows[2] = {2, 6};
+  for (int i = 0; i < 2; ++i) {
+    Dlg()->Run([&](TestMainDlg& d) { d.SelectMonitorWindow(windows[i]); });
+    DoubleClick(i, 0);
+  }
+  EXPECT_EQ("one - Channel-01", Title(2));
+  EXPECT_EQ("two - Channel-01", Title(6));
+
+  gui::MessageBoxScript boxes;
+  ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_VIDEO_CARD, 0);
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+  HWND card = gui::FindThreadWindow(thread, "Out put analogue signal", 20000);
+  ASSERT_NE(nullptr, card);
+  gui::Click(card, IDC_CARD_CONNECT);
+  EXPECT_EQ("Connected", gui::Text(card, IDC_CARD_CONNECT));
+  Assign(card, 2, 0, 1);
+  Assign(card, 6, 0, 2);
+  EXPECT_EQ("02", gui::ListText(card, IDC_CARD_WINDOWS, 6, 2));
+  EXPECT_EQ(0u, boxes.Count());
+  HWND switchPanel = nullptr;
+  Dlg()->Run([&](TestMainDlg& d) { switchPanel = d.SwitchModePanel().m_hWnd; });
+  ::SendMessageA(switchPanel, WM_COMMAND, MAKEWPARAM(IDC_HARD_DECODE, BN_CLICKED), 0);
+
+  // The stand-in keeps output 0's latest picture; the windows' streams go
+  // on, so each quarter is the nearest of its clip's pictures.
+  const std::string output0 = folder + "\\output0.yuv";
+  std::vector<uint8_t> shown;
+  double d0 = 1e9, d1 = 1e9;
+  const bool matched = gui::PumpUntil(
+      [&] {
+        shown = testsupport::ReadFileBytes(output0);
+        if (shown.size() != size_t(card::kPictureBytes)) return false;
+        d0 = NearestQuarter(shown, 0, quarters[0]);
+        d1 = NearestQuarter(shown, 1, quarters[1]);
+        return d0 < 2.0 && d1 < 2.0;
+      },
+      60000);
+  EXPECT_TRUE(matched) << "quarter 1 differs by " << d0 << ", quarter 2 by " << d1;
+  ASSERT_EQ(size_t(card::kPictureBytes), shown.size());
+  EXPECT_GT(NearestQuarter(shown, 0, quarters[1]), 10.0) << "the two clips really differ";
+  EXPECT_TRUE(cardtest::QuarterIsBlack(shown, 2));
+  EXPECT_TRUE(cardtest::QuarterIsBlack(shown, 3));
+  cardtest::SaveCardPicture(shown, gui::OutputPath("card_output0_live.bmp"));
+  EXPECT_TRUE(gui::SaveWindowBitmap(card, gui::OutputPath("analog_output_live.bmp")));
+
+  // DisConnect: nothing more reaches the card.
+  ::SendMessageA(switchPanel, WM_COMMAND, MAKEWPARAM(IDC_HARD_DECODE, BN_CLICKED), 0);
+  gui::Click(card, IDC_CARD_DISCONNECT);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(output0.c_str()));
+}

@@ -162,19 +162,25 @@ TEST(SplitLayouts, FirstWindowIsPulledBackIntoTheSplit) {
 }
 
 TEST(SidePanels, CollapsingThePtzPanelMovesTheOthersUp) {
-  const int heights[3] = {200, 120, 0};
-  const bool open[3] = {true, true, true};
-  SidePanelStack a = StackSidePanels(50, heights, open, 37, 900);
-  EXPECT_EQ(50, a.top[0]);
-  EXPECT_EQ(250, a.top[1]);
-  EXPECT_EQ(370, a.top[2]);
-  EXPECT_EQ(530, a.height[2]);
-  const bool ptzClosed[3] = {false, true, true};
-  SidePanelStack b = StackSidePanels(50, heights, ptzClosed, 37, 900);
-  EXPECT_EQ(37, b.height[0]);
-  EXPECT_EQ(87, b.top[1]);
-  EXPECT_EQ(207, b.top[2]);
-  EXPECT_EQ(693, b.height[2]);
+  // PTZ, colour and plan panels, then the device panel to the bottom; a
+  // column too short leaves the device panel no height, never a negative one.
+  const int heights[3] = {200, 120, 117};
+  struct Row {
+    bool open[3];
+    int bottom;
+    int top[4], height[4];
+  } rows[] = {
+      {{true, true, false}, 900, {50, 250, 370, 407}, {200, 120, 37, 493}},
+      {{false, true, false}, 900, {50, 87, 207, 244}, {37, 120, 37, 656}},
+      {{false, false, true}, 200, {50, 87, 124, 241}, {37, 37, 117, 0}},
+  };
+  for (const Row& r : rows) {
+    SidePanelStack st = StackSidePanels(50, heights, r.open, 37, r.bottom);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(r.top[i], st.top[i]) << i;
+      EXPECT_EQ(r.height[i], st.height[i]) << i;
+    }
+  }
 }
 
 TEST(VideoArea, MarginsToolBarAndSidePanels) {

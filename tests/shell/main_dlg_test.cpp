@@ -1083,19 +1083,27 @@ TEST_F(MainDialog, PollingCyclesWindowsWhileTheStreamsRun) {
   });
   g_sdk.Take();
   std::vector<int> positions;
+  std::vector<std::pair<bool, bool>> looks;   // record, talkback of window 0
   Dlg()->Run([&](TestMainDlg& d) {
     d.ClearNotices();
+    d.m_channels[slots[2]].manualRecord = 1;
+    d.m_channels[slots[1]].talkback = 1;
     int handle = d.m_windows[0].mainHandle;
     for (int step = 0; step < 4; ++step) {
       d.PollStep();
       positions.push_back(d.m_windows[0].position);
+      looks.push_back({d.Monitor(0).ButtonIsOn(kButtonRecord) != FALSE, d.Monitor(0).IsTalkbackOn() != FALSE});
       EXPECT_EQ(0, d.m_windows[1].position.load());
     }
+    d.m_channels[slots[2]].manualRecord = 0;
+    d.m_channels[slots[1]].talkback = 0;
     EXPECT_NE(0, d.m_windows[0].mainHandle.load());
     EXPECT_NE(handle, d.m_windows[0].mainHandle.load()) << "new play handles for the new channel";
     EXPECT_STREQ("Hall - Channel-2", d.Monitor(0).GetTitle()) << "window 0 shows entry 1 after four steps";
   });
   EXPECT_EQ((std::vector<int>{1, 2, 0, 1}), positions);
+  // The looks follow the channel shown: recording on entry 2, talkback on 1.
+  EXPECT_EQ((std::vector<std::pair<bool, bool>>{{false, true}, {true, false}, {false, false}, {false, true}}), looks);
   for (const std::string& call : g_sdk.Take()) EXPECT_NE(0u, call.rfind("stop", 0)) << call;
   std::vector<StreamNotice> n = Dlg()->Notices();
   ASSERT_EQ(8u, n.size());  // main and sub notice per step
@@ -1207,7 +1215,6 @@ TEST_F(MainDialog, ChannelListAppliesSlotsAndWindowsStoppingStreamsThatChangeHan
     };
     d.ApplyMonitoringChannels();
     EXPECT_EQ(3, d.m_channels[1].channel.load());
-    EXPECT_EQ(0u, d.m_channels[1].mainStreamRunning.load());
     EXPECT_EQ(1u, d.m_channels[0].mainStreamRunning.load());
     EXPECT_EQ(1, d.m_windows[0].Count());
     EXPECT_EQ(1, d.m_windows[0].At(0));
@@ -1217,10 +1224,13 @@ TEST_F(MainDialog, ChannelListAppliesSlotsAndWindowsStoppingStreamsThatChangeHan
     d.m_channelListHook = nullptr;
   });
   std::vector<std::string> calls = g_sdk.Take();
-  std::vector<std::string> stops;
+  std::vector<std::string> stops, starts;
   for (const std::string& c : calls)
-    if (c.rfind("stop", 0) == 0) stops.push_back(c);
+    (c.rfind("stop", 0) == 0 ? stops : starts).push_back(c);
   EXPECT_EQ((std::vector<std::string>{"stop 10 1 0", "stop 10 1 1"}), stops);
+  // Listed channels stream: the one that changed hands as channel 3, the
+  // kept one gets the sub stream it lacked and not its main stream again.
+  EXPECT_EQ((std::vector<std::string>{"start 10 3 0", "start 10 3 1", "start 10 0 1"}), starts);
 }
 
 TEST_F(MainDialog, StartUpRestoreKeepsEveryReachableDevice) {
@@ -1245,4 +1255,105 @@ TEST_F(MainDialog, StartUpRestoreKeepsEveryReachableDevice) {
   });
   // The resolver thread looks at the stop flag every 200 ms.
   EXPECT_TRUE(Dlg()->ResolverStopsWithin(2000));
+}
+
+TEST_F(MainDialog, PlanPanelStandsAboveTheDevicePanelAndOnePanelIsOpenAtATime) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  HWND ptz = nullptr, colour = nullptr, plan = nullptr, device = nullptr;
+  Dlg()->Run([&](TestMainDlg& d) {
+    ptz = d.PtzPanel().m_hWnd;
+    colour = d.ColourPanel().m_hWnd;
+    plan = d.PlanPanel().m_hWnd;
+    device = d.DevicePanel().m_hWnd;
+  });
+  ASSERT_TRUE(ptz && colour && plan && device);
+  // Each header as an operator's click on it reaches its panel.
+  auto header = [](HWND panel, UINT id) {
+    ::SendMessageA(panel, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(::GetDlgItem(panel, int(id))));
+    gui::PumpFor(50);
+  };
+  auto rect = [&](HWND h) {
+    CRect r;
+    ::GetWindowRect(h, &r);
+    ::ScreenToClient(hwnd, &r.TopLeft());
+    ::ScreenToClient(hwnd, &r.BottomRight());
+    return r;
+  };
+  struct State {
+    bool ptz, colour, plan;
+    int device;
+  };
+  auto state = [&] {
+    State st{};
+    Dlg()->Run([&](TestMainDlg& d) {
+      st = {d.PtzPanel().IsExpanded() != FALSE, d.ColourPanel().IsExpanded() != FALSE,
+            d.PlanPanel().IsExpanded() != FALSE, d.DeviceExpanded()};
+    });
+    return st;
+  };
+  // Collapsed: PTZ, colour, plan headers, then the device panel to the bottom.
+  EXPECT_TRUE(::IsWindowVisible(plan));
+  EXPECT_EQ(rect(colour).bottom, rect(plan).top);
+  EXPECT_EQ(37, rect(plan).Height());
+  EXPECT_EQ(rect(plan).bottom, rect(device).top);
+
+  header(ptz, IDC_PTZ_SHOW);
+  header(plan, IDC_PLAN_SHOW);
+  State st = state();
+  EXPECT_TRUE(st.plan);
+  EXPECT_FALSE(st.ptz) << "opening the plan panel closes the PTZ panel";
+  EXPECT_FALSE(st.colour);
+  EXPECT_EQ(1, st.device);
+  EXPECT_EQ(37, rect(ptz).Height());
+  EXPECT_EQ(117, rect(plan).Height());
+  EXPECT_EQ(rect(colour).bottom, rect(plan).top);
+  EXPECT_EQ(rect(plan).bottom, rect(device).top);
+  gui::PumpFor(200);
+  EXPECT_TRUE(gui::SaveWindowBitmap(plan, gui::OutputPath("plan_panel.bmp")));
+  CRect column = rect(ptz);
+  column.bottom = rect(device).bottom;
+  CRect screen = column;
+  ::ClientToScreen(hwnd, &screen.TopLeft());
+  ::ClientToScreen(hwnd, &screen.BottomRight());
+  EXPECT_TRUE(gui::SaveScreenBitmap(screen, gui::OutputPath("side_column_plan_open.bmp")));
+
+  // Its header again closes it and the device panel's state with it.
+  header(plan, IDC_PLAN_SHOW);
+  st = state();
+  EXPECT_FALSE(st.plan);
+  EXPECT_EQ(-1, st.device);
+  EXPECT_EQ(37, rect(plan).Height());
+  EXPECT_EQ(rect(plan).bottom, rect(device).top);
+  // The colour panel opened over an open plan panel closes it.
+  header(plan, IDC_PLAN_SHOW);
+  header(colour, IDC_COLOR_SHOW);
+  st = state();
+  EXPECT_TRUE(st.colour);
+  EXPECT_FALSE(st.plan);
+  EXPECT_EQ(-1, st.device);
+  EXPECT_EQ(170, rect(colour).Height());
+  EXPECT_EQ(rect(colour).bottom, rect(plan).top);
+  EXPECT_EQ(37, rect(plan).Height());
+}
+
+TEST_F(MainDialog, StatusStripCommandReservesItsRowInEveryWindow) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  // The gap between a window's bottom and its video area's, for windows 0 and 15.
+  auto gaps = [&] {
+    std::vector<int> out;
+    Dlg()->Run([&](TestMainDlg& d) {
+      for (int w : {0, 15}) {
+        CRect outer, video;
+        d.Monitor(w).GetWindowRect(&outer);
+        ::GetWindowRect(d.Monitor(w).GetVideoHwnd(), &video);
+        out.push_back(outer.bottom - video.bottom);
+      }
+    });
+    return out;
+  };
+  EXPECT_EQ((std::vector<int>{0, 0}), gaps());
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_STATUS_STRIPS, 0);
+  EXPECT_EQ((std::vector<int>{13, 13}), gaps());
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_STATUS_STRIPS, 0);
+  EXPECT_EQ((std::vector<int>{0, 0}), gaps());
 }
