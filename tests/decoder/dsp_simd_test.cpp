@@ -290,6 +290,40 @@ TEST(DspSimd, MotionKernelsEveryPosition) {
     }
 }
 
+// Rows whose six-tap sums reach their extremes (10710 and -2550) at every
+// sixth position, stacked at random: the centre positions' vertical pass
+// meets sums that do not fit 16 bits when added plainly.
+TEST(DspSimd, MotionCentreExtremeSums) {
+    Sets s;
+    std::mt19937 rng(11);
+    const int stride = 32;
+    for (int iter = 0; iter < 3000; ++iter) {
+        std::vector<uint8_t> src(static_cast<size_t>(stride) * 21);
+        for (int y = 0; y < 21; ++y) {
+            const bool high = rng() & 1;
+            const int phase = static_cast<int>(rng() % 6);
+            for (int x = 0; x < stride; ++x) {
+                const int k = (x + phase) % 6;
+                const bool on = k == 0 || k == 2 || k == 3 || k == 5;
+                src[static_cast<size_t>(y * stride + x)] = (on == high) ? 255 : 0;
+            }
+        }
+        for (int pos : {6, 9, 10, 11, 14}) {
+            alignas(16) uint8_t da[256] = {}, db[256] = {};
+            H264McBlock a{};
+            a.srcY = src.data();
+            a.strideY = stride;
+            a.dstY = da;
+            H264McBlock b = a;
+            b.dstY = db;
+            const int shape = iter % 3;
+            (shape == 0 ? s.plain.lumaMc4x4 : shape == 1 ? s.plain.lumaMc4x8 : s.plain.lumaMc8x16)[pos](&a);
+            (shape == 0 ? s.simd.lumaMc4x4 : shape == 1 ? s.simd.lumaMc4x8 : s.simd.lumaMc8x16)[pos](&b);
+            ASSERT_EQ(std::memcmp(da, db, sizeof da), 0) << iter << " shape " << shape << " pos " << pos;
+        }
+    }
+}
+
 TEST(DspSimd, ReconstructionAnyResidual) {
     Sets s;
     std::mt19937 rng(7);
