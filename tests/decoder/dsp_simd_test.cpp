@@ -54,6 +54,7 @@ TEST(DspSimd, SlotsAreFilled) {
             EXPECT_NE(d->lumaMc4x8[i], nullptr);
             EXPECT_NE(d->lumaMc8x16[i], nullptr);
         }
+        for (int i = 0; i < 4; ++i) EXPECT_NE(d->chromaMc8x8[i], nullptr);
         EXPECT_NE(d->interReconstruct[1], nullptr);
         EXPECT_NE(d->interReconstruct[5], nullptr);
     }
@@ -263,7 +264,7 @@ TEST(DspSimd, MotionKernelsEveryPosition) {
         tb[pos](&b);
         ASSERT_EQ(std::memcmp(da, db, sizeof da), 0) << iter << " shape " << shape << " pos " << pos;
 
-        // Chroma: every fraction pair, both block sizes and the 2x2 table.
+        // Chroma: every fraction pair, the three block sizes and the 2x2 table.
         std::vector<uint8_t> cs0(static_cast<size_t>(stride) * 8 + 9), cs1(cs0.size());
         for (auto& v : cs0) v = Byte(rng, fl);
         for (auto& v : cs1) v = Byte(rng, fl);
@@ -271,8 +272,8 @@ TEST(DspSimd, MotionKernelsEveryPosition) {
         c.fracCx = static_cast<int16_t>(rng() % 8);
         c.fracCy = static_cast<int16_t>(rng() % 8);
         const int cls = (c.fracCx ? 1 : 0) + (c.fracCy ? 2 : 0);
-        const int big = static_cast<int>(rng() % 2);
-        const int cw = (big ? 8 : 4) + (c.fracCx ? 1 : 0), ch = (big ? 4 : 2) + (c.fracCy ? 1 : 0);
+        const int big = static_cast<int>(rng() % 3);  // 4x2, 8x4, 8x8
+        const int cw = (big ? 8 : 4) + (c.fracCx ? 1 : 0), ch = 2 * (1 << big) + (c.fracCy ? 1 : 0);
         const size_t cstart = cs0.size() - static_cast<size_t>((ch - 1) * stride + cw);
         c.srcCb = cs0.data() + cstart;
         c.srcCr = cs1.data() + cstart;
@@ -284,8 +285,8 @@ TEST(DspSimd, MotionKernelsEveryPosition) {
         ca.dstCr = ea[1];
         cb.dstCb = eb[0];
         cb.dstCr = eb[1];
-        (big ? s.plain.chromaMc8x4 : s.plain.chromaMc4x2)[cls](&ca);
-        (big ? s.simd.chromaMc8x4 : s.simd.chromaMc4x2)[cls](&cb);
+        (big == 2 ? s.plain.chromaMc8x8 : big ? s.plain.chromaMc8x4 : s.plain.chromaMc4x2)[cls](&ca);
+        (big == 2 ? s.simd.chromaMc8x8 : big ? s.simd.chromaMc8x4 : s.simd.chromaMc4x2)[cls](&cb);
         ASSERT_EQ(std::memcmp(ea, eb, sizeof ea), 0) << iter << " chroma " << c.fracCx << "," << c.fracCy;
     }
 }
