@@ -119,6 +119,7 @@ int main(int argc, char** argv) {
     };
     cases.push_back({"chromaMc8x4 copy", [&](int s) { cmc(s, 0, &H264DspTable::chromaMc8x4); }});
     cases.push_back({"chromaMc8x4 4-tap", [&](int s) { cmc(s, 3, &H264DspTable::chromaMc8x4); }});
+    cases.push_back({"chromaMc8x8 4-tap", [&](int s) { cmc(s, 3, &H264DspTable::chromaMc8x8); }});
     cases.push_back({"chromaMc4x2 4-tap", [&](int s) { cmc(s, 3, &H264DspTable::chromaMc4x2); }});
     cases.push_back({"inverseTransform4x4", [&](int s) { sets[s].inverseTransform4x4(w[s].blk, w[s].coefY); }});
     cases.push_back({"innerEdgeStrengthFromCoeffs",

@@ -18,6 +18,7 @@ extern const H264LumaMcFn kPlainLumaMc4x8[16];
 extern const H264LumaMcFn kPlainLumaMc8x16[16];
 extern const H264ChromaMcFn kPlainChromaMc4x2[4];
 extern const H264ChromaMcFn kPlainChromaMc8x4[4];
+extern const H264ChromaMcFn kPlainChromaMc8x8[4];
 extern const H264InterReconFn kPlainInterRecon[16];
 
 void PlainWeightedReconstructQuadrant(const H264ReconQuadrant* quad, const H264ReconState* st);

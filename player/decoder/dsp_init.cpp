@@ -32,6 +32,7 @@ void H264DspInitPlain(H264DspTable* dsp) {
     dsp->chromaMc8x4 = kPlainChromaMc8x4;
     dsp->interReconstruct = kPlainInterRecon;
     dsp->dbLumaNormal16 = PlainDbLumaNormal16;
+    dsp->chromaMc8x8 = kPlainChromaMc8x8;
 }
 
 void H264DspInitSimd(H264DspTable* dsp) {
@@ -64,6 +65,7 @@ void H264DspInitSimd(H264DspTable* dsp) {
     dsp->chromaMc8x4 = kSse2ChromaMc8x4;
     dsp->interReconstruct = kSse2InterRecon;
     dsp->dbLumaNormal16 = Sse2DbLumaNormal16;
+    dsp->chromaMc8x8 = kSse2ChromaMc8x8;
 }
 
 void H264DecInitDspFunctions(H264DspTable* dsp, int cpuLevel) {

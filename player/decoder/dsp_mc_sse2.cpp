@@ -1,7 +1,7 @@
 // Motion compensation kernels, SSE2 set: the same samples as the plain set.
-// Half samples are computed in 16-bit lanes (exact for 8-bit input); the
-// centre sample's vertical pass runs in 32-bit lanes, so every position
-// equals the standard's value for every input.
+// Every sample is computed in 16-bit lanes, exactly (the centre sample's
+// vertical pass by a split sum, see Centre), so every position equals the
+// standard's value for every input.
 #include "dsp_sse2.h"
 
 namespace h264dsp {
@@ -46,17 +46,20 @@ inline __m128i Half(__m128i v) {
     return _mm_packus_epi16(r, r);
 }
 
-// Centre sample from six rows of unrounded horizontal sums, in 32 bits.
+// Centre sample from six rows of unrounded horizontal sums, exactly in
+// 16-bit lanes. With a = t0 + t5, b = t1 + t4, c = t2 + t3 the sum
+// X = a - 5b + 20c is never formed (it needs 17 bits); instead
+// floor(X / 16) = floor((floor((a - b) / 4) - b + c) / 4) + c, where the
+// inner quarter is taken as the halves' sum plus their common carry so that
+// no step leaves 16 bits (the sums t lie in -2550..10710), and then
+// (floor(X / 16) + 32) >> 6 is the rounded X / 1024.
 inline __m128i Centre(const __m128i* b1) {
-    const __m128i c1 = _mm_set1_epi16(1), c5 = _mm_set1_epi16(-5), c20 = _mm_set1_epi16(20);
-    const __m128i r = _mm_set1_epi32(512);
-    const __m128i lo = _mm_add_epi32(
-        _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(b1[0], b1[5]), c1), _mm_madd_epi16(_mm_unpacklo_epi16(b1[1], b1[4]), c5)),
-        _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(b1[2], b1[3]), c20), r));
-    const __m128i hi = _mm_add_epi32(
-        _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(b1[0], b1[5]), c1), _mm_madd_epi16(_mm_unpackhi_epi16(b1[1], b1[4]), c5)),
-        _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(b1[2], b1[3]), c20), r));
-    const __m128i w = _mm_packs_epi32(_mm_srai_epi32(lo, 10), _mm_srai_epi32(hi, 10));
+    const __m128i a = _mm_add_epi16(b1[0], b1[5]), b = _mm_add_epi16(b1[1], b1[4]), c = _mm_add_epi16(b1[2], b1[3]);
+    const __m128i e = _mm_sub_epi16(_mm_srai_epi16(_mm_sub_epi16(a, b), 2), b);   // -28050 .. 11730
+    const __m128i carry = _mm_and_si128(_mm_and_si128(e, c), _mm_set1_epi16(1));
+    const __m128i g = _mm_add_epi16(_mm_add_epi16(_mm_srai_epi16(e, 1), _mm_srai_epi16(c, 1)), carry);
+    const __m128i x16 = _mm_add_epi16(_mm_srai_epi16(g, 1), c);                    // floor(X / 16)
+    const __m128i w = _mm_srai_epi16(_mm_add_epi16(x16, _mm_set1_epi16(32)), 6);
     return _mm_packus_epi16(w, w);
 }
 
@@ -210,5 +213,6 @@ const H264LumaMcFn kSse2LumaMc4x8[16] = H264_SSE2_LUMA_ROW(4, 8);
 const H264LumaMcFn kSse2LumaMc8x16[16] = H264_SSE2_LUMA_ROW(8, 16);
 const H264ChromaMcFn kSse2ChromaMc4x2[4] = {ChromaMc<4, 2, 0>, ChromaMc<4, 2, 1>, ChromaMc<4, 2, 2>, ChromaMc<4, 2, 3>};
 const H264ChromaMcFn kSse2ChromaMc8x4[4] = {ChromaMc<8, 4, 0>, ChromaMc<8, 4, 1>, ChromaMc<8, 4, 2>, ChromaMc<8, 4, 3>};
+const H264ChromaMcFn kSse2ChromaMc8x8[4] = {ChromaMc<8, 8, 0>, ChromaMc<8, 8, 1>, ChromaMc<8, 8, 2>, ChromaMc<8, 8, 3>};
 
 }  // namespace h264dsp

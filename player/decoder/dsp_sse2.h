@@ -52,6 +52,7 @@ extern const H264LumaMcFn kSse2LumaMc4x8[16];
 extern const H264LumaMcFn kSse2LumaMc8x16[16];
 extern const H264ChromaMcFn kSse2ChromaMc4x2[4];
 extern const H264ChromaMcFn kSse2ChromaMc8x4[4];
+extern const H264ChromaMcFn kSse2ChromaMc8x8[4];
 extern const H264Intra4x4Fn kSse2Intra4x4[9];
 extern const H264Intra16x16Fn kSse2Intra16x16[4];
 extern const H264IntraChromaFn kSse2IntraChroma[4];

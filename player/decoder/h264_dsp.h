@@ -250,6 +250,7 @@ struct H264DspTable {
     // Beyond the standard slots: kernels that do the work of several calls
     // of the ones above.
     H264DbLumaNormal16Fn dbLumaNormal16;            // 33: two dbLumaNormal calls in one
+    const H264ChromaMcFn* chromaMc8x8;              // 34: 4 classes, two chromaMc8x4 calls in one
 };
 
 // Fixed 2x2 chroma table (plain only, used at every CPU level).

@@ -77,7 +77,7 @@ void H264PredictPartition(H264DecContext* c, int x4, int y4, int w4, int h4, int
         blk.srcY += 8;
         blk.dstY += 64;
         dsp->lumaMc8x16[pos](&blk);
-        chromaRows(dsp->chromaMc8x4, 2, 4);
+        dsp->chromaMc8x8[cls](&blk);
     } else if (w4 == 4) {
         lumaCols(dsp->lumaMc4x8, 4);
         chromaRows(dsp->chromaMc8x4, 1, 4);

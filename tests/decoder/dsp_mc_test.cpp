@@ -105,8 +105,7 @@ void Tile(const H264DspTable* d, H264McBlock blk, const Shape& s, uint8_t* predY
     if (s.w == 16 && s.h == 16) {
         luma(d->lumaMc8x16, 0, 0);
         luma(d->lumaMc8x16, 8, 0);
-        chroma(d->chromaMc8x4, 0, 0);
-        chroma(d->chromaMc8x4, 0, 4);
+        chroma(d->chromaMc8x8, 0, 0);
     } else if (s.w == 16) {
         for (int c = 0; c < 16; c += 4) luma(d->lumaMc4x8, c, 0);
         chroma(d->chromaMc8x4, 0, 0);

@@ -54,6 +54,7 @@ TEST(DspSimd, SlotsAreFilled) {
             EXPECT_NE(d->lumaMc4x8[i], nullptr);
             EXPECT_NE(d->lumaMc8x16[i], nullptr);
         }
+        for (int i = 0; i < 4; ++i) EXPECT_NE(d->chromaMc8x8[i], nullptr);
         EXPECT_NE(d->interReconstruct[1], nullptr);
         EXPECT_NE(d->interReconstruct[5], nullptr);
     }
@@ -263,7 +264,7 @@ TEST(DspSimd, MotionKernelsEveryPosition) {
         tb[pos](&b);
         ASSERT_EQ(std::memcmp(da, db, sizeof da), 0) << iter << " shape " << shape << " pos " << pos;
 
-        // Chroma: every fraction pair, both block sizes and the 2x2 table.
+        // Chroma: every fraction pair, the three block sizes and the 2x2 table.
         std::vector<uint8_t> cs0(static_cast<size_t>(stride) * 8 + 9), cs1(cs0.size());
         for (auto& v : cs0) v = Byte(rng, fl);
         for (auto& v : cs1) v = Byte(rng, fl);
@@ -271,8 +272,8 @@ TEST(DspSimd, MotionKernelsEveryPosition) {
         c.fracCx = static_cast<int16_t>(rng() % 8);
         c.fracCy = static_cast<int16_t>(rng() % 8);
         const int cls = (c.fracCx ? 1 : 0) + (c.fracCy ? 2 : 0);
-        const int big = static_cast<int>(rng() % 2);
-        const int cw = (big ? 8 : 4) + (c.fracCx ? 1 : 0), ch = (big ? 4 : 2) + (c.fracCy ? 1 : 0);
+        const int big = static_cast<int>(rng() % 3);  // 4x2, 8x4, 8x8
+        const int cw = (big ? 8 : 4) + (c.fracCx ? 1 : 0), ch = 2 * (1 << big) + (c.fracCy ? 1 : 0);
         const size_t cstart = cs0.size() - static_cast<size_t>((ch - 1) * stride + cw);
         c.srcCb = cs0.data() + cstart;
         c.srcCr = cs1.data() + cstart;
@@ -284,9 +285,43 @@ TEST(DspSimd, MotionKernelsEveryPosition) {
         ca.dstCr = ea[1];
         cb.dstCb = eb[0];
         cb.dstCr = eb[1];
-        (big ? s.plain.chromaMc8x4 : s.plain.chromaMc4x2)[cls](&ca);
-        (big ? s.simd.chromaMc8x4 : s.simd.chromaMc4x2)[cls](&cb);
+        (big == 2 ? s.plain.chromaMc8x8 : big ? s.plain.chromaMc8x4 : s.plain.chromaMc4x2)[cls](&ca);
+        (big == 2 ? s.simd.chromaMc8x8 : big ? s.simd.chromaMc8x4 : s.simd.chromaMc4x2)[cls](&cb);
         ASSERT_EQ(std::memcmp(ea, eb, sizeof ea), 0) << iter << " chroma " << c.fracCx << "," << c.fracCy;
+    }
+}
+
+// Rows whose six-tap sums reach their extremes (10710 and -2550) at every
+// sixth position, stacked at random: the centre positions' vertical pass
+// meets sums that do not fit 16 bits when added plainly.
+TEST(DspSimd, MotionCentreExtremeSums) {
+    Sets s;
+    std::mt19937 rng(11);
+    const int stride = 32;
+    for (int iter = 0; iter < 3000; ++iter) {
+        std::vector<uint8_t> src(static_cast<size_t>(stride) * 21);
+        for (int y = 0; y < 21; ++y) {
+            const bool high = rng() & 1;
+            const int phase = static_cast<int>(rng() % 6);
+            for (int x = 0; x < stride; ++x) {
+                const int k = (x + phase) % 6;
+                const bool on = k == 0 || k == 2 || k == 3 || k == 5;
+                src[static_cast<size_t>(y * stride + x)] = (on == high) ? 255 : 0;
+            }
+        }
+        for (int pos : {6, 9, 10, 11, 14}) {
+            alignas(16) uint8_t da[256] = {}, db[256] = {};
+            H264McBlock a{};
+            a.srcY = src.data();
+            a.strideY = stride;
+            a.dstY = da;
+            H264McBlock b = a;
+            b.dstY = db;
+            const int shape = iter % 3;
+            (shape == 0 ? s.plain.lumaMc4x4 : shape == 1 ? s.plain.lumaMc4x8 : s.plain.lumaMc8x16)[pos](&a);
+            (shape == 0 ? s.simd.lumaMc4x4 : shape == 1 ? s.simd.lumaMc4x8 : s.simd.lumaMc8x16)[pos](&b);
+            ASSERT_EQ(std::memcmp(da, db, sizeof da), 0) << iter << " shape " << shape << " pos " << pos;
+        }
     }
 }
 
