@@ -72,6 +72,7 @@ TEST(RecordSearchDevnet, RepliesOfTheDeviceBecomeRows) {
     const std::string dev = net.devices[0];
     ASSERT_EQ(devnet::Control(dev, "fault " + dev + " none"), "ok");
     ASSERT_EQ(devnet::Control(dev, "clear"), "ok");
+    ASSERT_EQ(devnet::Control(dev, "records-clear " + dev), "ok");   // none left from an earlier run
     const time_t a0 = Today(8, 35), a1 = Today(8, 40), b0 = Today(8, 50), b1 = Today(8, 55);
     auto records = [&](int kind, time_t from, time_t to) {
         return devnet::Control(dev, "records " + dev + " " + std::to_string(kind) + " 0 " +

@@ -100,6 +100,8 @@ void UdpResponder::AddRecordTime(int device, const RecordTime& time) {
     devices_[size_t(device)].records.push_back(time);
 }
 
+void UdpResponder::ClearRecordTimes(int device) { devices_[size_t(device)].records.clear(); }
+
 const std::vector<uint8_t>& UdpResponder::RegionBlock(int device, int channel) const {
     return devices_[size_t(device)].region[size_t(channel)];
 }

@@ -77,6 +77,7 @@ public:
     unsigned Faults(int device) const;
     // Record times the device finds for a search (appended).
     void AddRecordTime(int device, const RecordTime& time);
+    void ClearRecordTimes(int device);
 
     // Current blocks, as the device holds them.
     const std::vector<uint8_t>& RegionBlock(int device, int channel) const;

@@ -10,6 +10,7 @@
 // with the number of lines that follow):
 //   ping | log | clear | fault DEV NAME[,NAME] | announce DEV TO |
 //   alarm DEV TO KIND CHANNEL STATE | records DEV COMMAND CHANNEL BEGIN END |
+//   records-clear DEV |
 //   block DEV region|sensor|stream|network [CHANNEL] |
 //   rtsp DEV ("plays N open N") | rtsp-fault DEV stall|close|none
 // UDP fault names: short, other-address, other-channel, type66, no-reply, none.
@@ -122,6 +123,10 @@ struct Host {
                 bytes = devsim::UdpResponder::AlarmReport(uint8_t(kind), uint8_t(channel), uint8_t(state));
             }
             SendTo(sockets[size_t(d)], toAddr, devsim::kCommandPort, bytes);
+            return "ok";
+        }
+        if (verb == "records-clear") {
+            responder.ClearRecordTimes(d);
             return "ok";
         }
         if (verb == "records") {
