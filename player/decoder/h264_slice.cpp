@@ -518,7 +518,7 @@ void GetCandidate(H264DecContext* c, Nb nb, H264MvCandidate* cand) {
 }
 
 // Fills the A, B and C candidates of a partition at (x, y), w wide (4x4 units).
-void GetNeighbourMotion(H264DecContext* c, int x, int y, int w) {
+__attribute__((always_inline)) inline void NeighbourMotionAt(H264DecContext* c, int x, int y, int w) {
     GetCandidate(c, NbAt(x - 1, y), &c->cand[0]);
     GetCandidate(c, NbAt(x, y - 1), &c->cand[1]);
     Nb nc = NbAt(x + w, y - 1);
@@ -529,6 +529,12 @@ void GetNeighbourMotion(H264DecContext* c, int x, int y, int w) {
     GetCandidate(c, nc, &c->cand[2]);
     if (nc.code == kNbCur && nc.blk >= kBlkIdx[y][x]) c->cand[2].available = 0;
 }
+
+void GetNeighbourMotion(H264DecContext* c, int x, int y, int w) { NeighbourMotionAt(c, x, y, w); }
+
+// The candidates of a whole-macroblock partition (P_Skip, 16x16): the
+// neighbours' positions fold into constants.
+void GetNeighbourMotion16x16(H264DecContext* c) { NeighbourMotionAt(c, 0, 0, 4); }
 
 inline int Median(int a, int b, int c) {
     int mx = a > b ? a : b, mn = a < b ? a : b;
@@ -629,7 +635,8 @@ int MbInter(H264DecContext* c, int mbType) {
 
     // Motion vectors and prediction, partition by partition.
     auto part = [&](int x, int y, int pw, int ph, int r, const int16_t* d, int dir) {
-        GetNeighbourMotion(c, x, y, pw);
+        if (pw == 4 && ph == 4) GetNeighbourMotion16x16(c);
+        else GetNeighbourMotion(c, x, y, pw);
         H264Mv mvp;
         const H264MvCandidate* cd = c->cand;
         if (dir == 1 && cd[1].refIdxL0 == r) mvp = cd[1].mvL0;       // 16x8 upper: B
@@ -681,7 +688,7 @@ int MbInter(H264DecContext* c, int mbType) {
 
 void DecodePSkip(H264DecContext* c) {
     H264MbWork* w = c->work;
-    GetNeighbourMotion(c, 0, 0, 4);
+    GetNeighbourMotion16x16(c);
     const H264MvCandidate* cd = c->cand;
     H264Mv mv = {0, 0};
     bool zeroA = cd[0].refIdxL0 == 0 && cd[0].mvL0.x == 0 && cd[0].mvL0.y == 0;
