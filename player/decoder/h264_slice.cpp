@@ -60,24 +60,31 @@ constexpr LumaNeighbours MakeLumaNeighbours() {
 }
 constexpr LumaNeighbours kLumaNb = MakeLumaNeighbours();
 
+// Dequantisation of every QP: qp / 6 and the factors of the three position
+// classes (the bytes of dequantY/dequantC), and the factors by scan
+// position. Built before main.
+struct QpFactors {
+    uint8_t dequant[52][4];
+    int32_t scale[52][16];
+    QpFactors() {
+        for (int qp = 0; qp < 52; ++qp) {
+            dequant[qp][0] = uint8_t(qp / 6);
+            for (int k = 0; k < 3; ++k) dequant[qp][1 + k] = kNormAdjust[k][qp % 6];
+            H264ScanScale(scale[qp], dequant[qp]);
+        }
+    }
+};
+const QpFactors kQpFactors;
+
 void SetQp(H264DecContext* c, int qp) {
     H264MbWork* w = c->work;
     int qpc = kH264ChromaQp[Clip3(0, 51, qp + c->activePps.chromaQpIndexOffset)];
     c->curInfo.qp = uint8_t(qp);
     c->curInfo.qpc = uint8_t(qpc);
-    // Scaling factors of the last pair of QPs stay (most macroblocks keep
-    // the QP of the one before).
-    const int32_t key = 1 << 16 | qpc << 8 | qp;
-    if (w->dequantKey == key) return;
-    w->dequantKey = key;
-    w->dequantY[0] = uint8_t(qp / 6);
-    w->dequantC[0] = uint8_t(qpc / 6);
-    for (int k = 0; k < 3; ++k) {
-        w->dequantY[1 + k] = kNormAdjust[k][qp % 6];
-        w->dequantC[1 + k] = kNormAdjust[k][qpc % 6];
-    }
-    H264ScanScale(w->scaleY, w->dequantY);
-    H264ScanScale(w->scaleC, w->dequantC);
+    std::memcpy(w->dequantY, kQpFactors.dequant[qp], 4);
+    std::memcpy(w->dequantC, kQpFactors.dequant[qpc], 4);
+    w->scaleY = kQpFactors.scale[qp];
+    w->scaleC = kQpFactors.scale[qpc];
 }
 
 int ParseMbQpDelta(H264DecContext* c) {
@@ -757,7 +764,6 @@ void InitSliceData(H264DecContext* c) {
     w->mbY = int32_t(sh.firstMb / sh.widthMbs);
     w->mbAddr = int32_t(sh.firstMb);
     c->qp = 26 + c->activePps.picInitQpMinus26 + sh.sliceQpDelta;
-    w->dequantKey = 0;
     SetQp(c, c->qp);
     std::memset(&c->unavailInfo, 0, sizeof c->unavailInfo);
     std::memset(&c->unavailMotion, 0, sizeof c->unavailMotion);
