@@ -80,7 +80,7 @@ Block Reference(int maxNumCoeff, int nC, H264BitReader br) {
     }
     int i = tc - 1;
     for (; i > 0 && zeros > 0; --i) {
-        uint32_t e = LzLookup(t.runBefore[zeros > 7 ? 6 : zeros - 1], BitPeek32(&br));
+        uint32_t e = LzLookup(t.runBefore[zeros > 7 ? 7 : zeros], BitPeek32(&br));
         if (!e) { out.err |= 1; e = 1u << 8; }
         br.pos += e >> 8;
         int r = int(e & 0xff);
