@@ -158,6 +158,9 @@ uint32_t DecodeChroma(H264DecContext* c) {
         return err;
     }
     for (int comp = 0; comp < 2; ++comp)
+        // Unrolled: whether a block's neighbours lie in this macroblock or
+        // in the left or top one is then fixed, not a branch per block.
+#pragma GCC unroll 4
         for (int k = 0; k < 4; ++k) {
             uint8_t tc = 0;
             alignas(16) int16_t blk[16] = {};
