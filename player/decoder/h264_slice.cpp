@@ -177,8 +177,11 @@ uint32_t DecodeResidual(H264DecContext* c) {
     H264MbWork* w = c->work;
     uint32_t err = 0;
     for (int i = 0; i < 16; ++i) c->curInfo.totalCoeff[i] = 0;
+    // Unrolled: each block's nC neighbours are then fixed places.
+#pragma GCC unroll 4
     for (int q = 0; q < 4; ++q) {
         if (!(w->cbp & (1 << q))) continue;
+#pragma GCC unroll 4
         for (int b = 4 * q; b < 4 * q + 4; ++b) {
             uint8_t tc = 0;
             alignas(16) int16_t blk[16] = {};
