@@ -104,8 +104,10 @@ Tables::Tables() {
     for (int tc = 0; tc < 3; ++tc)
         for (int z = 0; z < 4 - tc; ++z)
             AddCode(&chromaDcTotalZeros[tc], kChromaDcTotalZerosLen[tc][z], kChromaDcTotalZerosBits[tc][z], z);
+    for (auto& row : runBefore[0].e)
+        for (uint16_t& entry : row) entry = kNoRun;
     for (int zl = 0; zl < 7; ++zl)
-        for (int r = 0; r < 16; ++r) AddCode(&runBefore[zl], kRunLen[zl][r], kRunBits[zl][r], r);
+        for (int r = 0; r < 16; ++r) AddCode(&runBefore[zl + 1], kRunLen[zl][r], kRunBits[zl][r], r);
 }
 
 const Tables kTables;

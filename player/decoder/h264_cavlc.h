@@ -18,12 +18,16 @@ struct Tables {
     LzTable chromaDcToken;
     LzTable totalZeros[15];
     LzTable chromaDcTotalZeros[3];
-    LzTable runBefore[7];
+    LzTable runBefore[8];  // by min(zerosLeft, 7); [0]: no zeros left, no bits (entries kNoRun)
     Tables();
 };
 
 // Built before main; the block reader reads it without a guard.
 extern const Tables kTables;
+
+// run_before once no zeros are left: no bits, a run of 0 (runs lie in the
+// low four bits of an entry).
+constexpr uint16_t kNoRun = 0x80;
 
 // Looks a code up from a 32-bit peek; returns the entry (0: no code).
 // Codes are at most 16 bits, so rows 16..32 hold only the fills of all-zero
@@ -178,19 +182,19 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
         totalZeros = int32_t(e & 0xFF);
     }
     // Placement from the highest coefficient down: run_before separates a
-    // coefficient from the one below it; once the zeros are used up (or for
-    // the lowest coefficient) the rest follow one another.
+    // coefficient from the one below it (the lowest takes the zeros left).
+    // Once the zeros are used up the runs read as 0 from no bits, so one
+    // loop of a count known up front places them all.
     int32_t p = totalCoeff - 1 + totalZeros;
     put(p, level[totalCoeff - 1]);
     int32_t zerosLeft = totalZeros;
-    int32_t i = totalCoeff - 1;
-    for (; i > 0 && zerosLeft > 0; --i) {
-        const int zl = zerosLeft > 7 ? 6 : zerosLeft - 1;
+    for (int32_t i = totalCoeff - 1; i > 0; --i) {
+        const int zl = zerosLeft > 7 ? 7 : zerosLeft;
         b.Need32();
         uint32_t e = LzLookup(t.runBefore[zl], b.Peek32());
         if (!e) { err |= 1; e = 1u << 8; }
         b.Skip(e >> 8);
-        int32_t r = int32_t(e & 0xFF);
+        int32_t r = int32_t(e & 0xF);
         if (r > zerosLeft) {
             err |= 1;
             r = zerosLeft;
@@ -199,7 +203,6 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
         p -= r + 1;
         put(p, level[i - 1]);
     }
-    for (; i > 0; --i) put(--p, level[i - 1]);
     br->pos = b.pos;
     return err;
 }
@@ -211,9 +214,23 @@ __attribute__((noinline)) uint32_t ReadBlockTail(int32_t maxNumCoeff, int32_t nC
     return ReadBlock<true>(maxNumCoeff, nC, totalCoeffOut, br, put);
 }
 
-// The block inside the unit (no end checks) or near its end.
+// The coeff_token of a block without coefficients by nC class (index
+// nC + 1, 9 for nC >= 8): its length and its bits.
+constexpr uint8_t kEmptyTokenLen[10] = {2, 1, 1, 2, 2, 4, 4, 4, 4, 6};
+constexpr uint8_t kEmptyTokenBits[10] = {1, 1, 1, 3, 3, 15, 15, 15, 15, 3};
+
+// The block inside the unit (no end checks) or near its end. A block
+// without coefficients (most of those read in inter pictures) is taken
+// here from one peek, without the reader's call and set-up.
 template <class Put>
 inline uint32_t ReadBlockAt(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOut, H264BitReader* br, Put put) {
+    const uint32_t cls = nC >= 8 ? 9u : uint32_t(nC + 1);
+    const uint32_t len = kEmptyTokenLen[cls];
+    if ((BitPeek32(br) >> (32 - len)) == kEmptyTokenBits[cls]) {
+        br->pos += len;
+        *totalCoeffOut = 0;
+        return 0;
+    }
     if (__builtin_expect((br->pos >> 3) + kBlockBytes <= br->size, 1))
         return ReadBlock<false>(maxNumCoeff, nC, totalCoeffOut, br, put);
     return ReadBlockTail(maxNumCoeff, nC, totalCoeffOut, br, put);

@@ -254,9 +254,8 @@ struct alignas(16) H264MbWork {
     int32_t intra16Mode;
     uint8_t dequantY[4];
     uint8_t dequantC[4];
-    int32_t dequantKey;  // 1 << 16 | qpc << 8 | qp of the factors above; 0 none
-    int32_t scaleY[16];  // the factors above by scan position
-    int32_t scaleC[16];
+    const int32_t* scaleY;  // the factors above by scan position (a shared table)
+    const int32_t* scaleC;
     uint8_t leftY[16];
     uint8_t leftCb[8];
     uint8_t leftCr[8];

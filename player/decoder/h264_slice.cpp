@@ -60,24 +60,31 @@ constexpr LumaNeighbours MakeLumaNeighbours() {
 }
 constexpr LumaNeighbours kLumaNb = MakeLumaNeighbours();
 
+// Dequantisation of every QP: qp / 6 and the factors of the three position
+// classes (the bytes of dequantY/dequantC), and the factors by scan
+// position. Built before main.
+struct QpFactors {
+    uint8_t dequant[52][4];
+    int32_t scale[52][16];
+    QpFactors() {
+        for (int qp = 0; qp < 52; ++qp) {
+            dequant[qp][0] = uint8_t(qp / 6);
+            for (int k = 0; k < 3; ++k) dequant[qp][1 + k] = kNormAdjust[k][qp % 6];
+            H264ScanScale(scale[qp], dequant[qp]);
+        }
+    }
+};
+const QpFactors kQpFactors;
+
 void SetQp(H264DecContext* c, int qp) {
     H264MbWork* w = c->work;
     int qpc = kH264ChromaQp[Clip3(0, 51, qp + c->activePps.chromaQpIndexOffset)];
     c->curInfo.qp = uint8_t(qp);
     c->curInfo.qpc = uint8_t(qpc);
-    // Scaling factors of the last pair of QPs stay (most macroblocks keep
-    // the QP of the one before).
-    const int32_t key = 1 << 16 | qpc << 8 | qp;
-    if (w->dequantKey == key) return;
-    w->dequantKey = key;
-    w->dequantY[0] = uint8_t(qp / 6);
-    w->dequantC[0] = uint8_t(qpc / 6);
-    for (int k = 0; k < 3; ++k) {
-        w->dequantY[1 + k] = kNormAdjust[k][qp % 6];
-        w->dequantC[1 + k] = kNormAdjust[k][qpc % 6];
-    }
-    H264ScanScale(w->scaleY, w->dequantY);
-    H264ScanScale(w->scaleC, w->dequantC);
+    std::memcpy(w->dequantY, kQpFactors.dequant[qp], 4);
+    std::memcpy(w->dequantC, kQpFactors.dequant[qpc], 4);
+    w->scaleY = kQpFactors.scale[qp];
+    w->scaleC = kQpFactors.scale[qpc];
 }
 
 int ParseMbQpDelta(H264DecContext* c) {
@@ -151,6 +158,9 @@ uint32_t DecodeChroma(H264DecContext* c) {
         return err;
     }
     for (int comp = 0; comp < 2; ++comp)
+        // Unrolled: whether a block's neighbours lie in this macroblock or
+        // in the left or top one is then fixed, not a branch per block.
+#pragma GCC unroll 4
         for (int k = 0; k < 4; ++k) {
             uint8_t tc = 0;
             alignas(16) int16_t blk[16] = {};
@@ -167,8 +177,11 @@ uint32_t DecodeResidual(H264DecContext* c) {
     H264MbWork* w = c->work;
     uint32_t err = 0;
     for (int i = 0; i < 16; ++i) c->curInfo.totalCoeff[i] = 0;
+    // Unrolled: each block's nC neighbours are then fixed places.
+#pragma GCC unroll 4
     for (int q = 0; q < 4; ++q) {
         if (!(w->cbp & (1 << q))) continue;
+#pragma GCC unroll 4
         for (int b = 4 * q; b < 4 * q + 4; ++b) {
             uint8_t tc = 0;
             alignas(16) int16_t blk[16] = {};
@@ -518,7 +531,7 @@ void GetCandidate(H264DecContext* c, Nb nb, H264MvCandidate* cand) {
 }
 
 // Fills the A, B and C candidates of a partition at (x, y), w wide (4x4 units).
-void GetNeighbourMotion(H264DecContext* c, int x, int y, int w) {
+__attribute__((always_inline)) inline void NeighbourMotionAt(H264DecContext* c, int x, int y, int w) {
     GetCandidate(c, NbAt(x - 1, y), &c->cand[0]);
     GetCandidate(c, NbAt(x, y - 1), &c->cand[1]);
     Nb nc = NbAt(x + w, y - 1);
@@ -529,6 +542,12 @@ void GetNeighbourMotion(H264DecContext* c, int x, int y, int w) {
     GetCandidate(c, nc, &c->cand[2]);
     if (nc.code == kNbCur && nc.blk >= kBlkIdx[y][x]) c->cand[2].available = 0;
 }
+
+void GetNeighbourMotion(H264DecContext* c, int x, int y, int w) { NeighbourMotionAt(c, x, y, w); }
+
+// The candidates of a whole-macroblock partition (P_Skip, 16x16): the
+// neighbours' positions fold into constants.
+void GetNeighbourMotion16x16(H264DecContext* c) { NeighbourMotionAt(c, 0, 0, 4); }
 
 inline int Median(int a, int b, int c) {
     int mx = a > b ? a : b, mn = a < b ? a : b;
@@ -629,7 +648,8 @@ int MbInter(H264DecContext* c, int mbType) {
 
     // Motion vectors and prediction, partition by partition.
     auto part = [&](int x, int y, int pw, int ph, int r, const int16_t* d, int dir) {
-        GetNeighbourMotion(c, x, y, pw);
+        if (pw == 4 && ph == 4) GetNeighbourMotion16x16(c);
+        else GetNeighbourMotion(c, x, y, pw);
         H264Mv mvp;
         const H264MvCandidate* cd = c->cand;
         if (dir == 1 && cd[1].refIdxL0 == r) mvp = cd[1].mvL0;       // 16x8 upper: B
@@ -681,7 +701,7 @@ int MbInter(H264DecContext* c, int mbType) {
 
 void DecodePSkip(H264DecContext* c) {
     H264MbWork* w = c->work;
-    GetNeighbourMotion(c, 0, 0, 4);
+    GetNeighbourMotion16x16(c);
     const H264MvCandidate* cd = c->cand;
     H264Mv mv = {0, 0};
     bool zeroA = cd[0].refIdxL0 == 0 && cd[0].mvL0.x == 0 && cd[0].mvL0.y == 0;
@@ -750,7 +770,6 @@ void InitSliceData(H264DecContext* c) {
     w->mbY = int32_t(sh.firstMb / sh.widthMbs);
     w->mbAddr = int32_t(sh.firstMb);
     c->qp = 26 + c->activePps.picInitQpMinus26 + sh.sliceQpDelta;
-    w->dequantKey = 0;
     SetQp(c, c->qp);
     std::memset(&c->unavailInfo, 0, sizeof c->unavailInfo);
     std::memset(&c->unavailMotion, 0, sizeof c->unavailMotion);

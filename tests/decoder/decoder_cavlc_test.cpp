@@ -80,7 +80,7 @@ Block Reference(int maxNumCoeff, int nC, H264BitReader br) {
     }
     int i = tc - 1;
     for (; i > 0 && zeros > 0; --i) {
-        uint32_t e = LzLookup(t.runBefore[zeros > 7 ? 6 : zeros - 1], BitPeek32(&br));
+        uint32_t e = LzLookup(t.runBefore[zeros > 7 ? 7 : zeros], BitPeek32(&br));
         if (!e) { out.err |= 1; e = 1u << 8; }
         br.pos += e >> 8;
         int r = int(e & 0xff);
@@ -116,7 +116,7 @@ std::vector<uint8_t> Bytes(std::mt19937& rng, int flavour, size_t n) {
 
 TEST(DecoderCavlc, BlockReaderMatchesTheSyntax) {
     std::mt19937 rng(37);
-    const int kNc[] = {-1, 0, 1, 2, 3, 4, 7, 8, 16};
+    const int kNc[] = {-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 16};  // every nC class
     int32_t scale[16];
     for (int k = 0; k < 16; ++k) scale[k] = 1 + 3 * k;
     int blocks = 0, coded = 0, damaged = 0;
@@ -133,7 +133,7 @@ TEST(DecoderCavlc, BlockReaderMatchesTheSyntax) {
         br.pos = 0;
         br.end = uint32_t(8 * n);
         for (int k = 0; k < 60 && br.pos < 8 * n + 64; ++k) {
-            const int nC = kNc[rng() % 9];
+            const int nC = kNc[rng() % 11];
             const int kind = nC < 0 ? 0 : 1 + int(rng() % 3);  // chroma DC; 16, 15 scaled; luma DC
             const int maxNum = kind == 0 ? 4 : kind == 2 ? 15 : 16;
             const Block ref = Reference(maxNum, nC, br);
