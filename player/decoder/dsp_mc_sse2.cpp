@@ -87,6 +87,9 @@ void LumaMc(const H264McBlock* blk) {
     constexpr int idx = 4 * XF + YF;
     const int stride = blk->strideY;
     const uint8_t* g0 = blk->srcY + (YF ? 2 * stride : 0) + (XF ? 2 : 0);
+    // Read once: the stores below could alias the block for all the
+    // compiler knows, and it would fetch the destination again every row.
+    uint8_t* const dstY = blk->dstY;
     constexpr bool needB = XF != 0;                       // horizontal half samples b (and s)
     constexpr bool needH = YF != 0 && (idx != 10 && idx != 9 && idx != 11);
     constexpr bool needJ = idx == 6 || idx == 9 || idx == 10 || idx == 11 || idx == 14;
@@ -96,7 +99,7 @@ void LumaMc(const H264McBlock* blk) {
     if (idx == 0) {
 #pragma GCC unroll 16
         for (int y = 0; y < H; ++y) {
-            uint8_t* d = blk->dstY + 8 * (y & 7) + 128 * (y >> 3);
+            uint8_t* d = dstY + 8 * (y & 7) + 128 * (y >> 3);
             StoreRow<W>(d, W == 8 ? Load8(g0 + y * stride) : Load4(g0 + y * stride));
         }
         return;
@@ -114,7 +117,7 @@ void LumaMc(const H264McBlock* blk) {
     }
 #pragma GCC unroll 16
     for (int y = 0; y < H; y += P) {
-        uint8_t* d = blk->dstY + 8 * (y & 7) + 128 * (y >> 3);
+        uint8_t* d = dstY + 8 * (y & 7) + 128 * (y >> 3);
         const __m128i* g = gRows + y + 2;
         __m128i out;
         __m128i h = _mm_setzero_si128(), b = _mm_setzero_si128(), j = _mm_setzero_si128();
