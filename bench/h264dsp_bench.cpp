@@ -96,15 +96,17 @@ int main(int argc, char** argv) {
     };
     const int positions[] = {0, 8, 2, 10, 5, 6};
     for (int pos : positions) {
-        static char names[3][6][32];
+        static char names[4][6][32];
         static int slot = 0;
         int k = slot++;
         std::snprintf(names[0][k], 32, "lumaMc8x16 pos %d", pos);
         std::snprintf(names[1][k], 32, "lumaMc4x8 pos %d", pos);
         std::snprintf(names[2][k], 32, "lumaMc4x4 pos %d", pos);
+        std::snprintf(names[3][k], 32, "lumaMc8x8 pos %d", pos);
         cases.push_back({names[0][k], [&, pos](int s) { mc(s, pos, &H264DspTable::lumaMc8x16); }});
         cases.push_back({names[1][k], [&, pos](int s) { mc(s, pos, &H264DspTable::lumaMc4x8); }});
         cases.push_back({names[2][k], [&, pos](int s) { mc(s, pos, &H264DspTable::lumaMc4x4); }});
+        cases.push_back({names[3][k], [&, pos](int s) { mc(s, pos, &H264DspTable::lumaMc8x8); }});
     }
     auto cmc = [&](int set, int cls, const H264ChromaMcFn* const H264DspTable::*table) {
         H264McBlock blk{};

@@ -16,6 +16,7 @@ extern const H264IntraChromaFn kPlainIntraChroma[4];
 extern const H264LumaMcFn kPlainLumaMc4x4[16];
 extern const H264LumaMcFn kPlainLumaMc4x8[16];
 extern const H264LumaMcFn kPlainLumaMc8x16[16];
+extern const H264LumaMcFn kPlainLumaMc8x8[16];
 extern const H264ChromaMcFn kPlainChromaMc4x2[4];
 extern const H264ChromaMcFn kPlainChromaMc8x4[4];
 extern const H264ChromaMcFn kPlainChromaMc8x8[4];

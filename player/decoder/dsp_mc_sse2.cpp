@@ -214,6 +214,7 @@ void ChromaMc(const H264McBlock* blk) {
 const H264LumaMcFn kSse2LumaMc4x4[16] = H264_SSE2_LUMA_ROW(4, 4);
 const H264LumaMcFn kSse2LumaMc4x8[16] = H264_SSE2_LUMA_ROW(4, 8);
 const H264LumaMcFn kSse2LumaMc8x16[16] = H264_SSE2_LUMA_ROW(8, 16);
+const H264LumaMcFn kSse2LumaMc8x8[16] = H264_SSE2_LUMA_ROW(8, 8);
 const H264ChromaMcFn kSse2ChromaMc4x2[4] = {ChromaMc<4, 2, 0>, ChromaMc<4, 2, 1>, ChromaMc<4, 2, 2>, ChromaMc<4, 2, 3>};
 const H264ChromaMcFn kSse2ChromaMc8x4[4] = {ChromaMc<8, 4, 0>, ChromaMc<8, 4, 1>, ChromaMc<8, 4, 2>, ChromaMc<8, 4, 3>};
 const H264ChromaMcFn kSse2ChromaMc8x8[4] = {ChromaMc<8, 8, 0>, ChromaMc<8, 8, 1>, ChromaMc<8, 8, 2>, ChromaMc<8, 8, 3>};

@@ -50,6 +50,7 @@ inline __m128i AddClip8(__m128i predBytes, __m128i res16) {
 extern const H264LumaMcFn kSse2LumaMc4x4[16];
 extern const H264LumaMcFn kSse2LumaMc4x8[16];
 extern const H264LumaMcFn kSse2LumaMc8x16[16];
+extern const H264LumaMcFn kSse2LumaMc8x8[16];
 extern const H264ChromaMcFn kSse2ChromaMc4x2[4];
 extern const H264ChromaMcFn kSse2ChromaMc8x4[4];
 extern const H264ChromaMcFn kSse2ChromaMc8x8[4];

@@ -251,6 +251,7 @@ struct H264DspTable {
     // of the ones above.
     H264DbLumaNormal16Fn dbLumaNormal16;            // 33: two dbLumaNormal calls in one
     const H264ChromaMcFn* chromaMc8x8;              // 34: 4 classes, two chromaMc8x4 calls in one
+    const H264LumaMcFn* lumaMc8x8;                  // 35: 16 positions, two lumaMc4x8 calls in one
 };
 
 // Fixed 2x2 chroma table (plain only, used at every CPU level).
