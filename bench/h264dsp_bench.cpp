@@ -25,6 +25,9 @@ struct alignas(16) Work {
     int16_t blk[16];
     uint8_t bS[40];
     uint8_t flags[24];
+    uint8_t leftY[16];
+    uint8_t leftCb[8];
+    uint8_t leftCr[8];
 };
 
 uint32_t g_seed = 12345;
@@ -154,6 +157,9 @@ int main(int argc, char** argv) {
                          sets[s].dbScatterTop(picture.data(), stride, l, r);
                      }});
     cases.push_back({"mbStoreLuma", [&](int s) { sets[s].mbStoreLuma(picture.data(), stride, w[s].predY); }});
+    cases.push_back({"mbRightColumn", [&](int s) {
+                         sets[s].mbRightColumn(w[s].leftY, w[s].leftCb, w[s].leftCr, w[s].predY, w[s].predCb, w[s].predCr);
+                     }});
     cases.push_back({"mbStoreChroma", [&](int s) {
                          sets[s].mbStoreChroma(picture.data(), picture.data() + 32, stride, w[s].predCb, w[s].predCr);
                      }});

@@ -43,6 +43,8 @@ void PlainDbStoreRow8(uint8_t* dst, const uint8_t* src);
 void PlainDbGatherTop(uint8_t* left, uint8_t* right, const uint8_t* src, int32_t stride);
 void PlainDbScatterTop(uint8_t* dst, int32_t stride, const uint8_t* left, const uint8_t* right);
 void PlainMbStoreLuma(uint8_t* dst, int32_t stride, const uint8_t* predY);
+void PlainMbRightColumn(uint8_t* leftY, uint8_t* leftCb, uint8_t* leftCr, const uint8_t* predY,
+                        const uint8_t* predCb, const uint8_t* predCr);
 void PlainMbStoreChroma(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC,
                         const uint8_t* predCb, const uint8_t* predCr);
 

@@ -191,6 +191,31 @@ void PlainMbStoreLuma(uint8_t* dst, int32_t stride, const uint8_t* predY) {
     }
 }
 
+namespace {
+// Column 7 of an 8x8 block of 8-byte rows into dst[0..7]. Each row is read
+// as one word and the column gathered in a word stored once: the compiler
+// otherwise merges two such gathers through the stack into one 16-byte
+// store, and the 16-byte reload of two 8-byte stores stalls.
+inline void RightColumn(uint8_t* dst, const uint8_t* rows) {
+    uint64_t v = 0;
+    for (int r = 0; r < 8; ++r) {
+        uint64_t row;
+        std::memcpy(&row, rows + 8 * r, 8);
+        v |= (row >> 56) << (8 * r);  // little-endian: byte 7 is the top byte
+    }
+    std::memcpy(dst, &v, 8);
+}
+}  // namespace
+
+// Luma: column 7 of quadrants 1 and 3; chroma: column 7.
+void PlainMbRightColumn(uint8_t* leftY, uint8_t* leftCb, uint8_t* leftCr, const uint8_t* predY,
+                        const uint8_t* predCb, const uint8_t* predCr) {
+    RightColumn(leftY, predY + 64);
+    RightColumn(leftY + 8, predY + 192);
+    RightColumn(leftCb, predCb);
+    RightColumn(leftCr, predCr);
+}
+
 void PlainMbStoreChroma(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC, const uint8_t* predCb,
                         const uint8_t* predCr) {
     for (int y = 0; y < 8; ++y) {

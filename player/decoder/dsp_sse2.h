@@ -78,6 +78,8 @@ void Sse2DbStoreRow8(uint8_t* dst, const uint8_t* src);
 void Sse2DbGatherTop(uint8_t* left, uint8_t* right, const uint8_t* src, int32_t stride);
 void Sse2DbScatterTop(uint8_t* dst, int32_t stride, const uint8_t* left, const uint8_t* right);
 void Sse2MbStoreLuma(uint8_t* dst, int32_t stride, const uint8_t* predY);
+void Sse2MbRightColumn(uint8_t* leftY, uint8_t* leftCb, uint8_t* leftCr, const uint8_t* predY,
+                       const uint8_t* predCb, const uint8_t* predCr);
 void Sse2MbStoreChroma(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC,
                        const uint8_t* predCb, const uint8_t* predCr);
 

@@ -814,20 +814,6 @@ inline void CopyMotion(H264MbMotion* dst, const H264MbMotion* src) {
     std::memcpy(static_cast<void*>(dst), src, offsetof(H264MbMotion, mvL1));
 }
 
-// Column 7 of an 8x8 block of 8-byte rows into dst[0..7]. Each row is read
-// as one word and the column gathered in a word stored once: the compiler
-// otherwise merges two such gathers through the stack into one 16-byte
-// store, and the 16-byte reload of two 8-byte stores stalls.
-inline void RightColumn(uint8_t* dst, const uint8_t* rows) {
-    uint64_t v = 0;
-    for (int r = 0; r < 8; ++r) {
-        uint64_t row;
-        std::memcpy(&row, rows + 8 * r, 8);
-        v |= (row >> 56) << (8 * r);  // little-endian: byte 7 is the top byte
-    }
-    std::memcpy(dst, &v, 8);
-}
-
 // Writes the macroblock into the picture and moves the records on. Returns
 // 1 when the picture is complete.
 int FinishMacroblock(H264DecContext* c) {
@@ -835,10 +821,7 @@ int FinishMacroblock(H264DecContext* c) {
     const H264SliceHeader& sh = c->sh;
     H264Picture* pic = c->cur;
     // Right column: quadrants 1 and 3 of the luma, column 7 of each chroma.
-    RightColumn(w->leftY, w->predY + 64);
-    RightColumn(w->leftY + 8, w->predY + 192);
-    RightColumn(w->leftCb, w->predCb);
-    RightColumn(w->leftCr, w->predCr);
+    c->dsp->mbRightColumn(w->leftY, w->leftCb, w->leftCr, w->predY, w->predCb, w->predCr);
     std::memcpy(c->curInfo.bottomY, w->predY + 128 + 56, 8);
     std::memcpy(c->curInfo.bottomY + 8, w->predY + 192 + 56, 8);
     std::memcpy(c->curInfo.bottomCb, w->predCb + 56, 8);

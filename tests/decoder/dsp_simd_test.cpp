@@ -47,6 +47,7 @@ TEST(DspSimd, SlotsAreFilled) {
         EXPECT_NE(d->dbLumaNormal, nullptr);
         EXPECT_NE(d->dbLumaNormal16, nullptr);
         EXPECT_NE(d->mbStoreChroma, nullptr);
+        EXPECT_NE(d->mbRightColumn, nullptr);
         EXPECT_EQ(d->dbLumaNormalMixed, nullptr);
         for (int m = 0; m < 9; ++m) EXPECT_NE(d->intra4x4Pred[m], nullptr);
         for (int i = 0; i < 16; ++i) {
@@ -199,6 +200,12 @@ TEST(DspSimd, GatherScatterStore) {
         s.plain.mbStoreChroma(&pa[20 + stride * 3], &pa[25], stride, c0, c1);
         s.simd.mbStoreChroma(&pb[20 + stride * 3], &pb[25], stride, c0, c1);
         ASSERT_EQ(pa, pb);
+        uint8_t colA[32], colB[32];
+        std::memset(colA, 0x5A, sizeof colA);
+        std::memset(colB, 0x5A, sizeof colB);
+        s.plain.mbRightColumn(colA, colA + 16, colA + 24, y, c0, c1);
+        s.simd.mbRightColumn(colB, colB + 16, colB + 24, y, c0, c1);
+        ASSERT_EQ(std::memcmp(colA, colB, sizeof colA), 0) << iter;
     }
 }
 
