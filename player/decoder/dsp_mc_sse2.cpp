@@ -104,6 +104,61 @@ void LumaMc(const H264McBlock* blk) {
         }
         return;
     }
+    constexpr bool needG = needH || idx == 1 || idx == 2 || idx == 3 || idx == 5 || idx == 6 || idx == 7;
+    if constexpr (W == 8) {
+        // One row a step, the rows in reach kept in six-row windows that
+        // move down with the output row (slot k holds row y - 2 + k): every
+        // input row is loaded and filtered once and stays in registers
+        // while it is needed, the same rows as below being read.
+        constexpr int before = YF ? 2 : 0, after = YF ? 3 : (needS ? 1 : 0);
+        __m128i G[6], GR[6], T[6];
+        for (int k = 0; k < 6; ++k) G[k] = GR[k] = T[k] = _mm_setzero_si128();
+        const auto load = [&](int r, int k) {
+            const uint8_t* row = g0 + r * stride;
+            if (needG) G[k] = LoadG<8>(row, stride);
+            if (needM) GR[k] = LoadG<8>(row + 1, stride);
+            if (needB && (needJ || (r >= 0 && r <= H))) T[k] = HTap<8>(row, stride);
+        };
+#pragma GCC unroll 8
+        for (int r = -before; r < after; ++r) load(r, r + 2);
+#pragma GCC unroll 16
+        for (int y = 0; y < H; ++y) {
+            load(y + after, 2 + after);
+            uint8_t* d = dstY + 8 * (y & 7) + 128 * (y >> 3);
+            __m128i out;
+            __m128i h = _mm_setzero_si128(), b = _mm_setzero_si128(), j = _mm_setzero_si128();
+            __m128i m = _mm_setzero_si128(), sv = _mm_setzero_si128();
+            if (needG) h = Half(Tap6(G[0], G[1], G[2], G[3], G[4], G[5]));
+            if (needB) b = Half(T[2]);
+            if (needJ) j = Centre(T);
+            if (needM) m = Half(Tap6(GR[0], GR[1], GR[2], GR[3], GR[4], GR[5]));
+            if (needS) sv = Half(T[3]);
+            switch (idx) {
+                case 1: out = _mm_avg_epu8(Load8(g0 + y * stride), h); break;
+                case 2: out = h; break;
+                case 3: out = _mm_avg_epu8(Load8(g0 + (y + 1) * stride), h); break;
+                case 4: out = _mm_avg_epu8(Load8(g0 + y * stride), b); break;
+                case 5: out = _mm_avg_epu8(b, h); break;
+                case 6: out = _mm_avg_epu8(h, j); break;
+                case 7: out = _mm_avg_epu8(h, sv); break;
+                case 8: out = b; break;
+                case 9: out = _mm_avg_epu8(b, j); break;
+                case 10: out = j; break;
+                case 11: out = _mm_avg_epu8(j, sv); break;
+                case 12: out = _mm_avg_epu8(Load8(g0 + y * stride + 1), b); break;
+                case 13: out = _mm_avg_epu8(b, m); break;
+                case 14: out = _mm_avg_epu8(j, m); break;
+                default: out = _mm_avg_epu8(m, sv); break;
+            }
+            Store8(d, out);
+            for (int k = 0; k < 5; ++k) {
+                G[k] = G[k + 1];
+                GR[k] = GR[k + 1];
+                T[k] = T[k + 1];
+            }
+        }
+        return;
+    }
     // Rows -2 .. H + 2 of the block, as needed; for W = 4 entry r holds rows
     // r and r + 1, and the last row of the range starts no entry.
     constexpr int P = W == 4 ? 2 : 1;  // rows per step
@@ -111,7 +166,7 @@ void LumaMc(const H264McBlock* blk) {
     const int r0 = YF ? -2 : 0, r1 = (YF ? H + 3 : (needS ? H + 1 : H)) - (P - 1);
     for (int r = r0; r < r1; ++r) {
         const uint8_t* row = g0 + r * stride;
-        if (needH || needM || idx == 1 || idx == 2 || idx == 3 || idx == 5 || idx == 6 || idx == 7) gRows[r + 2] = LoadG<W>(row, stride);
+        if (needG) gRows[r + 2] = LoadG<W>(row, stride);
         if (needM) gRowsR[r + 2] = LoadG<W>(row + 1, stride);
         if (needB && (needJ || (r >= 0 && r <= H))) b1Rows[r + 2] = HTap<W>(row, stride);
     }
@@ -122,8 +177,7 @@ void LumaMc(const H264McBlock* blk) {
         __m128i out;
         __m128i h = _mm_setzero_si128(), b = _mm_setzero_si128(), j = _mm_setzero_si128();
         __m128i m = _mm_setzero_si128(), s = _mm_setzero_si128();
-        if (needH || idx == 1 || idx == 2 || idx == 3 || idx == 5 || idx == 6 || idx == 7)
-            h = Half(Tap6(g[-2], g[-1], g[0], g[1], g[2], g[3]));
+        if (needG) h = Half(Tap6(g[-2], g[-1], g[0], g[1], g[2], g[3]));
         if (needB) b = Half(b1Rows[y + 2]);
         if (needJ) j = Centre(b1Rows + y);
         if (needM) {
