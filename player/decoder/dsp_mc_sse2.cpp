@@ -82,6 +82,30 @@ inline void StoreStep(uint8_t* d, __m128i v) {
     }
 }
 
+// The output of position idx from its half samples (h, b, j, m, s as
+// named by the standard), with the full samples read from the block's row
+// at g (W = 4: and the next row, as the luma loop steps).
+template <int W, int idx>
+inline __m128i Combine(const uint8_t* g, int stride, __m128i h, __m128i b, __m128i j, __m128i m, __m128i s) {
+    switch (idx) {
+        case 1: return _mm_avg_epu8(RowBytes<W>(g, stride), h);
+        case 2: return h;
+        case 3: return _mm_avg_epu8(RowBytes<W>(g + stride, stride), h);
+        case 4: return _mm_avg_epu8(RowBytes<W>(g, stride), b);
+        case 5: return _mm_avg_epu8(b, h);
+        case 6: return _mm_avg_epu8(h, j);
+        case 7: return _mm_avg_epu8(h, s);
+        case 8: return b;
+        case 9: return _mm_avg_epu8(b, j);
+        case 10: return j;
+        case 11: return _mm_avg_epu8(j, s);
+        case 12: return _mm_avg_epu8(RowBytes<W>(g + 1, stride), b);
+        case 13: return _mm_avg_epu8(b, m);
+        case 14: return _mm_avg_epu8(j, m);
+        default: return _mm_avg_epu8(m, s);
+    }
+}
+
 template <int W, int H, int XF, int YF>
 void LumaMc(const H264McBlock* blk) {
     constexpr int idx = 4 * XF + YF;
@@ -125,7 +149,6 @@ void LumaMc(const H264McBlock* blk) {
         for (int y = 0; y < H; ++y) {
             load(y + after, 2 + after);
             uint8_t* d = dstY + 8 * (y & 7) + 128 * (y >> 3);
-            __m128i out;
             __m128i h = _mm_setzero_si128(), b = _mm_setzero_si128(), j = _mm_setzero_si128();
             __m128i m = _mm_setzero_si128(), sv = _mm_setzero_si128();
             if (needG) h = Half(Tap6(G[0], G[1], G[2], G[3], G[4], G[5]));
@@ -133,23 +156,7 @@ void LumaMc(const H264McBlock* blk) {
             if (needJ) j = Centre(T);
             if (needM) m = Half(Tap6(GR[0], GR[1], GR[2], GR[3], GR[4], GR[5]));
             if (needS) sv = Half(T[3]);
-            switch (idx) {
-                case 1: out = _mm_avg_epu8(Load8(g0 + y * stride), h); break;
-                case 2: out = h; break;
-                case 3: out = _mm_avg_epu8(Load8(g0 + (y + 1) * stride), h); break;
-                case 4: out = _mm_avg_epu8(Load8(g0 + y * stride), b); break;
-                case 5: out = _mm_avg_epu8(b, h); break;
-                case 6: out = _mm_avg_epu8(h, j); break;
-                case 7: out = _mm_avg_epu8(h, sv); break;
-                case 8: out = b; break;
-                case 9: out = _mm_avg_epu8(b, j); break;
-                case 10: out = j; break;
-                case 11: out = _mm_avg_epu8(j, sv); break;
-                case 12: out = _mm_avg_epu8(Load8(g0 + y * stride + 1), b); break;
-                case 13: out = _mm_avg_epu8(b, m); break;
-                case 14: out = _mm_avg_epu8(j, m); break;
-                default: out = _mm_avg_epu8(m, sv); break;
-            }
+            const __m128i out = Combine<8, idx>(g0 + y * stride, stride, h, b, j, m, sv);
             Store8(d, out);
             for (int k = 0; k < 5; ++k) {
                 G[k] = G[k + 1];
@@ -174,7 +181,6 @@ void LumaMc(const H264McBlock* blk) {
     for (int y = 0; y < H; y += P) {
         uint8_t* d = dstY + 8 * (y & 7) + 128 * (y >> 3);
         const __m128i* g = gRows + y + 2;
-        __m128i out;
         __m128i h = _mm_setzero_si128(), b = _mm_setzero_si128(), j = _mm_setzero_si128();
         __m128i m = _mm_setzero_si128(), s = _mm_setzero_si128();
         if (needG) h = Half(Tap6(g[-2], g[-1], g[0], g[1], g[2], g[3]));
@@ -185,23 +191,7 @@ void LumaMc(const H264McBlock* blk) {
             m = Half(Tap6(gr[-2], gr[-1], gr[0], gr[1], gr[2], gr[3]));
         }
         if (needS) s = Half(b1Rows[y + 3]);
-        switch (idx) {
-            case 1: out = _mm_avg_epu8(RowBytes<W>(g0 + y * stride, stride), h); break;
-            case 2: out = h; break;
-            case 3: out = _mm_avg_epu8(RowBytes<W>(g0 + (y + 1) * stride, stride), h); break;
-            case 4: out = _mm_avg_epu8(RowBytes<W>(g0 + y * stride, stride), b); break;
-            case 5: out = _mm_avg_epu8(b, h); break;
-            case 6: out = _mm_avg_epu8(h, j); break;
-            case 7: out = _mm_avg_epu8(h, s); break;
-            case 8: out = b; break;
-            case 9: out = _mm_avg_epu8(b, j); break;
-            case 10: out = j; break;
-            case 11: out = _mm_avg_epu8(j, s); break;
-            case 12: out = _mm_avg_epu8(RowBytes<W>(g0 + y * stride + 1, stride), b); break;
-            case 13: out = _mm_avg_epu8(b, m); break;
-            case 14: out = _mm_avg_epu8(j, m); break;
-            default: out = _mm_avg_epu8(m, s); break;
-        }
+        const __m128i out = Combine<W, idx>(g0 + y * stride, stride, h, b, j, m, s);
         StoreStep<W>(d, out);
     }
 }
