@@ -22,6 +22,14 @@ inline __m128i LoadG(const uint8_t* p, int stride) {
     return Widen(RowBytes<W>(p, stride));
 }
 
+// a - 5b + 20d for a = r0 + r5, b = r1 + r4, d = r2 + r3, as a + 5 (4d - b)
+// by shifts: the same value (every step exact in 16 bits), fewer operations.
+inline __m128i Tap6(__m128i r0, __m128i r1, __m128i r2, __m128i r3, __m128i r4, __m128i r5) {
+    const __m128i a = _mm_add_epi16(r0, r5), b = _mm_add_epi16(r1, r4), d = _mm_add_epi16(r2, r3);
+    const __m128i t = _mm_sub_epi16(_mm_slli_epi16(d, 2), b);
+    return _mm_add_epi16(a, _mm_add_epi16(_mm_slli_epi16(t, 2), t));
+}
+
 // Unrounded horizontal six-tap sums of the W positions starting at p (and
 // at p + stride for W = 4); reads exactly p - 2 .. p + W + 2 of each row. Six
 // overlapping loads rather than one load and byte shifts: loads are as cheap
@@ -31,13 +39,7 @@ template <int W>
 inline __m128i HTap(const uint8_t* p, int stride) {
     const __m128i s0 = LoadG<W>(p - 2, stride), s1 = LoadG<W>(p - 1, stride), s2 = LoadG<W>(p, stride);
     const __m128i s3 = LoadG<W>(p + 1, stride), s4 = LoadG<W>(p + 2, stride), s5 = LoadG<W>(p + 3, stride);
-    const __m128i a = _mm_add_epi16(s0, s5), b = _mm_add_epi16(s1, s4), d = _mm_add_epi16(s2, s3);
-    return _mm_add_epi16(_mm_sub_epi16(a, _mm_mullo_epi16(b, _mm_set1_epi16(5))), _mm_mullo_epi16(d, _mm_set1_epi16(20)));
-}
-
-inline __m128i Tap6(__m128i r0, __m128i r1, __m128i r2, __m128i r3, __m128i r4, __m128i r5) {
-    const __m128i a = _mm_add_epi16(r0, r5), b = _mm_add_epi16(r1, r4), d = _mm_add_epi16(r2, r3);
-    return _mm_add_epi16(_mm_sub_epi16(a, _mm_mullo_epi16(b, _mm_set1_epi16(5))), _mm_mullo_epi16(d, _mm_set1_epi16(20)));
+    return Tap6(s0, s1, s2, s3, s4, s5);
 }
 
 // Clip((v + 16) >> 5) into bytes.
