@@ -145,8 +145,7 @@ void LumaMc(const H264McBlock* blk) {
             if (needM) GR[k] = LoadG<8>(row + 1, stride);
             if (needB && (needJ || (r >= 0 && r <= H))) T[k] = HTap<8>(row, stride);
         };
-#pragma GCC unroll 8
-        for (int r = -before; r < after; ++r) load(r, r + 2);
+        for (int r = -before; r < after; ++r) load(r, r + 2);  // at most five rows, unrolled by the compiler
 #pragma GCC unroll 16
         for (int y = 0; y < H; ++y) {
             load(y + after, 2 + after);
