@@ -25,6 +25,9 @@ struct alignas(16) Work {
     int16_t blk[16];
     uint8_t bS[40];
     uint8_t flags[24];
+    uint8_t leftY[16];
+    uint8_t leftCb[8];
+    uint8_t leftCr[8];
 };
 
 uint32_t g_seed = 12345;
@@ -96,15 +99,17 @@ int main(int argc, char** argv) {
     };
     const int positions[] = {0, 8, 2, 10, 5, 6};
     for (int pos : positions) {
-        static char names[3][6][32];
+        static char names[4][6][32];
         static int slot = 0;
         int k = slot++;
         std::snprintf(names[0][k], 32, "lumaMc8x16 pos %d", pos);
         std::snprintf(names[1][k], 32, "lumaMc4x8 pos %d", pos);
         std::snprintf(names[2][k], 32, "lumaMc4x4 pos %d", pos);
+        std::snprintf(names[3][k], 32, "lumaMc8x8 pos %d", pos);
         cases.push_back({names[0][k], [&, pos](int s) { mc(s, pos, &H264DspTable::lumaMc8x16); }});
         cases.push_back({names[1][k], [&, pos](int s) { mc(s, pos, &H264DspTable::lumaMc4x8); }});
         cases.push_back({names[2][k], [&, pos](int s) { mc(s, pos, &H264DspTable::lumaMc4x4); }});
+        cases.push_back({names[3][k], [&, pos](int s) { mc(s, pos, &H264DspTable::lumaMc8x8); }});
     }
     auto cmc = [&](int set, int cls, const H264ChromaMcFn* const H264DspTable::*table) {
         H264McBlock blk{};
@@ -152,6 +157,9 @@ int main(int argc, char** argv) {
                          sets[s].dbScatterTop(picture.data(), stride, l, r);
                      }});
     cases.push_back({"mbStoreLuma", [&](int s) { sets[s].mbStoreLuma(picture.data(), stride, w[s].predY); }});
+    cases.push_back({"mbRightColumn", [&](int s) {
+                         sets[s].mbRightColumn(w[s].leftY, w[s].leftCb, w[s].leftCr, w[s].predY, w[s].predCb, w[s].predCr);
+                     }});
     cases.push_back({"mbStoreChroma", [&](int s) {
                          sets[s].mbStoreChroma(picture.data(), picture.data() + 32, stride, w[s].predCb, w[s].predCr);
                      }});

@@ -16,6 +16,7 @@ extern const H264IntraChromaFn kPlainIntraChroma[4];
 extern const H264LumaMcFn kPlainLumaMc4x4[16];
 extern const H264LumaMcFn kPlainLumaMc4x8[16];
 extern const H264LumaMcFn kPlainLumaMc8x16[16];
+extern const H264LumaMcFn kPlainLumaMc8x8[16];
 extern const H264ChromaMcFn kPlainChromaMc4x2[4];
 extern const H264ChromaMcFn kPlainChromaMc8x4[4];
 extern const H264ChromaMcFn kPlainChromaMc8x8[4];
@@ -42,6 +43,8 @@ void PlainDbStoreRow8(uint8_t* dst, const uint8_t* src);
 void PlainDbGatherTop(uint8_t* left, uint8_t* right, const uint8_t* src, int32_t stride);
 void PlainDbScatterTop(uint8_t* dst, int32_t stride, const uint8_t* left, const uint8_t* right);
 void PlainMbStoreLuma(uint8_t* dst, int32_t stride, const uint8_t* predY);
+void PlainMbRightColumn(uint8_t* leftY, uint8_t* leftCb, uint8_t* leftCr, const uint8_t* predY,
+                        const uint8_t* predCb, const uint8_t* predCr);
 void PlainMbStoreChroma(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC,
                         const uint8_t* predCb, const uint8_t* predCr);
 

@@ -191,6 +191,31 @@ void PlainMbStoreLuma(uint8_t* dst, int32_t stride, const uint8_t* predY) {
     }
 }
 
+namespace {
+// Column 7 of an 8x8 block of 8-byte rows into dst[0..7]. Each row is read
+// as one word and the column gathered in a word stored once: the compiler
+// otherwise merges two such gathers through the stack into one 16-byte
+// store, and the 16-byte reload of two 8-byte stores stalls.
+inline void RightColumn(uint8_t* dst, const uint8_t* rows) {
+    uint64_t v = 0;
+    for (int r = 0; r < 8; ++r) {
+        uint64_t row;
+        std::memcpy(&row, rows + 8 * r, 8);
+        v |= (row >> 56) << (8 * r);  // little-endian: byte 7 is the top byte
+    }
+    std::memcpy(dst, &v, 8);
+}
+}  // namespace
+
+// Luma: column 7 of quadrants 1 and 3; chroma: column 7.
+void PlainMbRightColumn(uint8_t* leftY, uint8_t* leftCb, uint8_t* leftCr, const uint8_t* predY,
+                        const uint8_t* predCb, const uint8_t* predCr) {
+    RightColumn(leftY, predY + 64);
+    RightColumn(leftY + 8, predY + 192);
+    RightColumn(leftCb, predCb);
+    RightColumn(leftCr, predCr);
+}
+
 void PlainMbStoreChroma(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC, const uint8_t* predCb,
                         const uint8_t* predCr) {
     for (int y = 0; y < 8; ++y) {
@@ -209,7 +234,7 @@ struct Thresholds {
     uint32_t alpha4;  // alpha in every byte
     int alpha;
     int beta;
-    uint8_t tc0[5];  // by bS 0..4 (0 for bS 0; bS 4 as bS 3)
+    uint32_t tc1, tc2, tc3;  // tc0 by bS 1, 2, 3 (bS 4 as bS 3)
 };
 
 Thresholds MakeThresholds(int qPp, int qPq, int offA, int offB) {
@@ -219,31 +244,32 @@ Thresholds MakeThresholds(int qPp, int qPq, int offA, int offB) {
     ib = ib < 0 ? 0 : (ib > 51 ? 51 : ib);
     Thresholds t;
     t.alpha4 = H264DbAlpha[ia];
-    t.alpha = static_cast<int>(H264DbAlpha[ia] & 0xff);
+    t.alpha = static_cast<int>(t.alpha4 & 0xff);
     t.beta = H264DbBeta[ib];
     const uint8_t* tc = H264DbTc0[ia];
-    t.tc0[0] = 0;
-    t.tc0[1] = tc[0];
-    t.tc0[2] = tc[1];
-    t.tc0[3] = tc[2];
-    t.tc0[4] = tc[2];
+    t.tc1 = tc[0];
+    t.tc2 = tc[1];
+    t.tc3 = tc[2];
     return t;
 }
 
-inline uint32_t Tc0Of(const Thresholds& t, int bs) { return t.tc0[bs > 4 ? 4 : bs]; }
-
 // The four bytes of s as one word (byte i from s[i]).
 inline uint32_t Word4(const uint8_t* s) {
-    return uint32_t(s[0]) | uint32_t(s[1]) << 8 | uint32_t(s[2]) << 16 | uint32_t(s[3]) << 24;
+    uint32_t w;
+    std::memcpy(&w, s, 4);
+    return w;  // little-endian: byte i is s[i]
 }
 
-// Packed alpha/tc0 of a call covering four segments (strengths s[0..3]).
+// Packed alpha/tc0 of a call covering four segments (strengths s[0..3],
+// each 0..4). Bits 0..2 of every byte say which strength it holds: 1 is
+// bit 0 alone, 2 bit 1 alone, 3 both, 4 bit 2; each of the masks m1, m2, m3
+// has 1 in the bytes of its strength(s), so m * tc spreads tc into them.
 inline void PackSegments(const Thresholds& t, const uint8_t* s, uint32_t& alpha4, uint32_t& tc0x4) {
-    // Strengths are 0..4: adding 0x7f to a byte sets its top bit exactly
-    // when the byte is not zero, without a carry into the next byte.
-    const uint32_t nonZero = ((Word4(s) + 0x7f7f7f7fu) & 0x80808080u) >> 7;
-    alpha4 = t.alpha4 & (nonZero * 0xffu);
-    tc0x4 = Tc0Of(t, s[0]) | Tc0Of(t, s[1]) << 8 | Tc0Of(t, s[2]) << 16 | Tc0Of(t, s[3]) << 24;
+    const uint32_t w = Word4(s);
+    const uint32_t b0 = w & 0x01010101u, b1 = (w >> 1) & 0x01010101u, b2 = (w >> 2) & 0x01010101u;
+    const uint32_t m1 = b0 & ~(b1 | b2), m2 = b1 & ~b0, m3 = (b0 & b1) | b2;
+    alpha4 = t.alpha4 & ((b0 | b1 | b2) * 0xffu);
+    tc0x4 = m1 * t.tc1 + m2 * t.tc2 + m3 * t.tc3;
 }
 
 inline bool Any4(const uint8_t* s) { return Word4(s) != 0; }
@@ -279,8 +305,15 @@ void H264DeblockMacroblock(const H264DeblockParams* p) {
     uint8_t* Cr = p->predCr;
     const int offA = p->filterOffsetA, offB = p->filterOffsetB;
 
-    const Thresholds inL = MakeThresholds(p->qp, p->qp, offA, offB);
-    const Thresholds inC = MakeThresholds(p->qpc, p->qpc, offA, offB);
+    // Inner edges (bS[16..39]) use the macroblock's own thresholds; many
+    // macroblocks have none to filter and skip making them.
+    uint64_t inner[3];
+    std::memcpy(inner, bS + 16, 24);
+    Thresholds inL{}, inC{};
+    if ((inner[0] | inner[1] | inner[2]) != 0) {
+        inL = MakeThresholds(p->qp, p->qp, offA, offB);
+        inC = MakeThresholds(p->qpc, p->qpc, offA, offB);
+    }
 
     alignas(16) uint8_t bufY[64];
     alignas(16) uint8_t bufC[64];

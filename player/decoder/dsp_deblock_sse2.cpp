@@ -289,6 +289,30 @@ void Sse2MbStoreLuma(uint8_t* dst, int32_t stride, const uint8_t* predY) {
     }
 }
 
+namespace {
+// Byte 7 of each of the 16 rows at a and b (8 rows of 8 bytes each) in
+// order: every 8-byte lane shifted down to its top byte, then the lanes'
+// low words packed together (values below 256 pass the signed packs).
+inline __m128i Column7(const uint8_t* a, const uint8_t* b) {
+    __m128i v[8];
+    for (int i = 0; i < 4; ++i) {
+        v[i] = _mm_srli_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 16 * i)), 56);
+        v[4 + i] = _mm_srli_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * i)), 56);
+    }
+    const __m128i w0 = _mm_packs_epi32(v[0], v[1]), w1 = _mm_packs_epi32(v[2], v[3]);
+    const __m128i w2 = _mm_packs_epi32(v[4], v[5]), w3 = _mm_packs_epi32(v[6], v[7]);
+    return _mm_packus_epi16(_mm_packs_epi32(w0, w1), _mm_packs_epi32(w2, w3));
+}
+}  // namespace
+
+void Sse2MbRightColumn(uint8_t* leftY, uint8_t* leftCb, uint8_t* leftCr, const uint8_t* predY,
+                       const uint8_t* predCb, const uint8_t* predCr) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(leftY), Column7(predY + 64, predY + 192));
+    const __m128i c = Column7(predCb, predCr);
+    Store8(leftCb, c);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(leftCr), _mm_castsi128_ps(c));
+}
+
 void Sse2MbStoreChroma(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC, const uint8_t* predCb,
                        const uint8_t* predCr) {
 #pragma GCC unroll 8

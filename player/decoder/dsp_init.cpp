@@ -33,6 +33,8 @@ void H264DspInitPlain(H264DspTable* dsp) {
     dsp->interReconstruct = kPlainInterRecon;
     dsp->dbLumaNormal16 = PlainDbLumaNormal16;
     dsp->chromaMc8x8 = kPlainChromaMc8x8;
+    dsp->lumaMc8x8 = kPlainLumaMc8x8;
+    dsp->mbRightColumn = PlainMbRightColumn;
 }
 
 void H264DspInitSimd(H264DspTable* dsp) {
@@ -66,6 +68,8 @@ void H264DspInitSimd(H264DspTable* dsp) {
     dsp->interReconstruct = kSse2InterRecon;
     dsp->dbLumaNormal16 = Sse2DbLumaNormal16;
     dsp->chromaMc8x8 = kSse2ChromaMc8x8;
+    dsp->lumaMc8x8 = kSse2LumaMc8x8;
+    dsp->mbRightColumn = Sse2MbRightColumn;
 }
 
 void H264DecInitDspFunctions(H264DspTable* dsp, int cpuLevel) {

@@ -162,65 +162,66 @@ inline int EdgeCode(int x, int y, int xEnd, int yEnd, int w, int h) {
     return (x < 0 ? 1 : 0) + (xEnd > w ? 2 : 0) + (y < 0 ? 4 : 0) + (yEnd > h ? 8 : 0);
 }
 
+// A window of one plane (w x h at x, y) that reaches outside it, copied by
+// its edge handler into the scratch; returns the handler's first sample.
+// Out of line, so that the common path (a window inside the picture) never
+// builds the descriptor.
+__attribute__((noinline)) const uint8_t* FetchOutside(H264McEdgeFn handler, const uint8_t* plane, uint8_t* scratch,
+                                                      int x, int y, int w, int h, int planeWidth, int planeHeight,
+                                                      int32_t rowStep, int32_t* stride) {
+    H264McWindow win;
+    win.plane = plane;
+    win.scratch = scratch;
+    win.width = w;
+    win.height = h;
+    win.x = x;
+    win.y = y;
+    win.xEnd = x + w;
+    win.yEnd = y + h;
+    win.planeWidth = planeWidth;
+    win.planeHeight = planeHeight;
+    handler(&win, rowStep);
+    *stride = win.stride;
+    return win.src;
+}
+
 }  // namespace
 
 void H264McFetchReference(H264McBlock* blk, const H264McFrame* frame) {
     const int pic = blk->refPicture;
+    const int mvX = blk->mvX, mvY = blk->mvY;
     // Luma window.
     const int8_t* lw = H264McLumaWindow[blk->lumaWindow];
-    H264McWindow win;
-    win.plane = frame->planeY[pic];
-    win.scratch = const_cast<uint8_t*>(blk->srcY);
-    win.height = lw[0];
-    win.width = lw[1];
-    win.y = 16 * frame->mbY + lw[2] + (blk->mvY >> 2);
-    win.x = 16 * frame->mbX + lw[3] + (blk->mvX >> 2);
-    win.xEnd = win.x + win.width;
-    win.yEnd = win.y + win.height;
-    win.planeWidth = frame->width;
-    win.planeHeight = frame->height;
-    const int lumaEdges = EdgeCode(win.x, win.y, win.xEnd, win.yEnd, frame->width, frame->height);
+    const int ly = 16 * frame->mbY + lw[2] + (mvY >> 2), lx = 16 * frame->mbX + lw[3] + (mvX >> 2);
+    const int lumaEdges = EdgeCode(lx, ly, lx + lw[1], ly + lw[0], frame->width, frame->height);
     if (lumaEdges == 0) {  // inside the picture, the common case: read in place
-        blk->srcY = win.plane + win.y * frame->strideY + win.x;
+        blk->srcY = frame->planeY[pic] + ly * frame->strideY + lx;
         blk->strideY = frame->strideY;
     } else {
-        kEdgeHandlers[lumaEdges](&win, frame->strideY);
-        blk->srcY = win.src;
-        blk->strideY = win.stride;
+        blk->srcY = FetchOutside(kEdgeHandlers[lumaEdges], frame->planeY[pic], const_cast<uint8_t*>(blk->srcY), lx, ly,
+                                 lw[1], lw[0], frame->width, frame->height, frame->strideY, &blk->strideY);
     }
 
     // Chroma windows: the luma vector read in eighth chroma samples.
-    blk->fracCx = static_cast<int16_t>(blk->mvX & 7);
-    blk->fracCy = static_cast<int16_t>(blk->mvY & 7);
-    blk->chromaWindow += (blk->fracCy ? 2 : 0) + (blk->fracCx ? 1 : 0);
+    blk->fracCx = static_cast<int16_t>(mvX & 7);
+    blk->fracCy = static_cast<int16_t>(mvY & 7);
+    blk->chromaWindow += ((mvY & 7) ? 2 : 0) + ((mvX & 7) ? 1 : 0);
     const int8_t* cw = H264McChromaWindow[blk->chromaWindow];
     const int cwid = frame->width / 2, chei = frame->height / 2, cstride = frame->strideY / 2;
-    win.height = cw[0];
-    win.width = cw[1];
-    win.y = 8 * frame->mbY + cw[2] + (blk->mvY >> 3);
-    win.x = 8 * frame->mbX + cw[3] + (blk->mvX >> 3);
-    win.xEnd = win.x + win.width;
-    win.yEnd = win.y + win.height;
-    win.planeWidth = cwid;
-    win.planeHeight = chei;
-    const int chromaEdges = EdgeCode(win.x, win.y, win.xEnd, win.yEnd, cwid, chei);
+    const int cy = 8 * frame->mbY + cw[2] + (mvY >> 3), cx = 8 * frame->mbX + cw[3] + (mvX >> 3);
+    const int chromaEdges = EdgeCode(cx, cy, cx + cw[1], cy + cw[0], cwid, chei);
     if (chromaEdges == 0) {
-        const int offset = win.y * cstride + win.x;
+        const int offset = cy * cstride + cx;
         blk->srcCb = frame->planeCb[pic] + offset;
         blk->srcCr = frame->planeCr[pic] + offset;
         blk->strideC = cstride;
         return;
     }
     const H264McEdgeFn handler = kEdgeHandlers[chromaEdges];
-    win.plane = frame->planeCb[pic];
-    win.scratch = const_cast<uint8_t*>(blk->srcCb);
-    handler(&win, cstride);
-    blk->srcCb = win.src;
-    win.plane = frame->planeCr[pic];
-    win.scratch = const_cast<uint8_t*>(blk->srcCr);
-    handler(&win, cstride);
-    blk->srcCr = win.src;
-    blk->strideC = win.stride;
+    blk->srcCb = FetchOutside(handler, frame->planeCb[pic], const_cast<uint8_t*>(blk->srcCb), cx, cy, cw[1], cw[0], cwid,
+                              chei, cstride, &blk->strideC);
+    blk->srcCr = FetchOutside(handler, frame->planeCr[pic], const_cast<uint8_t*>(blk->srcCr), cx, cy, cw[1], cw[0], cwid,
+                              chei, cstride, &blk->strideC);
 }
 
 // ---------------------------------------------------------------------------
@@ -314,6 +315,7 @@ void ChromaMc(const H264McBlock* blk) {
 const H264LumaMcFn kPlainLumaMc4x4[16] = H264_LUMA_ROW(4, 4);
 const H264LumaMcFn kPlainLumaMc4x8[16] = H264_LUMA_ROW(4, 8);
 const H264LumaMcFn kPlainLumaMc8x16[16] = H264_LUMA_ROW(8, 16);
+const H264LumaMcFn kPlainLumaMc8x8[16] = H264_LUMA_ROW(8, 8);
 const H264ChromaMcFn kPlainChromaMc4x2[4] = {ChromaMc<4, 2, 0>, ChromaMc<4, 2, 1>, ChromaMc<4, 2, 2>, ChromaMc<4, 2, 3>};
 const H264ChromaMcFn kPlainChromaMc8x4[4] = {ChromaMc<8, 4, 0>, ChromaMc<8, 4, 1>, ChromaMc<8, 4, 2>, ChromaMc<8, 4, 3>};
 const H264ChromaMcFn kPlainChromaMc8x8[4] = {ChromaMc<8, 8, 0>, ChromaMc<8, 8, 1>, ChromaMc<8, 8, 2>, ChromaMc<8, 8, 3>};

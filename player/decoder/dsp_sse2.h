@@ -50,6 +50,7 @@ inline __m128i AddClip8(__m128i predBytes, __m128i res16) {
 extern const H264LumaMcFn kSse2LumaMc4x4[16];
 extern const H264LumaMcFn kSse2LumaMc4x8[16];
 extern const H264LumaMcFn kSse2LumaMc8x16[16];
+extern const H264LumaMcFn kSse2LumaMc8x8[16];
 extern const H264ChromaMcFn kSse2ChromaMc4x2[4];
 extern const H264ChromaMcFn kSse2ChromaMc8x4[4];
 extern const H264ChromaMcFn kSse2ChromaMc8x8[4];
@@ -77,6 +78,8 @@ void Sse2DbStoreRow8(uint8_t* dst, const uint8_t* src);
 void Sse2DbGatherTop(uint8_t* left, uint8_t* right, const uint8_t* src, int32_t stride);
 void Sse2DbScatterTop(uint8_t* dst, int32_t stride, const uint8_t* left, const uint8_t* right);
 void Sse2MbStoreLuma(uint8_t* dst, int32_t stride, const uint8_t* predY);
+void Sse2MbRightColumn(uint8_t* leftY, uint8_t* leftCb, uint8_t* leftCr, const uint8_t* predY,
+                       const uint8_t* predCb, const uint8_t* predCr);
 void Sse2MbStoreChroma(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC,
                        const uint8_t* predCb, const uint8_t* predCr);
 

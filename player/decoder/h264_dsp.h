@@ -202,6 +202,10 @@ typedef void (*H264DbScatterTopFn)(uint8_t* dst, int32_t stride, const uint8_t* 
 typedef void (*H264MbStoreLumaFn)(uint8_t* dst, int32_t stride, const uint8_t* predY);
 typedef void (*H264MbStoreChromaFn)(uint8_t* dstCb, uint8_t* dstCr, int32_t strideC,
                                     const uint8_t* predCb, const uint8_t* predCr);
+// The macroblock's right column (column 15 of predY in the quadrant layout,
+// column 7 of predCb and predCr) into leftY[16], leftCb[8], leftCr[8].
+typedef void (*H264MbRightColumnFn)(uint8_t* leftY, uint8_t* leftCb, uint8_t* leftCr, const uint8_t* predY,
+                                    const uint8_t* predCb, const uint8_t* predCr);
 typedef void (*H264Intra4x4Fn)(int32_t blk, uint8_t* luma, const int16_t* coefY, int32_t cbp);
 typedef void (*H264Intra16x16Fn)(uint8_t* luma, const int16_t* coefY);
 typedef void (*H264IntraChromaFn)(const uint8_t* luma, uint8_t* cb, uint8_t* cr,
@@ -251,6 +255,8 @@ struct H264DspTable {
     // of the ones above.
     H264DbLumaNormal16Fn dbLumaNormal16;            // 33: two dbLumaNormal calls in one
     const H264ChromaMcFn* chromaMc8x8;              // 34: 4 classes, two chromaMc8x4 calls in one
+    const H264LumaMcFn* lumaMc8x8;                  // 35: 16 positions, two lumaMc4x8 calls in one
+    H264MbRightColumnFn mbRightColumn;              // 36: the unfiltered right column kept for the next macroblock
 };
 
 // Fixed 2x2 chroma table (plain only, used at every CPU level).

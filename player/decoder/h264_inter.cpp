@@ -79,13 +79,16 @@ void H264PredictPartition(H264DecContext* c, int x4, int y4, int w4, int h4, int
         dsp->lumaMc8x16[pos](&blk);
         dsp->chromaMc8x8[cls](&blk);
     } else if (w4 == 4) {
-        lumaCols(dsp->lumaMc4x8, 4);
+        dsp->lumaMc8x8[pos](&blk);
+        blk.srcY += 8;
+        blk.dstY += 64;
+        dsp->lumaMc8x8[pos](&blk);
         chromaRows(dsp->chromaMc8x4, 1, 4);
     } else if (h4 == 4) {
         dsp->lumaMc8x16[pos](&blk);
         chromaRows(dsp->chromaMc4x2, 4, 2);
     } else if (w4 == 2 && h4 == 2) {
-        lumaCols(dsp->lumaMc4x8, 2);
+        dsp->lumaMc8x8[pos](&blk);
         chromaRows(dsp->chromaMc4x2, 2, 2);
     } else if (w4 == 2) {
         lumaCols(dsp->lumaMc4x4, 2);

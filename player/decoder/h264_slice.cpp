@@ -294,23 +294,26 @@ inline uint32_t Bytes4(uint32_t b0, uint32_t b1, uint32_t b2, uint32_t b3) {
     return b0 | b1 << 8 | b2 << 16 | b3 << 24;
 }
 
-inline void Put4(uint8_t* dst, uint32_t w) {
-    for (int i = 0; i < 4; ++i) dst[i] = uint8_t(w >> (8 * i));
+// Coefficient counts of blocks 0..7 (lo) and 8..15 (hi) of a macroblock.
+inline void CountWords(const H264MbInfo& info, uint64_t& lo, uint64_t& hi) {
+    std::memcpy(&lo, info.totalCoeff, 8);
+    std::memcpy(&hi, info.totalCoeff + 8, 8);
 }
 
 void InterEdgeBs(H264DecContext* c) {
     uint8_t* bS = c->work->bS;
     const H264MbInfo& cur = c->curInfo;
     const H264MbMotion& cm = c->curMotion;
-    std::memset(bS, 0, 16);
+    uint64_t curLo, curHi;
+    CountWords(cur, curLo, curHi);
+    uint32_t edgeWord[2] = {0, 0};
     for (int edge = 0; edge < 2; ++edge) {
         bool on = edge == 0 ? LeftEdgeOn(c) : TopEdgeOn(c);
         if (!on) continue;
         const H264MbInfo* ni = c->nbInfo[edge == 0 ? kNbLeft : kNbTop];
         const H264MbMotion* nm = c->nbMotion[edge == 0 ? kNbLeft : kNbTop];
-        uint8_t* out = bS + 8 * edge;
         if (nm->mbType > 22) {
-            std::memset(out, 4, 4);
+            edgeWord[edge] = 0x04040404u;
             continue;
         }
         // Piece k: block q of this macroblock, block p of the neighbour.
@@ -318,8 +321,21 @@ void InterEdgeBs(H264DecContext* c) {
         static const uint8_t kP[2][4] = {{5, 7, 13, 15}, {10, 11, 14, 15}};
         const uint8_t* q = kQ[edge];
         const uint8_t* p = kP[edge];
-        const uint32_t coeffs = Bytes4(cur.totalCoeff[q[0]] | ni->totalCoeff[p[0]], cur.totalCoeff[q[1]] | ni->totalCoeff[p[1]],
-                                       cur.totalCoeff[q[2]] | ni->totalCoeff[p[2]], cur.totalCoeff[q[3]] | ni->totalCoeff[p[3]]);
+        // The pieces' counts, cur | neighbour, one byte each (little-endian
+        // words: byte i of lo is block i): the left edge pairs blocks 0, 2
+        // of each half with the neighbour's 5, 7; the top edge blocks 0, 1,
+        // 4, 5 with the neighbour's 10, 11, 14, 15.
+        uint64_t nLo, nHi;
+        CountWords(*ni, nLo, nHi);
+        uint32_t coeffs;
+        if (edge == 0) {
+            const uint64_t lo = curLo | nLo >> 40, hi = curHi | nHi >> 40;  // bytes 0 and 2
+            coeffs = uint32_t(lo & 0xff) | uint32_t((lo >> 8) & 0xff00) | uint32_t((hi & 0xff) << 16) |
+                     uint32_t((hi << 8) & 0xff000000u);
+        } else {
+            const uint64_t v = curLo | nHi >> 16;  // bytes 0, 1, 4, 5
+            coeffs = uint32_t(v & 0xffff) | uint32_t((v >> 16) & 0xffff0000u);
+        }
         uint32_t motion;
         // Both sides with one vector each: one motion test serves all pieces.
         if (UniformMotion(nm) && UniformMotion(&cm)) {
@@ -330,8 +346,12 @@ void InterEdgeBs(H264DecContext* c) {
                 m[k] = MotionDiffers(nm->refPoc[p[k] >> 2], nm->mvL0[p[k]], cm.refPoc[q[k] >> 2], cm.mvL0[q[k]]);
             motion = Bytes4(m[0], m[1], m[2], m[3]);
         }
-        Put4(out, PieceStrengths(coeffs, motion));
+        edgeWord[edge] = PieceStrengths(coeffs, motion);
     }
+    // bS[0..15]: left edge, zeros, top edge, zeros.
+    const uint64_t left = edgeWord[0], top = edgeWord[1];
+    std::memcpy(bS, &left, 8);
+    std::memcpy(bS + 8, &top, 8);
 }
 
 // Internal strengths of a macroblock of two partitions (16x8 when
@@ -794,20 +814,6 @@ inline void CopyMotion(H264MbMotion* dst, const H264MbMotion* src) {
     std::memcpy(static_cast<void*>(dst), src, offsetof(H264MbMotion, mvL1));
 }
 
-// Column 7 of an 8x8 block of 8-byte rows into dst[0..7]. Each row is read
-// as one word and the column gathered in a word stored once: the compiler
-// otherwise merges two such gathers through the stack into one 16-byte
-// store, and the 16-byte reload of two 8-byte stores stalls.
-inline void RightColumn(uint8_t* dst, const uint8_t* rows) {
-    uint64_t v = 0;
-    for (int r = 0; r < 8; ++r) {
-        uint64_t row;
-        std::memcpy(&row, rows + 8 * r, 8);
-        v |= (row >> 56) << (8 * r);  // little-endian: byte 7 is the top byte
-    }
-    std::memcpy(dst, &v, 8);
-}
-
 // Writes the macroblock into the picture and moves the records on. Returns
 // 1 when the picture is complete.
 int FinishMacroblock(H264DecContext* c) {
@@ -815,10 +821,7 @@ int FinishMacroblock(H264DecContext* c) {
     const H264SliceHeader& sh = c->sh;
     H264Picture* pic = c->cur;
     // Right column: quadrants 1 and 3 of the luma, column 7 of each chroma.
-    RightColumn(w->leftY, w->predY + 64);
-    RightColumn(w->leftY + 8, w->predY + 192);
-    RightColumn(w->leftCb, w->predCb);
-    RightColumn(w->leftCr, w->predCr);
+    c->dsp->mbRightColumn(w->leftY, w->leftCb, w->leftCr, w->predY, w->predCb, w->predCr);
     std::memcpy(c->curInfo.bottomY, w->predY + 128 + 56, 8);
     std::memcpy(c->curInfo.bottomY + 8, w->predY + 192 + 56, 8);
     std::memcpy(c->curInfo.bottomCb, w->predCb + 56, 8);

@@ -107,14 +107,14 @@ void Tile(const H264DspTable* d, H264McBlock blk, const Shape& s, uint8_t* predY
         luma(d->lumaMc8x16, 8, 0);
         chroma(d->chromaMc8x8, 0, 0);
     } else if (s.w == 16) {
-        for (int c = 0; c < 16; c += 4) luma(d->lumaMc4x8, c, 0);
+        luma(d->lumaMc8x8, 0, 0);
+        luma(d->lumaMc8x8, 8, 0);
         chroma(d->chromaMc8x4, 0, 0);
     } else if (s.h == 16) {
         luma(d->lumaMc8x16, 0, 0);
         for (int r = 0; r < 8; r += 2) chroma(d->chromaMc4x2, 0, r);
     } else if (s.w == 8 && s.h == 8) {
-        luma(d->lumaMc4x8, 0, 0);
-        luma(d->lumaMc4x8, 4, 0);
+        luma(d->lumaMc8x8, 0, 0);
         chroma(d->chromaMc4x2, 0, 0);
         chroma(d->chromaMc4x2, 0, 2);
     } else if (s.w == 8) {

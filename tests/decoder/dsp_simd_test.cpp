@@ -47,12 +47,14 @@ TEST(DspSimd, SlotsAreFilled) {
         EXPECT_NE(d->dbLumaNormal, nullptr);
         EXPECT_NE(d->dbLumaNormal16, nullptr);
         EXPECT_NE(d->mbStoreChroma, nullptr);
+        EXPECT_NE(d->mbRightColumn, nullptr);
         EXPECT_EQ(d->dbLumaNormalMixed, nullptr);
         for (int m = 0; m < 9; ++m) EXPECT_NE(d->intra4x4Pred[m], nullptr);
         for (int i = 0; i < 16; ++i) {
             EXPECT_NE(d->lumaMc4x4[i], nullptr);
             EXPECT_NE(d->lumaMc4x8[i], nullptr);
             EXPECT_NE(d->lumaMc8x16[i], nullptr);
+            EXPECT_NE(d->lumaMc8x8[i], nullptr);
         }
         for (int i = 0; i < 4; ++i) EXPECT_NE(d->chromaMc8x8[i], nullptr);
         EXPECT_NE(d->interReconstruct[1], nullptr);
@@ -198,6 +200,12 @@ TEST(DspSimd, GatherScatterStore) {
         s.plain.mbStoreChroma(&pa[20 + stride * 3], &pa[25], stride, c0, c1);
         s.simd.mbStoreChroma(&pb[20 + stride * 3], &pb[25], stride, c0, c1);
         ASSERT_EQ(pa, pb);
+        uint8_t colA[32], colB[32];
+        std::memset(colA, 0x5A, sizeof colA);
+        std::memset(colB, 0x5A, sizeof colB);
+        s.plain.mbRightColumn(colA, colA + 16, colA + 24, y, c0, c1);
+        s.simd.mbRightColumn(colB, colB + 16, colB + 24, y, c0, c1);
+        ASSERT_EQ(std::memcmp(colA, colB, sizeof colA), 0) << iter;
     }
 }
 
@@ -252,12 +260,14 @@ TEST(DspSimd, MotionKernelsEveryPosition) {
         a.dstY = da;
         b = a;
         b.dstY = db;
-        const int shape = static_cast<int>(rng() % 3);
-        const H264LumaMcFn* ta = shape == 0 ? s.plain.lumaMc4x4 : shape == 1 ? s.plain.lumaMc4x8 : s.plain.lumaMc8x16;
-        const H264LumaMcFn* tb = shape == 0 ? s.simd.lumaMc4x4 : shape == 1 ? s.simd.lumaMc4x8 : s.simd.lumaMc8x16;
+        const int shape = static_cast<int>(rng() % 4);  // 4x4, 4x8, 8x16, 8x8
+        const H264LumaMcFn* const tables[2][4] = {{s.plain.lumaMc4x4, s.plain.lumaMc4x8, s.plain.lumaMc8x16, s.plain.lumaMc8x8},
+                                                  {s.simd.lumaMc4x4, s.simd.lumaMc4x8, s.simd.lumaMc8x16, s.simd.lumaMc8x8}};
+        const H264LumaMcFn* ta = tables[0][shape];
+        const H264LumaMcFn* tb = tables[1][shape];
         // Place the window so that its last row ends at the buffer's end.
-        const int w = (shape == 2 ? 8 : 4) + ((pos >> 2) ? 5 : 0);
-        const int h = (shape == 0 ? 4 : shape == 1 ? 8 : 16) + ((pos & 3) ? 5 : 0);
+        const int w = (shape >= 2 ? 8 : 4) + ((pos >> 2) ? 5 : 0);
+        const int h = (shape == 0 ? 4 : shape == 2 ? 16 : 8) + ((pos & 3) ? 5 : 0);
         const size_t start = src.size() - static_cast<size_t>((h - 1) * stride + w);
         a.srcY = b.srcY = src.data() + start;
         ta[pos](&a);
@@ -317,9 +327,11 @@ TEST(DspSimd, MotionCentreExtremeSums) {
             a.dstY = da;
             H264McBlock b = a;
             b.dstY = db;
-            const int shape = iter % 3;
-            (shape == 0 ? s.plain.lumaMc4x4 : shape == 1 ? s.plain.lumaMc4x8 : s.plain.lumaMc8x16)[pos](&a);
-            (shape == 0 ? s.simd.lumaMc4x4 : shape == 1 ? s.simd.lumaMc4x8 : s.simd.lumaMc8x16)[pos](&b);
+            const int shape = iter % 4;
+            const H264LumaMcFn* const plain[4] = {s.plain.lumaMc4x4, s.plain.lumaMc4x8, s.plain.lumaMc8x16, s.plain.lumaMc8x8};
+            const H264LumaMcFn* const simd[4] = {s.simd.lumaMc4x4, s.simd.lumaMc4x8, s.simd.lumaMc8x16, s.simd.lumaMc8x8};
+            plain[shape][pos](&a);
+            simd[shape][pos](&b);
             ASSERT_EQ(std::memcmp(da, db, sizeof da), 0) << iter << " shape " << shape << " pos " << pos;
         }
     }
