@@ -469,13 +469,13 @@ void CDeviceDlg::OnItemActivated(HTREEITEM item) {
 // ------------------------------------------------------------------ buttons
 
 void CDeviceDlg::UpdateButtons(HTREEITEM item) {
-  if (!m_skinButtons[1].m_hWnd) return;
   bool device = item && !m_tree.GetParentItem(item) && m_tree.ItemHasChildren(item);
+  m_skinButtons[3].SetState(device && item == m_talkbackItem ? 1 : 0);
+  if (!m_skinButtons[1].m_hWnd) return;
   bool channel = item && m_tree.GetParentItem(item);
   m_skinButtons[1].EnableWindow(!device && channel);
   m_skinButtons[2].EnableWindow(device);
   m_skinButtons[3].EnableWindow(device);
-  m_skinButtons[3].SetState(device && item == m_talkbackItem ? 1 : 0);
 }
 
 void CDeviceDlg::OnReboot() {
@@ -505,7 +505,7 @@ void CDeviceDlg::EndTalkback() {
   if (m_talkbackItem) SetCode(m_talkbackItem, kCodeDeviceConnected);
   m_talkbackItem = nullptr;
   m_talkbackSlot = -1;
-  if (m_skinButtons[3].m_hWnd) m_skinButtons[3].SetState(0);
+  m_skinButtons[3].SetState(0);
 }
 
 void CDeviceDlg::SwitchTalkback(int slot, HTREEITEM deviceItem) {
@@ -520,7 +520,7 @@ void CDeviceDlg::SwitchTalkback(int slot, HTREEITEM deviceItem) {
   m_talkbackSlot = slot;
   m_talkbackItem = deviceItem;
   if (deviceItem) SetCode(deviceItem, kCodeDeviceTalkback);
-  if (m_skinButtons[3].m_hWnd) m_skinButtons[3].SetState(1);
+  m_skinButtons[3].SetState(1);
 }
 
 void CDeviceDlg::OnTalking() {
