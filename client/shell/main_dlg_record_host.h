@@ -61,26 +61,10 @@ public:
   // The device tree's and the monitor window's mark and the status bar's
   // record lamp; the writer's thread posts it to the dialog.
   void UpdateRecordMark(int slot, bool fromWriter) override {
-    CMainDlg* d = m_owner;
-    if (!d || !shell::ChannelTable::IsValid(slot)) return;
-    HWND h = d->m_hWnd;
-    if (!h) return;
-    if (fromWriter || ::GetWindowThreadProcessId(h, nullptr) != ::GetCurrentThreadId()) {
-      ::PostMessageA(h, WM_MAIN_RECORD_MARK, WPARAM(slot), 0);
-    } else {
-      d->UpdateRecordMark(slot);
-    }
+    if (CMainDlg* d = DialogThreadOwner(slot, fromWriter)) d->UpdateRecordMark(slot);
   }
   void ShowRecordState(int slot, bool recording, bool fromWriter) override {
-    CMainDlg* d = m_owner;
-    if (!d || !shell::ChannelTable::IsValid(slot)) return;
-    HWND h = d->m_hWnd;
-    if (!h) return;
-    if (fromWriter || ::GetWindowThreadProcessId(h, nullptr) != ::GetCurrentThreadId()) {
-      ::PostMessageA(h, WM_MAIN_RECORD_MARK, WPARAM(slot), 0);
-    } else {
-      d->ShowRecordLamp(slot, recording);
-    }
+    if (CMainDlg* d = DialogThreadOwner(slot, fromWriter)) d->ShowRecordLamp(slot, recording);
   }
   void LocalLog(const std::string& line) override {
     if (CMainDlg* d = m_owner) d->AddLog(line.c_str());
@@ -114,5 +98,19 @@ public:
   }
 
 private:
+  // The dialog when the caller runs on its thread; from the writer's or any
+  // other thread the slot's marks are posted to it instead (null then).
+  CMainDlg* DialogThreadOwner(int slot, bool fromWriter) {
+    CMainDlg* d = m_owner;
+    if (!d || !shell::ChannelTable::IsValid(slot)) return nullptr;
+    HWND h = d->m_hWnd;
+    if (!h) return nullptr;
+    if (fromWriter || ::GetWindowThreadProcessId(h, nullptr) != ::GetCurrentThreadId()) {
+      ::PostMessageA(h, WM_MAIN_RECORD_MARK, WPARAM(slot), 0);
+      return nullptr;
+    }
+    return d;
+  }
+
   CMainDlg* volatile m_owner;
 };
