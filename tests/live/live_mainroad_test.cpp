@@ -715,7 +715,8 @@ TEST_F(LiveMainRoad, ChannelRecordedFromLiveViewIsNamedByItsBlockAndFoundByTheLo
     EXPECT_EQ(1, p.SkinButton(3).GetLampState());
     EXPECT_NE(FALSE, d.TalkbackActive());
   });
-  gui::PumpFor(300);
+  // Wine shows what was painted a while later under load.
+  gui::PumpFor(800);
   EXPECT_TRUE(gui::SaveWindowBitmap(panel, gui::OutputPath("device_panel_talking.bmp")));
 
   Dlg()->Run([&](TestMainDlg& d) { d.DevicePanel().OnMonitorButton(0, kButtonRecord); });
