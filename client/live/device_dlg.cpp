@@ -324,7 +324,11 @@ void CDeviceDlg::AssignChannelSlots() {
 int CDeviceDlg::CountChannelSlots() { return g_pMainDlg ? g_pMainDlg->m_channels.CountUsed() : 0; }
 
 void CDeviceDlg::AddReceivedBytes(int slot, int bytes) {
-  if (shell::ChannelTable::IsValid(slot)) m_byteCounters[slot] += uint32_t(bytes);
+  if (shell::ChannelTable::IsValid(slot)) m_byteCounters[slot].fetch_add(uint32_t(bytes));
+}
+
+uint32_t CDeviceDlg::ReceivedBytes(int slot) const {
+  return shell::ChannelTable::IsValid(slot) ? m_byteCounters[slot].load() : 0;
 }
 
 // ------------------------------------------------------------- connections
@@ -465,8 +469,9 @@ void CDeviceDlg::OnItemActivated(HTREEITEM item) {
 // ------------------------------------------------------------------ buttons
 
 void CDeviceDlg::UpdateButtons(HTREEITEM item) {
-  if (!m_skinButtons[1].m_hWnd) return;
   bool device = item && !m_tree.GetParentItem(item) && m_tree.ItemHasChildren(item);
+  m_skinButtons[3].SetState(device && item == m_talkbackItem ? 1 : 0);
+  if (!m_skinButtons[1].m_hWnd) return;
   bool channel = item && m_tree.GetParentItem(item);
   m_skinButtons[1].EnableWindow(!device && channel);
   m_skinButtons[2].EnableWindow(device);
@@ -500,6 +505,7 @@ void CDeviceDlg::EndTalkback() {
   if (m_talkbackItem) SetCode(m_talkbackItem, kCodeDeviceConnected);
   m_talkbackItem = nullptr;
   m_talkbackSlot = -1;
+  m_skinButtons[3].SetState(0);
 }
 
 void CDeviceDlg::SwitchTalkback(int slot, HTREEITEM deviceItem) {
@@ -514,6 +520,7 @@ void CDeviceDlg::SwitchTalkback(int slot, HTREEITEM deviceItem) {
   m_talkbackSlot = slot;
   m_talkbackItem = deviceItem;
   if (deviceItem) SetCode(deviceItem, kCodeDeviceTalkback);
+  m_skinButtons[3].SetState(1);
 }
 
 void CDeviceDlg::OnTalking() {
@@ -577,7 +584,10 @@ BOOL CDeviceDlg::OnCommand(WPARAM w, LPARAM l) {
       if (g_pMainDlg && g_pMainDlg->GetMainHwnd())
         ::PostMessageA(g_pMainDlg->GetMainHwnd(), WM_COMMAND, ID_MAIN_CONNECT_SERVER, 0);
       return TRUE;
-    case IDC_DEVICE_PANEL_TOGGLE: m_expanded = -m_expanded; return TRUE;
+    case IDC_DEVICE_PANEL_TOGGLE:
+      m_expanded = -m_expanded;
+      if (g_pMainDlg) g_pMainDlg->DevicePanelToggled(m_expanded);
+      return TRUE;
     default: break;
   }
   return CDialog::OnCommand(w, l);

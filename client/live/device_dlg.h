@@ -3,6 +3,8 @@
 // channels in the monitor windows (start, stop, move, the title buttons).
 // It works on the main dialog through its face.
 #pragma once
+
+#include <atomic>
 #include <afxwin.h>
 
 #include <memory>
@@ -60,7 +62,10 @@ public:
   void AssignChannelSlots();
   int CountChannelSlots();
   void UpdateChannelRecordMark(int slot);
+  // Stream threads add; the UI reads.
   void AddReceivedBytes(int slot, int bytes);
+  uint32_t ReceivedBytes(int slot) const;
+  int ExpandedState() const { return m_expanded; }
   void OnReboot();
   void OnTalking();
   void OnRecord();
@@ -132,7 +137,7 @@ protected:
   BOOL m_selectAllValue = FALSE;
   CSkinButton m_skinButtons[4];   // DevcManage, Record, Reboot, Talking
   CBitmap m_skinImages[5];        // up, over, down, disable, background
-  uint32_t m_byteCounters[shell::kChannelSlots] = {};
+  std::atomic<uint32_t> m_byteCounters[shell::kChannelSlots] = {};
   HTREEITEM m_talkbackItem = nullptr;
   int m_talkbackSlot = -1;
   HTREEITEM m_connectItem = nullptr;

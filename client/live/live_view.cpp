@@ -42,10 +42,11 @@ void CDeviceDlg::SetItemWindow(int slot, int window) {
   }
 }
 
-// Both streams of a slot: the main stream unless it runs (its notice sent
-// only when it started), then the sub stream. The device reads connected
-// only once the sub stream runs; a main stream started here for a slot that
-// does not record is stopped again when the sub stream fails.
+// Both streams of a slot: the main stream unless it runs, its notice sent
+// whatever the start gave, then the sub stream. The device reads connected
+// from the sub-stream attempt on, whatever its result; a main stream started
+// here for a slot that does not record is stopped again when the sub stream
+// fails.
 BOOL CDeviceDlg::StartSlotStreams(int slot, bool showErrors) {
   CMainDlgFace& m = *g_pMainDlg;
   shell::ChannelSlot& s = m.m_channels[slot];
@@ -57,8 +58,10 @@ BOOL CDeviceDlg::StartSlotStreams(int slot, bool showErrors) {
     s.mainStreamRunning = 1;
     startedMain = true;
   }
-  if (s.mainStreamRunning) m.SendStreamStarted(r->address, r->secondPort, ch, 0);
-  if (m.StartLiveStream(loginId, ch, 1, slot) != 1) {
+  m.SendStreamStarted(r->address, r->secondPort, ch, 0);
+  const bool subStarted = m.StartLiveStream(loginId, ch, 1, slot) == 1;
+  r->state = kStateConnected;
+  if (!subStarted) {
     if (startedMain && !s.manualRecord && !s.recording) {
       m.StopLiveStream(loginId, ch, 0);
       s.mainStreamRunning = 0;
@@ -66,7 +69,6 @@ BOOL CDeviceDlg::StartSlotStreams(int slot, bool showErrors) {
     if (showErrors) ShowStreamError("Request Video Stream Error: %d\n", NET_GetLastError());
     return FALSE;
   }
-  r->state = kStateConnected;
   s.subStreamRunning = 1;
   m.SendStreamStarted(r->address, r->secondPort, ch, 1);
   return TRUE;

@@ -17,25 +17,6 @@ bool IsDots(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// TRUE when the folder holds the sub-folder named keep and nothing else.
-bool HoldsOnly(const std::string& path, const char* keep) {
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((path + "\\*.*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    bool kept = false, other = false;
-    do {
-        if (IsDots(fd.cFileName))
-            continue;
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && lstrcmpiA(fd.cFileName, keep) == 0)
-            kept = true;
-        else
-            other = true;
-    } while (!other && FindNextFileA(find, &fd));
-    FindClose(find);
-    return kept && !other;
-}
-
 // One file of a tree; read-only and system files get a second try.
 bool DeleteOneFile(const std::string& path, const std::function<void(const std::string&)>& log,
                    const std::function<std::string(const char*)>& translate) {
@@ -66,12 +47,9 @@ uint32_t GetDiskFreeMB(const char* root) {
 }
 
 bool DeleteFolderTree(const std::string& path, const std::function<void(const std::string&)>& log,
-                      const std::function<std::string(const char*)>& translateIn,
-                      const char* keep) {
+                      const std::function<std::string(const char*)>& translateIn) {
     std::function<std::string(const char*)> translate =
         translateIn ? translateIn : [](const char* s) { return std::string(s); };
-    bool allGone = true;
-    bool kept = false;
     WIN32_FIND_DATAA fd;
     HANDLE find = FindFirstFileA((path + "\\*.*").c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE) {
@@ -80,26 +58,18 @@ bool DeleteFolderTree(const std::string& path, const std::function<void(const st
                 continue;
             std::string child = path + "\\" + fd.cFileName;
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (keep && lstrcmpiA(fd.cFileName, keep) == 0) {
-                    kept = true;
-                    continue;
-                }
                 if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
                     // A link to a folder elsewhere: remove the link, never what it points to.
-                    if (!RemoveDirectoryA(child.c_str()))
-                        allGone = false;
+                    RemoveDirectoryA(child.c_str());
                     continue;
                 }
-                if (!DeleteFolderTree(child, log, translate))
-                    allGone = false;
-            } else if (!DeleteOneFile(child, log, translate)) {
-                allGone = false;
+                DeleteFolderTree(child, log, translate);
+            } else {
+                DeleteOneFile(child, log, translate);
             }
         } while (FindNextFileA(find, &fd));
         FindClose(find);
     }
-    if (kept)
-        return allGone;
     if (RemoveDirectoryA(path.c_str()))
         return true;
     DWORD attrs = GetFileAttributesA(path.c_str());
@@ -229,11 +199,8 @@ bool CRecordDisks::CleanUpRecordDisk() {
     auto log = [this](const std::string& line) { Log(line); };
     auto tr = [this](const char* s) { return Tr(s); };
     for (const RecordFolderEntry& e : folders) {
-        // Snapshots kept under the date folder are the operator's: spared. A
-        // date folder left with nothing else has nothing to give.
-        if (HoldsOnly(e.path, kPictureFolderName))
-            continue;
-        if (DeleteFolderTree(e.path, log, tr, kPictureFolderName)) {
+        // The day goes whole, its snapshots with it: the disk is a ring.
+        if (DeleteFolderTree(e.path, log, tr)) {
             Log(Tr("Disk Clean Up! Delete Record Folder:") + " " + e.path);
         } else if (seams_.saveLocalLog) {
             seams_.saveLocalLog(seams_.appDir + "error.log");

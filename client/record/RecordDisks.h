@@ -42,12 +42,10 @@ struct RecordFolderEntry {
 
 // Removes a folder and everything below it. Read-only and system files are
 // retried after clearing those attributes; failures go to log with the
-// system's error code. Links inside are removed, never followed. keep names
-// one sub-folder of path that is spared (the folder itself then stays).
-// TRUE when everything but the kept folder is gone.
+// system's error code. Links inside are removed, never followed. TRUE when
+// the folder itself is gone.
 bool DeleteFolderTree(const std::string& path, const std::function<void(const std::string&)>& log,
-                      const std::function<std::string(const char*)>& translate,
-                      const char* keep = nullptr);
+                      const std::function<std::string(const char*)>& translate);
 
 class CRecordDisks {
 public:

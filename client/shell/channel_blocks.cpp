@@ -46,6 +46,8 @@ void EnsureChannelBlocks(DeviceRecord& record) {
   record.channelBlocks = 1;
 }
 
+void FreeChannelBlocks(DeviceRecord& record) { record.channelBlocks = 0; }
+
 void NameChannels(DeviceRecord& record, const char* channelWord) {
   EnsureChannelBlocks(record);
   int count = DeviceChannelCount(record);

@@ -20,6 +20,10 @@ int DeviceChannelCount(const DeviceRecord& record);
 // Allocates zeroed blocks for the record when its channelBlocks word is 0
 // (a cleared, deleted or freshly loaded record), then marks it allocated.
 void EnsureChannelBlocks(DeviceRecord& record);
+// Gives the record's blocks up: it has none until EnsureChannelBlocks, which
+// hands it zeroed ones. The bytes stay readable for a stream callback that
+// still holds a name.
+void FreeChannelBlocks(DeviceRecord& record);
 // Names every channel "<channelWord>-%02d" from 1 (allocating first).
 void NameChannels(DeviceRecord& record, const char* channelWord);
 // The block of channel `channel` (from 0); null when the blocks are not

@@ -160,6 +160,10 @@ public:
   // Command 2232 and the PTZ panel's Sit button.
   void TogglePtzChannelFlag() override;
   BOOL PtzChannelFlag(int slot) const override { return shell::ChannelTable::IsValid(slot) && m_ptzFlags[slot]; }
+  void DevicePanelToggled(int state) override {
+    m_deviceExpanded = state;
+    LayoutSidePanels();
+  }
 
   // The stream watchdog, one tick of timer 101.
   void RunWatchdog();
@@ -184,6 +188,10 @@ public:
   // The slot's record mark on its device-tree item and monitor window.
   void UpdateRecordMark(int slot) {
     if (m_devicePanel.m_hWnd) m_devicePanel.UpdateChannelRecordMark(slot);
+  }
+  // The slot's lamp of the status bar's record kind.
+  void ShowRecordLamp(int slot, bool recording) {
+    if (m_statusBar.m_hWnd) m_statusBar.SetChannelState(1, slot, recording ? 1 : 0);
   }
   afx_msg LRESULT OnRecordMark(WPARAM slot, LPARAM);
   void SetChannelTalkback(int slot, BOOL on) override;

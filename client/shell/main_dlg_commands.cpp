@@ -4,6 +4,7 @@
 #include "RecordDisks.h"
 #include "RecordPlaybackDlg.h"
 #include "RecordWriter.h"
+#include "channel_blocks.h"
 #include "app_services.h"
 #include "config_store.h"
 #include "local_user_dlg.h"
@@ -440,6 +441,7 @@ LRESULT CMainDlg::OnMonitorWndMouse(WPARAM wParam, LPARAM) {
 
 LRESULT CMainDlg::OnRecordMark(WPARAM slot, LPARAM) {
   UpdateRecordMark(int(slot));
+  ShowRecordLamp(int(slot), GetChannelState(1, int(slot)) != 0);
   return 0;
 }
 
@@ -447,7 +449,12 @@ LRESULT CMainDlg::OnDeviceLost(WPARAM wParam, LPARAM) {
   // Only a login id this dialog handed out names a device: any other value
   // (SDK login ids start at 1) is dropped.
   shell::DeviceRecord* d = FindDeviceByLoginId(int(wParam));
-  if (d) d->state = 1;  // reconnecting; the resolver looks its name up
+  if (!d) return 0;
+  d->state = 1;  // reconnecting; the resolver looks its name up
+  // Its login id no longer names it, and its channel blocks go: the next
+  // login gives it fresh ones.
+  d->loginId = 0;
+  shell::FreeChannelBlocks(*d);
   return 0;
 }
 

@@ -106,6 +106,9 @@ public:
   // The Sit button: the PTZ flag of the current window's channel.
   virtual void TogglePtzChannelFlag() {}
   virtual BOOL PtzChannelFlag(int slot) const { return FALSE; }
+  // The device panel was shown (1) or hidden (-1): the side column is laid
+  // out again.
+  virtual void DevicePanelToggled(int state) {}
 };
 
 // The main dialog while it exists (set by its constructor), else null.

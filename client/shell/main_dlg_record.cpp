@@ -11,7 +11,11 @@ void CMainDlg::CreateRecording() {
   record::RecordDiskSeams seams;
   seams.localLog = [this](const std::string& line) { AddLog(line.c_str()); };
   seams.translate = [](const char* english) { return std::string(TranslateString(english).GetString()); };
-  seams.appDir = m_programDir.GetString();
+  // The program folder is settled only after construction: the file name
+  // is put under it when the log is saved.
+  seams.saveLocalLog = [this](const std::string& name) {
+    return m_localLogDlg.SaveToFile(m_programDir + name.c_str()) != FALSE;
+  };
   seams.logicalDrives = [this] { return LogicalDrives(); };
   m_recordDisks = std::make_unique<record::CRecordDisks>(seams);
   m_recordHost = std::make_unique<CMainRecordHost>(this);

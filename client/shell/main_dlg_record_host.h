@@ -5,6 +5,7 @@
 #include <string>
 
 #include "RecordDisks.h"
+#include "channel_blocks.h"
 #include "RecordWriter.h"
 #include "helpers.h"
 #include "main_dlg.h"
@@ -31,7 +32,9 @@ public:
     out.channelIndex = s->channel;
     // Channel blocks come with a connected device; without them the
     // writer names the channel itself.
-    out.hasChannelName = false;
+    const char* block = shell::ChannelBlock(*dev, s->channel);
+    out.hasChannelName = block != nullptr;
+    if (block) out.channelName.assign(block, strnlen(block, shell::kChannelNameSize));
     uint32_t standard = 0;
     memcpy(&standard, dev->info + 42, sizeof standard);
     out.videoStandard = standard;
@@ -55,20 +58,14 @@ public:
     const shell::DeviceRecord* dev = s ? s->device.load() : nullptr;
     if (dev) d->SendStreamStarted(dev->address, dev->streamPort, s->channel, 0);
   }
-  // The device tree's and the monitor window's mark; the writer's thread
-  // posts it to the dialog. The status bar shows no record state yet.
+  // The device tree's and the monitor window's mark and the status bar's
+  // record lamp; the writer's thread posts it to the dialog.
   void UpdateRecordMark(int slot, bool fromWriter) override {
-    CMainDlg* d = m_owner;
-    if (!d || !shell::ChannelTable::IsValid(slot)) return;
-    HWND h = d->m_hWnd;
-    if (!h) return;
-    if (fromWriter || ::GetWindowThreadProcessId(h, nullptr) != ::GetCurrentThreadId()) {
-      ::PostMessageA(h, WM_MAIN_RECORD_MARK, WPARAM(slot), 0);
-    } else {
-      d->UpdateRecordMark(slot);
-    }
+    if (CMainDlg* d = DialogThreadOwner(slot, fromWriter)) d->UpdateRecordMark(slot);
   }
-  void ShowRecordState(int, bool, bool) override {}
+  void ShowRecordState(int slot, bool recording, bool fromWriter) override {
+    if (CMainDlg* d = DialogThreadOwner(slot, fromWriter)) d->ShowRecordLamp(slot, recording);
+  }
   void LocalLog(const std::string& line) override {
     if (CMainDlg* d = m_owner) d->AddLog(line.c_str());
   }
@@ -101,5 +98,19 @@ public:
   }
 
 private:
+  // The dialog when the caller runs on its thread; from the writer's or any
+  // other thread the slot's marks are posted to it instead (null then).
+  CMainDlg* DialogThreadOwner(int slot, bool fromWriter) {
+    CMainDlg* d = m_owner;
+    if (!d || !shell::ChannelTable::IsValid(slot)) return nullptr;
+    HWND h = d->m_hWnd;
+    if (!h) return nullptr;
+    if (fromWriter || ::GetWindowThreadProcessId(h, nullptr) != ::GetCurrentThreadId()) {
+      ::PostMessageA(h, WM_MAIN_RECORD_MARK, WPARAM(slot), 0);
+      return nullptr;
+    }
+    return d;
+  }
+
   CMainDlg* volatile m_owner;
 };

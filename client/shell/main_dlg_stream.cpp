@@ -79,7 +79,9 @@ void CMainDlg::StoreAudioFormat(int slot, int codec) {
 }
 
 void CMainDlg::CountVideoBytes(int slot, int length) {
-  if (length > 0) m_statisticDlg.AddChannelBytes(slot, uint32_t(length));
+  if (length <= 0) return;
+  m_statisticDlg.AddChannelBytes(slot, uint32_t(length));
+  m_devicePanel.AddReceivedBytes(slot, length);
 }
 
 void CMainDlg::PreviewFrame(int slot, const uint8_t* data, int length) {
@@ -138,6 +140,7 @@ BOOL CMainDlg::OpenWindowVideo(int window) {
   caption.Format("%s - %s", d->serverName, StatisticChannelName(d, uint32_t(s->channel.load())).GetString());
   m_monitors[window].SetTitle(caption);
   PublishWindowRoute(window);
+  if (m_statusBar.m_hWnd) m_statusBar.SetChannelState(0, window, 1);
   return TRUE;
 }
 
@@ -157,6 +160,7 @@ void CMainDlg::CloseWindowVideo(int window) {
     }
   }
   if (m_monitors[window].m_hWnd) m_monitors[window].Invalidate();
+  if (m_statusBar.m_hWnd) m_statusBar.SetChannelState(0, window, 0);
 }
 
 // ---- live streams the device panel starts and stops (UI thread)

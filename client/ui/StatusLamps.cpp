@@ -42,6 +42,8 @@ void StatusLamps::SetMode(int kind) {
 bool StatusLamps::SetChannelState(int kind, int index, int state) {
   if (kind != m_kind || kind == 2 || index < 0 || index >= StatusLampsInUse(kind, m_host)) return false;
   m_state[index] = state ? 1 : 0;
+  // A window's lamp can be clicked while the window shows video.
+  if (kind == 0) m_enabled[index] = state != 0;
   return true;
 }
 

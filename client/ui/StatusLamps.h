@@ -31,7 +31,8 @@ public:
   // channel) and reads every lamp's state from the host.
   void SetMode(int kind);
   // A state the host reports; false (and nothing changes) for a kind not
-  // shown, for kind 2 and for lamps out of use.
+  // shown, for kind 2 and for lamps out of use. A window's lamp (kind 0) is
+  // enabled while it is lit.
   bool SetChannelState(int kind, int index, int state);
   // The operator clicked a lamp: the host switches its state. Lamps out of
   // use or disabled are ignored.

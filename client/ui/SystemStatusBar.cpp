@@ -172,7 +172,10 @@ void CSystemStatusBar::SyncLamps() {
 
 void CSystemStatusBar::SetChannelState(int kind, int index, int state) {
   if (!m_lamps.SetChannelState(kind, index, state)) return;
-  if (m_lampButtons[index].GetSafeHwnd()) m_lampButtons[index].SetState(m_lamps.State(index));
+  CSkinButton& lamp = m_lampButtons[index];
+  if (!lamp.GetSafeHwnd()) return;
+  lamp.EnableWindow(m_lamps.Enabled(index));
+  lamp.SetState(m_lamps.State(index));
 }
 
 BOOL CSystemStatusBar::OnCommand(WPARAM w, LPARAM l) {

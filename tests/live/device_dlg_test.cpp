@@ -156,7 +156,7 @@ TEST_F(DevicePanelTest, RebootAsksAndSendsOneDatagramOnYes) {
   EXPECT_EQ("You have no power to reboot Front End device!", boxes.Boxes()[0].text);
 }
 
-TEST_F(DevicePanelTest, FailedSubStreamLeavesTheDeviceLoggedInAndStopsItsMainStream) {
+TEST_F(DevicePanelTest, FailedSubStreamStopsItsMainStream) {
   LoggedIn(1, 2);
   Open();
   fake.m_failingStarts.insert(1 << 8 | 1);   // sub stream of channel 1
@@ -164,17 +164,80 @@ TEST_F(DevicePanelTest, FailedSubStreamLeavesTheDeviceLoggedInAndStopsItsMainStr
   panel.ToggleChannelView(panel.FindChannelItem(0, 1));
   ASSERT_EQ(1u, boxes.Count());
   EXPECT_EQ(0u, boxes.Boxes()[0].text.find("Request Video Stream Error: "));
-  EXPECT_EQ(uint32_t(kStateLoggedIn), fake.m_pConfig->devices[0].state);
+  EXPECT_EQ(uint32_t(kStateConnected), fake.m_pConfig->devices[0].state);
   EXPECT_EQ(1, Calls("StopMain"));
   EXPECT_EQ(0u, fake.m_channels[1].mainStreamRunning.load());
   EXPECT_EQ(0, fake.m_windows[0].Count());
-  // No notice for the main stream stopped again, none for the sub stream.
+  // The main stream's notice, none for the sub stream.
   EXPECT_EQ(1, Calls("StreamStarted"));
   // Channel 0 starts: both notices, the window, state 4.
   panel.ToggleChannelView(panel.FindChannelItem(0, 0));
   EXPECT_EQ(3, Calls("StreamStarted"));
   EXPECT_EQ(uint32_t(kStateConnected), fake.m_pConfig->devices[0].state);
   EXPECT_EQ(0, fake.m_windows[0].CurrentSlot());
+}
+
+// A double click on a channel: the main stream's notice goes out whatever its
+// start gave, and the device reads connected (4) whatever the sub stream's
+// start gives; a box tells of a failed sub stream.
+TEST_F(DevicePanelTest, MainNoticeAndConnectedStateWhateverTheStartsGive) {
+  LoggedIn(1, 4);
+  Open();
+  struct Row {
+    bool mainFails, subFails;
+    std::vector<int> kinds;   // notices of the channel, in order
+    int boxes;
+  } rows[] = {
+      {false, false, {0, 1}, 0},
+      {true, false, {0, 1}, 0},
+      {false, true, {0}, 1},
+      {true, true, {0}, 1},
+  };
+  for (int ch = 0; ch < 4; ++ch) {
+    const Row& r = rows[ch];
+    fake.m_pConfig->devices[0].state = kStateLoggedIn;
+    if (r.mainFails) fake.m_failingStarts.insert(0 << 8 | ch);
+    if (r.subFails) fake.m_failingStarts.insert(1 << 8 | ch);
+    const size_t before = fake.Calls().size();
+    gui::MessageBoxScript boxes;
+    panel.ToggleChannelView(panel.FindChannelItem(0, ch));
+    std::vector<int> kinds;
+    const auto calls = fake.Calls();
+    for (size_t i = before; i < calls.size(); ++i)
+      if (calls[i].what == "StreamStarted" && calls[i].a == ch) kinds.push_back(calls[i].b);
+    EXPECT_EQ(r.kinds, kinds) << "channel " << ch;
+    EXPECT_EQ(uint32_t(kStateConnected), fake.m_pConfig->devices[0].state) << "channel " << ch;
+    EXPECT_EQ(size_t(r.boxes), boxes.Count()) << "channel " << ch;
+    EXPECT_EQ(!r.subFails, panel.Tree().GetCheck(panel.FindChannelItem(0, ch)) != FALSE) << "channel " << ch;
+  }
+}
+
+// The "Talking" button wears its on-state look while its device talks, also
+// after the tree's selection moves away and back.
+TEST_F(DevicePanelTest, TalkingButtonLooksOnWhileTalkbackIsOn) {
+  LoggedIn(2, 1);
+  Open();
+  CSkinButton& talking = panel.SkinButton(3);
+  // What a click on the tree does: the selection, then the buttons' update.
+  struct Access : CDeviceDlg {
+    static void UpdateButtonsOf(CDeviceDlg& p, HTREEITEM item) { (p.*&Access::UpdateButtons)(item); }
+  };
+  auto select = [&](HTREEITEM item) {
+    panel.Tree().SelectItem(item);
+    Access::UpdateButtonsOf(panel, item);
+  };
+  select(panel.FindDeviceItem(0));
+  EXPECT_EQ(0, talking.GetLampState());
+  ::SendMessageA(panel.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_TALKING, BN_CLICKED), LPARAM(talking.m_hWnd));
+  EXPECT_EQ(1, talking.GetLampState());
+  EXPECT_EQ(kCodeDeviceTalkback, panel.ItemCode(panel.FindDeviceItem(0)));
+  select(panel.FindDeviceItem(1));
+  EXPECT_EQ(0, talking.GetLampState()) << "another device is selected";
+  select(panel.FindDeviceItem(0));
+  EXPECT_EQ(1, talking.GetLampState());
+  ::SendMessageA(panel.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_TALKING, BN_CLICKED), LPARAM(talking.m_hWnd));
+  EXPECT_EQ(0, talking.GetLampState());
+  EXPECT_EQ(kCodeDeviceConnected, panel.ItemCode(panel.FindDeviceItem(0)));
 }
 
 TEST_F(DevicePanelTest, RecordingSlotKeepsItsMainStreamWhenItsViewCloses) {

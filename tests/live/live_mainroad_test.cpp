@@ -14,6 +14,10 @@
 #include <vector>
 
 #include "DeviceSimulator.h"
+#include "RecordDisks.h"
+#include "RecordPlaybackDlg.h"
+#include "RecordResource.h"
+#include "live_resource.h"
 #include "annexb.h"
 #include "app_state.h"
 #include "channel_blocks.h"
@@ -36,7 +40,10 @@
 
 namespace {
 
-class TestMainDlg : public NoticeRecordingMainDlg<TestMainDlg> {};
+class TestMainDlg : public NoticeRecordingMainDlg<TestMainDlg> {
+public:
+  CRecordPlaybackDlg* Playback() { return m_playback.get(); }
+};
 
 std::string Data(const char* name) { return std::string(SELVANE_TEST_DATA) + "/" + name; }
 
@@ -644,4 +651,120 @@ TEST_F(LiveCard, WindowsThreeAndSevenPlayingReachTheCardsQuarters) {
   ::SendMessageA(switchPanel, WM_COMMAND, MAKEWPARAM(IDC_HARD_DECODE, BN_CLICKED), 0);
   gui::Click(card, IDC_CARD_DISCONNECT);
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(output0.c_str()));
+}
+
+namespace {
+
+// The record files below a folder, with their lengths.
+void FindRecordFiles(const std::string& folder, std::vector<std::pair<std::string, uint64_t>>& out) {
+  WIN32_FIND_DATAA fd;
+  HANDLE find = ::FindFirstFileA((folder + "\\*.*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      FindRecordFiles(folder + "\\" + name, out);
+    else if (name.size() > 4 && name.substr(name.size() - 4) == ".264")
+      out.push_back({folder + "\\" + name, uint64_t(fd.nFileSizeHigh) << 32 | fd.nFileSizeLow});
+  } while (::FindNextFileA(find, &fd));
+  ::FindClose(find);
+}
+
+SYSTEMTIME LocalTimeShifted(int seconds) {
+  SYSTEMTIME st;
+  ::GetLocalTime(&st);
+  FILETIME ft;
+  ::SystemTimeToFileTime(&st, &ft);
+  ULARGE_INTEGER u;
+  u.LowPart = ft.dwLowDateTime;
+  u.HighPart = ft.dwHighDateTime;
+  u.QuadPart += int64_t(seconds) * 10000000;
+  ft.dwLowDateTime = u.LowPart;
+  ft.dwHighDateTime = u.HighPart;
+  ::FileTimeToSystemTime(&ft, &st);
+  return st;
+}
+
+}  // namespace
+
+// A channel of "four" renamed in its block is shown, recorded by the
+// window's record button and stopped again: its file carries the block's
+// name, and the local search with that channel chosen in the source tree
+// lists it. On the way, the "Talking" button of "four" is switched on.
+TEST_F(LiveMainRoad, ChannelRecordedFromLiveViewIsNamedByItsBlockAndFoundByTheLocalSearch) {
+  record::DeleteFolderTree("P:\\TQX RecordData", nullptr, nullptr);
+  const SYSTEMTIME begin = LocalTimeShifted(-120);
+  ASSERT_NE(nullptr, Start());
+  Dlg()->Run([&](TestMainDlg& d) {
+    char* block = shell::ChannelBlock(d.m_pConfig->devices[1], 2);
+    ASSERT_NE(nullptr, block);
+    lstrcpyA(block, "Gate");
+  });
+  DoubleClick(1, 2);
+  EXPECT_EQ("four - Gate", Title(0));
+
+  // Talkback with "four", its button lit.
+  HWND panel = nullptr;
+  Dlg()->Run([&](TestMainDlg& d) {
+    CDeviceDlg& p = d.DevicePanel();
+    panel = p.m_hWnd;
+    p.Tree().SelectItem(p.FindDeviceItem(1));
+    ::SendMessageA(panel, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_TALKING, BN_CLICKED),
+                   LPARAM(p.SkinButton(3).m_hWnd));
+    EXPECT_EQ(1, p.SkinButton(3).GetLampState());
+    EXPECT_NE(FALSE, d.TalkbackActive());
+  });
+  // Wine shows what was painted a while later under load.
+  gui::PumpFor(800);
+  EXPECT_TRUE(gui::SaveWindowBitmap(panel, gui::OutputPath("device_panel_talking.bmp")));
+
+  Dlg()->Run([&](TestMainDlg& d) { d.DevicePanel().OnMonitorButton(0, kButtonRecord); });
+  std::vector<std::pair<std::string, uint64_t>> files;
+  const bool grown = gui::PumpUntil([&] {
+    files.clear();
+    FindRecordFiles("P:\\TQX RecordData", files);
+    return files.size() == 1 && files[0].second >= 48 * 1024;
+  }, 60000);
+  Dlg()->Run([&](TestMainDlg& d) { d.DevicePanel().OnMonitorButton(0, kButtonRecord); });
+  ASSERT_TRUE(grown) << files.size() << " files";
+  const std::string path = files[0].first;
+  EXPECT_NE(std::string::npos, path.find("\\127.0.26.2\\03\\03-1-")) << path;
+  EXPECT_EQ("-Gate.264", path.substr(path.size() - 9)) << path;
+
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_PLAYBACK, 0);
+  std::vector<std::string> listed;
+  Dlg()->Run([&](TestMainDlg& d) {
+    CRecordPlaybackDlg* pb = d.Playback();
+    ASSERT_NE(nullptr, pb);
+    pb->m_search.m_logicalDrives = [] { return ::GetLogicalDrives() | 0x38000u; };
+    // "four" and its third channel, chosen by a click.
+    CTreeCtrlEx& tree = pb->m_source.Tree();
+    HTREEITEM item = tree.GetNextSiblingItem(tree.GetRootItem());
+    ASSERT_NE(nullptr, item);
+    item = tree.GetChildItem(item);
+    for (int i = 0; i < 2 && item; ++i) item = tree.GetNextSiblingItem(item);
+    ASSERT_NE(nullptr, item);
+    tree.SelectItem(item);
+    NMTREEVIEWA nm{};
+    nm.hdr.hwndFrom = tree.m_hWnd;
+    nm.hdr.idFrom = IDC_SOURCE_TREE;
+    nm.hdr.code = TVN_SELCHANGEDA;
+    nm.action = TVC_BYMOUSE;
+    nm.itemNew.hItem = item;
+    pb->m_source.SendMessage(WM_NOTIFY, IDC_SOURCE_TREE, reinterpret_cast<LPARAM>(&nm));
+    HWND page = pb->m_search.m_hWnd;
+    EXPECT_EQ("Gate", gui::Text(page, IDC_SEARCH_CHANNEL_NAME));
+    const SYSTEMTIME end = LocalTimeShifted(120);
+    for (int id : {IDC_SEARCH_BEGIN_DATE, IDC_SEARCH_BEGIN_TIME})
+      ::SendMessageA(::GetDlgItem(page, id), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&begin));
+    for (int id : {IDC_SEARCH_END_DATE, IDC_SEARCH_END_TIME})
+      ::SendMessageA(::GetDlgItem(page, id), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&end));
+    ::CheckDlgButton(page, IDC_SEARCH_NORMAL, BST_CHECKED);
+    gui::Command(page, IDC_SEARCH_RECORD, BN_CLICKED);
+    CListCtrl& list = pb->m_search.List();
+    for (int r = 0; r < list.GetItemCount(); ++r) listed.push_back(list.GetItemText(r, 7).GetString());
+  });
+  EXPECT_EQ(std::vector<std::string>{path}, listed);
+  record::DeleteFolderTree("P:\\TQX RecordData", nullptr, nullptr);
 }

@@ -248,7 +248,9 @@ TEST_F(RecordDisks, CleanUpDeletesOldestAcrossDrivesUntilThereIsRoom) {
     EXPECT_FALSE(IsFile(appDir + "error.log"));
 }
 
-TEST_F(RecordDisks, CleanUpLeavesOtherFoldersAndPicturesAlone) {
+// A date folder goes whole, its snapshots with it; what is not a date folder
+// of the record folder stays.
+TEST_F(RecordDisks, CleanUpTakesWholeDateFoldersAndLeavesOtherFoldersAlone) {
     MakeRecording('P', "20261102");
     MakeFile("P:\\TQX RecordData\\20261102\\TQX PictureData\\10.0.0.7-01-080000.bmp");
     MakeFile("P:\\TQX RecordData\\Backup\\keep.264");
@@ -261,18 +263,28 @@ TEST_F(RecordDisks, CleanUpLeavesOtherFoldersAndPicturesAlone) {
     disks.MarkDriveFailed("Q:\\");
     EXPECT_FALSE(disks.CleanUpRecordDisk());   // never room: every date folder is tried
     EXPECT_EQ(1, CleanUpLines());
-    EXPECT_FALSE(IsDir("P:\\TQX RecordData\\20261102\\10.0.0.7"));
-    EXPECT_TRUE(IsFile("P:\\TQX RecordData\\20261102\\TQX PictureData\\10.0.0.7-01-080000.bmp"));
+    EXPECT_FALSE(IsDir("P:\\TQX RecordData\\20261102"));
     EXPECT_TRUE(IsFile("P:\\TQX RecordData\\Backup\\keep.264"));
     EXPECT_TRUE(IsFile("P:\\TQX RecordData\\2026120\\keep.264"));
     EXPECT_TRUE(IsFile("P:\\TQX RecordData\\20261301\\keep.264"));
     EXPECT_TRUE(IsFile("P:\\TQX RecordData\\20261103"));
     EXPECT_TRUE(IsFile("P:\\Other\\20261101\\keep.264"));
     EXPECT_TRUE(IsDir("Q:\\TQX RecordData\\20261001\\10.0.0.7\\01"));
-    // A date folder left with pictures only is not deleted again and again.
+    // Nothing left to give.
     EXPECT_FALSE(disks.CleanUpRecordDisk());
     EXPECT_EQ(1, CleanUpLines());
-    EXPECT_TRUE(IsFile("P:\\TQX RecordData\\20261102\\TQX PictureData\\10.0.0.7-01-080000.bmp"));
+}
+
+// Pictures only in the oldest day: that day goes and makes the room.
+TEST_F(RecordDisks, PictureOnlyDateFolderMakesRoom) {
+    MakeFile("P:\\TQX RecordData\\20261101\\TQX PictureData\\10.0.0.7-01-080000.bmp");
+    MakeRecording('P', "20261102");
+    freeFn = [this](const std::string&) { return CleanUpLines() >= 1 ? 501u : 0u; };
+    CRecordDisks disks(Seams());
+    EXPECT_TRUE(disks.CleanUpRecordDisk());
+    EXPECT_EQ((std::vector<std::string>{"Disk Clean Up! Delete Record Folder: P:\\TQX RecordData\\20261101"}), log);
+    EXPECT_FALSE(IsDir("P:\\TQX RecordData\\20261101"));
+    EXPECT_TRUE(IsDir("P:\\TQX RecordData\\20261102\\10.0.0.7\\01"));
 }
 
 TEST_F(RecordDisks, EmptyDateFolderIsRemoved) {

@@ -24,9 +24,12 @@
 #include "post_copy.h"
 #include "shell_resource.h"
 #include "user_rights.h"
+#include "RecordDisks.h"
 #include "RecordWriter.h"
 #include "card_session.h"
+#include "channel_blocks.h"
 #include "channel_list_dlg.h"
+#include "live_resource.h"
 #include "load_config_dlg.h"
 #include "shell_fixture.h"
 #include "window_layout.h"
@@ -72,6 +75,7 @@ public:
     return out;
   }
   record::RecordFileState FileState(int slot) { return m_recordWriter->FileState(slot); }
+  bool CleanUpRecordDisk() { return m_recordDisks->CleanUpRecordDisk(); }
   void SetAutoWorkPlan(BOOL on) { m_autoWorkPlan = on; }
   // Sets the stop flag and tells whether the resolver left within ms.
   bool ResolverStopsWithin(DWORD ms) {
@@ -817,6 +821,8 @@ TEST_F(MainDialog, StreamCallbacksPlayOnlyIntoTheWindowThatShowsTheStream) {
   deliver(false, 3, pcma, 160);
   EXPECT_EQ(g_sdk.Take(), (std::vector<std::string>{"play " + std::to_string(mainHandle) + " 300", "audio 160 1"}));
   EXPECT_EQ(1u, Dlg()->m_pConfig->devices[0].audioFormat);
+  // The device panel counts the main stream's video bytes only.
+  EXPECT_EQ(300u, Dlg()->DevicePanel().ReceivedBytes(slot));
 
   // The window shows the sub stream now: only the sub stream plays, on its handle.
   Dlg()->Run([&](TestMainDlg& d) {
@@ -1356,4 +1362,151 @@ TEST_F(MainDialog, StatusStripCommandReservesItsRowInEveryWindow) {
   EXPECT_EQ((std::vector<int>{13, 13}), gaps());
   ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_STATUS_STRIPS, 0);
   EXPECT_EQ((std::vector<int>{0, 0}), gaps());
+}
+
+// A recording started by hand names its file with the channel block's name
+// (the fallback only for a channel the device has no block for), and the
+// status bar's record lamps follow the start and the stop.
+TEST_F(MainDialog, RecordFileTakesTheChannelBlocksNameAndTheRecordLampFollows) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  struct Row {
+    int channel;
+    const char* ending;
+  } rows[] = {{1, "\\169.254.9.8\\02\\"}, {3, "\\169.254.9.8\\04\\"}};
+  const char* names[] = {"-Gate.264", "-Channel-3.264"};
+  int slots[2] = {-1, -1};
+  Dlg()->Run([&](TestMainDlg& d) {
+    shell::DeviceRecord& dev = d.m_pConfig->devices[0];
+    lstrcpyA(dev.address, "169.254.9.8");
+    dev.channelCount = 2;   // no block for channel 3
+    shell::NameChannels(dev, "Channel");
+    lstrcpyA(shell::ChannelBlock(dev, 1), "Gate");
+    for (int i = 0; i < 2; ++i) {
+      slots[i] = d.m_channels.Assign(&dev, rows[i].channel);
+      d.m_channels[slots[i]].mainStreamRunning = 1;
+    }
+    d.m_channels.CountUsed();
+  });
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_STATUS_BAR, 0);
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.StatusBar().SetMode(1);
+    for (int s : slots) EXPECT_EQ(0, d.StatusBar().Lamp(s).GetLampState()) << s;
+    for (int s : slots) d.SetChannelState(1, s, TRUE);
+    for (int s : slots) EXPECT_EQ(1, d.StatusBar().Lamp(s).GetLampState()) << s;
+  });
+  gui::PumpFor(300);
+  EXPECT_TRUE(gui::SaveWindowBitmap(Dlg()->StatusBar().m_hWnd, gui::OutputPath("status_bar_recording.bmp")));
+  std::vector<CString> files;
+  FindFiles("P:\\TQX RecordData\\", ".264", files);
+  for (int i = 0; i < 2; ++i) {
+    bool found = false;
+    for (const CString& f : files)
+      found = found || (f.Find(rows[i].ending) != -1 && f.Right(int(strlen(names[i]))) == names[i]);
+    EXPECT_TRUE(found) << "no file ending in " << names[i];
+  }
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.SetChannelState(1, slots[0], FALSE);
+    EXPECT_EQ(0, d.StatusBar().Lamp(slots[0]).GetLampState());
+    EXPECT_EQ(1, d.StatusBar().Lamp(slots[1]).GetLampState());
+    d.SetChannelState(1, slots[1], FALSE);
+    EXPECT_EQ(0, d.StatusBar().Lamp(slots[1]).GetLampState());
+  });
+}
+
+// The bar showing the monitor kind lights a window's lamp, and lets it be
+// clicked, while the window shows video.
+TEST_F(MainDialog, MonitorLampsFollowWindowsOpeningAndClosingVideo) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_STATUS_BAR, 0);
+  Dlg()->Run([&](TestMainDlg& d) {
+    shell::DeviceRecord& dev = d.m_pConfig->devices[0];
+    lstrcpyA(dev.address, "169.254.9.7");
+    int slot = d.m_channels.Assign(&dev, 0);
+    d.m_channels.CountUsed();
+    d.m_windows[2].Add(slot);
+    d.StatusBar().SetMode(0);
+    CSkinButton& lamp = d.StatusBar().Lamp(2);
+    EXPECT_EQ(0, lamp.GetLampState());
+    EXPECT_FALSE(lamp.IsWindowEnabled());
+    ASSERT_TRUE(d.OpenWindowVideo(2));
+    EXPECT_EQ(1, lamp.GetLampState());
+    EXPECT_TRUE(lamp.IsWindowEnabled());
+    EXPECT_EQ(0, d.StatusBar().Lamp(3).GetLampState());
+    d.CloseWindowVideo(2);
+    EXPECT_EQ(0, lamp.GetLampState());
+    EXPECT_FALSE(lamp.IsWindowEnabled());
+  });
+}
+
+// The device panel's show/hide command flips its state and has the side
+// column laid out again.
+TEST_F(MainDialog, DevicePanelCommandTogglesItAndLaysTheColumnOutAgain) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  HWND device = nullptr;
+  CRect placed;
+  Dlg()->Run([&](TestMainDlg& d) {
+    device = d.DevicePanel().m_hWnd;
+    ::GetWindowRect(device, &placed);
+  });
+  ASSERT_NE(nullptr, device);
+  for (int want : {-1, 1}) {
+    ::MoveWindow(device, 0, 0, 30, 30, TRUE);
+    ::SendMessageA(device, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_PANEL_TOGGLE, 0), 0);
+    CRect now;
+    ::GetWindowRect(device, &now);
+    EXPECT_EQ(placed, now) << want;
+    Dlg()->Run([&](TestMainDlg& d) {
+      EXPECT_EQ(want, d.DevicePanel().ExpandedState());
+      EXPECT_EQ(want, d.DeviceExpanded());
+    });
+  }
+}
+
+// 0x892: the lost device is reconnecting, its login id names it no more and
+// its channel blocks are gone; other devices and unknown ids stay as they are.
+TEST_F(MainDialog, LostDeviceGivesUpItsLoginIdAndChannelBlocks) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  Dlg()->Run([&](TestMainDlg& d) {
+    for (int i : {2, 3}) {
+      shell::DeviceRecord& dev = d.m_pConfig->devices[i];
+      dev.inUse = 1;
+      dev.state = 4;
+      dev.loginId = uint32_t(3000 + i);
+      dev.channelCount = 2;
+      shell::NameChannels(dev, "Channel");
+    }
+  });
+  ::SendMessageA(hwnd, WM_MAIN_DEVICE_LOST, 3003, 0);
+  ::SendMessageA(hwnd, WM_MAIN_DEVICE_LOST, 4711, 0);
+  Dlg()->Run([&](TestMainDlg& d) {
+    const shell::DeviceRecord& lost = d.m_pConfig->devices[3];
+    EXPECT_EQ(1u, lost.state);
+    EXPECT_EQ(0u, lost.loginId);
+    EXPECT_EQ(nullptr, d.FindDeviceByLoginId(3003));
+    EXPECT_EQ(0u, lost.channelBlocks);
+    EXPECT_EQ(nullptr, shell::ChannelBlock(lost, 0));
+    EXPECT_STREQ("", shell::ChannelName(lost, 1));
+    const shell::DeviceRecord& other = d.m_pConfig->devices[2];
+    EXPECT_EQ(4u, other.state);
+    EXPECT_EQ(&other, d.FindDeviceByLoginId(3002));
+    EXPECT_STREQ("Channel-02", shell::ChannelName(other, 1));
+  });
+}
+
+// A date folder that cannot go (a file in it is open) leaves the local log
+// in "error.log" of the program folder.
+TEST_F(MainDialog, FolderThatCannotBeDeletedSavesTheLocalLogToErrorLog) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  const char* folder = "P:\\TQX RecordData\\20000101\\10.0.0.7\\01";
+  for (const char* part : {"P:\\TQX RecordData", "P:\\TQX RecordData\\20000101",
+                           "P:\\TQX RecordData\\20000101\\10.0.0.7", folder})
+    ::CreateDirectoryA(part, nullptr);
+  const std::string busy = std::string(folder) + "\\01-1-20000101-000000-Gate.264";
+  HANDLE h = ::CreateFileA(busy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  ::DeleteFileA(dir / "error.log");
+  Dlg()->Run([&](TestMainDlg& d) { d.CleanUpRecordDisk(); });
+  ::CloseHandle(h);
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(dir / "error.log"));
+  record::DeleteFolderTree("P:\\TQX RecordData\\20000101", nullptr, nullptr);
 }

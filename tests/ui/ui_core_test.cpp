@@ -153,6 +153,26 @@ TEST(StatusLamps, KindZeroEnablesTheWindowsThatShowVideo) {
   EXPECT_EQ(lamps.State(5), 1);   // every lamp shows the host's state
 }
 
+// A window that opens or closes video afterwards: its lamp follows, lit and
+// clickable while it shows video; other kinds keep their lamps enabled.
+TEST(StatusLamps, WindowLampFollowsTheReportedState) {
+  FakeHost host;
+  StatusLamps lamps(host);
+  host.lamps = &lamps;
+  lamps.SetMode(0);
+  EXPECT_FALSE(lamps.Enabled(2));
+  EXPECT_TRUE(lamps.SetChannelState(0, 2, 1));
+  EXPECT_EQ(lamps.State(2), 1);
+  EXPECT_TRUE(lamps.Enabled(2));
+  EXPECT_TRUE(lamps.SetChannelState(0, 2, 0));
+  EXPECT_EQ(lamps.State(2), 0);
+  EXPECT_FALSE(lamps.Enabled(2));
+  lamps.SetMode(1);
+  ASSERT_TRUE(lamps.Enabled(0));
+  EXPECT_TRUE(lamps.SetChannelState(1, 0, 0));
+  EXPECT_TRUE(lamps.Enabled(0));
+}
+
 TEST(StatusLamps, NoChannelsDisablesEverything) {
   FakeHost host;
   host.channels = 0;
