@@ -94,17 +94,6 @@ uint32_t RemoteRecordSeconds(const LocalTime& begin, const LocalTime& end) {
     return d > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(d);
 }
 
-std::string ChooseSnapshotDrive(uint32_t presentDrives, uint32_t allowedDrives, uint32_t failedDrives,
-                                const std::function<uint32_t(const std::string& root)>& freeMB) {
-    const uint32_t candidates = presentDrives & allowedDrives & ~failedDrives;
-    for (int bit = 2; bit <= 24; ++bit) {   // C: to Y:
-        if (!(candidates >> bit & 1)) continue;
-        const std::string root = std::string(1, char('A' + bit)) + ":\\";
-        if (freeMB && freeMB(root) > kSnapshotDriveMinFreeMB) return root;
-    }
-    return std::string();
-}
-
 SnapshotFolders PlaybackSnapshotFolders(const std::string& root, const LocalTime& t) {
     SnapshotFolders f;
     f.levels[0] = RecordFolderPath(root);

@@ -56,12 +56,8 @@ uint32_t RecordSecondsBetween(const LocalTime& created, const LocalTime& modifie
 uint32_t RemoteRecordSeconds(const LocalTime& begin, const LocalTime& end);
 
 // -------------------------------------------------------- snapshot path
-constexpr uint32_t kSnapshotDriveMinFreeMB = 200;
-
-// The first drive C:..Y: that is present, allowed and not failed and has more
-// than 200 MiB free ("C:\"); empty when none qualifies.
-std::string ChooseSnapshotDrive(uint32_t presentDrives, uint32_t allowedDrives, uint32_t failedDrives,
-                                const std::function<uint32_t(const std::string& root)>& freeMB);
+using shell::kSnapshotDriveMinFreeMB;
+using shell::ChooseSnapshotDrive;
 
 // The folders of a playback snapshot under root, outermost first:
 // "C:\TQX RecordData", its date folder, and "TQX PictureData" below it.

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "path_rules.h"
+
 namespace record {
 
 // ---------------------------------------------------------------- limits
@@ -82,14 +84,10 @@ struct LocalTime {
 };
 
 constexpr const char* kRecordFolderName = "TQX RecordData";
-constexpr const char* kPictureFolderName = "TQX PictureData";
+using shell::kPictureFolderName;   // "TQX PictureData"
 constexpr const char* kRecordFileExtension = "264";
 
-// A text made safe to be one component of a Windows path: characters that are
-// illegal in file names, control characters and ".." become '_', trailing
-// dots and blanks (which Windows drops) too, and device names get a '_' in
-// front. Never empty.
-std::string SafePathComponent(const std::string& text);
+using shell::SafePathComponent;
 
 std::string RecordFolderPath(const std::string& root);    // "C:\TQX RecordData"
 std::string DateFolderPath(const std::string& recordFolder, const LocalTime& t);

@@ -145,6 +145,9 @@ END_MESSAGE_MAP()
 CRecordPlaybackDlg::CRecordPlaybackDlg(CWnd* parent, const record::RecordPlayerSdk& sdk)
     : CDialog(IDD, parent), m_search(this), m_panel(this, sdk), m_source(this), m_playerBar(this) {
     g_pRecordPlayback = this;
+    m_search.m_chosenSource = [this](uint32_t& device, uint16_t& mask) {
+        return m_source.GetSafeHwnd() && m_source.GetSelection(device, mask);
+    };
 }
 
 CRecordPlaybackDlg::~CRecordPlaybackDlg() {

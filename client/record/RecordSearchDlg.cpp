@@ -8,7 +8,6 @@
 #include "app_state.h"
 #include "language.h"
 #include "main_dlg_face.h"
-#include "RecordPlaybackDlg.h"
 
 using record::LocalTime;
 
@@ -465,8 +464,7 @@ void CRecordSearchDlg::SearchLocal() {
     std::string deviceAddress, deviceNameFilter;
     uint32_t device = 0;
     uint16_t mask = 0;
-    CPlaybackSourceDlg* source = g_pRecordPlayback ? &g_pRecordPlayback->m_source : nullptr;
-    if (source && source->GetSafeHwnd() && source->GetSelection(device, mask) && g_pMainDlg &&
+    if (m_chosenSource && m_chosenSource(device, mask) && g_pMainDlg &&
         g_pMainDlg->m_pConfig && device < 36) {
         const shell::DeviceRecord& d = g_pMainDlg->m_pConfig->devices[device];
         deviceAddress.assign(d.address, strnlen(d.address, sizeof d.address));
@@ -540,8 +538,7 @@ void CRecordSearchDlg::SearchRemote() {
     ReadControls();
     uint32_t device = 0;
     uint16_t mask = 0;
-    CPlaybackSourceDlg* source = g_pRecordPlayback ? &g_pRecordPlayback->m_source : nullptr;
-    if (!source || !source->GetSafeHwnd() || !source->GetSelection(device, mask)) return;
+    if (!m_chosenSource || !m_chosenSource(device, mask)) return;
     if (!g_pMainDlg || !g_pMainDlg->m_pConfig || device >= 36) return;
     const shell::DeviceRecord& d = g_pMainDlg->m_pConfig->devices[device];
     const std::string address(d.address, strnlen(d.address, sizeof d.address));

@@ -145,6 +145,9 @@ public:
     CDownloadRecordDlg& DownloadDialog() { return m_download; }
 
     uint32_t m_sourceMode = kLocal;
+    // The device and channels chosen beside the search (the playback
+    // window's source list); false when none is chosen or there is no list.
+    std::function<bool(uint32_t& device, uint16_t& mask)> m_chosenSource;
     uint32_t m_listMode = kLocal;
     CString m_channelNameText;
     BOOL m_normalWanted = TRUE;

@@ -2,21 +2,18 @@
 
 #include <cstdio>
 
-#include "PlaybackCore.h"
-#include "RecordFormat.h"
-
 namespace shell {
 
 std::string MakeSnapshotPath(const SnapshotSeams& s, const std::string& address, int channel) {
   if (channel < 0 || channel > 254) return std::string();
-  const std::string root = record::ChooseSnapshotDrive(s.presentDrives, s.recordDiskMask, s.failedDiskMask, s.freeMB);
+  const std::string root = ChooseSnapshotDrive(s.presentDrives, s.recordDiskMask, s.failedDiskMask, s.freeMB);
   if (root.empty()) return std::string();
   const SnapshotTime& t = s.now;
   char buf[64];
-  std::string folder = root + record::kPictureFolderName;
+  std::string folder = root + kPictureFolderName;
   std::snprintf(buf, sizeof buf, "%d%02d%02d", t.year, t.month, t.day);
   const std::string levels[] = {folder, folder + "\\" + buf,
-                                folder + "\\" + buf + "\\" + record::SafePathComponent(address)};
+                                folder + "\\" + buf + "\\" + SafePathComponent(address)};
   std::snprintf(buf, sizeof buf, "\\%02d", channel + 1);
   const std::string channelFolder = levels[2] + buf;
   for (const std::string* dir : {&levels[0], &levels[1], &levels[2], &channelFolder})

@@ -8,11 +8,11 @@
 #include <functional>
 #include <string>
 
-#include "PlaybackCore.h"
+#include "path_rules.h"
 
 namespace shell {
 
-constexpr uint32_t kSnapshotMinFreeMB = record::kSnapshotDriveMinFreeMB;   // a drive takes a picture above this
+constexpr uint32_t kSnapshotMinFreeMB = kSnapshotDriveMinFreeMB;   // a drive takes a picture above this
 
 struct SnapshotTime {
   int year, month, day, hour, minute, second, millisecond;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ddraw_surfaces.h"
 #include "h264dec.h"
 #include "player_core.h"
 
@@ -125,10 +126,7 @@ public:
     int Draw(const uint8_t* y, int yStride, const uint8_t* u, const uint8_t* v, int cStride, int stretch);
 
 private:
-    IDirectDraw7* m_dd = nullptr;
-    IDirectDrawSurface7* m_primary = nullptr;
-    IDirectDrawSurface7* m_offscreen = nullptr;
-    IDirectDrawClipper* m_clipper = nullptr;
+    display::DDrawSurfaces m_surfaces;
     HWND m_window = nullptr;
     int m_surfW = 0, m_surfH = 0;
     int m_picW = 0, m_picH = 0;

@@ -8,27 +8,11 @@
 
 namespace orvik {
 
-namespace {
-
-template <class T>
-void SafeRelease(T*& p) {
-    if (p) {
-        p->Release();
-        p = nullptr;
-    }
-}
-
-}  // namespace
-
 CQV_DIRECTX_Draw::~CQV_DIRECTX_Draw() { ReleaseSurfaces(); }
 
 void CQV_DIRECTX_Draw::ReleaseSurfaces() {
     m_ready = false;
-    if (m_primary) m_primary->SetClipper(nullptr);
-    SafeRelease(m_clipper);
-    SafeRelease(m_offscreen);
-    SafeRelease(m_primary);
-    SafeRelease(m_dd);
+    m_surfaces.Release();
     m_surfaceWindow = nullptr;
     m_lastStretch = -1;
 }
@@ -37,23 +21,12 @@ int CQV_DIRECTX_Draw::InitDDraw(HWND window, int width, int height, int* kind) {
     ReleaseSurfaces();
     m_kind = kUyvy;
     if (kind) *kind = 0;
-    if (FAILED(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&m_dd), IID_IDirectDraw7, nullptr))) {
-        m_dd = nullptr;
-        return -1;
-    }
     // DirectDraw takes a null window for the whole desktop; a picture needs
     // a real one.
-    if (!window || !IsWindow(window) || FAILED(m_dd->SetCooperativeLevel(window, DDSCL_NORMAL))) {
-        ReleaseSurfaces();
-        return -2;
-    }
+    if (!window || !IsWindow(window)) return -2;
     DDCAPS caps;
-    std::memset(&caps, 0, sizeof caps);
-    caps.dwSize = sizeof caps;
-    if (FAILED(m_dd->GetCaps(&caps, nullptr))) {
-        ReleaseSurfaces();
-        return -20;
-    }
+    const int opened = m_surfaces.Open(window, caps);
+    if (opened < 0) return opened;
     if (m_forcedKind >= 0)
         m_kind = m_forcedKind;
     else if (caps.dwCaps & DDCAPS_BLTFOURCC)
@@ -65,13 +38,7 @@ int CQV_DIRECTX_Draw::InitDDraw(HWND window, int width, int height, int* kind) {
         return -21;
     }
 
-    DDSURFACEDESC2 sd;
-    std::memset(&sd, 0, sizeof sd);
-    sd.dwSize = sizeof sd;
-    sd.dwFlags = DDSD_CAPS;
-    sd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    if (FAILED(m_dd->CreateSurface(&sd, &m_primary, nullptr))) {
-        m_primary = nullptr;
+    if (!m_surfaces.CreatePrimary()) {
         ReleaseSurfaces();
         return -3;
     }
@@ -80,31 +47,19 @@ int CQV_DIRECTX_Draw::InitDDraw(HWND window, int width, int height, int* kind) {
         return -4;
     }
     auto makeOffscreen = [&](int k) {
-        std::memset(&sd, 0, sizeof sd);
-        sd.dwSize = sizeof sd;
-        sd.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-        sd.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY;
-        sd.dwWidth = DWORD(width);
-        sd.dwHeight = DWORD(height);
-        sd.ddpfPixelFormat.dwSize = sizeof sd.ddpfPixelFormat;
+        DDPIXELFORMAT pf;
+        std::memset(&pf, 0, sizeof pf);
         if (k == kUyvy) {
-            sd.ddpfPixelFormat.dwFlags = DDPF_FOURCC;
-            sd.ddpfPixelFormat.dwFourCC = MAKEFOURCC('U', 'Y', 'V', 'Y');
+            pf.dwFlags = DDPF_FOURCC;
+            pf.dwFourCC = MAKEFOURCC('U', 'Y', 'V', 'Y');
         } else {
-            sd.ddpfPixelFormat.dwFlags = DDPF_RGB;
-            sd.ddpfPixelFormat.dwRGBBitCount = 16;
-            sd.ddpfPixelFormat.dwRBitMask = 0xF800;
-            sd.ddpfPixelFormat.dwGBitMask = 0x07E0;
-            sd.ddpfPixelFormat.dwBBitMask = 0x001F;
+            pf.dwFlags = DDPF_RGB;
+            pf.dwRGBBitCount = 16;
+            pf.dwRBitMask = 0xF800;
+            pf.dwGBitMask = 0x07E0;
+            pf.dwBBitMask = 0x001F;
         }
-        if (SUCCEEDED(m_dd->CreateSurface(&sd, &m_offscreen, nullptr))) return true;
-        // Without display hardware (or with its memory full) the surface
-        // lives in system memory and the blit is done by the CPU.
-        m_offscreen = nullptr;
-        sd.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-        if (SUCCEEDED(m_dd->CreateSurface(&sd, &m_offscreen, nullptr))) return true;
-        m_offscreen = nullptr;
-        return false;
+        return m_surfaces.CreateOffscreen(width, height, pf);
     };
     // A display that claims FourCC blits but refuses the UYVY surface still
     // gets a picture through the RGB surface.
@@ -112,32 +67,23 @@ int CQV_DIRECTX_Draw::InitDDraw(HWND window, int width, int height, int* kind) {
         ReleaseSurfaces();
         return -4;
     }
-    if (m_offscreen && m_kind == kUyvy) {
+    if (m_surfaces.Offscreen() && m_kind == kUyvy) {
         DDSURFACEDESC2 got;
         std::memset(&got, 0, sizeof got);
         got.dwSize = sizeof got;
-        if (SUCCEEDED(m_offscreen->GetSurfaceDesc(&got)) && !(got.ddpfPixelFormat.dwFlags & DDPF_FOURCC))
+        if (SUCCEEDED(m_surfaces.Offscreen()->GetSurfaceDesc(&got)) && !(got.ddpfPixelFormat.dwFlags & DDPF_FOURCC))
             m_kind = kRgb565;
     }
-    if (FAILED(m_dd->CreateClipper(0, &m_clipper, nullptr))) {
-        m_clipper = nullptr;
+    const int clipped = m_surfaces.AttachClipper(window);
+    if (clipped < 0) {
         ReleaseSurfaces();
-        return -2;
-    }
-    if (FAILED(m_clipper->SetHWnd(0, window))) {
-        ReleaseSurfaces();
-        return -3;
-    }
-    if (FAILED(m_primary->SetClipper(m_clipper))) {
-        ReleaseSurfaces();
-        return -4;
+        return clipped;
     }
     m_window = window;
     m_width = width;
     m_height = height;
     FillBlack();
-    GetClientRect(window, &m_dest);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&m_dest), 2);
+    m_dest = display::ClientRectOnScreen(window);
     m_surfaceWindow = window;
     m_ready = true;
     if (kind) *kind = m_kind;
@@ -148,9 +94,7 @@ int CQV_DIRECTX_Draw::InitDDraw(HWND window, int width, int height, int* kind) {
 // fill would be green), zero for RGB.
 bool CQV_DIRECTX_Draw::FillBlack() {
     DDSURFACEDESC2 sd;
-    std::memset(&sd, 0, sizeof sd);
-    sd.dwSize = sizeof sd;
-    if (FAILED(m_offscreen->Lock(nullptr, &sd, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr))) return false;
+    if (!m_surfaces.Lock(sd, true)) return false;
     auto* base = static_cast<uint8_t*>(sd.lpSurface);
     for (int row = 0; row < m_height; ++row) {
         uint8_t* d = base + ptrdiff_t(row) * sd.lPitch;
@@ -159,7 +103,7 @@ bool CQV_DIRECTX_Draw::FillBlack() {
         else
             std::memset(d, 0, size_t(m_width) * 2);
     }
-    m_offscreen->Unlock(nullptr);
+    m_surfaces.Unlock();
     return true;
 }
 
@@ -189,14 +133,12 @@ int CQV_DIRECTX_Draw::Upload(const uint8_t* y, int yStride, const uint8_t* u, co
         InitDDraw(w, m_width, m_height);
     }
     if (!m_window || !m_ready || !y) return -1;
-    if (!m_primary || !m_offscreen) return -9;
+    if (!m_surfaces.Primary() || !m_surfaces.Offscreen()) return -9;
     if (!IsWindow(m_window)) return -1;
 
     DDSURFACEDESC2 sd;
-    std::memset(&sd, 0, sizeof sd);
-    sd.dwSize = sizeof sd;
-    if (FAILED(m_offscreen->Lock(nullptr, &sd, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr))) {
-        m_offscreen->Restore();
+    if (!m_surfaces.Lock(sd, true)) {
+        m_surfaces.RestoreOffscreen();
         return -3;
     }
     auto* dst = static_cast<uint8_t*>(sd.lpSurface);
@@ -215,41 +157,28 @@ int CQV_DIRECTX_Draw::Upload(const uint8_t* y, int yStride, const uint8_t* u, co
         else
             UyvyToRgb565(y, 2 * m_width, dst, m_width, m_height, pitch);
     }
-    m_offscreen->Unlock(nullptr);
+    m_surfaces.Unlock();
     return Present(stretch);
 }
 
 int CQV_DIRECTX_Draw::Present(int stretch) {
     if (!m_window || !m_ready || !IsWindow(m_window)) return -1;
-    if (!m_primary || !m_offscreen) return -9;
-    RECT client;
-    GetClientRect(m_window, &client);
-    MapWindowPoints(m_window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    m_dest = client;
+    if (!m_surfaces.Primary() || !m_surfaces.Offscreen()) return -9;
+    m_dest = display::ClientRectOnScreen(m_window);
     if (stretch != m_lastStretch) {
         m_lastStretch = stretch;
         ClearWindow();
     }
     if (m_dest.right <= m_dest.left || m_dest.bottom <= m_dest.top) return 0;  // nothing visible
-    HRESULT hr = m_primary->Blt(&m_dest, m_offscreen, nullptr, DDBLT_WAIT, nullptr);
-    if (hr == DDERR_SURFACELOST) {
-        m_primary->Restore();
-        m_offscreen->Restore();
-    }
+    m_surfaces.Blit(m_dest, nullptr);
     return 0;
 }
 
 void CQV_DIRECTX_Draw::ClearWindow() {
-    if (!m_primary || !m_window || !IsWindow(m_window)) return;
-    RECT r;
-    GetClientRect(m_window, &r);
-    MapWindowPoints(m_window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    if (!m_surfaces.Primary() || !m_window || !IsWindow(m_window)) return;
+    const RECT r = display::ClientRectOnScreen(m_window);
     if (r.right <= r.left || r.bottom <= r.top) return;
-    DDBLTFX fx;
-    std::memset(&fx, 0, sizeof fx);
-    fx.dwSize = sizeof fx;
-    fx.dwFillColor = 0;
-    m_primary->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+    m_surfaces.FillScreen(r);
 }
 
 }  // namespace orvik
@@ -258,16 +187,13 @@ namespace orvik {
 
 bool CQV_DIRECTX_Draw::ReadSurface(std::vector<uint8_t>& out) {
     out.clear();
-    if (!m_offscreen) return false;
     DDSURFACEDESC2 sd;
-    std::memset(&sd, 0, sizeof sd);
-    sd.dwSize = sizeof sd;
-    if (FAILED(m_offscreen->Lock(nullptr, &sd, DDLOCK_WAIT | DDLOCK_READONLY, nullptr))) return false;
+    if (!m_surfaces.Lock(sd, false)) return false;
     const size_t row = size_t(m_width) * 2;
     out.resize(row * size_t(m_height));
     for (int r = 0; r < m_height; ++r)
         std::memcpy(&out[row * size_t(r)], static_cast<const uint8_t*>(sd.lpSurface) + ptrdiff_t(r) * sd.lPitch, row);
-    m_offscreen->Unlock(nullptr);
+    m_surfaces.Unlock();
     return true;
 }
 

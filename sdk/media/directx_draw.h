@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "ddraw_surfaces.h"
+
 namespace orvik {
 
 class CQV_DIRECTX_Draw {
@@ -62,10 +64,7 @@ private:
     HWND m_window = nullptr;  // the window asked for
     int m_width = 0;
     int m_height = 0;
-    IDirectDraw7* m_dd = nullptr;
-    IDirectDrawSurface7* m_primary = nullptr;
-    IDirectDrawSurface7* m_offscreen = nullptr;
-    IDirectDrawClipper* m_clipper = nullptr;
+    display::DDrawSurfaces m_surfaces;
     RECT m_dest{};
     HWND m_surfaceWindow = nullptr;  // the window the surfaces were made for
     bool m_ready = false;
