@@ -27,7 +27,7 @@ class CUdpDatagramQueue {
 public:
   // Datagrams held at most: what a loaded, emulated UI thread works off in
   // well under a second.
-  static constexpr size_t kDefaultCapacity = 128;
+  static constexpr size_t kDefaultCapacity = 64;
   // Bytes kept of one datagram at most (the receive buffer's size).
   static constexpr size_t kMaxDatagram = 1500;
 
