@@ -701,14 +701,6 @@ DWORD ClickToAction(HWND target, const std::function<bool()>& done, DWORD timeou
   return ::GetTickCount() - t0;
 }
 
-// The flood's length: 10 s, or SELVANE_FLOOD_SECONDS (1..600) for a longer
-// one run by hand.
-int FloodSeconds() {
-  const char* v = std::getenv("SELVANE_FLOOD_SECONDS");
-  const int s = v ? std::atoi(v) : 0;
-  return s >= 1 && s <= 600 ? s : 10;
-}
-
 class LiveUdpFlood : public LiveDeviceNetwork {};
 
 }  // namespace
@@ -745,7 +737,7 @@ TEST_F(LiveUdpFlood, OperatorKeepsTheClientThroughAFloodOnPort8001) {
   EXPECT_LT(ClickToAction(audio, [&] { return soundOn() != was; }, 5000), 5000u);
   const Memory before = ProcessMemory();
 
-  const int seconds = FloodSeconds();
+  const int seconds = 10;
   auto status = [&] { return devnet::Control(dev, "flood-status " + dev); };
   ASSERT_EQ("ok", devnet::Control(dev, "flood " + dev + " " + net.client + " " + std::to_string(seconds) + " 0"));
   const DWORD floodStart = ::GetTickCount();
