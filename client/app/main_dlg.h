@@ -235,6 +235,7 @@ public:
   CString m_programDir;
   UINT m_udpPort = 8001;
   BOOL UdpBound() const { return m_udp.IsBound(); }
+  CUdpCommandChannel& UdpChannel() { return m_udp; }
   void RegisterUdpReceiver(shell::UdpReceiver* receiver) override { m_udpReceivers.Add(receiver); }
   void UnregisterUdpReceiver(shell::UdpReceiver* receiver) override { m_udpReceivers.Remove(receiver); }
 

@@ -1,13 +1,19 @@
 // The main dialog's UDP command channel (port 8001): its receive loop runs
-// on the dialog's UDP worker thread; each datagram comes back to the
-// dialog's thread as a posted copy and goes to the receivers registered, the
-// dialog first.
+// on the dialog's UDP worker thread; the datagrams wait in the channel's
+// bounded queue and the dialog's thread works them off in short slices,
+// handing each to the receivers registered, the dialog first.
 #include "main_dlg.h"
 
 UINT CMainDlg::UdpThreadProc(LPVOID param) {
   auto* self = static_cast<CMainDlg*>(param);
   CUdpCommandChannel::Options options;
   options.port = uint16_t(self->m_udpPort);
+  // A flood beyond what the queue holds shows in the local log.
+  self->m_udp.SetDropReport([](unsigned long dropped) {
+    char line[96];
+    wsprintfA(line, "UDP port 8001: %lu datagrams dropped, more arrived than could be handled", dropped);
+    AddLocalLog(line, FALSE, FALSE);
+  });
   self->m_udp.RunReceiveLoop(self->m_hWnd, &self->m_stopFlag, options);
   return 0;
 }

@@ -2,9 +2,6 @@
 
 #include <process.h>
 
-#include <memory>
-
-#include "post_copy.h"
 
 namespace {
 
@@ -30,6 +27,8 @@ BOOL CUdpCommandChannel::Start(HWND target, const Options& timing) {
   if (m_thread) return FALSE;
   m_target = target;
   m_options = timing;
+  m_pump.SetTarget(target);
+  m_pump.SetSliceMs(timing.sliceMs);
   m_stop = false;
   uintptr_t h = _beginthreadex(nullptr, 0, &ReceiveThreadProc, this, 0, nullptr);
   m_thread = reinterpret_cast<HANDLE>(h);
@@ -58,6 +57,8 @@ unsigned __stdcall CUdpCommandChannel::ReceiveThreadProc(void* self) {
 void CUdpCommandChannel::RunReceiveLoop(HWND target, const volatile LONG* externalStop, const Options& timing) {
   m_target = target;
   m_options = timing;
+  m_pump.SetTarget(target);
+  m_pump.SetSliceMs(timing.sliceMs);
   m_externalStop = externalStop;
   m_stop = false;
   UdpReceiveLoop();
@@ -110,6 +111,7 @@ void CUdpCommandChannel::UdpReceiveLoop() {
     FD_SET(s, &readable);
     timeval tv = {0, long(m_options.selectMs) * 1000};
     int ready = select(0, &readable, nullptr, nullptr, &tv);
+    m_pump.Tend();
     if (ready <= 0) {
       if (ready < 0) Sleep(m_options.selectMs);  // no busy loop on a broken socket
       continue;
@@ -127,12 +129,13 @@ void CUdpCommandChannel::UdpReceiveLoop() {
         if (WSAGetLastError() == WSAECONNRESET) continue;
         break;
       }
-      InterlockedIncrement(&m_received);
-      if (got < int(shell::kUdpHeaderSize)) continue;  // nothing to hand on
-      auto copy = std::make_unique<UdpPacket>();
-      copy->from = from;
-      copy->bytes.assign(buf, buf + got);
-      PostHeapCopy(m_target, WM_UDP_PACKET, 0, std::move(copy));
+      if (got < int(shell::kUdpHeaderSize)) {  // nothing to hand on
+        InterlockedIncrement(&m_received);
+        continue;
+      }
+      // Beyond the queue's bound the datagram is dropped and counted; the
+      // socket is drained all the same.
+      Offer(from, reinterpret_cast<const uint8_t*>(buf), size_t(got));
     }
   }
 }
@@ -163,11 +166,4 @@ int CUdpCommandChannel::SendStreamStarted(const char* ipText, uint16_t port, uin
                                           uint8_t streamKind) {
   shell::UdpDatagram d = shell::BuildStreamStarted(channel, streamKind);
   return SendUdpCommand(d.data(), int(d.size()), ipText, port);
-}
-
-shell::UdpDispatch CUdpCommandChannel::HandlePosted(LPARAM lParam, shell::UdpReceiver& receiver) {
-  std::unique_ptr<UdpPacket> p = TakePostedCopy<UdpPacket>(lParam);
-  if (!p) return shell::UdpDispatch::Ignored;
-  return shell::DispatchUdpDatagram(p->bytes.data(), p->bytes.size(),
-                                    shell::Ipv4Text(ntohl(p->from.sin_addr.s_addr)), receiver);
 }

@@ -1,9 +1,10 @@
 // The client's UDP command channel: one datagram socket on port 8001 for
 // the requests to devices and for what devices send back or announce. A
 // receive thread creates and binds the socket, takes every datagram waiting
-// and posts each, as a heap copy, to the owner's window; the owner hands it
-// to DispatchUdpDatagram on its own thread. Sends come from any thread, each
-// one system call on the shared socket.
+// and offers each to the channel's bounded queue, which wakes the owner's
+// window (udp_pump.h); the owner works the queue off on its own thread
+// through DispatchUdpDatagram. Sends come from any thread, each one system
+// call on the shared socket.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -15,15 +16,7 @@
 #include <vector>
 
 #include "udp_packets.h"
-
-// Posted to the owner's window with a UdpPacket copy as lParam. The main
-// dialog's own messages of this channel take ids 0x0A30-0x0A3F.
-constexpr UINT WM_UDP_PACKET = 0x0A30;
-
-struct UdpPacket {
-  sockaddr_in from;
-  std::vector<uint8_t> bytes;
-};
+#include "udp_pump.h"
 
 class CUdpCommandChannel {
 public:
@@ -32,6 +25,7 @@ public:
     DWORD bindDelayMs = 1000;   // after the bind, before the first receive
     DWORD selectMs = 100;
     uint16_t port = shell::kUdpCommandPort;  // the local port (0: any, for tests)
+    DWORD sliceMs = 5;  // one slice of the owner's work on the queue
   };
 
   CUdpCommandChannel();
@@ -39,7 +33,7 @@ public:
   CUdpCommandChannel(const CUdpCommandChannel&) = delete;
   CUdpCommandChannel& operator=(const CUdpCommandChannel&) = delete;
 
-  // Starts the receive thread once; datagrams go to target as WM_UDP_PACKET.
+  // Starts the receive thread once; datagrams wake target with WM_UDP_PACKET.
   BOOL Start(HWND target, const Options& timing);
   BOOL Start(HWND target) { return Start(target, Options()); }
   // The receive loop on the caller's own thread (an owner with its worker
@@ -71,9 +65,28 @@ public:
   // The 16-byte stream-started notice (kind 0 main, 1 sub).
   int SendStreamStarted(const char* ipText, uint16_t port, uint8_t channel, uint8_t streamKind);
 
-  // On the owner's thread, for WM_UDP_PACKET: dispatches the posted copy and
-  // frees it.
-  static shell::UdpDispatch HandlePosted(LPARAM lParam, shell::UdpReceiver& receiver);
+  // On the owner's thread, for WM_UDP_PACKET: one slice of the queue's
+  // datagrams handed to receiver, oldest first. Returns how many.
+  static int HandlePosted(LPARAM lParam, shell::UdpReceiver& receiver) {
+    return CUdpQueuePump::HandleWake(lParam, receiver);
+  }
+  // The same with nobody to take them: the slice's datagrams go nowhere.
+  static int HandlePosted(LPARAM lParam) {
+    shell::UdpReceiver nobody;
+    return HandlePosted(lParam, nobody);
+  }
+  // As the receive thread does with a datagram from the socket (FALSE: the
+  // queue was full and it was dropped).
+  BOOL Offer(const sockaddr_in& from, const uint8_t* data, size_t size) {
+    InterlockedIncrement(&m_received);
+    return m_pump.Offer(from, data, size);
+  }
+  // Told, on the receive thread, how many datagrams the full queue dropped
+  // since it was last told; at most once a second.
+  void SetDropReport(std::function<void(unsigned long dropped)> report) { m_pump.SetDropReport(std::move(report)); }
+  // The queue's counts: offered, kept, dropped, handed to the owner.
+  shell::CUdpDatagramQueue::Counts QueueCounts() const { return m_pump.Counts(); }
+  const CUdpQueuePump& Pump() const { return m_pump; }
 
   // Datagrams taken off the socket since Start (diagnostics and tests).
   LONG ReceivedCount() const { return m_received; }
@@ -94,6 +107,7 @@ private:
   std::atomic<bool> m_bound{false};
   HANDLE m_thread = nullptr;
   HostLookup m_lookup;
+  CUdpQueuePump m_pump;
   volatile LONG m_received = 0;
   volatile LONG m_passes = 0;
 };

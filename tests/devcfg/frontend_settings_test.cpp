@@ -46,7 +46,7 @@ LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (g_main) {
       CUdpCommandChannel::HandlePosted(l, g_main->m_udpReceivers);
     } else {
-      TakePostedCopy<UdpPacket>(l);
+      CUdpCommandChannel::HandlePosted(l);
     }
     return 0;
   }

@@ -44,7 +44,7 @@ FakeMainDlg* g_main = nullptr;
 LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_UDP_PACKET) {
     if (g_main) CUdpCommandChannel::HandlePosted(l, g_main->m_udpReceivers);
-    else TakePostedCopy<UdpPacket>(l);
+    else CUdpCommandChannel::HandlePosted(l);
     return 0;
   }
   return ::DefWindowProcA(h, msg, w, l);

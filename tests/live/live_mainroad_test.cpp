@@ -4,8 +4,10 @@
 // clip; a second double click closes it. Then four windows play at once.
 #include <gtest/gtest.h>
 #include <winsock2.h>
+#include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -767,4 +769,206 @@ TEST_F(LiveMainRoad, ChannelRecordedFromLiveViewIsNamedByItsBlockAndFoundByTheLo
   });
   EXPECT_EQ(std::vector<std::string>{path}, listed);
   record::DeleteFolderTree("P:\\TQX RecordData", nullptr, nullptr);
+}
+
+namespace {
+
+// Every alarm the main dialog hands on, with the time of the last one.
+struct AlarmWatch : shell::UdpReceiver {
+  std::atomic<long> alarms{0}, probes{0};
+  std::atomic<DWORD> lastAlarm{0}, lastProbe{0};
+  void OnAlarm(const std::string&, uint8_t kind, uint8_t, uint8_t) override {
+    ++alarms;
+    lastAlarm = ::GetTickCount();
+    if (kind == 2) {
+      ++probes;
+      lastProbe = ::GetTickCount();
+    }
+  }
+};
+
+// The process's memory in MiB: its address space in use (what it has
+// allocated) and its working set.
+struct Memory {
+  double usedMb = 0, workingMb = 0;
+};
+Memory ProcessMemory() {
+  PROCESS_MEMORY_COUNTERS m{};
+  m.cb = sizeof m;
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &m, sizeof m);
+  MEMORYSTATUSEX s{};
+  s.dwLength = sizeof s;
+  ::GlobalMemoryStatusEx(&s);
+  return {(s.ullTotalVirtual - s.ullAvailVirtual) / 1048576.0, m.WorkingSetSize / 1048576.0};
+}
+
+// A real click: the pointer onto the middle of the window, then the button
+// pressed and released through the system's input queue.
+void PointerClick(HWND target) {
+  RECT r;
+  ::GetWindowRect(target, &r);
+  ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, in, sizeof(INPUT));
+}
+
+// Milliseconds until done() holds after a click on target (the time-out
+// when it never does).
+DWORD ClickToAction(HWND target, const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD t0 = ::GetTickCount();
+  PointerClick(target);
+  while (!done() && ::GetTickCount() - t0 < timeoutMs) ::Sleep(5);
+  return ::GetTickCount() - t0;
+}
+
+class LiveUdpFlood : public LiveDeviceNetwork {};
+
+}  // namespace
+
+// A sender at the playing channel's device address floods port 8001 with
+// alarms for that channel, announcements, configuration replies, record
+// lists and garbage. The operator's clicks still act at once, the alarm
+// list stops growing as soon as the flood ends, a real alarm after it shows
+// at once, and the memory the flood costs does not grow with its length.
+TEST_F(LiveUdpFlood, OperatorKeepsTheClientThroughAFloodOnPort8001) {
+  const std::string dev = net.devices[0];
+  ASSERT_NE(nullptr, Start(8001));
+  ASSERT_TRUE(gui::PumpUntil([&] { return Dlg()->UdpBound(); }, 10000));
+  Dlg()->Run([&](TestMainDlg& d) { ASSERT_EQ(3u, d.m_pConfig->devices[0].state); });
+  DoubleClick(0, 0);
+  ASSERT_EQ("server - Channel-01", Title(0));
+  ShowsTheClip(0);
+  AlarmWatch watch;
+  HWND audio = nullptr;
+  Dlg()->Run([&](TestMainDlg& d) {
+    d.RegisterUdpReceiver(&watch);
+    audio = d.Monitor(0).Button(kButtonAudio)->m_hWnd;
+  });
+  auto soundOn = [&] {
+    bool on = false;
+    Dlg()->Run([&](TestMainDlg& d) { on = d.Monitor(0).ButtonIsOn(kButtonAudio) != FALSE; });
+    return on;
+  };
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+  gui::PointerLock pointer(hwnd);
+  ASSERT_TRUE(pointer.Held());
+  // The click works before the flood.
+  const bool was = soundOn();
+  EXPECT_LT(ClickToAction(audio, [&] { return soundOn() != was; }, 5000), 5000u);
+  const Memory before = ProcessMemory();
+
+  const int seconds = 10;
+  auto status = [&] { return devnet::Control(dev, "flood-status " + dev); };
+  // devsim floods its own network only.
+  EXPECT_EQ(0u, devnet::Control(dev, "flood " + dev + " 127.0.0.1 1 0").rfind("error", 0));
+  EXPECT_EQ(0u, devnet::Control(dev, "flood " + dev + " " + dev + " 1 0").rfind("error", 0));
+  ASSERT_EQ("ok", devnet::Control(dev, "flood " + dev + " " + net.client + " " + std::to_string(seconds) + " 0"));
+  const DWORD floodStart = ::GetTickCount();
+  // During the flood: clicks on the window's audio button, one after the
+  // other, and near its end one on the alarm view's Close.
+  DWORD slowest = 0;
+  int clicks = 0;
+  Memory during = before, half = before, last = before;
+  bool halfTaken = false;
+  bool viewClosed = false;
+  DWORD viewClose = 0;
+  // The clicks end a second and a half before the flood does: what they
+  // start (the window's sound) must not hold up the check of the end.
+  while (::GetTickCount() - floodStart < DWORD(seconds) * 1000 - 1500) {
+    const bool on = soundOn();
+    DWORD took = ClickToAction(audio, [&] { return soundOn() != on; }, 5000);
+    slowest = std::max(slowest, took);
+    ++clicks;
+    const Memory m = ProcessMemory();
+    during.usedMb = std::max(during.usedMb, m.usedMb);
+    during.workingMb = std::max(during.workingMb, m.workingMb);
+    if (!halfTaken && ::GetTickCount() - floodStart >= DWORD(seconds) * 500) {
+      half = m;
+      halfTaken = true;
+    }
+    last = m;
+    if (!viewClosed && ::GetTickCount() - floodStart > DWORD(seconds) * 700) {
+      ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_ALARM_UPLOAD, 0);
+      HWND view = gui::FindThreadWindow(thread, "Remote Alarm Upload Info", 5000);
+      EXPECT_NE(nullptr, view) << "the alarm view shows during the flood";
+      if (view) {
+        gui::SaveWindowBitmap(view, gui::OutputPath("alarm_view_flood.bmp"));
+        viewClose = ClickToAction(gui::Control(view, IDCANCEL), [&] { return !::IsWindowVisible(view); }, 5000);
+        EXPECT_LT(viewClose, 1000u) << "the alarm view's Close during the flood";
+      }
+      viewClosed = true;
+    }
+    ::Sleep(200);
+  }
+  for (int i = 0; i < 300 && status().rfind("running", 0) == 0; ++i) ::Sleep(100);
+  // The sender stops at most `seconds` after it answered.
+  const DWORD floodEnd = std::min(::GetTickCount(), floodStart + DWORD(seconds) * 1000);
+  const std::string sent = status();
+  ASSERT_EQ(0u, sent.rfind("done", 0)) << sent;
+  EXPECT_GE(clicks, seconds / 2) << "clicks during the flood";
+  EXPECT_LT(slowest, 1000u) << "the slowest click during the flood";
+  EXPECT_TRUE(viewClosed);
+
+  // The list stops growing within a second of the flood's end.
+  const size_t waitingAtEnd = Dlg()->UdpChannel().Pump().Waiting();
+  ::Sleep(3000);
+  const long alarmsAfter = watch.alarms;
+  const long lastAfterEnd = long(watch.lastAlarm.load() - floodEnd);
+  EXPECT_LT(lastAfterEnd, 1000L) << "the last flooded alarm after the flood's end";
+  // A real alarm, a probe, shows within a second.
+  HWND view = nullptr;
+  ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_ALARM_UPLOAD, 0);
+  view = gui::FindThreadWindow(thread, "Remote Alarm Upload Info", 5000);
+  ASSERT_NE(nullptr, view);
+  const DWORD sentAt = ::GetTickCount();
+  ASSERT_EQ("ok", devnet::Control(dev, "alarm " + dev + " " + net.client + " 2 0 1"));
+  auto probeShown = [&] {
+    int n = gui::ListCount(view, IDC_AU_LIST);
+    return n > 0 && gui::ListText(view, IDC_AU_LIST, n - 1, 1) == "Hardware Probe";
+  };
+  while (!probeShown() && ::GetTickCount() - sentAt < 5000) ::Sleep(5);
+  const DWORD probeTook = ::GetTickCount() - sentAt;
+  EXPECT_LT(probeTook, 1000u) << "the real alarm after the flood";
+  EXPECT_EQ(1, watch.probes.load());
+  EXPECT_EQ(alarmsAfter + 1, watch.alarms.load()) << "nothing of the flood after it";
+  EXPECT_LE(gui::ListCount(view, IDC_AU_LIST), 1000);
+  gui::SaveWindowBitmap(view, gui::OutputPath("alarm_view_after_flood.bmp"));
+  const Memory after = ProcessMemory();
+
+  // The client's own account: offered to the queue, kept, dropped, and the
+  // drop count in the local log.
+  shell::CUdpDatagramQueue::Counts counts;
+  double longestSlice = 0;
+  int logged = 0;
+  bool playing = false;
+  Dlg()->Run([&](TestMainDlg& d) {
+    counts = d.UdpChannel().QueueCounts();
+    longestSlice = d.UdpChannel().Pump().LongestSliceMs();
+    CLocalLogDlg& log = d.LocalLogDlg();
+    for (int r = 0; r < log.GetRowCount(); ++r)
+      for (int c = 0; c < 3; ++c)
+        if (std::string(log.GetCell(r, c)).find("datagrams dropped") != std::string::npos) ++logged;
+    playing = d.m_windows[0].Count() == 1 && d.m_channels[0].subStreamRunning.load() != 0;
+    d.UnregisterUdpReceiver(&watch);
+  });
+  EXPECT_TRUE(playing) << "the channel plays on";
+  EXPECT_EQ(counts.offered, counts.kept + counts.dropped);
+  EXPECT_GT(counts.dropped, 0u) << "the flood was more than the client could take";
+  EXPECT_GE(logged, 1);
+  EXPECT_LE(logged, seconds + 5) << "the drop count goes into the log at most once a second";
+  // What the flood costs in memory does not grow with its length: its
+  // second half adds next to nothing (a backlog grows by megabytes a second).
+  EXPECT_TRUE(halfTaken);
+  EXPECT_LT(last.usedMb - half.usedMb, 8.0) << "memory grown over the flood's second half";
+  EXPECT_LT(after.usedMb - before.usedMb, 48.0);
+  std::printf("flood %d s: sent %s; offered to the queue %llu, kept %llu, dropped %llu; taken off the socket %ld\n"
+              "slowest click %lu ms over %d clicks, alarm view Close %lu ms, longest slice %.1f ms, real alarm %lu ms, last flooded alarm %ld ms after the end, %u waiting at the end\n"
+              "memory used/working MiB: before %.1f/%.1f, during (most) %.1f/%.1f, half-way %.1f, at the end %.1f, after %.1f/%.1f\n",
+              seconds, sent.c_str(), (unsigned long long)counts.offered, (unsigned long long)counts.kept,
+              (unsigned long long)counts.dropped, long(Dlg()->UdpChannel().ReceivedCount()), (unsigned long)slowest,
+              clicks, (unsigned long)viewClose, longestSlice, (unsigned long)probeTook, lastAfterEnd, unsigned(waitingAtEnd), before.usedMb,
+              before.workingMb, during.usedMb, during.workingMb, half.usedMb, last.usedMb, after.usedMb, after.workingMb);
 }

@@ -883,13 +883,13 @@ TEST_F(MainDialog, ReceivedAnnouncementsAndAlarmsReachRecordsAndSlots) {
     lstrcpynA(d.m_pConfig->devices[5].address, "camera.local", sizeof d.m_pConfig->devices[5].address);
     slot = d.m_channels.Assign(&d.m_pConfig->devices[4], 1);
   });
-  // As the receive thread does: a heap copy posted to the dialog.
+  // As the receive thread does: into the channel's queue, which wakes the
+  // dialog.
   auto post = [&](const std::string& from, std::vector<uint8_t> bytes) {
-    auto p = std::make_unique<UdpPacket>();
-    p->from.sin_family = AF_INET;
-    p->from.sin_addr.s_addr = ::inet_addr(from.c_str());
-    p->bytes = std::move(bytes);
-    ASSERT_TRUE(PostHeapCopy(hwnd, WM_UDP_PACKET, 0, std::move(p)));
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = ::inet_addr(from.c_str());
+    ASSERT_TRUE(Dlg()->UdpChannel().Offer(at, bytes.data(), bytes.size()));
   };
   std::vector<uint8_t> announce(240, 0);
   announce[0] = 1;

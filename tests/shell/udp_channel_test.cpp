@@ -68,7 +68,7 @@ LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     } else if (g_recorder) {
       CUdpCommandChannel::HandlePosted(l, *g_recorder);
     } else {
-      TakePostedCopy<UdpPacket>(l);
+      CUdpCommandChannel::HandlePosted(l);
     }
     return 0;
   }
@@ -279,7 +279,7 @@ TEST_F(UdpChannel, EveryWaitingDatagramIsTakenInOnePass) {
   for (int i = 0; i < 20; ++i) ASSERT_EQ(Send(BuildRegionGet(uint8_t(i % 4)), dev0), 0);
   ASSERT_TRUE(WaitFor(20, 8000));
   EXPECT_EQ(recorder.got.size(), 20u);
-  EXPECT_EQ(g_dispatched, 20);
+  EXPECT_LE(g_dispatched, 20) << "no wake while datagrams already wait";
   EXPECT_LE(channel->ReceivePasses(), 2) << "a pass takes every datagram waiting";
 }
 

@@ -251,6 +251,54 @@ std::vector<uint8_t> UdpResponder::AlarmReport(uint8_t kind, uint8_t channel, ui
     return Header(kReplyAlarm, kind, channel, state, 0);
 }
 
+std::vector<std::vector<uint8_t>> UdpResponder::FloodMix(int device, uint8_t channel) const {
+    const Device& d = devices_[size_t(device)];
+    std::vector<std::vector<uint8_t>> mix;
+    auto reply = [&](uint8_t command, const std::vector<uint8_t>& block) {
+        std::vector<uint8_t> out = Header(kReplyConfig, command, channel, 0, uint16_t(block.size()));
+        out.insert(out.end(), block.begin(), block.end());
+        return out;
+    };
+    uint32_t seed = 0x2545F491u ^ d.address;
+    auto random = [&](size_t size) {
+        std::vector<uint8_t> out(size);
+        for (uint8_t& b : out) {
+            seed = seed * 1664525u + 1013904223u;
+            b = uint8_t(seed >> 24);
+        }
+        return out;
+    };
+    mix.push_back(AlarmReport(1, channel, 1));
+    mix.push_back(Announcement(device));
+    mix.push_back(reply(1, d.region[channel % d.region.size()]));
+    mix.push_back(AlarmReport(9, channel, 1));
+    mix.push_back(reply(2, d.sensor[channel % d.sensor.size()]));
+    mix.push_back(random(7));
+    mix.push_back(AlarmReport(1, channel, 0));
+    mix.push_back(reply(3, d.stream));
+    std::vector<uint8_t> records = Header(kReplyRecords, 1, channel, 0, 8 + 8 * 4);
+    records.resize(kHeader + 8 + 8 * 4, 0);
+    mix.push_back(records);
+    mix.push_back(random(1500));
+    mix.push_back(reply(4, d.network));
+    std::vector<uint8_t> items = Header(kReplyConfig, 6, 0, 0, 12);
+    for (uint16_t type : {11, 12, 21}) {
+        const uint8_t item[4] = {uint8_t(type), 0, 0, 0};
+        items.insert(items.end(), item, item + 4);
+    }
+    mix.push_back(items);
+    mix.push_back(Header(0x55, 1, channel, 0, 0));
+    std::vector<uint8_t> shortAnnouncement = Announcement(device);
+    shortAnnouncement.resize(200);
+    mix.push_back(shortAnnouncement);
+    std::vector<uint8_t> garbage = random(300);
+    garbage[0] = 1;
+    garbage[1] = kReplyAlarm | 0x40;
+    garbage[2] = 9;  // of an unknown kind, never a probe
+    mix.push_back(garbage);
+    return mix;
+}
+
 std::string FormatLogEntry(const UdpResponder& r, const UdpLogEntry& e) {
     std::string s = Ipv4Text(r.Address(e.device)) + " " + Ipv4Text(e.from) + ":" +
                     std::to_string(e.fromPort) + " ";

@@ -72,6 +72,13 @@ public:
     // Unsolicited datagrams.
     std::vector<uint8_t> Announcement(int device) const;
     static std::vector<uint8_t> AlarmReport(uint8_t kind, uint8_t channel, uint8_t state);
+    // What a broken or hostile sender at the device's address floods the
+    // client with, sent over and over in this order: motion alarms (begin
+    // and end) and alarms of an unknown kind for channel, announcements,
+    // configuration replies, a record list, a typed-item list and garbage
+    // (too short, an unknown type, random bytes up to 1,500). No probe
+    // alarms: a real one stands out after the flood.
+    std::vector<std::vector<uint8_t>> FloodMix(int device, uint8_t channel) const;
 
     void SetFaults(int device, unsigned faults);
     unsigned Faults(int device) const;

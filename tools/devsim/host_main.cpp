@@ -12,7 +12,11 @@
 //   alarm DEV TO KIND CHANNEL STATE | records DEV COMMAND CHANNEL BEGIN END |
 //   records-clear DEV |
 //   block DEV region|sensor|stream|network [CHANNEL] |
-//   rtsp DEV ("plays N open N") | rtsp-fault DEV stall|close|none
+//   rtsp DEV ("plays N open N") | rtsp-fault DEV stall|close|none |
+//   flood DEV TO SECONDS [CHANNEL] | flood-status DEV ("running|done sent N")
+// A flood sends the device's flood mix from its address to TO, port 8001,
+// as fast as it can for SECONDS (at most 600); TO must be on the device's
+// own network (the same /24).
 // UDP fault names: short, other-address, other-channel, type66, no-reply, none.
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -21,6 +25,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +34,7 @@
 #include <sstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DeviceSimulator.h"
@@ -71,10 +77,49 @@ std::string Hex(const std::vector<uint8_t>& v) {
     return s;
 }
 
+// A flood from one device address, on a thread of its own.
+struct Flood {
+    std::thread thread;
+    std::atomic<bool> running{false}, stop{false};
+    std::atomic<unsigned long long> sent{0};
+
+    void Start(int s, uint32_t to, int seconds, std::vector<std::vector<uint8_t>> mix) {
+        Stop();
+        sent = 0;
+        stop = false;
+        running = true;
+        thread = std::thread([this, s, to, seconds, mix = std::move(mix)] {
+            sockaddr_in at{};
+            at.sin_family = AF_INET;
+            at.sin_addr.s_addr = htonl(to);
+            at.sin_port = htons(devsim::kCommandPort);
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+            size_t next = 0;
+            while (!stop && !g_stop) {
+                // The clock is read once per round of the mix.
+                for (size_t i = 0; i < mix.size(); ++i) {
+                    const auto& b = mix[next];
+                    next = (next + 1) % mix.size();
+                    if (sendto(s, b.data(), b.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&at), sizeof at) > 0)
+                        ++sent;
+                }
+                if (std::chrono::steady_clock::now() >= end) break;
+            }
+            running = false;
+        });
+    }
+    void Stop() {
+        stop = true;
+        if (thread.joinable()) thread.join();
+    }
+    ~Flood() { Stop(); }
+};
+
 struct Host {
     devsim::UdpResponder responder;
     std::vector<int> sockets;  // one per device address
     std::vector<std::unique_ptr<devsim::Simulator>> rtsp;  // one per device, or none
+    std::vector<std::unique_ptr<Flood>> floods;             // one per device
 
     std::string Command(const std::string& line) {
         std::istringstream in(line);
@@ -124,6 +169,24 @@ struct Host {
             }
             SendTo(sockets[size_t(d)], toAddr, devsim::kCommandPort, bytes);
             return "ok";
+        }
+        if (verb == "flood") {
+            std::string to;
+            int seconds = 0, channel = 0;
+            in >> to >> seconds >> channel;
+            uint32_t toAddr = devsim::ParseIpv4(to);
+            // Only to the device's own network: the flood never leaves it.
+            if (!toAddr || (toAddr & 0xFFFFFF00u) != (responder.Address(d) & 0xFFFFFF00u) ||
+                toAddr == responder.Address(d))
+                return "error address " + to;
+            if (seconds <= 0 || seconds > 600 || channel < 0 || channel >= responder.ChannelCount())
+                return "error flood arguments";
+            floods[size_t(d)]->Start(sockets[size_t(d)], toAddr, seconds, responder.FloodMix(d, uint8_t(channel)));
+            return "ok";
+        }
+        if (verb == "flood-status") {
+            const Flood& f = *floods[size_t(d)];
+            return std::string(f.running ? "running" : "done") + " sent " + std::to_string(f.sent.load());
         }
         if (verb == "records-clear") {
             responder.ClearRecordTimes(d);
@@ -222,7 +285,7 @@ int main(int argc, char** argv) {
     signal(SIGINT, OnSignal);
     signal(SIGPIPE, SIG_IGN);
 
-    Host host{devsim::UdpResponder(addresses, channels), {}, {}};
+    Host host{devsim::UdpResponder(addresses, channels), {}, {}, {}};
     if (!rtspConfig.mainClip.empty()) {
         for (uint32_t a : addresses) {
             devsim::Config c = rtspConfig;
@@ -244,6 +307,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         host.sockets.push_back(s);
+        host.floods.push_back(std::make_unique<Flood>());
     }
     int listener = socket(AF_INET, SOCK_STREAM, 0);
     int on = 1;
@@ -320,6 +384,7 @@ int main(int argc, char** argv) {
         }
     }
     for (const Conn& c : conns) close(c.fd);
+    for (auto& f : host.floods) f->Stop();
     for (int s : host.sockets) close(s);
     close(listener);
     for (auto& sim : host.rtsp) sim->Stop();
