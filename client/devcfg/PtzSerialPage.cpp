@@ -1,6 +1,5 @@
 #include "PtzSerialPage.h"
 
-#include "FrontEndSettingsDlg.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ devcfg::PtzSerialValues Defaults() {
 
 }  // namespace
 
-CPtzSerialPage::CPtzSerialPage(CFrontEndSettingsDlg* owner) : CChannelBlockPage(IDD_PTZ_SERIAL_PAGE, owner, 8) {
+CPtzSerialPage::CPtzSerialPage(CSettingsPageHost* owner) : CChannelBlockPage(IDD_PTZ_SERIAL_PAGE, owner, 8) {
   for (auto& i : m_values.index) i = -1;
   m_loaded = m_values;
 }
