@@ -1,12 +1,12 @@
 // Page 12: what the client knows of the chosen device, read-only.
 #include "config_pages.h"
 
-#include "devcfg_resource.h"
-#include "udp_packets.h"
 #include <cstring>
 
 #include "config_image.h"
+#include "devcfg_resource.h"
 #include "language.h"
+#include "udp_packets.h"
 
 namespace {
 

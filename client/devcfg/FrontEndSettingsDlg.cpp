@@ -1,7 +1,5 @@
 #include "FrontEndSettingsDlg.h"
 
-
-
 #include <cstring>
 
 #include "app_services.h"

@@ -1,15 +1,13 @@
 // Page 10: the device's Ethernet and wireless addressing (command 4).
 #include "config_pages.h"
 
-#include "devcfg_resource.h"
-#include "udp_packets.h"
-
-
 #include <cstring>
 
 #include "app_services.h"
+#include "devcfg_resource.h"
 #include "language.h"
 #include "text_copy.h"
+#include "udp_packets.h"
 
 namespace {
 

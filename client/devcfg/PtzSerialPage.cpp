@@ -1,6 +1,5 @@
 #include "PtzSerialPage.h"
 
-
 namespace {
 
 const int kComboIds[devcfg::kPtzFields] = {IDC_PTZ_COM,    IDC_PTZ_BAUD, IDC_PTZ_DATA_BITS, IDC_PTZ_STOP_BITS,

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "core/Orvik.h"
-#include "region_pages.h"
 #include "devcfg_resource.h"
+#include "region_pages.h"
 #include "udp_packets.h"
 
 namespace {

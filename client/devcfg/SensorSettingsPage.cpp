@@ -1,14 +1,12 @@
 // Page 1: a channel's image settings (command 2).
 #include "config_pages.h"
 
-#include "devcfg_resource.h"
-#include "udp_packets.h"
-
-
 #include <cstring>
 
 #include "app_services.h"
+#include "devcfg_resource.h"
 #include "language.h"
+#include "udp_packets.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Page 0: the encoder settings of the main and minor flows (command 3).
 #include "config_pages.h"
 
-#include "devcfg_resource.h"
-#include "udp_packets.h"
 #include <cstring>
 
+#include "devcfg_resource.h"
 #include "language.h"
+#include "udp_packets.h"
 
 namespace {
 
