@@ -123,6 +123,8 @@ public:
   BOOL StartRecord(int slot, int recordType, int preFrames) override;
   void StopRecord(int slot) override;
   BOOL SaveConfig() override;
+  void SetWindowStatusText(int window, const char* text) override;
+  void RefreshStatistics() override;
 
   // ---- layouts
   void ArrangeSplitLayout();

@@ -43,6 +43,12 @@ void CMainDlg::SetWindowCaption(int window, const CString& text) {
   if (shell::WindowListModel::IsValid(window) && m_monitors[window].m_hWnd) m_monitors[window].SetTitle(text);
 }
 
+void CMainDlg::SetWindowStatusText(int window, const char* text) {
+  if (shell::WindowListModel::IsValid(window)) m_monitors[window].SetStatusText(text);
+}
+
+void CMainDlg::RefreshStatistics() { m_statisticDlg.RefreshList(); }
+
 void CMainDlg::RunRecordSchedule() {
   if (!m_recordWriter) return;
   // Slots are not compacted when a device goes: every slot with a device.

@@ -2,7 +2,6 @@
 
 #include "AlarmTabsPage.h"
 
-#include "FrontEndSettingsDlg.h"
 #include "config_image.h"
 #include "encoding_controls.h"
 #include "language.h"
@@ -86,7 +85,7 @@ BEGIN_MESSAGE_MAP(CAlarmPage, CConfigPage)
   ON_NOTIFY(TCN_SELCHANGE, IDC_ALM_OUTPUT_TABS, OnOutputTabChange)
 END_MESSAGE_MAP()
 
-CAlarmPage::CAlarmPage(CFrontEndSettingsDlg* owner) : CConfigPage(IDD_ALARM_PAGE, owner) {
+CAlarmPage::CAlarmPage(CSettingsPageHost* owner) : CConfigPage(IDD_ALARM_PAGE, owner) {
   SetClampTable(kAlarmClamp, 1);
 }
 
@@ -175,7 +174,7 @@ void CAlarmPage::OnOutputTabChange(NMHDR*, LRESULT* result) {
 
 // ------------------------------------------------------------ CAlarmRecordPage
 
-CAlarmRecordPage::CAlarmRecordPage(CFrontEndSettingsDlg* owner) : CConfigPage(IDD_ALARM_RECORD_PAGE, owner) {
+CAlarmRecordPage::CAlarmRecordPage(CSettingsPageHost* owner) : CConfigPage(IDD_ALARM_RECORD_PAGE, owner) {
   SetClampTable(kLinkClamp, 1);
 }
 
@@ -244,7 +243,7 @@ BEGIN_MESSAGE_MAP(CMotionRegionPage, CConfigPage)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CMotionRegionPage::CMotionRegionPage(CFrontEndSettingsDlg* owner) : CConfigPage(IDD_MOTION_REGION_PAGE, owner) {
+CMotionRegionPage::CMotionRegionPage(CSettingsPageHost* owner) : CConfigPage(IDD_MOTION_REGION_PAGE, owner) {
   SetClampTable(kRegionClamp, 2);
 }
 
@@ -349,7 +348,7 @@ BEGIN_MESSAGE_MAP(CAlarmTabsPage, CChannelBlockPage)
   ON_BN_CLICKED(IDC_ALM_COPY, OnCopy)
 END_MESSAGE_MAP()
 
-CAlarmTabsPage::CAlarmTabsPage(CFrontEndSettingsDlg* owner)
+CAlarmTabsPage::CAlarmTabsPage(CSettingsPageHost* owner)
     : CChannelBlockPage(IDD_ALARM_TABS_PAGE, owner, kPageMotion), m_alarm(owner), m_record(owner), m_region(owner) {}
 
 BOOL CAlarmTabsPage::OnInitDialog() {

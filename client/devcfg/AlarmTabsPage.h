@@ -19,7 +19,7 @@
 // "Basic Settings" (template 174).
 class CAlarmPage : public CConfigPage {
 public:
-  explicit CAlarmPage(CFrontEndSettingsDlg* owner);
+  explicit CAlarmPage(CSettingsPageHost* owner);
   void LoadPart(const uint8_t* part);
   void SavePart(uint8_t* part);
   void ResetPage();
@@ -50,7 +50,7 @@ protected:
 // "Alarm Linkage Record" (template 175).
 class CAlarmRecordPage : public CConfigPage {
 public:
-  explicit CAlarmRecordPage(CFrontEndSettingsDlg* owner);
+  explicit CAlarmRecordPage(CSettingsPageHost* owner);
   void LoadPart(const uint8_t* part);
   void SavePart(uint8_t* part);
   void ResetPage();
@@ -73,7 +73,7 @@ protected:
 // "Motion Detection Area" (template 178).
 class CMotionRegionPage : public CConfigPage {
 public:
-  explicit CMotionRegionPage(CFrontEndSettingsDlg* owner);
+  explicit CMotionRegionPage(CSettingsPageHost* owner);
   void LoadPart(const uint8_t* part);
   void SavePart(uint8_t* part);
   void ResetPage();
@@ -102,7 +102,7 @@ protected:
 // through the channel-block table, never offered in its tree.
 class CAlarmTabsPage : public CChannelBlockPage {
 public:
-  explicit CAlarmTabsPage(CFrontEndSettingsDlg* owner);
+  explicit CAlarmTabsPage(CSettingsPageHost* owner);
   // The three pages' fields of the part, in the order alarm, alarm record,
   // motion region.
   void LoadFromBlock(const uint8_t* part);

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
 #include "copy_pickers.h"
 
 // Audio part of the channel block: byte 0 audio encode disabled (0 =
@@ -16,7 +15,7 @@ BEGIN_MESSAGE_MAP(CAudioEncodePage, CChannelBlockPage)
   ON_BN_CLICKED(IDC_AUDIO_COPY, OnCopy)
 END_MESSAGE_MAP()
 
-CAudioEncodePage::CAudioEncodePage(CFrontEndSettingsDlg* owner)
+CAudioEncodePage::CAudioEncodePage(CSettingsPageHost* owner)
     : CChannelBlockPage(IDD_AUDIO_ENCODE_PAGE, owner, 6) {}
 
 BOOL CAudioEncodePage::OnInitDialog() {
@@ -68,7 +67,4 @@ void CAudioEncodePage::OnEnableClicked() {
   EnableCombos();
 }
 
-void CAudioEncodePage::OnCopy() {
-  uint64_t mask = 0;
-  if (devcfg::PickCopyChannels(this, m_owner, &mask)) CopyPartToChannels(mask);
-}
+void CAudioEncodePage::OnCopy() { CopySettingsToPicked(); }

@@ -8,7 +8,7 @@
 
 class CAudioEncodePage : public CChannelBlockPage {
 public:
-  explicit CAudioEncodePage(CFrontEndSettingsDlg* owner);
+  explicit CAudioEncodePage(CSettingsPageHost* owner);
   void LoadPart(const uint8_t* part) override;
   void SavePart(uint8_t* part) override;
   void ResetPage() override;

@@ -1,12 +1,15 @@
 // Page 4: the dynamic-DNS and UPnP form; it asks for the device's item list
 // (command 6) and sends no settings back.
-#include "FrontEndSettingsDlg.h"
+#include "config_pages.h"
+
+#include "devcfg_resource.h"
+#include "udp_packets.h"
 
 BEGIN_MESSAGE_MAP(CDdnsUpnpPage, CConfigPage)
   ON_BN_CLICKED(IDC_PAGE_REFRESH, OnRefresh)
 END_MESSAGE_MAP()
 
-CDdnsUpnpPage::CDdnsUpnpPage(CFrontEndSettingsDlg* owner) : CConfigPage(IDD_DDNS_UPNP_PAGE, owner) {}
+CDdnsUpnpPage::CDdnsUpnpPage(CSettingsPageHost* owner) : CConfigPage(IDD_DDNS_UPNP_PAGE, owner) {}
 
 BOOL CDdnsUpnpPage::OnInitDialog() {
   CConfigPage::OnInitDialog();

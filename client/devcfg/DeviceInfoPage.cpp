@@ -1,9 +1,12 @@
 // Page 12: what the client knows of the chosen device, read-only.
+#include "config_pages.h"
+
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
 #include "config_image.h"
+#include "devcfg_resource.h"
 #include "language.h"
+#include "udp_packets.h"
 
 namespace {
 
@@ -24,7 +27,7 @@ void SelectIndex(CWnd* page, int id, uint32_t value) {
 
 }  // namespace
 
-CDeviceInfoPage::CDeviceInfoPage(CFrontEndSettingsDlg* owner) : CConfigPage(IDD_DEVICE_INFO_PAGE, owner) {}
+CDeviceInfoPage::CDeviceInfoPage(CSettingsPageHost* owner) : CConfigPage(IDD_DEVICE_INFO_PAGE, owner) {}
 
 BOOL CDeviceInfoPage::OnInitDialog() {
   CConfigPage::OnInitDialog();

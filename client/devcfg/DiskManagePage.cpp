@@ -1,6 +1,5 @@
 #include "DiskManagePage.h"
 
-#include "FrontEndSettingsDlg.h"
 #include "app_services.h"
 #include "devcfg_helpers.h"
 #include "language.h"
@@ -17,7 +16,7 @@ BEGIN_MESSAGE_MAP(CDiskManagePage, CConfigPage)
   ON_NOTIFY(NM_DBLCLK, IDC_DISK_FILES, OnFileDoubleClick)
 END_MESSAGE_MAP()
 
-CDiskManagePage::CDiskManagePage(CFrontEndSettingsDlg* owner) : CConfigPage(IDD_DISK_MANAGE_PAGE, owner) {}
+CDiskManagePage::CDiskManagePage(CSettingsPageHost* owner) : CConfigPage(IDD_DISK_MANAGE_PAGE, owner) {}
 
 BOOL CDiskManagePage::OnInitDialog() {
   m_records = nullptr;

@@ -13,7 +13,7 @@
 
 class CDiskManagePage : public CConfigPage {
 public:
-  explicit CDiskManagePage(CFrontEndSettingsDlg* owner);
+  explicit CDiskManagePage(CSettingsPageHost* owner);
   // Every child enabled or disabled; "Format Disk" disabled either way.
   void EnableControls(BOOL enable);
   const std::string& BrowsePath() const { return m_browsePath; }

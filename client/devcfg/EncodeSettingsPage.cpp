@@ -2,7 +2,6 @@
 
 #include "EncodeSettingsPage.h"
 
-#include "FrontEndSettingsDlg.h"
 #include "config_image.h"
 #include "devcfg_helpers.h"
 #include "language.h"
@@ -19,7 +18,7 @@ BEGIN_MESSAGE_MAP(CEncodeSettingsPage, CChannelBlockPage)
   ON_BN_CLICKED(IDC_ENC_PREVIEW, OnPreview)
 END_MESSAGE_MAP()
 
-CEncodeSettingsPage::CEncodeSettingsPage(CFrontEndSettingsDlg* owner)
+CEncodeSettingsPage::CEncodeSettingsPage(CSettingsPageHost* owner)
     : CChannelBlockPage(IDD_ENCODE_PAGE, owner, kPageEncode),
       m_ranges{{IDC_ENC_IINTERVAL, 1, 255, 25}, {IDC_ENC_FRAMERATE, 1, 30, 25}} {
   SetClampTable(m_ranges, 2);

@@ -14,7 +14,7 @@
 
 class CEncodeSettingsPage : public CChannelBlockPage {
 public:
-  explicit CEncodeSettingsPage(CFrontEndSettingsDlg* owner);
+  explicit CEncodeSettingsPage(CSettingsPageHost* owner);
   void LoadPart(const uint8_t* part) override;
   void SavePart(uint8_t* part) override;
   void ResetPage() override;

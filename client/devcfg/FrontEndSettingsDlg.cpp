@@ -1,7 +1,5 @@
 #include "FrontEndSettingsDlg.h"
 
-
-
 #include <cstring>
 
 #include "app_services.h"
@@ -9,6 +7,7 @@
 #include "language.h"
 #include "main_dlg_face.h"
 #include "post_copy.h"
+#include "statistic_dlg.h"
 
 CFrontEndSettingsDlg* g_pFrontEndSettingsDlg = nullptr;
 
@@ -458,8 +457,33 @@ void CFrontEndSettingsDlg::OnOK() {
   CDialog::OnOK();
 }
 
+void CFrontEndSettingsDlg::ShowChannelNamesInWindows() {
+  if (!g_pMainDlg) return;
+  const int windows = g_pMainDlg->GetWindowCount();
+  for (int w = 0; w < windows && w < shell::kMonitorWindows; ++w) {
+    if (!g_pMainDlg->GetChannelState(0, w)) continue;
+    const int slot = g_pMainDlg->GetWindowChannel(w);
+    const shell::ChannelSlot* s = g_pMainDlg->m_channels.At(slot);
+    const shell::DeviceRecord* device = s ? s->device.load() : nullptr;
+    if (!device) continue;
+    const std::string server = devcfg::FieldText(device->serverName, sizeof device->serverName);
+    CString text;
+    if (g_pMainDlg->GetChannelState(1, slot))
+      text.Format("[%s] - [%s] : %s", server.c_str(),
+                  StatisticChannelName(device, uint32_t(s->channel.load())).GetString(),
+                  TranslateString("Recording").GetString());
+    else
+      text.Format("[%s]", server.c_str());
+    g_pMainDlg->SetWindowStatusText(w, text);
+  }
+  g_pMainDlg->RefreshStatistics();
+}
+
 void CFrontEndSettingsDlg::OnDestroy() {
   if (g_pMainDlg) g_pMainDlg->UnregisterUdpReceiver(&m_receiver);
+  // The channel names may have changed: the windows and the statistics
+  // list show them again.
+  ShowChannelNamesInWindows();
   m_images.DeleteImageList();
   m_pagesCreated = false;
   CDialog::OnDestroy();
@@ -467,43 +491,36 @@ void CFrontEndSettingsDlg::OnDestroy() {
 
 // ------------------------------------------------------------------ replies
 
-void CFrontEndSettingsDlg::PostReply(const char* from, uint8_t command, uint8_t channel, const uint8_t* payload,
-                                     size_t size) {
+void CFrontEndSettingsDlg::PostReply(const char* from, uint8_t command, const uint8_t* payload, size_t size) {
   if (!payload || !from) return;
   auto copy = std::make_unique<ConfigReplyCopy>();
   copy->from = from;
   copy->command = command;
-  copy->channel = channel;
   copy->block.assign(payload, payload + size);
   PostHeapCopy(m_hWnd, WM_FES_CONFIG_REPLY, 0, std::move(copy));
 }
 
-void CFrontEndSettingsDlg::OnChannelParamReply(const char* from, uint8_t channel, const uint8_t* payload,
-                                               size_t size) {
-  PostReply(from, shell::UDPCFG_REGION, channel, payload, size);
+void CFrontEndSettingsDlg::OnChannelParamReply(const char* from, const uint8_t* payload, size_t size) {
+  PostReply(from, shell::UDPCFG_REGION, payload, size);
 }
-void CFrontEndSettingsDlg::OnSensorParamReply(const char* from, uint8_t channel, const uint8_t* payload,
-                                              size_t size) {
-  PostReply(from, shell::UDPCFG_SENSOR, channel, payload, size);
+void CFrontEndSettingsDlg::OnSensorParamReply(const char* from, const uint8_t* payload, size_t size) {
+  PostReply(from, shell::UDPCFG_SENSOR, payload, size);
 }
 void CFrontEndSettingsDlg::OnStreamParamReply(const char* from, const uint8_t* payload, size_t size) {
-  PostReply(from, shell::UDPCFG_STREAM, 0, payload, size);
+  PostReply(from, shell::UDPCFG_STREAM, payload, size);
 }
 void CFrontEndSettingsDlg::OnNetworkParamReply(const char* from, const uint8_t* payload, size_t size) {
-  PostReply(from, shell::UDPCFG_NETWORK, 0, payload, size);
+  PostReply(from, shell::UDPCFG_NETWORK, payload, size);
 }
 
-void CFrontEndSettingsDlg::Receiver::OnConfigReply(const std::string& from, uint8_t command, uint8_t channel,
+// Header byte 3 of a reply is not read: a device may leave it 0.
+void CFrontEndSettingsDlg::Receiver::OnConfigReply(const std::string& from, uint8_t command, uint8_t,
                                                    const uint8_t* block, size_t size) {
   switch (command) {
-    case shell::UDPCFG_REGION: dlg->OnChannelParamReply(from.c_str(), channel, block, size); break;
-    case shell::UDPCFG_SENSOR: dlg->OnSensorParamReply(from.c_str(), channel, block, size); break;
-    case shell::UDPCFG_STREAM:
-      if (channel == 0) dlg->OnStreamParamReply(from.c_str(), block, size);
-      break;
-    case shell::UDPCFG_NETWORK:
-      if (channel == 0) dlg->OnNetworkParamReply(from.c_str(), block, size);
-      break;
+    case shell::UDPCFG_REGION: dlg->OnChannelParamReply(from.c_str(), block, size); break;
+    case shell::UDPCFG_SENSOR: dlg->OnSensorParamReply(from.c_str(), block, size); break;
+    case shell::UDPCFG_STREAM: dlg->OnStreamParamReply(from.c_str(), block, size); break;
+    case shell::UDPCFG_NETWORK: dlg->OnNetworkParamReply(from.c_str(), block, size); break;
     default: break;
   }
 }
@@ -521,15 +538,20 @@ bool CFrontEndSettingsDlg::FromChosenDevice(const std::string& from) const {
 
 LRESULT CFrontEndSettingsDlg::OnPostedReply(WPARAM, LPARAM l) {
   std::unique_ptr<ConfigReplyCopy> r = TakePostedCopy<ConfigReplyCopy>(l);
+  // Only the chosen device's replies: a block from another host would
+  // fill a page that the operator may then save to the chosen device.
   if (!r || !FromChosenDevice(r->from)) return 0;
+  // The region and sensor blocks are the current channel's when their own
+  // channel byte says so.
+  const bool currentChannel = devcfg::BlockChannel(r->block.data(), r->block.size()) == m_currentChannel;
   switch (r->command) {
     case shell::UDPCFG_SENSOR:
-      if (r->channel == m_currentChannel) m_sensorPage.OnBlockReply(r->block.data(), r->block.size());
+      if (currentChannel) m_sensorPage.OnBlockReply(r->block.data(), r->block.size());
       break;
     case shell::UDPCFG_STREAM: m_streamPage.OnBlockReply(r->block.data(), r->block.size()); break;
     case shell::UDPCFG_NETWORK: m_networkPage.OnBlockReply(r->block.data(), r->block.size()); break;
     case shell::UDPCFG_REGION:
-      if (r->channel == m_currentChannel)
+      if (currentChannel)
         for (int i : {kPageMotion, kPageCover})
           if (auto* p = dynamic_cast<CUdpBlockPage*>(Page(i))) p->OnBlockReply(r->block.data(), r->block.size());
       break;
@@ -612,9 +634,15 @@ LRESULT CFrontEndSettingsDlg::OnSetServiceBlock(WPARAM, LPARAM l) {
 }
 
 LRESULT CFrontEndSettingsDlg::OnSetPtzBlock(WPARAM w, LPARAM l) {
-  // The list is read only within the size its sender gives.
-  if (!l || w <= devcfg::kPtzListCountAt) return -1;
-  m_ptzPage.SetProtocolList(reinterpret_cast<const uint8_t*>(l), size_t(w));
+  // The list is in lParam. A sender that gives its size in wParam has it
+  // read only within that size; without one (wParam 0) the list holds
+  // as many names as its count says.
+  if (!l) return -1;
+  const uint8_t* list = reinterpret_cast<const uint8_t*>(l);
+  size_t size = size_t(w);
+  if (size == 0) size = devcfg::kPtzListNamesAt + devcfg::kPtzListNameSize * list[devcfg::kPtzListCountAt];
+  if (size <= devcfg::kPtzListCountAt) return -1;
+  m_ptzPage.SetProtocolList(list, size);
   return 0;
 }
 

@@ -43,34 +43,11 @@ namespace shell { struct DeviceRecord; }
 #define WM_FES_SET_CHANNEL_BLOCK 0x0B09  // wParam channel, lParam 1,024 bytes
 #define WM_FES_SET_DEVICE_BLOCK 0x0B0A   // lParam 512 bytes
 #define WM_FES_SET_SERVICE_BLOCK 0x0B0B  // lParam 2,048 bytes
-#define WM_FES_SET_PTZ_BLOCK 0x0B0C      // wParam its size in bytes, lParam the PTZ list
+#define WM_FES_SET_PTZ_BLOCK 0x0B0C      // lParam the PTZ list; wParam its size in bytes, or 0
 #define WM_FES_CONFIG_REPLY 0x0B20       // lParam a posted ConfigReplyCopy
 #define WM_FES_PREVIEW_DATA 0x0B21       // lParam a posted PreviewCopy
 
-// Page indexes: the tree items' data and the argument of ShowPage.
-enum SettingsPage {
-  kPageStream = 0,
-  kPageSensor = 1,
-  kPageMotion = 2,
-  kPageCover = 3,
-  kPageDdns = 4,
-  kPageEncode = 5,
-  kPageAudio = 6,
-  kPageRecordPlan = 7,
-  kPagePtz = 8,
-  kPageUsers = 9,
-  kPageNetwork = 10,
-  kPageSystem = 11,
-  kPageDeviceInfo = 12,
-  kPageDisk = 13,
-  kPageHandset = 14,
-  kPageFtp = 15,
-  kPageMail = 16,
-  kPageNone = 17,
-  kPageCount = 17,
-};
-
-class CFrontEndSettingsDlg : public CDialog {
+class CFrontEndSettingsDlg : public CDialog, public CSettingsPageHost {
 public:
   enum { IDD = IDD_FRONTEND_SETTINGS };
   explicit CFrontEndSettingsDlg(CWnd* parent = nullptr);
@@ -101,29 +78,29 @@ public:
   CDiskManagePage& DiskPage() { return m_diskPage; }
   int CurrentPage() const { return m_currentPage; }
 
-  // ---- what the pages read
-  int GetCurrentChannel() const;
-  // The record of the device chosen in the combo (index 0..35), -1 none.
-  int GetSelectedDevice(shell::DeviceRecord** out) const;
-  int GetDeviceInfo(const uint8_t** out) const;
+  // ---- what the pages read (CSettingsPageHost)
+  int GetCurrentChannel() const override;
+  int GetSelectedDevice(shell::DeviceRecord** out) const override;
+  int GetDeviceInfo(const uint8_t** out) const override;
+  int SendToChosenDevice(const std::vector<uint8_t>& datagram) override;
+  devcfg::ChannelSettingsBlock& MirrorBlock(int channel) override { return m_mirror[channel]; }
   // The get request of pageIndex for device deviceIndex and channel.
   int SendConfigRequest(int deviceIndex, int channel, int pageIndex);
-  // Sends a datagram to the chosen device; -1 when none is chosen.
-  int SendToChosenDevice(const std::vector<uint8_t>& datagram);
 
   // ---- the channel-block mirror
   void LoadChannelPage(int channel, int index);
   void SaveChannelPage(int channel, int index);
   void SaveCurrentPage();
-  devcfg::ChannelSettingsBlock& MirrorBlock(int channel) { return m_mirror[channel]; }
   int CurrentChannelSlot() const { return m_currentSlot; }
   uint8_t* DeviceBlock() { return m_deviceBlock; }
   uint8_t* ServiceBlock() { return m_serviceBlock; }
   BOOL SavedFlag() const { return m_savedFlag; }
 
-  // ---- replies (any thread): copies are posted to the dialog's window
-  void OnChannelParamReply(const char* from, uint8_t channel, const uint8_t* payload, size_t size);
-  void OnSensorParamReply(const char* from, uint8_t channel, const uint8_t* payload, size_t size);
+  // ---- replies (any thread): copies are posted to the dialog's window.
+  // A reply is known by its command alone; the region and sensor blocks
+  // carry their channel themselves.
+  void OnChannelParamReply(const char* from, const uint8_t* payload, size_t size);
+  void OnSensorParamReply(const char* from, const uint8_t* payload, size_t size);
   void OnStreamParamReply(const char* from, const uint8_t* payload, size_t size);
   void OnNetworkParamReply(const char* from, const uint8_t* payload, size_t size);
   // Stream data of the current channel slot (SDK delivery thread): posted
@@ -160,14 +137,14 @@ private:
   };
   struct ConfigReplyCopy {
     std::string from;
-    uint8_t command = 0, channel = 0;
+    uint8_t command = 0;
     std::vector<uint8_t> block;
   };
   struct PreviewCopy {
     std::vector<uint8_t> data;
   };
 
-  void PostReply(const char* from, uint8_t command, uint8_t channel, const uint8_t* payload, size_t size);
+  void PostReply(const char* from, uint8_t command, const uint8_t* payload, size_t size);
   // True when from is the chosen device's address.
   bool FromChosenDevice(const std::string& from) const;
   void BuildTree();
@@ -175,6 +152,9 @@ private:
   void FillFromDevice(bool opening);
   void FillChannelList();
   void SetRowName(int channel);
+  // Closing: every monitor window of the split that shows a channel gets
+  // its status text, then the statistics list is refreshed.
+  void ShowChannelNamesInWindows();
   int ChannelCountOf(const shell::DeviceRecord* device) const;
   int FindSlotOf(const shell::DeviceRecord* device, int channel) const;
   CChannelBlockPage* ChannelBlockPage(int index);

@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
 #include "app_services.h"
 #include "devcfg_helpers.h"
 #include "helpers.h"
 #include "language.h"
 #include "system_rules.h"
 #include "text_copy.h"
+#include "udp_packets.h"
 
 BEGIN_MESSAGE_MAP(CFrontSystemPage, CDeviceBlockPage)
   ON_WM_DESTROY()
@@ -26,7 +26,7 @@ BEGIN_MESSAGE_MAP(CFrontSystemPage, CDeviceBlockPage)
   ON_BN_CLICKED(IDC_SYS_RESTORE_CHECK, OnRestoreClicked)
 END_MESSAGE_MAP()
 
-CFrontSystemPage::CFrontSystemPage(CFrontEndSettingsDlg* owner, uint8_t* deviceBlock)
+CFrontSystemPage::CFrontSystemPage(CSettingsPageHost* owner, uint8_t* deviceBlock)
     : CDeviceBlockPage(IDD_FRONT_SYSTEM_PAGE, owner, deviceBlock, devcfg::kDeviceSettingsSize) {}
 
 BOOL CFrontSystemPage::OnInitDialog() {

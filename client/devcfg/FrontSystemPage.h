@@ -11,7 +11,7 @@
 
 class CFrontSystemPage : public CDeviceBlockPage {
 public:
-  CFrontSystemPage(CFrontEndSettingsDlg* owner, uint8_t* deviceBlock);
+  CFrontSystemPage(CSettingsPageHost* owner, uint8_t* deviceBlock);
   // The block's fields into the controls.
   void RefreshFromBlock() override;
 

@@ -1,12 +1,13 @@
 // Page 10: the device's Ethernet and wireless addressing (command 4).
-
+#include "config_pages.h"
 
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
 #include "app_services.h"
+#include "devcfg_resource.h"
 #include "language.h"
 #include "text_copy.h"
+#include "udp_packets.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ BEGIN_MESSAGE_MAP(CNetworkSettingsPage, CUdpBlockPage)
   ON_BN_CLICKED(IDC_PAGE_REFRESH, OnRefresh)
 END_MESSAGE_MAP()
 
-CNetworkSettingsPage::CNetworkSettingsPage(CFrontEndSettingsDlg* owner, uint8_t* deviceBlock)
+CNetworkSettingsPage::CNetworkSettingsPage(CSettingsPageHost* owner, uint8_t* deviceBlock)
     : CUdpBlockPage(IDD_NETWORK_PAGE, owner, shell::UDPCFG_NETWORK, sizeof(devcfg::NetworkBlock), IDC_NET_SAVE),
       m_deviceBlock(deviceBlock) {}
 

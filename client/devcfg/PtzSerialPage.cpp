@@ -1,7 +1,5 @@
 #include "PtzSerialPage.h"
 
-#include "FrontEndSettingsDlg.h"
-
 namespace {
 
 const int kComboIds[devcfg::kPtzFields] = {IDC_PTZ_COM,    IDC_PTZ_BAUD, IDC_PTZ_DATA_BITS, IDC_PTZ_STOP_BITS,
@@ -27,7 +25,7 @@ devcfg::PtzSerialValues Defaults() {
 
 }  // namespace
 
-CPtzSerialPage::CPtzSerialPage(CFrontEndSettingsDlg* owner) : CChannelBlockPage(IDD_PTZ_SERIAL_PAGE, owner, 8) {
+CPtzSerialPage::CPtzSerialPage(CSettingsPageHost* owner) : CChannelBlockPage(IDD_PTZ_SERIAL_PAGE, owner, 8) {
   for (auto& i : m_values.index) i = -1;
   m_loaded = m_values;
 }

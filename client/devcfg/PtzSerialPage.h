@@ -13,7 +13,7 @@
 
 class CPtzSerialPage : public CChannelBlockPage {
 public:
-  explicit CPtzSerialPage(CFrontEndSettingsDlg* owner);
+  explicit CPtzSerialPage(CSettingsPageHost* owner);
   void LoadPart(const uint8_t* part) override;
   void SavePart(uint8_t* part) override;
   void ResetPage() override;

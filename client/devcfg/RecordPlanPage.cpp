@@ -1,6 +1,5 @@
 #include "RecordPlanPage.h"
 
-#include "FrontEndSettingsDlg.h"
 #include "app_services.h"
 #include "copy_pickers.h"
 #include "language.h"
@@ -40,7 +39,7 @@ BEGIN_MESSAGE_MAP(CRecordPlanPage, CChannelBlockPage)
   ON_NOTIFY(NM_DBLCLK, IDC_PLAN_ENTRIES, OnEntryDoubleClick)
 END_MESSAGE_MAP()
 
-CRecordPlanPage::CRecordPlanPage(CFrontEndSettingsDlg* owner)
+CRecordPlanPage::CRecordPlanPage(CSettingsPageHost* owner)
     : CChannelBlockPage(IDD_RECORD_PLAN_PAGE, owner, 7) {}
 
 BOOL CRecordPlanPage::OnInitDialog() {
@@ -187,10 +186,7 @@ void CRecordPlanPage::OnCopyDays() {
   if (devcfg::PickWeekDays(this, &days)) devcfg::CopyPlanDay(m_plan, Day(), days);
 }
 
-void CRecordPlanPage::OnCopyChannels() {
-  uint64_t mask = 0;
-  if (devcfg::PickCopyChannels(this, m_owner, &mask)) CopyPartToChannels(mask);
-}
+void CRecordPlanPage::OnCopyChannels() { CopySettingsToPicked(); }
 
 void CRecordPlanPage::OnDayChange(NMHDR*, LRESULT* result) {
   *result = 0;

@@ -13,7 +13,7 @@
 
 class CRecordPlanPage : public CChannelBlockPage {
 public:
-  explicit CRecordPlanPage(CFrontEndSettingsDlg* owner);
+  explicit CRecordPlanPage(CSettingsPageHost* owner);
   void LoadPart(const uint8_t* part) override;
   void SavePart(uint8_t* part) override;
   void ResetPage() override;

@@ -3,15 +3,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
 #include "core/Orvik.h"
+#include "devcfg_resource.h"
 #include "region_pages.h"
+#include "udp_packets.h"
 
 namespace {
 
 // A region page's Refresh: the get of the current channel, without the
 // flag the dialog's own get carries at byte 13.
-std::vector<uint8_t> RegionGetOfPage(CFrontEndSettingsDlg* owner) {
+std::vector<uint8_t> RegionGetOfPage(CSettingsPageHost* owner) {
   const int channel = owner ? owner->GetCurrentChannel() : 0;
   std::vector<uint8_t> get = shell::BuildRegionGet(uint8_t(channel < 0 ? 0 : channel));
   get[13] = 0;
@@ -78,7 +79,7 @@ BEGIN_MESSAGE_MAP(CMotionDetectPage, CUdpBlockPage)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CMotionDetectPage::CMotionDetectPage(CFrontEndSettingsDlg* owner)
+CMotionDetectPage::CMotionDetectPage(CSettingsPageHost* owner)
     : CUdpBlockPage(IDD_MOTION_DETECT_PAGE, owner, shell::UDPCFG_REGION, shell::kRegionBlockSize, IDC_REGION_SAVE) {}
 
 BOOL CMotionDetectPage::OnInitDialog() {
@@ -158,7 +159,7 @@ BEGIN_MESSAGE_MAP(CVideoCoverPage, CUdpBlockPage)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CVideoCoverPage::CVideoCoverPage(CFrontEndSettingsDlg* owner)
+CVideoCoverPage::CVideoCoverPage(CSettingsPageHost* owner)
     : CUdpBlockPage(IDD_VIDEO_COVER_PAGE, owner, shell::UDPCFG_REGION, shell::kRegionBlockSize, IDC_REGION_SAVE) {}
 
 BOOL CVideoCoverPage::OnInitDialog() {

@@ -1,11 +1,12 @@
 // Page 1: a channel's image settings (command 2).
-
+#include "config_pages.h"
 
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
 #include "app_services.h"
+#include "devcfg_resource.h"
 #include "language.h"
+#include "udp_packets.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ BEGIN_MESSAGE_MAP(CSensorSettingsPage, CUdpBlockPage)
   ON_BN_CLICKED(IDC_PAGE_REFRESH, OnRefresh)
 END_MESSAGE_MAP()
 
-CSensorSettingsPage::CSensorSettingsPage(CFrontEndSettingsDlg* owner)
+CSensorSettingsPage::CSensorSettingsPage(CSettingsPageHost* owner)
     : CUdpBlockPage(IDD_SENSOR_PAGE, owner, shell::UDPCFG_SENSOR, sizeof(devcfg::SensorBlock), IDOK) {}
 
 BOOL CSensorSettingsPage::OnInitDialog() {

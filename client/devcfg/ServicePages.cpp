@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
 #include "app_services.h"
 #include "devcfg_helpers.h"
 #include "language.h"
@@ -11,7 +10,7 @@
 
 // ------------------------------------------------------------ CServicePage
 
-CServicePage::CServicePage(UINT templateId, CFrontEndSettingsDlg* owner, uint8_t* shared, size_t size, int checkId)
+CServicePage::CServicePage(UINT templateId, CSettingsPageHost* owner, uint8_t* shared, size_t size, int checkId)
     : CDeviceBlockPage(templateId, owner, shared, size), m_checkId(checkId) {}
 
 BOOL CServicePage::OnInitDialog() {
@@ -68,7 +67,7 @@ BEGIN_MESSAGE_MAP(CFtpUploadPage, CServicePage)
   ON_BN_CLICKED(IDC_SVC_SAVE, OnSave)
 END_MESSAGE_MAP()
 
-CFtpUploadPage::CFtpUploadPage(CFrontEndSettingsDlg* owner, uint8_t* serviceBlock)
+CFtpUploadPage::CFtpUploadPage(CSettingsPageHost* owner, uint8_t* serviceBlock)
     : CServicePage(IDD_FTP_UPLOAD_PAGE, owner, serviceBlock, devcfg::kServiceSettingsSize, IDC_FTP_ENABLE) {}
 
 BOOL CFtpUploadPage::OnInitDialog() {
@@ -121,7 +120,7 @@ BEGIN_MESSAGE_MAP(CMailAlarmPage, CServicePage)
   ON_BN_CLICKED(IDC_SVC_SAVE, OnSave)
 END_MESSAGE_MAP()
 
-CMailAlarmPage::CMailAlarmPage(CFrontEndSettingsDlg* owner, uint8_t* serviceBlock)
+CMailAlarmPage::CMailAlarmPage(CSettingsPageHost* owner, uint8_t* serviceBlock)
     : CServicePage(IDD_MAIL_ALARM_PAGE, owner, serviceBlock, devcfg::kServiceSettingsSize, IDC_MAIL_ENABLE) {}
 
 BOOL CMailAlarmPage::OnInitDialog() {
@@ -181,7 +180,7 @@ BEGIN_MESSAGE_MAP(CHandsetVideoPage, CServicePage)
   ON_CBN_SELCHANGE(IDC_HANDSET_MODE, OnModeChange)
 END_MESSAGE_MAP()
 
-CHandsetVideoPage::CHandsetVideoPage(CFrontEndSettingsDlg* owner, uint8_t* deviceBlock)
+CHandsetVideoPage::CHandsetVideoPage(CSettingsPageHost* owner, uint8_t* deviceBlock)
     : CServicePage(IDD_HANDSET_VIDEO_PAGE, owner, deviceBlock, devcfg::kDeviceSettingsSize, IDC_HANDSET_ENABLE) {}
 
 BOOL CHandsetVideoPage::OnInitDialog() {

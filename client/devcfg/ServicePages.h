@@ -14,7 +14,7 @@
 // and the enabling rule around their check box.
 class CServicePage : public CDeviceBlockPage {
 public:
-  CServicePage(UINT templateId, CFrontEndSettingsDlg* owner, uint8_t* shared, size_t size, int checkId);
+  CServicePage(UINT templateId, CSettingsPageHost* owner, uint8_t* shared, size_t size, int checkId);
 
 protected:
   BOOL OnInitDialog() override;
@@ -34,7 +34,7 @@ protected:
 
 class CFtpUploadPage : public CServicePage {
 public:
-  CFtpUploadPage(CFrontEndSettingsDlg* owner, uint8_t* serviceBlock);
+  CFtpUploadPage(CSettingsPageHost* owner, uint8_t* serviceBlock);
   void RefreshFromBlock() override;
 
 protected:
@@ -45,7 +45,7 @@ protected:
 
 class CMailAlarmPage : public CServicePage {
 public:
-  CMailAlarmPage(CFrontEndSettingsDlg* owner, uint8_t* serviceBlock);
+  CMailAlarmPage(CSettingsPageHost* owner, uint8_t* serviceBlock);
   void RefreshFromBlock() override;
 
 protected:
@@ -56,7 +56,7 @@ protected:
 
 class CHandsetVideoPage : public CServicePage {
 public:
-  CHandsetVideoPage(CFrontEndSettingsDlg* owner, uint8_t* deviceBlock);
+  CHandsetVideoPage(CSettingsPageHost* owner, uint8_t* deviceBlock);
   // Only for a device that offers handset video (information byte 63).
   void RefreshFromBlock() override;
 

@@ -1,8 +1,11 @@
 // Page 0: the encoder settings of the main and minor flows (command 3).
+#include "config_pages.h"
+
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
+#include "devcfg_resource.h"
 #include "language.h"
+#include "udp_packets.h"
 
 namespace {
 
@@ -42,7 +45,7 @@ BEGIN_MESSAGE_MAP(CStreamSettingsPage, CUdpBlockPage)
   ON_CBN_SELCHANGE(IDC_STREAM_FLOW, OnFlowChange)
 END_MESSAGE_MAP()
 
-CStreamSettingsPage::CStreamSettingsPage(CFrontEndSettingsDlg* owner)
+CStreamSettingsPage::CStreamSettingsPage(CSettingsPageHost* owner)
     : CUdpBlockPage(IDD_STREAM_PAGE, owner, shell::UDPCFG_STREAM, sizeof(devcfg::StreamBlock), IDOK) {}
 
 BOOL CStreamSettingsPage::OnInitDialog() {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
 #include "app_services.h"
 #include "devcfg_helpers.h"
 #include "language.h"
@@ -116,7 +115,7 @@ BEGIN_MESSAGE_MAP(CUserManagePage, CConfigPage)
   ON_NOTIFY(NM_DBLCLK, IDC_DEVUSERS_LIST, OnUserDoubleClick)
 END_MESSAGE_MAP()
 
-CUserManagePage::CUserManagePage(CFrontEndSettingsDlg* owner) : CConfigPage(IDD_USER_MANAGE_PAGE, owner) {
+CUserManagePage::CUserManagePage(CSettingsPageHost* owner) : CConfigPage(IDD_USER_MANAGE_PAGE, owner) {
   std::memset(m_table, 0, sizeof m_table);
 }
 

@@ -34,7 +34,7 @@ protected:
 
 class CUserManagePage : public CConfigPage {
 public:
-  explicit CUserManagePage(CFrontEndSettingsDlg* owner);
+  explicit CUserManagePage(CSettingsPageHost* owner);
   // The device's users, for a producer of them: the table and the list.
   void SetUserTable(const devcfg::DeviceUserRecord* users, int count);
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "FrontEndSettingsDlg.h"
 #include "config_blocks.h"
 #include "language.h"
 
@@ -59,7 +58,7 @@ BEGIN_MESSAGE_MAP(CVideoParamPage, CChannelBlockPage)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CVideoParamPage::CVideoParamPage(CFrontEndSettingsDlg* owner)
+CVideoParamPage::CVideoParamPage(CSettingsPageHost* owner)
     : CChannelBlockPage(IDD_VIDEO_PARAM_PAGE, owner, kPageStream),
       m_spinRanges{{IDC_ENC_IINTERVAL, 1, 255, 50}, {IDC_ENC_FRAMERATE, 1, 25, 25}} {
   SetClampTable(m_spinRanges, 2);

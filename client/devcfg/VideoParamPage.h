@@ -14,7 +14,7 @@
 
 class CVideoParamPage : public CChannelBlockPage {
 public:
-  explicit CVideoParamPage(CFrontEndSettingsDlg* owner);
+  explicit CVideoParamPage(CSettingsPageHost* owner);
   void LoadPart(const uint8_t* part) override;
   void SavePart(uint8_t* part) override;
   void ResetPage() override;

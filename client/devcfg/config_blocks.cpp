@@ -9,15 +9,17 @@ namespace devcfg {
 
 ChannelPart ChannelPartOfPage(int pageIndex) {
   switch (pageIndex) {
-    case 0: return {kVideoParamPart, kAlarmPart - kVideoParamPart};
+    case 0: return {kVideoParamPart, kVideoParamPartSize};
     case 2: return {kAlarmPart, kAlarmPartSize};
-    case 5: return {kEncoderPart, kAudioPart - kEncoderPart};
-    case 6: return {kAudioPart, kChannelBlockSize - kAudioPart};
-    case 7: return {kRecordPlanPart, kPtzSerialPart - kRecordPlanPart};
-    case 8: return {kPtzSerialPart, kEncoderPart - kPtzSerialPart};
+    case 5: return {kEncoderPart, kEncoderPartSize};
+    case 6: return {kAudioPart, kAudioPartSize};
+    case 7: return {kRecordPlanPart, kRecordPlanPartSize};
+    case 8: return {kPtzSerialPart, kPtzPartSize};
     default: return {0, 0};
   }
 }
+
+int BlockChannel(const uint8_t* block, size_t size) { return block && size ? block[0] : -1; }
 
 uint16_t GetU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 uint32_t GetU32(const uint8_t* p) {

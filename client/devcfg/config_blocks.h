@@ -20,22 +20,34 @@ constexpr size_t kServiceSettingsSize = 2048;  // shared service block
 constexpr size_t kDeviceInfoSize = 256;        // DeviceRecord's information block
 constexpr size_t kAnnouncementSize = 224;
 
-// Parts of the channel settings block and the page index that owns each.
+// Parts of the channel settings block, the page index that owns each and
+// the bytes of its fields; the bytes between one part's fields and the next
+// part belong to no page and stay as they are.
 constexpr size_t kVideoParamPart = 0;     // page 0, begins with the channel name
+constexpr size_t kVideoParamPartSize = 70;
 constexpr size_t kAlarmPart = 128;        // page 2
 constexpr size_t kAlarmPartSize = 31;
 constexpr size_t kRecordPlanPart = 256;   // page 7
+constexpr size_t kRecordPlanPartSize = 227;
 constexpr size_t kPtzSerialPart = 512;    // page 8
+constexpr size_t kPtzPartSize = 26;
 constexpr size_t kEncoderPart = 576;      // page 5
+constexpr size_t kEncoderPartSize = 13;
 constexpr size_t kAudioPart = 608;        // page 6
+constexpr size_t kAudioPartSize = 9;
 constexpr size_t kChannelNameSize = 32;   // the name at the block's start
 
 struct ChannelPart {
   size_t offset, size;
 };
-// The part of the channel block that page index loads and saves; size 0
-// for pages without one.
+// The part of the channel block that page index loads and saves: where it
+// starts and the bytes of its fields (all a copy may write); size 0 for
+// pages without one.
 ChannelPart ChannelPartOfPage(int pageIndex);
+
+// The channel a region (command 1) or sensor (command 2) block belongs
+// to: its byte 0, which a set returns as received; -1 for an empty block.
+int BlockChannel(const uint8_t* block, size_t size);
 
 #pragma pack(push, 1)
 struct ChannelSettingsBlock {

@@ -3,14 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "FrontEndSettingsDlg.h"
 #include "app_services.h"
 #include "copy_pickers.h"
 #include "language.h"
 
 // ------------------------------------------------------------ CConfigPage
 
-CConfigPage::CConfigPage(UINT templateId, CFrontEndSettingsDlg* owner)
+CConfigPage::CConfigPage(UINT templateId, CSettingsPageHost* owner)
     : CDialog(templateId, nullptr), m_owner(owner), m_templateId(templateId) {}
 
 BOOL CConfigPage::CreatePage(CWnd* parent) {
@@ -61,7 +60,7 @@ void CConfigPage::ShowRangeError(const char* english, const char* rangeFormat, i
 
 // ------------------------------------------------------------ CUdpBlockPage
 
-CUdpBlockPage::CUdpBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, uint8_t command, size_t blockSize,
+CUdpBlockPage::CUdpBlockPage(UINT templateId, CSettingsPageHost* owner, uint8_t command, size_t blockSize,
                              UINT saveId)
     : CConfigPage(templateId, owner), m_command(command), m_saveId(saveId), m_block(blockSize, 0) {}
 
@@ -105,7 +104,7 @@ BOOL CUdpBlockPage::SaveToDevice() {
 
 // ------------------------------------------------------------ CChannelBlockPage
 
-CChannelBlockPage::CChannelBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, int pageIndex)
+CChannelBlockPage::CChannelBlockPage(UINT templateId, CSettingsPageHost* owner, int pageIndex)
     : CConfigPage(templateId, owner), m_pageIndex(pageIndex), m_part(devcfg::ChannelPartOfPage(pageIndex)) {}
 
 void CChannelBlockPage::CopyPartToChannels(uint64_t mask) {
@@ -113,6 +112,7 @@ void CChannelBlockPage::CopyPartToChannels(uint64_t mask) {
   const int current = m_owner->GetCurrentChannel();
   if (current < 0 || current >= devcfg::kMaxChannels) return;
   SavePart(m_owner->MirrorBlock(current).bytes + m_part.offset);
+  // Only the part's own fields: the bytes after them are no page's.
   const uint8_t* from = m_owner->MirrorBlock(current).bytes + m_part.offset;
   for (int ch = 0; ch < devcfg::kMaxChannels; ++ch)
     if (ch != current && (mask >> ch & 1))
@@ -120,20 +120,11 @@ void CChannelBlockPage::CopyPartToChannels(uint64_t mask) {
 }
 
 void CChannelBlockPage::CopySettingsToPicked() {
-  shell::DeviceRecord* device = ChosenDevice();
-  if (!device || !m_owner) return;
-  // The device's own channels, not the main dialog's logical ones.
-  const int count = devcfg::CappedChannelCount(device->channelCount);
-  if (count < 1) return;
-  std::vector<std::string> names;
-  for (int ch = 0; ch < count; ++ch) names.push_back(devcfg::ChannelName(m_owner->MirrorBlock(ch)));
   uint64_t mask = 0;
-  if (!devcfg::PickChannels(this, names, &mask)) return;
-  if (count < 64) mask &= (uint64_t(1) << count) - 1;
-  CopyPartToChannels(mask);
+  if (devcfg::PickCopyChannels(this, m_owner, &mask)) CopyPartToChannels(mask);
 }
 
 // ------------------------------------------------------------ CDeviceBlockPage
 
-CDeviceBlockPage::CDeviceBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, uint8_t* shared, size_t size)
+CDeviceBlockPage::CDeviceBlockPage(UINT templateId, CSettingsPageHost* owner, uint8_t* shared, size_t size)
     : CConfigPage(templateId, owner), m_shared(shared), m_sharedSize(size) {}

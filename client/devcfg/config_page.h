@@ -17,12 +17,54 @@
 
 #include "config_blocks.h"
 
-class CFrontEndSettingsDlg;
 namespace shell { struct DeviceRecord; }
+
+// Page indexes: the tree items' data and the argument of ShowPage.
+enum SettingsPage {
+  kPageStream = 0,
+  kPageSensor = 1,
+  kPageMotion = 2,
+  kPageCover = 3,
+  kPageDdns = 4,
+  kPageEncode = 5,
+  kPageAudio = 6,
+  kPageRecordPlan = 7,
+  kPagePtz = 8,
+  kPageUsers = 9,
+  kPageNetwork = 10,
+  kPageSystem = 11,
+  kPageDeviceInfo = 12,
+  kPageDisk = 13,
+  kPageHandset = 14,
+  kPageFtp = 15,
+  kPageMail = 16,
+  kPageNone = 17,
+  kPageCount = 17,
+};
+
+// What a page reads of, and asks of, the settings dialog that holds it: the
+// chosen device and channel, the mirror of the channel blocks, and the send
+// to the chosen device. The dialog is the one host; pages know no more.
+class CSettingsPageHost {
+public:
+  // The channel list's selection mark, -1 when none.
+  virtual int GetCurrentChannel() const = 0;
+  // The record of the device chosen in the combo (index 0..35), -1 none.
+  virtual int GetSelectedDevice(shell::DeviceRecord** out) const = 0;
+  // The chosen device's 256-byte information block, -1 none.
+  virtual int GetDeviceInfo(const uint8_t** out) const = 0;
+  // Sends a datagram to the chosen device; -1 when none is chosen.
+  virtual int SendToChosenDevice(const std::vector<uint8_t>& datagram) = 0;
+  // The mirror's block of channel 0..63.
+  virtual devcfg::ChannelSettingsBlock& MirrorBlock(int channel) = 0;
+
+protected:
+  ~CSettingsPageHost() = default;
+};
 
 class CConfigPage : public CDialog {
 public:
-  CConfigPage(UINT templateId, CFrontEndSettingsDlg* owner);
+  CConfigPage(UINT templateId, CSettingsPageHost* owner);
   // Creates the page hidden as a child of the settings dialog.
   BOOL CreatePage(CWnd* parent);
   UINT TemplateId() const { return m_templateId; }
@@ -54,7 +96,7 @@ protected:
   // A box with the translated caption "Error" (icon type 64) over text.
   void ShowRangeError(const char* english, const char* rangeFormat, int value);
 
-  CFrontEndSettingsDlg* m_owner;
+  CSettingsPageHost* m_owner;
   UINT m_templateId;
   const devcfg::EditRange* m_clamp = nullptr;
   size_t m_clampCount = 0;
@@ -64,7 +106,7 @@ class CUdpBlockPage : public CConfigPage {
 public:
   // saveId: the control whose click saves; it stays disabled until a block
   // has arrived from the chosen device.
-  CUdpBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, uint8_t command, size_t blockSize, UINT saveId);
+  CUdpBlockPage(UINT templateId, CSettingsPageHost* owner, uint8_t command, size_t blockSize, UINT saveId);
   // A reply's block (UI thread): shorter blocks are dropped.
   void OnBlockReply(const uint8_t* block, size_t size);
   bool HasBlock() const { return m_hasBlock; }
@@ -95,7 +137,7 @@ protected:
 
 class CChannelBlockPage : public CConfigPage {
 public:
-  CChannelBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, int pageIndex);
+  CChannelBlockPage(UINT templateId, CSettingsPageHost* owner, int pageIndex);
   devcfg::ChannelPart Part() const { return m_part; }
   // Shows the page's part of a channel block / writes the controls into it.
   virtual void LoadPart(const uint8_t* part) = 0;
@@ -105,8 +147,8 @@ public:
   // "Copy Settings To ...": the page's part of the current channel into
   // every channel of mask but the current one (the mirror's blocks).
   void CopyPartToChannels(uint64_t mask);
-  // "Copy Settings To ...": the picker offers the chosen device's channels
-  // with their names; the part goes to every one ticked.
+  // "Copy Settings To ...": the picker offers the main dialog's channels
+  // with their names from the mirror; the part goes to every one ticked.
   void CopySettingsToPicked();
 
 protected:
@@ -116,7 +158,7 @@ protected:
 
 class CDeviceBlockPage : public CConfigPage {
 public:
-  CDeviceBlockPage(UINT templateId, CFrontEndSettingsDlg* owner, uint8_t* shared, size_t size);
+  CDeviceBlockPage(UINT templateId, CSettingsPageHost* owner, uint8_t* shared, size_t size);
   // The shared block changed: show it again.
   virtual void RefreshFromBlock() {}
 

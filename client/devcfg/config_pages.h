@@ -11,7 +11,7 @@
 // Page 0: the encoder settings of the device's main and minor flows.
 class CStreamSettingsPage : public CUdpBlockPage {
 public:
-  explicit CStreamSettingsPage(CFrontEndSettingsDlg* owner);
+  explicit CStreamSettingsPage(CSettingsPageHost* owner);
   // Shows flow 0 (main) or 1 (minor) from the block.
   void ShowFlow(int flow);
 
@@ -32,7 +32,7 @@ protected:
 // Page 1: a channel's image settings.
 class CSensorSettingsPage : public CUdpBlockPage {
 public:
-  explicit CSensorSettingsPage(CFrontEndSettingsDlg* owner);
+  explicit CSensorSettingsPage(CSettingsPageHost* owner);
 
 protected:
   BOOL OnInitDialog() override;
@@ -53,7 +53,7 @@ protected:
 // Page 10: the device's Ethernet and wireless addressing.
 class CNetworkSettingsPage : public CUdpBlockPage {
 public:
-  CNetworkSettingsPage(CFrontEndSettingsDlg* owner, uint8_t* deviceBlock);
+  CNetworkSettingsPage(CSettingsPageHost* owner, uint8_t* deviceBlock);
 
 protected:
   BOOL OnInitDialog() override;
@@ -74,7 +74,7 @@ protected:
 // Page 4: a form and a request; nothing of the reply reaches it.
 class CDdnsUpnpPage : public CConfigPage {
 public:
-  explicit CDdnsUpnpPage(CFrontEndSettingsDlg* owner);
+  explicit CDdnsUpnpPage(CSettingsPageHost* owner);
   afx_msg void OnRefresh();
 
 protected:
@@ -87,7 +87,7 @@ protected:
 // Page 12: what the client knows of the chosen device; sends nothing.
 class CDeviceInfoPage : public CConfigPage {
 public:
-  explicit CDeviceInfoPage(CFrontEndSettingsDlg* owner);
+  explicit CDeviceInfoPage(CSettingsPageHost* owner);
   // Shows the device's information block, or clears the fields (null).
   void ShowDeviceInfo(const uint8_t* info);
   // The BIOS version and serial texts of the chosen device's announcement.

@@ -1,7 +1,7 @@
 #include "copy_pickers.h"
 
-#include "FrontEndSettingsDlg.h"
 #include "check_list_dlgs.h"
+#include "config_page.h"
 #include "main_dlg_face.h"
 
 namespace devcfg {
@@ -44,12 +44,15 @@ bool PickChannels(CWnd* parent, const std::vector<std::string>& names, uint64_t*
   return Channels()(parent, names, mask);
 }
 
-bool PickCopyChannels(CWnd* parent, CFrontEndSettingsDlg* owner, uint64_t* mask) {
+bool PickCopyChannels(CWnd* parent, CSettingsPageHost* owner, uint64_t* mask) {
   if (!owner || !mask) return false;
   const int count = g_pMainDlg ? CappedChannelCount(g_pMainDlg->m_channels.UsedCount()) : 0;
   std::vector<std::string> names;
   for (int ch = 0; ch < count; ++ch) names.push_back(ChannelName(owner->MirrorBlock(ch)));
-  return PickChannels(parent, names, mask);
+  if (!PickChannels(parent, names, mask)) return false;
+  // Only the channels offered (none when there are none).
+  if (count < 64) *mask &= (uint64_t(1) << count) - 1;
+  return true;
 }
 
 bool PickWeekDays(CWnd* parent, unsigned* days) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-class CFrontEndSettingsDlg;
+class CSettingsPageHost;
 
 namespace devcfg {
 
@@ -29,7 +29,7 @@ void SetWeekDayPicker(WeekDayPicker picker);
 bool PickChannels(CWnd* parent, const std::vector<std::string>& names, uint64_t* mask);
 // Runs the channel picker with the names of the settings dialog's mirror,
 // one per channel of the main dialog's channel count. False when cancelled.
-bool PickCopyChannels(CWnd* parent, CFrontEndSettingsDlg* owner, uint64_t* mask);
+bool PickCopyChannels(CWnd* parent, CSettingsPageHost* owner, uint64_t* mask);
 bool PickWeekDays(CWnd* parent, unsigned* days);
 
 }  // namespace devcfg

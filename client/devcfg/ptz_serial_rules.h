@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "config_blocks.h"
+
 namespace devcfg {
 
-constexpr size_t kPtzPartSize = 26;
 // The combos' list indexes, in the part's order: COM port, baud rate, data
 // bits, stop bits, parity, flow control (u32 each), then the protocol (u8).
 enum PtzField { kPtzCom, kPtzBaud, kPtzDataBits, kPtzStopBits, kPtzParity, kPtzFlow, kPtzProtocol, kPtzFields };

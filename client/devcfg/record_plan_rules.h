@@ -7,11 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "config_blocks.h"
 #include "config_image.h"
 
 namespace devcfg {
 
-constexpr size_t kRecordPlanPartSize = 227;
 constexpr int kPlanDays = 7, kPlanDayEntries = 4;
 constexpr int kPackageTimeMin = 2, kPackageTimeMax = 15, kPackageTimeDefault = 10;
 

@@ -37,7 +37,7 @@ private:
 // Page 2: the motion-detection switch, level, gap and grid.
 class CMotionDetectPage : public CUdpBlockPage {
 public:
-  explicit CMotionDetectPage(CFrontEndSettingsDlg* owner);
+  explicit CMotionDetectPage(CSettingsPageHost* owner);
   CRegionDrawCtrl& RegionControl() { return m_preview.Control(); }
   int PlayHandle() const { return m_preview.Handle(); }
   void OnPreviewData(const uint8_t* data, size_t length) override { m_preview.Play(data, length); }
@@ -62,7 +62,7 @@ protected:
 // Page 3: the cover switch and up to four cover rectangles.
 class CVideoCoverPage : public CUdpBlockPage {
 public:
-  explicit CVideoCoverPage(CFrontEndSettingsDlg* owner);
+  explicit CVideoCoverPage(CSettingsPageHost* owner);
   CRegionDrawCtrl& RegionControl() { return m_preview.Control(); }
   int PlayHandle() const { return m_preview.Handle(); }
   void OnPreviewData(const uint8_t* data, size_t length) override { m_preview.Play(data, length); }

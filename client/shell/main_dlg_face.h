@@ -100,6 +100,12 @@ public:
   // ---- configuration
   virtual BOOL SaveConfig() = 0;
 
+  // ---- the monitor windows' status texts and the statistics list
+  // The text in the status strip of monitor window w.
+  virtual void SetWindowStatusText(int window, const char* text) {}
+  // The statistics list ("Statistic Report") read again from the slots.
+  virtual void RefreshStatistics() {}
+
   // ---- the side panels
   // The PTZ panel's press (513) and release (514) of a button code.
   virtual LRESULT OnPtzButton(WPARAM mouseMessage, LPARAM buttonCode) { return 0; }

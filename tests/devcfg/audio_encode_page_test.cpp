@@ -52,15 +52,15 @@ TEST_F(PageTest, AudioCopySkipsTheCurrentChannel) {
   Deliver(kPageAudio, 0, block);
   const Bytes before[4] = {Mirror(0), Mirror(1), Mirror(2), Mirror(3)};
   gui::Click(page, IDC_AUDIO_ENABLE);  // now disabled, not saved yet
-  pickedMask = 0b1101;                 // 0 (current), 2 and 3
+  pickedMask = 0b1111;                 // 0 (current), 1, and 2 and 3 not offered
   const size_t sent = SentCount();
   gui::Click(page, IDC_AUDIO_COPY);
   // One name per channel slot in use, from the mirror.
   EXPECT_EQ(offeredNames, (std::vector<std::string>{"A", "Yard"}));
-  EXPECT_EQ(Mirror(2)[608], 1);
-  EXPECT_EQ(Mirror(3)[608], 1);
-  EXPECT_EQ(Mirror(1), before[1]) << "a channel not picked changed";
-  EXPECT_TRUE(DiffOutside(Mirror(2), before[2], 608, 1024 - 608).empty()) << "the copy left the audio part";
+  EXPECT_EQ(Mirror(1)[608], 1);
+  EXPECT_TRUE(DiffOutside(Mirror(1), before[1], 608, 9).empty()) << "the copy left the audio part's 9 bytes";
+  EXPECT_EQ(Mirror(2), before[2]) << "a channel not offered changed";
+  EXPECT_EQ(Mirror(3), before[3]) << "a channel not offered changed";
   EXPECT_EQ(SentCount(), sent) << "the page sends nothing";
   // Cancel copies nothing.
   pickerAnswersOk = false;

@@ -122,7 +122,7 @@ TEST(ChannelMirror, PartsAndCap) {
   struct Case {
     int page;
     size_t offset, size;
-  } cases[] = {{0, 0, 128}, {2, 128, 31}, {5, 576, 32}, {6, 608, 416}, {7, 256, 256}, {8, 512, 64},
+  } cases[] = {{0, 0, 70}, {2, 128, 31}, {5, 576, 13}, {6, 608, 9}, {7, 256, 227}, {8, 512, 26},
                {1, 0, 0},   {10, 0, 0},    {-1, 0, 0}};
   for (const Case& c : cases) {
     ChannelPart p = ChannelPartOfPage(c.page);

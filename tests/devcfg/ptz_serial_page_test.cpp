@@ -102,6 +102,12 @@ TEST_F(PageTest, PtzProtocolListFromTheDevice) {
     EXPECT_EQ(SendMessageA(hwnd, WM_FES_SET_PTZ_BLOCK, c.list.size(), LPARAM(c.list.data())), 0) << c.what;
     EXPECT_EQ(ComboItems(page, IDC_PTZ_PROTOCOL), c.items) << c.what;
   }
+  // A sender that gives no size: the list is as long as its count says.
+  const Bytes unsized = ProtocolList(2, {"Pelco-D", "Pelco-P"}, 13 + 2 * 48);
+  EXPECT_EQ(SendMessageA(hwnd, WM_FES_SET_PTZ_BLOCK, 0, LPARAM(unsized.data())), 0);
+  EXPECT_EQ(ComboItems(page, IDC_PTZ_PROTOCOL), (std::vector<std::string>{"Pelco-D", "Pelco-P"}));
+  EXPECT_EQ(SendMessageA(hwnd, WM_FES_SET_PTZ_BLOCK, 0, LPARAM(ProtocolList(0, {}, 13).data())), 0);
+  EXPECT_TRUE(ComboItems(page, IDC_PTZ_PROTOCOL).empty());
   // A buffer too small to hold the count is refused, the list kept.
   const Bytes tiny(12, 3);
   EXPECT_EQ(SendMessageA(hwnd, WM_FES_SET_PTZ_BLOCK, tiny.size(), LPARAM(tiny.data())), -1);

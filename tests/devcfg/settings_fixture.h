@@ -80,13 +80,19 @@ protected:
   // The devices' channel blocks (the shell's, one after the other).
   uint8_t *blocksA = nullptr, *blocksB = nullptr, *blocksC = nullptr;
   HWND hwnd = nullptr;
+  // Header byte 3 of the devices' configuration replies: 0 as a device may
+  // leave it, or (true) the channel the get asked for.
+  bool echoChannel = false;
 
   void SetUp() override {
     if (!net.available) GTEST_SKIP() << "no device network: " << net.reason;
     ASSERT_GE(net.devices.size(), 2u) << "the fault of another sender needs two devices";
     dev0 = net.devices[0];
     dev1 = net.devices[1];
-    for (const std::string& d : net.devices) ASSERT_EQ(devnet::Control(d, "fault " + d + " none"), "ok");
+    for (const std::string& d : net.devices) {
+      ASSERT_EQ(devnet::Control(d, "fault " + d + " none"), "ok");
+      ASSERT_EQ(devnet::Control(d, "reply-channel " + d + (echoChannel ? " echo" : " zero")), "ok");
+    }
     gui::InitControls();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = OwnerProc;
@@ -127,6 +133,8 @@ protected:
     gui::PumpFor(50);
     SetMessageBoxWindow(nullptr);
     if (owner) DestroyWindow(owner);
+    if (echoChannel)
+      for (const std::string& d : net.devices) devnet::Control(d, "reply-channel " + d + " zero");
   }
 
   void AddDevice(int index, const std::string& address, const char* name, uint32_t login, int channels, uint8_t*& blocks,

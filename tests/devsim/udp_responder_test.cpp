@@ -41,25 +41,30 @@ TEST(DevsimUdp, GetsAnsweredAsType2WithTheirBlock) {
         {"stream", Request(0xC1, 3, 0, 0, {0, 0}), 3, 0, 52},
         {"network", Request(0xC1, 4, 0, 0), 4, 0, 168},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        UdpResponder r({kDev0});
-        auto out = Send(r, 0, c.request);
-        ASSERT_EQ(out.size(), 1u);
-        const Bytes& b = out[0].bytes;
-        EXPECT_EQ(out[0].device, 0);
-        EXPECT_EQ(out[0].to, kClient);
-        EXPECT_EQ(out[0].toPort, 8001);
-        ASSERT_EQ(b.size(), 16 + c.payload);
-        EXPECT_EQ(b[0], 1);
-        EXPECT_EQ(b[1], 2);
-        EXPECT_EQ(b[2], c.command);
-        EXPECT_EQ(b[3], c.channel);
-        EXPECT_EQ(LengthField(b), c.payload);
-        if (c.command <= 2) {
-            EXPECT_EQ(b[16], c.channel) << "the channel mark in byte 0 of the block";
+    // Header byte 3 is 0 as a device may send it, or the asked channel
+    // when the device is switched to echo it.
+    for (bool echo : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (echo ? " echoed" : ""));
+            UdpResponder r({kDev0});
+            EXPECT_FALSE(r.EchoChannel(0));
+            r.SetEchoChannel(0, echo);
+            auto out = Send(r, 0, c.request);
+            ASSERT_EQ(out.size(), 1u);
+            const Bytes& b = out[0].bytes;
+            EXPECT_EQ(out[0].device, 0);
+            EXPECT_EQ(out[0].to, kClient);
+            EXPECT_EQ(out[0].toPort, 8001);
+            ASSERT_EQ(b.size(), 16 + c.payload);
+            EXPECT_EQ(b[0], 1);
+            EXPECT_EQ(b[1], 2);
+            EXPECT_EQ(b[2], c.command);
+            EXPECT_EQ(b[3], echo ? c.channel : 0);
+            EXPECT_EQ(LengthField(b), c.payload);
+            if (c.command <= 2) {
+                EXPECT_EQ(b[16], c.channel) << "the channel mark in byte 0 of the block";
+            }
         }
-    }
 }
 
 TEST(DevsimUdp, ItemListIsWalkableToItsLength) {

@@ -136,6 +136,13 @@ public:
     Record("SaveConfig");
     return TRUE;
   }
+  // The status texts given to the windows (last one each) and the calls.
+  std::vector<std::string> m_statusTexts = std::vector<std::string>(shell::kMonitorWindows);
+  void SetWindowStatusText(int window, const char* text) override {
+    if (shell::WindowListModel::IsValid(window)) m_statusTexts[size_t(window)] = text ? text : "";
+    Record("SetWindowStatusText", window);
+  }
+  void RefreshStatistics() override { Record("RefreshStatistics"); }
 
 private:
   void Record(const char* what, int a = 0, int b = 0, int c = 0, const char* address = "") {

@@ -96,6 +96,8 @@ int UdpResponder::DeviceOf(uint32_t address) const {
 
 void UdpResponder::SetFaults(int device, unsigned faults) { devices_[size_t(device)].faults = faults; }
 unsigned UdpResponder::Faults(int device) const { return devices_[size_t(device)].faults; }
+void UdpResponder::SetEchoChannel(int device, bool echo) { devices_[size_t(device)].echoChannel = echo; }
+bool UdpResponder::EchoChannel(int device) const { return devices_[size_t(device)].echoChannel; }
 void UdpResponder::AddRecordTime(int device, const RecordTime& time) {
     devices_[size_t(device)].records.push_back(time);
 }
@@ -118,6 +120,9 @@ const std::vector<uint8_t>& UdpResponder::NetworkBlock(int device) const {
 std::vector<uint8_t> UdpResponder::ConfigReply(const Device& d, uint8_t command, uint8_t channel,
                                                const std::vector<uint8_t>& payload) const {
     uint8_t type = (d.faults & kUdpType66) ? uint8_t(kReplyConfig | 0x40) : kReplyConfig;
+    // The block carries its channel where it has one; header byte 3 is 0
+    // unless the device is switched to echo the asked channel there.
+    if (!d.echoChannel) channel = 0;
     if (d.faults & kUdpOtherChannel) channel = uint8_t(channel + 1);
     std::vector<uint8_t> out = Header(type, command, channel, 0, uint16_t(payload.size()));
     out.insert(out.end(), payload.begin(), payload.end());

@@ -25,7 +25,7 @@ constexpr size_t kRecordEntries = 100;
 enum UdpFault : unsigned {
     kUdpShortReply = 1u << 0,     // replies cut to 16 + 8 bytes
     kUdpOtherAddress = 1u << 1,   // replies leave from the device's next address
-    kUdpOtherChannel = 1u << 2,   // replies carry channel + 1 in byte 3
+    kUdpOtherChannel = 1u << 2,   // configuration replies carry 1 more in byte 3
     kUdpType66 = 1u << 3,         // configuration replies as type 66
     kUdpNoReply = 1u << 4,        // nothing is answered
 };
@@ -82,6 +82,10 @@ public:
 
     void SetFaults(int device, unsigned faults);
     unsigned Faults(int device) const;
+    // Header byte 3 of configuration replies: 0, as a device may answer
+    // (the default), or the channel the get asked for.
+    void SetEchoChannel(int device, bool echo);
+    bool EchoChannel(int device) const;
     // Record times the device finds for a search (appended).
     void AddRecordTime(int device, const RecordTime& time);
     void ClearRecordTimes(int device);
@@ -99,6 +103,7 @@ private:
     struct Device {
         uint32_t address = 0;
         unsigned faults = 0;
+        bool echoChannel = false;
         std::vector<std::vector<uint8_t>> region, sensor;  // per channel
         std::vector<uint8_t> stream, network;
         std::vector<RecordTime> records;

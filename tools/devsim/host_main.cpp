@@ -12,6 +12,7 @@
 //   alarm DEV TO KIND CHANNEL STATE | records DEV COMMAND CHANNEL BEGIN END |
 //   records-clear DEV |
 //   block DEV region|sensor|stream|network [CHANNEL] |
+//   reply-channel DEV zero|echo (header byte 3 of configuration replies) |
 //   rtsp DEV ("plays N open N") | rtsp-fault DEV stall|close|none |
 //   flood DEV TO SECONDS [CHANNEL] | flood-status DEV ("running|done sent N")
 // A flood sends the device's flood mix from its address to TO, port 8001,
@@ -152,6 +153,13 @@ struct Host {
                 else if (n != "none") return "error fault " + n;
             }
             responder.SetFaults(d, f);
+            return "ok";
+        }
+        if (verb == "reply-channel") {
+            std::string how;
+            in >> how;
+            if (how != "zero" && how != "echo") return "error reply-channel " + how;
+            responder.SetEchoChannel(d, how == "echo");
             return "ok";
         }
         if (verb == "announce" || verb == "alarm") {
