@@ -585,7 +585,9 @@ protected:
     for (int w = 0; w < shell::kMonitorWindows; ++w) {
       const WindowShown &a = before[size_t(w)], &b = after[size_t(w)];
       EXPECT_EQ(a.visible, b.visible) << "window " << w;
-      if (a.visible) EXPECT_TRUE(a.rect == b.rect) << "window " << w;
+      if (a.visible) {
+        EXPECT_TRUE(a.rect == b.rect) << "window " << w;
+      }
       EXPECT_EQ(a.device, b.device) << "window " << w;
       EXPECT_EQ(a.channel, b.channel) << "window " << w;
       EXPECT_EQ(a.title, b.title) << "window " << w;
