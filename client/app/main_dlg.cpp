@@ -263,8 +263,8 @@ BOOL CMainDlg::LoadConfiguration() {
   if (!LoadMainSkin()) return FALSE;
   SetTimer(kTimerWatchdog, 1000);
   CreateTopButtons();
-  // Member dialogs, hidden until their commands show them; the others are
-  // created here as they land.
+  // Member dialogs, hidden until their commands show them.
+  CreatePreviewPlans();
   m_localLogDlg.Create(CLocalLogDlg::IDD, this);
   m_statisticDlg.SetSource(this);
   m_statisticDlg.Create(CStatisticReportDlg::IDD, this);
@@ -428,7 +428,8 @@ void CMainDlg::OnCloseSystem() {
                            MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   m_closing = TRUE;
-  // The "Last Play Plan" is written by the preview plans once they land.
+  // The windows as they are now come back at the next start.
+  if (m_previewPlanDlg) m_previewPlanDlg->SaveLastPlayPlan();
   m_mediaTimer.Stop();
   ReleaseCard();
   for (int w = 0; w < shell::kMonitorWindows; ++w)

@@ -104,12 +104,14 @@ public:
   shell::DeviceRecord* FindDeviceByLoginId(int loginId) override;
   int FindDeviceIndexByLoginId(int loginId) override;
   int GetWindowCount() const override;
+  int GetLayoutKind() const override { return m_layoutKind; }
   int GetWindowChannel(int window) const override;
   int GetCurrentWindow() const override { return m_currentWindow; }
   int GetChannelState(int kind, int index) override;
   void SetChannelState(int kind, int index, BOOL on) override;
   void SelectMonitorWindow(int window) override;
   void ArrangeWindows(int kind, int firstWindow) override;
+  void ArrangePlanLayout(int kind) override;
   void SetSplitForCount(int count) override;
   BOOL OpenWindowVideo(int window) override;
   void CloseWindowVideo(int window) override;
@@ -270,6 +272,7 @@ public:
   CStatisticReportDlg& StatisticDlg() { return m_statisticDlg; }
 
   CSwitchModeDlg& SwitchModePanel() { return m_switchMode; }
+  CPreviewPlanDlg* PreviewPlans() { return m_previewPlanDlg.get(); }
   CSystemStatusBar& StatusBar() { return m_statusBar; }
   CSkinButton& ToolBarButton(int i) { return m_topButtons[i]; }
   BOOL WindowRecordFlag(int window) const { return shell::WindowListModel::IsValid(window) && m_windowRecord[window]; }
@@ -424,8 +427,10 @@ protected:
   CStatisticReportDlg m_statisticDlg;
   // "Front End System Settings", run modally by command 2025.
   CFrontEndSettingsDlg m_frontEndSettings;
-  // Made when first shown.
+  // "Preview Plans", made hidden at start-up: it saves the Last Play Plan
+  // at the close and plays it on the watchdog's fourth tick.
   std::unique_ptr<CPreviewPlanDlg> m_previewPlanDlg;
+  void CreatePreviewPlans();
   // Made at start-up.
   std::unique_ptr<CAlarmUploadDlg> m_alarmUploadDlg;
   std::unique_ptr<CAlarmVideoDlg> m_alarmVideoDlg;

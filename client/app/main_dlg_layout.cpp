@@ -121,6 +121,15 @@ void CMainDlg::ArrangeWindows(int kind, int firstWindow) {
   RedrawVideoArea();
 }
 
+void CMainDlg::ArrangePlanLayout(int kind) {
+  kind = shell::NormalizeLayoutKind(kind);
+  // Video opens only in windows of the split in use: a plan of 36 windows
+  // opened while 4 are in use would otherwise show its windows 5..36 empty.
+  if (shell::SplitWindowCount(m_splitLayout) < shell::LayoutWindowCount(kind))
+    m_splitLayout = shell::SplitForKind(kind);
+  ArrangeWindows(kind, -1);
+}
+
 void CMainDlg::ArrangeSplitLayout() {
   int kind = shell::KindForSplit(m_splitLayout);
   m_layoutKind = kind;

@@ -61,17 +61,17 @@ void CMainDlg::OnConnectServer() {
   dlg.DoModal();
 }
 
+void CMainDlg::CreatePreviewPlans() {
+  if (m_previewPlanDlg) return;
+  m_previewPlanDlg = std::make_unique<CPreviewPlanDlg>(this);
+  m_previewPlanDlg->m_plans = m_plans.get();
+  m_previewPlanDlg->m_programDir = m_programDir;
+  if (!m_previewPlanDlg->Create(CPreviewPlanDlg::IDD, this)) m_previewPlanDlg.reset();
+}
+
 void CMainDlg::OnPreviewPlans() {
-  if (!m_previewPlanDlg) {
-    m_previewPlanDlg = std::make_unique<CPreviewPlanDlg>(this);
-    m_previewPlanDlg->m_plans = m_plans.get();
-    m_previewPlanDlg->m_programDir = m_programDir;
-    if (!m_previewPlanDlg->Create(CPreviewPlanDlg::IDD, this)) {
-      m_previewPlanDlg.reset();
-      return;
-    }
-  }
-  m_previewPlanDlg->ShowWindow(SW_SHOW);
+  CreatePreviewPlans();
+  if (m_previewPlanDlg) m_previewPlanDlg->ShowWindow(SW_SHOW);
 }
 
 void CMainDlg::CreateAlarmDialogs() {

@@ -2,6 +2,7 @@
 // schedule, 103 polling.
 #include "main_dlg.h"
 
+#include "preview_plan_dlg.h"
 #include "window_layout.h"
 
 void CMainDlg::RunWatchdog() {
@@ -30,9 +31,12 @@ void CMainDlg::OnTimer(UINT_PTR id) {
   switch (id) {
     case kTimerWatchdog:
       RunWatchdog();
-      // Once in a run, on the fourth tick, the preview plans play the "Last
-      // Play Plan" (once they land).
-      if (++m_watchdogTicks == 4) m_lastPlanPlayed = TRUE;
+      // Once in a run, from the fourth tick on, as soon as the preview plans
+      // exist: the windows of the last close come back.
+      if (!m_lastPlanPlayed && ++m_watchdogTicks >= 4 && m_previewPlanDlg) {
+        m_lastPlanPlayed = TRUE;
+        m_previewPlanDlg->PlayLastPlayPlan();
+      }
       return;
     case kTimerRecordSchedule:
       RunRecordSchedule();

@@ -49,6 +49,10 @@ public:
   virtual int FindDeviceIndexByLoginId(int loginId) = 0;
   // Windows of the split layout in use.
   virtual int GetWindowCount() const = 0;
+  // The layout kind shown (0..10): what the monitor area shows now. It
+  // differs from the split's own kind in the single-window view and at
+  // start-up (16 of the 36 windows in use).
+  virtual int GetLayoutKind() const = 0;
   // The slot window w shows, -1 when none.
   virtual int GetWindowChannel(int window) const = 0;
   virtual int GetCurrentWindow() const = 0;
@@ -58,6 +62,10 @@ public:
   virtual void SetChannelState(int kind, int index, BOOL on) = 0;
   virtual void SelectMonitorWindow(int window) = 0;
   virtual void ArrangeWindows(int kind, int firstWindow) = 0;
+  // A plan's layout kind arranged from the current window; a split with
+  // fewer windows than the kind's cells takes the kind, so that every window
+  // the plan fills can show video.
+  virtual void ArrangePlanLayout(int kind) = 0;
   virtual void SetSplitForCount(int count) = 0;
   virtual BOOL OpenWindowVideo(int window) = 0;
   virtual void CloseWindowVideo(int window) = 0;

@@ -7,7 +7,6 @@
 #include "device_panel_face.h"
 #include "language.h"
 #include "main_dlg_face.h"
-#include "window_layout.h"
 
 // ------------------------------------------------------------ CPlanNameDlg
 CPlanNameDlg::CPlanNameDlg(const shell::PlanImage* plans, CWnd* parent) : CDialog(IDD, parent), m_plans(plans) {}
@@ -44,7 +43,7 @@ void CMainPlanTarget::ConnectAll() {
   ::Sleep(100);
 }
 void CMainPlanTarget::ArrangeWindows(int layoutKind) {
-  if (g_pMainDlg) g_pMainDlg->ArrangeWindows(layoutKind, -1);
+  if (g_pMainDlg) g_pMainDlg->ArrangePlanLayout(layoutKind);
 }
 void CMainPlanTarget::OpenChannelInWindow(const char* address, int channel, int window) {
   if (g_pDeviceDlg) g_pDeviceDlg->OpenChannelInWindow(address, channel, window);
@@ -101,7 +100,9 @@ void CPreviewPlanDlg::AppendRow(int slot) {
 void CPreviewPlanDlg::FillSlot(int slot, const char* name) {
   shell::PlanSnapshot now;
   if (g_pMainDlg) {
-    now.layoutKind = shell::KindForWindowCount(g_pMainDlg->GetWindowCount());
+    // The kind shown, not the split's: at start-up 16 of the 36 windows in
+    // use are shown, and the single-window view shows one.
+    now.layoutKind = g_pMainDlg->GetLayoutKind();
     now.channels = &g_pMainDlg->m_channels;
     now.windows = &g_pMainDlg->m_windows;
   }

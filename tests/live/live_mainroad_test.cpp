@@ -520,6 +520,141 @@ TEST_F(LiveRestore, YesToTheLastConnectStatusPlaysTheSavedWindows) {
 
 namespace {
 
+// What each of the 36 monitor windows shows: its place, and the device
+// record and channel of the slot it plays.
+struct WindowShown {
+  bool visible = false;
+  CRect rect;
+  int device = -1;
+  int channel = -1;
+  std::string title;
+};
+
+// The Last Play Plan: the monitor windows at the close come back at the
+// next start, on the watchdog's fourth tick, with no question asked.
+class LiveLastPlan : public LiveMainRoad {
+protected:
+  void PlayIn(int w, int device, int channel) {
+    Dlg()->Run([&](TestMainDlg& d) { d.SelectMonitorWindow(w); });
+    DoubleClick(device, channel);
+  }
+  void PressSwitchMode(UINT command) {
+    Dlg()->Run([&](TestMainDlg& d) {
+      for (int i = 0; i < CSwitchModeDlg::kButtons; ++i)
+        if (CSwitchModeDlg::CommandOf(i) == command) {
+          HWND b = d.SwitchModePanel().Button(i).m_hWnd;
+          d.SwitchModePanel().SendMessage(WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(b), BN_CLICKED), LPARAM(b));
+        }
+    });
+  }
+  std::vector<WindowShown> Windows() {
+    std::vector<WindowShown> out(shell::kMonitorWindows);
+    Dlg()->Run([&](TestMainDlg& d) {
+      for (int w = 0; w < shell::kMonitorWindows; ++w) {
+        WindowShown& x = out[size_t(w)];
+        x.visible = ::IsWindowVisible(d.Monitor(w).m_hWnd) != FALSE;
+        ::GetWindowRect(d.Monitor(w).m_hWnd, &x.rect);
+        d.ScreenToClient(&x.rect);
+        const shell::ChannelSlot* s =
+            d.m_windows[w].showsChannel ? d.m_channels.At(d.m_windows.CurrentSlot(w)) : nullptr;
+        const shell::DeviceRecord* r = s ? s->device.load() : nullptr;
+        x.device = r ? int(r - d.m_pConfig->devices) : -1;
+        x.channel = r ? int(s->channel.load()) : -1;
+        x.title = static_cast<LPCSTR>(d.Monitor(w).GetTitle());
+      }
+    });
+    return out;
+  }
+  // "Exit System" answered Yes, then the program started again on the same
+  // folder, with every box it shows recorded in `boxes`.
+  void CloseAndStartAgain(std::unique_ptr<gui::MessageBoxScript>& boxes) {
+    {
+      gui::MessageBoxScript yes({IDYES}, IDNO);
+      ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_EXIT_SYSTEM, 0);
+      ASSERT_TRUE(run->Wait(60000));
+      ASSERT_EQ(1u, yes.Count());
+      EXPECT_EQ("Are you sure you want to close this system?", yes.Boxes()[0].text);
+    }
+    run.reset();
+    boxes = std::make_unique<gui::MessageBoxScript>(std::vector<int>{}, IDCANCEL);
+    ASSERT_NE(nullptr, Start());
+  }
+  // Every window as it was: shown or hidden, its place, its channel.
+  void ExpectSameWindows(const std::vector<WindowShown>& before) {
+    const std::vector<WindowShown> after = Windows();
+    for (int w = 0; w < shell::kMonitorWindows; ++w) {
+      const WindowShown &a = before[size_t(w)], &b = after[size_t(w)];
+      EXPECT_EQ(a.visible, b.visible) << "window " << w;
+      if (a.visible) {
+        EXPECT_TRUE(a.rect == b.rect) << "window " << w;
+      }
+      EXPECT_EQ(a.device, b.device) << "window " << w;
+      EXPECT_EQ(a.channel, b.channel) << "window " << w;
+      EXPECT_EQ(a.title, b.title) << "window " << w;
+    }
+  }
+  // Waits until window w has the title it had before the close.
+  bool TitleBack(int w, const std::string& title) {
+    return gui::PumpUntil([&] { return Title(w) == title; }, 60000);
+  }
+};
+
+}  // namespace
+
+// Four windows of the 4-window layout play four channels; closed and
+// started again, the same channels play in the same windows.
+TEST_F(LiveLastPlan, FourPlayingWindowsPlayAgainAfterACloseAndAStart) {
+  ASSERT_NE(nullptr, Start());
+  PressSwitchMode(3225);
+  ASSERT_EQ(2, Dlg()->LayoutKind());
+  PlayIn(0, 1, 2);
+  PlayIn(1, 0, 0);
+  PlayIn(2, 1, 0);
+  PlayIn(3, 1, 3);
+  EXPECT_EQ("four - Channel-04", Title(3));
+  for (int w = 0; w < 4; ++w) ShowsTheClip(w);
+  const std::vector<WindowShown> before = Windows();
+
+  std::unique_ptr<gui::MessageBoxScript> boxes;
+  ASSERT_NO_FATAL_FAILURE(CloseAndStartAgain(boxes));
+  // Until the watchdog's fourth tick the windows are empty.
+  EXPECT_NE(before[0].title, Title(0));
+  for (int w = 0; w < 4; ++w) ASSERT_TRUE(TitleBack(w, before[size_t(w)].title)) << w << ": " << Title(w);
+  EXPECT_EQ(2, Dlg()->LayoutKind());
+  ExpectSameWindows(before);
+  for (int w = 0; w < 4; ++w) ShowsTheClip(w);
+  EXPECT_EQ(0u, boxes->Count()) << "nothing was asked";
+  Dlg()->Run([&](TestMainDlg& d) {
+    for (int w = 0; w < 4; ++w) EXPECT_EQ(1u, d.m_channels[d.m_windows.CurrentSlot(w)].subStreamRunning.load()) << w;
+  });
+  gui::PumpFor(500);
+  EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath("last_play_plan_four_windows.bmp")));
+}
+
+// As started the client shows 16 of the 36 windows in use. Closed while
+// showing them, it starts again showing 16, the channels in their windows
+// (the last of the 16 included), not the 36 windows of the split.
+TEST_F(LiveLastPlan, SixteenWindowsShownAtTheCloseAreShownAgain) {
+  ASSERT_NE(nullptr, Start());
+  ASSERT_EQ(4, Dlg()->LayoutKind());
+  PlayIn(5, 1, 1);
+  PlayIn(10, 0, 0);
+  PlayIn(15, 1, 3);
+  for (int w : {5, 10, 15}) ShowsTheClip(w);
+  const std::vector<WindowShown> before = Windows();
+  for (int w = 0; w < shell::kMonitorWindows; ++w) EXPECT_EQ(w < 16, before[size_t(w)].visible) << w;
+
+  std::unique_ptr<gui::MessageBoxScript> boxes;
+  ASSERT_NO_FATAL_FAILURE(CloseAndStartAgain(boxes));
+  for (int w : {5, 10, 15}) ASSERT_TRUE(TitleBack(w, before[size_t(w)].title)) << w << ": " << Title(w);
+  EXPECT_EQ(4, Dlg()->LayoutKind());
+  ExpectSameWindows(before);
+  for (int w : {5, 10, 15}) ShowsTheClip(w);
+  EXPECT_EQ(0u, boxes->Count()) << "nothing was asked";
+}
+
+namespace {
+
 // Every picture of a clip, scaled to a card quarter as the card's decoder
 // scales it.
 std::vector<std::vector<uint8_t>> ClipQuarters(const std::string& clip) {

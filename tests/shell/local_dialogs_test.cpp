@@ -431,7 +431,8 @@ TEST(PreviewPlanDlg, SaveOpenDeleteThroughLocalPlans) {
   gui::InitControls();
   ScratchDir dir("plans");
   FakeMainDlg main;
-  main.m_windowCount = 9;   // layout kind 3
+  main.m_windowCount = 9;
+  main.m_layoutKind = 3;   // 9 windows shown
   auto& image = *main.m_pConfig;
   for (int d = 0; d < 2; ++d) {
     image.devices[d].inUse = 1;
@@ -548,8 +549,10 @@ TEST(PreviewPlanDlg, LastPlayPlanOfAFirstStartHidesNothing) {
   dlg.m_target = &target;
   dlg.PlayLastPlayPlan();
   EXPECT_TRUE(target.calls.empty());
-  // Saved at close, played at the next start.
-  main.m_windowCount = 4;
+  // Saved at close, played at the next start: the kind shown (16 windows,
+  // as at start-up), not the 36 windows of the split in use.
+  main.m_windowCount = 36;
+  main.m_layoutKind = 4;
   main.m_windows[0].Add(main.m_channels.Assign(&main.m_pConfig->devices[0], 1));
   std::strcpy(main.m_pConfig->devices[0].address, "169.254.9.2");
   main.m_pConfig->devices[0].inUse = 1;
@@ -558,7 +561,8 @@ TEST(PreviewPlanDlg, LastPlayPlanOfAFirstStartHidesNothing) {
   ASSERT_TRUE(shell::LoadLocalPlans(*file, dir.Path()));
   EXPECT_STREQ(file->slots[19].name, "Last Play Plan");
   dlg.PlayLastPlayPlan();
-  std::vector<std::string> want = {"close 0", "connect", "arrange 2", "open 169.254.9.2 1 0"};
+  EXPECT_EQ(file->slots[19].layoutKind, 4u);
+  std::vector<std::string> want = {"close 0", "connect", "arrange 4", "open 169.254.9.2 1 0"};
   EXPECT_EQ(target.calls, want);
 }
 

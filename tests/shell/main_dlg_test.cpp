@@ -22,6 +22,7 @@
 #include "local_dialogs_resource.h"
 #include "main_dlg.h"
 #include "post_copy.h"
+#include "preview_plan_dlg.h"
 #include "shell_resource.h"
 #include "user_rights.h"
 #include "RecordDisks.h"
@@ -503,6 +504,99 @@ TEST_F(MainDialog, LayoutsReadBackFromTheMonitorWindows) {
   for (int w = 0; w < 36; ++w) EXPECT_EQ(w < 4, Visible(w)) << w;
   Dlg()->Run([](TestMainDlg& d) { d.SetSplitForCount(37); });
   EXPECT_EQ(2, Dlg()->LayoutKind());
+}
+
+namespace {
+
+// The switch-mode bar's layout buttons, in the bar's order, with the kind
+// each shows.
+struct LayoutButton {
+  UINT command;
+  int kind;
+};
+const LayoutButton kLayoutButtons[] = {{3224, 1}, {3225, 2}, {3231, 7}, {3232, 8},  {3226, 3},
+                                       {3233, 9}, {3227, 4}, {3234, 10}, {3228, 5}, {3229, 6}};
+
+}  // namespace
+
+// Every layout the operator can show is saved as a plan and comes back when
+// the plan is opened after another layout was picked: the kind shown and
+// every window's place, not the layout of the windows in use. The rows: as
+// started (16 of the 36 windows in use), each button of the switch-mode bar,
+// and window 0 enlarged by a double click while 16 windows are in use.
+TEST_F(MainDialog, PlansBringBackTheLayoutShownWithEveryWindowsPlace) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  // The preview plans exist from the start, hidden; 2241 shows them.
+  HWND plans = nullptr;
+  Dlg()->Run([&](TestMainDlg& d) { plans = d.PreviewPlans() ? d.PreviewPlans()->m_hWnd : nullptr; });
+  ASSERT_NE(nullptr, plans);
+  EXPECT_FALSE(::IsWindowVisible(plans));
+  ::SendMessageA(hwnd, WM_COMMAND, ID_MAIN_PREVIEW_PLANS, 0);
+  EXPECT_TRUE(::IsWindowVisible(plans));
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+  HWND panel = Dlg()->SwitchModePanel().m_hWnd;
+  auto press = [&](UINT command) {
+    for (int i = 0; i < CSwitchModeDlg::kButtons; ++i) {
+      if (CSwitchModeDlg::CommandOf(i) != command) continue;
+      HWND b = Dlg()->SwitchModePanel().Button(i).m_hWnd;
+      ::SendMessageA(panel, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(b), BN_CLICKED), LPARAM(b));
+    }
+  };
+  struct Shown {
+    int kind;
+    std::vector<std::string> rects;   // "hidden" for a hidden window
+  };
+  auto shown = [&] {
+    Shown s{Dlg()->LayoutKind(), {}};
+    for (int w = 0; w < 36; ++w) {
+      CRect r = Rect(w);
+      s.rects.push_back(Visible(w) ? std::to_string(r.left) + "," + std::to_string(r.top) + "-" +
+                                         std::to_string(r.right) + "," + std::to_string(r.bottom)
+                                   : "hidden");
+    }
+    return s;
+  };
+  struct Row {
+    const char* how;
+    std::function<void()> reach;
+    int kind;
+  };
+  std::vector<Row> rows = {{"as started", [] {}, 4}};
+  for (const LayoutButton& b : kLayoutButtons)
+    rows.push_back({"switch-mode button", [&press, b] { press(b.command); }, b.kind});
+  rows.push_back({"double click on window 0 of 16", [&] {
+                    press(3227);
+                    ::SendMessageA(hwnd, WM_MONITOR_MOUSE, MAKEWPARAM(WM_LBUTTONDBLCLK, 0), 0);
+                  },
+                  1});
+  const size_t buttons = sizeof kLayoutButtons / sizeof kLayoutButtons[0];
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    SCOPED_TRACE(std::string(row.how) + ", kind " + std::to_string(row.kind));
+    row.reach();
+    const Shown saved = shown();
+    ASSERT_EQ(row.kind, saved.kind);
+    gui::PostClick(plans, IDC_PLAN_SAVE);
+    HWND name = gui::FindThreadWindow(thread, "Input The Local Plan Name", 10000);
+    ASSERT_NE(nullptr, name);
+    gui::SetText(name, IDC_PLAN_NAME, ("Layout " + std::to_string(i)).c_str());
+    gui::Click(name, IDOK);
+    ASSERT_TRUE(gui::PumpUntil([&] { return gui::ListCount(plans, IDC_PLAN_LIST) == int(i + 1); }, 10000));
+    // Another layout: three buttons on along the bar, never the same kind.
+    const LayoutButton& other = kLayoutButtons[(i + 3) % buttons];
+    press(other.kind == row.kind ? kLayoutButtons[(i + 4) % buttons].command : other.command);
+    ASSERT_NE(row.kind, Dlg()->LayoutKind());
+    gui::SelectListItem(plans, IDC_PLAN_LIST, int(i));
+    ::SendMessageA(gui::Control(plans, IDC_PLAN_LIST), LVM_SETSELECTIONMARK, 0, LPARAM(i));
+    gui::Click(plans, IDC_PLAN_OPEN);
+    const Shown opened = shown();
+    EXPECT_EQ(saved.kind, opened.kind);
+    for (int w = 0; w < 36; ++w) EXPECT_EQ(saved.rects[w], opened.rects[w]) << "window " << w;
+  }
+  // LocalPlans.dat holds the kinds shown.
+  auto file = std::make_unique<shell::PlanImage>();
+  ASSERT_TRUE(shell::LoadLocalPlans(*file, dir.Path()));
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(uint32_t(rows[i].kind), file->slots[i].layoutKind) << i;
 }
 
 TEST_F(MainDialog, MessagesAndLookupsRefuseBadIndexes) {

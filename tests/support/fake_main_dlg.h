@@ -39,6 +39,7 @@ public:
   // Answers.
   HWND m_hwnd = nullptr;
   int m_windowCount = 16;
+  int m_layoutKind = 4;
   int m_currentWindow = 0;
   BOOL m_startRecordResult = TRUE;
   BOOL m_openVideoResult = TRUE;
@@ -64,6 +65,7 @@ public:
     return -1;
   }
   int GetWindowCount() const override { return m_windowCount; }
+  int GetLayoutKind() const override { return m_layoutKind; }
   int GetWindowChannel(int window) const override { return m_windows.CurrentSlot(window); }
   int GetCurrentWindow() const override { return m_currentWindow; }
   int GetChannelState(int kind, int index) override {
@@ -79,6 +81,7 @@ public:
     Record("SelectMonitorWindow", window);
   }
   void ArrangeWindows(int kind, int first) override { Record("ArrangeWindows", kind, first); }
+  void ArrangePlanLayout(int kind) override { Record("ArrangePlanLayout", kind); }
   void SetSplitForCount(int count) override { Record("SetSplitForCount", count); }
   BOOL OpenWindowVideo(int window) override {
     Record("OpenWindowVideo", window);
