@@ -1670,7 +1670,10 @@ TEST_F(MainDialog, ChangeOfUserSwitchesTheControlsOfEachRight) {
     gui::SetText(login, IDC_LOGIN_USER, name);
     gui::SetText(login, IDC_LOGIN_PASSWORD, password);
     ::PostMessageA(login, WM_COMMAND, IDOK, 0);
-    return gui::PumpUntil([&] { return !::IsWindow(login); }, 10000);
+    // The log's line is the change's last step.
+    const std::string line = std::string("Change User ") + name + " Login Successfully!";
+    return gui::PumpUntil([&] { return !::IsWindow(login); }, 10000) &&
+           gui::PumpUntil([&] { return Has(LogRows(Dlg()), line); }, 10000);
   };
   const DWORD bits[] = {kRightFrontEndSettings, kRightLocalPlayback, kRightLocalRecord, kRightLocalConnect,
                         kRightFrontEndPtz};
