@@ -75,6 +75,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CMainDlgBase)
   ON_COMMAND(ID_MAIN_STORAGE_SETTINGS, OnStorageSettings)
   ON_COMMAND(ID_MAIN_ALARM_SETTINGS, OnAlarmSettings)
   ON_COMMAND(ID_MAIN_WORK_PLAN, OnWorkPlan)
+  ON_COMMAND(ID_MAIN_RECORD_PLANS, OnWorkPlan)
   ON_COMMAND(ID_MAIN_CONNECT_SERVER, OnConnectServer)
   ON_COMMAND(ID_MAIN_PREVIEW_PLANS, OnPreviewPlans)
   ON_COMMAND(ID_MAIN_ALARM_UPLOAD, OnAlarmUpload)
@@ -290,6 +291,8 @@ BOOL CMainDlg::LoadConfiguration() {
   LoadCorvelSettings(m_programDir + "Corvel.ini", m_settings);
   m_recordDisks->SetRecordDiskMask(m_settings.recordDiskMask);
   m_autoWorkPlan = m_config->workPlanEnabled ? TRUE : FALSE;
+  // The panels made above follow the user's rights as the tool bar does.
+  EnableRightsControls();
   return TRUE;
 }
 
@@ -432,6 +435,9 @@ void CMainDlg::OnCloseSystem() {
   if (m_previewPlanDlg) m_previewPlanDlg->SaveLastPlayPlan();
   m_mediaTimer.Stop();
   ReleaseCard();
+  // Talkback ends with the panel's talkback slot.
+  if (m_talkbackActive && m_devicePanel.m_hWnd) m_devicePanel.EndTalkback();
+  m_talkbackActive = FALSE;
   for (int w = 0; w < shell::kMonitorWindows; ++w)
     if (m_windows[w].showsChannel) CloseWindowVideo(w);
   // Record files get their final headers before the writer stops.

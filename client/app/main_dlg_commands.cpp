@@ -10,6 +10,7 @@
 #include "local_user_dlg.h"
 #include "login_dlg.h"
 #include "text_copy.h"
+#include "udp_packets.h"
 #include "core/Orvik.h"
 #include "helpers.h"
 #include "settings.h"
@@ -139,6 +140,15 @@ void CMainDlg::EnableRightsControls() {
     if (kTopButtons[i].command == ID_MAIN_PLAYBACK) enable = (rights & kRightLocalPlayback) != 0;
     m_topButtons[i].EnableWindow(enable);
   }
+  // "All Open Record" records, the PTZ panel steers the camera, the device
+  // panel connects and records.
+  for (int i = 0; i < CSwitchModeDlg::kButtons; ++i)
+    if (CSwitchModeDlg::CommandOf(i) == IDC_RECORD_ALL && m_switchMode.Button(i).m_hWnd)
+      m_switchMode.Button(i).EnableWindow((rights & kRightLocalRecord) != 0);
+  if (m_ptzDlg.m_hWnd)
+    for (int i = 0; i < CPtzDlgEx::kButtons; ++i)
+      if (m_ptzDlg.ButtonAt(i).m_hWnd) m_ptzDlg.ButtonAt(i).EnableWindow((rights & kRightFrontEndPtz) != 0);
+  if (m_devicePanel.m_hWnd) m_devicePanel.FollowRights();
 }
 
 // ------------------------------------------------------------- snapshot
@@ -247,10 +257,13 @@ void CMainDlg::SelectMonitorWindow(int window) {
     if (old != window) DrawWindowFrame(dc, old, m_skin.lineColor, lines);
     DrawWindowFrame(dc, window, m_skin.lineFocusColor, lines);
   }
+  // The colour panel asks the channel's device for its present colours;
+  // the reply fills it.
   const shell::ChannelSlot* s = m_channels.At(m_windows.CurrentSlot(window));
-  if (!s || !s->InUse()) return;
-  // The colour request to the slot's device goes out here once the UDP
-  // packet builders land.
+  const shell::DeviceRecord* d = s && s->InUse() ? s->device.load() : nullptr;
+  if (!d || !d->address[0]) return;
+  shell::UdpDatagram get = shell::BuildSensorGet(uint8_t(s->channel.load()));
+  SendUdpCommand(get.data(), int(get.size()), d->address, shell::kUdpCommandPort);
 }
 
 // ------------------------------------------------------------- commands

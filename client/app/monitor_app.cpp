@@ -9,6 +9,7 @@
 #include "helpers.h"
 #include "app_services.h"
 #include "language.h"
+#include "local_settings_dlgs.h"
 #include "login_dlg.h"
 #include "main_dlg.h"
 #include "user_rights.h"
@@ -33,7 +34,14 @@ BOOL CMonitorApp::InitInstance() {
   }
 
   CInterfaceSolutions::Instance().Build(m_programDir);
-  CInterfaceSolutions::Instance().Choose(m_programDir + "Corvel.ini");
+  // A folder whose Corvel.ini names no installed language asks the
+  // operator for one before anything else.
+  const CString corvel = m_programDir + "Corvel.ini";
+  CInterfaceSolutions::Instance().Choose(corvel, [&corvel] {
+    CLanguageDlg dlg;
+    dlg.m_iniPath = corvel;
+    dlg.DoModal();
+  });
 
   m_hMutex = ::CreateMutexA(nullptr, FALSE, "Dravenor");
   if (m_hMutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -473,9 +473,16 @@ void CDeviceDlg::UpdateButtons(HTREEITEM item) {
   m_skinButtons[3].SetState(device && item == m_talkbackItem ? 1 : 0);
   if (!m_skinButtons[1].m_hWnd) return;
   bool channel = item && m_tree.GetParentItem(item);
-  m_skinButtons[1].EnableWindow(!device && channel);
+  m_skinButtons[1].EnableWindow(!device && channel && (g_userRights & kRightLocalRecord) != 0);
   m_skinButtons[2].EnableWindow(device);
   m_skinButtons[3].EnableWindow(device);
+}
+
+void CDeviceDlg::FollowRights() {
+  if (m_autoConfig.m_hWnd) m_autoConfig.EnableWindow((g_userRights & kRightLocalWatchVideo) != 0);
+  if (m_connectAll.m_hWnd) m_connectAll.EnableWindow((g_userRights & kRightLocalConnect) != 0);
+  if (m_skinButtons[0].m_hWnd) m_skinButtons[0].EnableWindow((g_userRights & kRightLocalConnect) != 0);
+  if (m_tree.m_hWnd) UpdateButtons(m_tree.GetSelectedItem());
 }
 
 void CDeviceDlg::OnReboot() {

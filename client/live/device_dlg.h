@@ -85,6 +85,11 @@ public:
   // Talkback off: the main dialog's flag, the slot's mark and the window's
   // look, the device item's image.
   void EndTalkback();
+  // The panel's talkback slot (-1 none).
+  int TalkbackSlot() const { return m_talkbackSlot; }
+  // After a change of user: the buttons that need a right follow the
+  // current user's rights.
+  void FollowRights();
 
   // ---- look-ups (tests and other panels)
   CTreeCtrlEx& Tree() { return m_tree; }

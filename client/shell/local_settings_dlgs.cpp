@@ -234,8 +234,10 @@ BOOL CLanguageDlg::OnInitDialog() {
   HWND list = ::GetDlgItem(m_hWnd, IDC_LANGUAGE_LIST);
   for (const LanguageEntry& l : CInterfaceSolutions::Instance().Languages())
     ::SendMessageA(list, LB_ADDSTRING, 0, LPARAM(LPCSTR(l.name)));
-  LRESULT english = ::SendMessageA(list, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("English"));
-  if (english != LB_ERR) ::SendMessageA(list, LB_SETCURSEL, WPARAM(english), 0);
+  // English is offered first; a single language is offered whatever it is.
+  LRESULT pick = ::SendMessageA(list, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("English"));
+  if (pick == LB_ERR && ::SendMessageA(list, LB_GETCOUNT, 0, 0) == 1) pick = 0;
+  if (pick != LB_ERR) ::SendMessageA(list, LB_SETCURSEL, WPARAM(pick), 0);
   return TRUE;
 }
 

@@ -10,6 +10,9 @@
 #include "device_dlg.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
+#include "helpers.h"
+#include "language.h"
+#include "live_resource.h"
 #include "user_rights.h"
 
 namespace {
@@ -238,6 +241,45 @@ TEST_F(DevicePanelTest, TalkingButtonLooksOnWhileTalkbackIsOn) {
   ::SendMessageA(panel.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_TALKING, BN_CLICKED), LPARAM(talking.m_hWnd));
   EXPECT_EQ(0, talking.GetLampState());
   EXPECT_EQ(kCodeDeviceConnected, panel.ItemCode(panel.FindDeviceItem(0)));
+}
+
+// After a change of user the panel's buttons follow the new rights: the
+// Record button of a selected channel needs Local Record, Device Manage and
+// Connect All need Local Connect Settings.
+TEST_F(DevicePanelTest, ButtonsFollowTheRightsOfTheNewUser) {
+  // The default solution beside the tests gives the panel its skin buttons.
+  CInterfaceSolutions::Instance().Build(GetModuleDirectory());
+  const SolutionEntry* english = CInterfaceSolutions::Instance().Find("English");
+  ASSERT_NE(nullptr, english);
+  SetCurrentSolution(english);
+  struct NoSolution {
+    ~NoSolution() { SetCurrentSolution(nullptr); }
+  } noSolution;
+  LoggedIn(1, 2);
+  Open();
+  HTREEITEM channel = panel.FindChannelItem(0, 1);
+  ASSERT_NE(nullptr, channel);
+  panel.Tree().SelectItem(channel);
+  HWND record = panel.SkinButton(1).m_hWnd, manage = panel.SkinButton(0).m_hWnd;
+  HWND connectAll = ::GetDlgItem(panel.m_hWnd, IDC_DEVICE_CONNECT_ALL);
+  ASSERT_NE(nullptr, connectAll);
+  struct Row {
+    uint32_t rights;
+    bool record, connect;
+  } rows[] = {{0xFFFFFFFFu, true, true},
+              {kRightLocalRecord, true, false},
+              {kRightLocalConnect, false, true},
+              {0, false, false},
+              {kRightLocalRecord | kRightLocalConnect, true, true}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.rights);
+    g_userRights = r.rights;
+    panel.FollowRights();
+    EXPECT_EQ(r.record, ::IsWindowEnabled(record) != FALSE);
+    EXPECT_EQ(r.connect, ::IsWindowEnabled(manage) != FALSE);
+    EXPECT_EQ(r.connect, ::IsWindowEnabled(connectAll) != FALSE);
+  }
+  g_userRights = 0xFFFFFFFF;
 }
 
 TEST_F(DevicePanelTest, RecordingSlotKeepsItsMainStreamWhenItsViewCloses) {

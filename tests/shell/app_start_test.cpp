@@ -10,6 +10,7 @@
 #include "gui_kit.h"
 #include "helpers.h"
 #include "shell_fixture.h"
+#include "local_dialogs_resource.h"
 #include "shell_resource.h"
 
 namespace {
@@ -105,6 +106,16 @@ public:
     }
     return nullptr;
   }
+  // Waits for a visible dialog of the process that holds control `id`.
+  HWND WaitForDialog(int id, DWORD ms) {
+    DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
+      for (HWND h : DialogsOf(Pid()))
+        if (::GetDlgItem(h, id)) return h;
+      if (Ended(50)) return nullptr;
+    }
+    return nullptr;
+  }
   // Waits for a message box of the process and answers it.
   std::string AnswerBox(DWORD ms, int answer, std::string* caption = nullptr) {
     DWORD start = ::GetTickCount();
@@ -173,19 +184,49 @@ protected:
   ProgramFolder dir{scratch};
 };
 
+// The language dialog's list: its rows and the row selected (-1 none).
+std::vector<std::string> LanguageRows(HWND dlg, int* selected) {
+  HWND list = ::GetDlgItem(dlg, IDC_LANGUAGE_LIST);
+  std::vector<std::string> rows;
+  int n = int(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n && i < 32; ++i) {
+    // Across processes Wine hands a list box's text over as wide
+    // characters.
+    wchar_t wide[128] = {};
+    char text[128] = {};
+    if (::SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0) < 128) {
+      ::SendMessageW(list, LB_GETTEXT, WPARAM(i), LPARAM(wide));
+      ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    }
+    rows.push_back(text);
+  }
+  *selected = int(::SendMessageA(list, LB_GETCURSEL, 0, 0));
+  return rows;
+}
+
 TEST_F(AppStart, FreshFolderToMainWindowSecondStartAndClose) {
   ScratchDir::CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
   Client first(dir.Path());
   ASSERT_TRUE(first.Started());
-  // A fresh folder names no language yet: two boxes, then English.
+  // A fresh folder names no language yet: the language dialog comes first,
+  // the single solution installed already selected; OK takes it without a
+  // box.
+  HWND language = first.WaitForDialog(IDC_LANGUAGE_LIST, 120000);
+  ASSERT_NE(nullptr, language);
+  EXPECT_EQ("Select Language", gui::Text(language));
+  int selected = -2;
+  EXPECT_EQ(std::vector<std::string>{"English"}, LanguageRows(language, &selected));
+  EXPECT_EQ(0, selected);
+  gui::PumpFor(500);
+  EXPECT_TRUE(gui::SaveWindowBitmap(language, gui::OutputPath("first_start_language.bmp")));
+  ::PostMessageA(language, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(gui::PumpUntil([&] { return !::IsWindow(language); }, 20000));
   std::vector<std::string> boxes;
   int logins = 0;
   HWND main = first.WaitForMain(120000, &boxes, IDOK, &logins);
   ASSERT_NE(nullptr, main);
   EXPECT_EQ(1, logins);
-  ASSERT_EQ(2u, boxes.size());
-  EXPECT_EQ("Can not find interface config file: ", boxes[0]);
-  EXPECT_EQ("Using default interface solution: English", boxes[1]);
+  EXPECT_EQ(std::vector<std::string>{}, boxes);
   EXPECT_EQ("Dravenor", gui::Text(main));
   EXPECT_TRUE(gui::PumpUntil([&] { return ::IsZoomed(main) != 0; }, 10000));
   std::vector<unsigned char> image = ScratchDir::Read(dir / "SysCfg.dat");
@@ -220,6 +261,30 @@ TEST_F(AppStart, FreshFolderToMainWindowSecondStartAndClose) {
   EXPECT_EQ("Are you sure you want to close this system?", first.AnswerBox(20000, IDYES));
   EXPECT_TRUE(first.Ended(30000));
   EXPECT_FALSE(Udp8001Taken());
+}
+
+// The language dialog closed without a choice: the two boxes of the
+// fall-back, then English.
+TEST_F(AppStart, LanguageDialogClosedFallsBackToEnglishAfterTwoBoxes) {
+  ScratchDir::CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
+  Client client(dir.Path());
+  ASSERT_TRUE(client.Started());
+  HWND language = client.WaitForDialog(IDC_LANGUAGE_LIST, 120000);
+  ASSERT_NE(nullptr, language);
+  ::PostMessageA(language, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(gui::PumpUntil([&] { return !::IsWindow(language); }, 20000));
+  std::vector<std::string> boxes;
+  HWND main = client.WaitForMain(120000, &boxes);
+  ASSERT_NE(nullptr, main);
+  ASSERT_EQ(2u, boxes.size());
+  EXPECT_EQ("Can not find interface config file: ", boxes[0]);
+  EXPECT_EQ("Using default interface solution: English", boxes[1]);
+  char text[32] = {};
+  ::GetPrivateProfileStringA("General", "Language", "", text, sizeof text, dir / "Corvel.ini");
+  EXPECT_STREQ("English", text);
+  ::PostMessageA(main, WM_COMMAND, 2030, 0);
+  EXPECT_EQ("Are you sure you want to close this system?", client.AnswerBox(20000, IDYES));
+  EXPECT_TRUE(client.Ended(30000));
 }
 
 TEST_F(AppStart, NoInterfaceSolutionShowsTheFatalBoxAndNoMainWindow) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "about_dlg.h"
 #include "alarm_video_dlg.h"
@@ -16,6 +17,7 @@
 #include "core/Orvik.h"
 #include "fake_main_dlg.h"
 #include "gui_kit.h"
+#include "language.h"
 #include "local_settings_dlgs.h"
 #include "local_work_plan_dlg.h"
 #include "preview_plan_dlg.h"
@@ -194,6 +196,35 @@ TEST(LanguageDlg, NoRowSelectedStaysOpen) {
   char lang[32] = {};
   ::GetPrivateProfileStringA("General", "Language", "", lang, sizeof lang, dir / "Corvel.ini");
   EXPECT_STREQ(lang, "Deutsch");
+}
+
+// The only language installed is selected whatever its name; with several,
+// English.
+TEST(LanguageDlg, SingleLanguageOrEnglishIsSelected) {
+  gui::InitControls();
+  struct Case {
+    std::vector<const char*> languages;
+    const char* selected;
+  } cases[] = {{{"Deutsch"}, "Deutsch"}, {{"Deutsch", "English", "Svenska"}, "English"}, {{"Deutsch", "Svenska"}, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.languages.size());
+    ScratchDir dir("language1");
+    for (const char* name : c.languages) dir.WriteSolution(name, "BackColor=1,2,3\r\n");
+    CInterfaceSolutions::Instance().Build(dir.Path());
+    gui::ModalRunner<CLanguageDlg> run([&](CLanguageDlg& d) { d.m_iniPath = dir / "Corvel.ini"; });
+    HWND dlg = run.WaitForWindow(5000);
+    ASSERT_TRUE(dlg);
+    HWND list = gui::Control(dlg, IDC_LANGUAGE_LIST);
+    EXPECT_EQ(LRESULT(c.languages.size()), ::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    LRESULT sel = ::SendMessageA(list, LB_GETCURSEL, 0, 0);
+    char text[64] = {};
+    if (sel != LB_ERR) ::SendMessageA(list, LB_GETTEXT, WPARAM(sel), LPARAM(text));
+    EXPECT_STREQ(c.selected, text);
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(run.Wait(5000));
+  }
+  ScratchDir none("language0");
+  CInterfaceSolutions::Instance().Build(none.Path());
 }
 
 // ------------------------------------------------------------ server entry

@@ -175,7 +175,13 @@ protected:
           d.SetLoggedInUser(0, user);
           g_userRights = user.rightsMask;
         },
-        [this](TestMainDlg& d) { stoppedAtEnd = d.Stopped(); });
+        [this](TestMainDlg& d) {
+          stoppedAtEnd = d.Stopped();
+          talkbackAtEnd = d.TalkbackActive();
+          panelTalkbackSlotAtEnd = d.DevicePanel().TalkbackSlot();
+          for (int s = 0; s < shell::kChannelSlots; ++s)
+            if (d.m_channels[s].talkback) talkbackMarksAtEnd.push_back(s);
+        });
     hwnd = run->WaitForWindow(60000);
     if (hwnd) gui::PumpFor(200);
     return hwnd;
@@ -200,6 +206,9 @@ protected:
   std::unique_ptr<gui::ModalRunner<TestMainDlg>> run;
   HWND hwnd = nullptr;
   std::vector<std::pair<int, bool>> stoppedAtEnd;
+  BOOL talkbackAtEnd = -1;
+  int panelTalkbackSlotAtEnd = -2;
+  std::vector<int> talkbackMarksAtEnd;
 };
 
 TEST_F(MainDialog, StartsMaximisedWithItsWindowsLogAndFiles) {
@@ -1259,7 +1268,10 @@ TEST_F(MainDialog, PtzButtonsSendToTheFocusedWindowsDevice) {
   // A polling window refuses with the prompt; releases refuse silently.
   {
     gui::MessageBoxScript boxes;
-    Dlg()->Run([](TestMainDlg& d) { d.SelectMonitorWindow(1); });
+    Dlg()->Run([](TestMainDlg& d) {
+      d.SelectMonitorWindow(1);
+      d.TakeSent();   // the colour request
+    });
     ::SendMessageA(hwnd, WM_MAIN_PTZ_BUTTON, WM_LBUTTONDOWN, 6);
     ::SendMessageA(hwnd, WM_MAIN_PTZ_BUTTON, WM_LBUTTONUP, 6);
     auto shown = boxes.Boxes();
@@ -1603,4 +1615,196 @@ TEST_F(MainDialog, FolderThatCannotBeDeletedSavesTheLocalLogToErrorLog) {
   ::CloseHandle(h);
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(dir / "error.log"));
   record::DeleteFolderTree("P:\\TQX RecordData\\20000101", nullptr, nullptr);
+}
+
+namespace {
+
+// A real click: the pointer onto the middle of the window, then the left
+// button pressed and released through the system's input queue.
+void PointerClick(HWND target) {
+  RECT r;
+  ::GetWindowRect(target, &r);
+  ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  gui::PumpFor(100);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, in, sizeof(INPUT));
+}
+
+uint32_t WorkPlanFlagOnDisk(const CString& programDir) {
+  std::vector<unsigned char> image = ScratchDir::Read(programDir + "SysCfg.dat");
+  if (image.size() != 52936u) return 0xFFFFFFFFu;
+  return uint32_t(image[12]) | uint32_t(image[13]) << 8 | uint32_t(image[14]) << 16 | uint32_t(image[15]) << 24;
+}
+
+}  // namespace
+
+// The "Record Plans" top button, clicked with the pointer, runs "Local Auto
+// Work Plan"; OK writes the switched-on plan to SysCfg.dat at once.
+TEST_F(MainDialog, RecordPlansButtonClickedRunsTheWorkPlanAndOkSavesIt) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  HWND button = gui::Control(hwnd, ID_MAIN_RECORD_PLANS);
+  ASSERT_NE(nullptr, button);
+  EXPECT_EQ("Record Plans", gui::Text(button));
+  EXPECT_TRUE(::IsWindowEnabled(button));
+  EXPECT_EQ(0u, WorkPlanFlagOnDisk(dir.Path()));
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+  HWND plan = nullptr;
+  {
+    gui::PointerLock pointer(hwnd);
+    ASSERT_TRUE(pointer.Held());
+    gui::PumpFor(300);
+    PointerClick(button);
+    plan = gui::FindThreadWindow(thread, "Local Auto Work Plan", 20000);
+  }
+  ASSERT_NE(nullptr, plan);
+  EXPECT_FALSE(::IsWindowEnabled(hwnd)) << "modal";
+  gui::PumpFor(300);
+  EXPECT_TRUE(gui::SaveWindowBitmap(plan, gui::OutputPath("record_plans_work_plan.bmp")));
+  gui::Click(plan, IDC_WP_ENABLE);
+  ::PostMessageA(plan, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(gui::PumpUntil([&] { return !::IsWindow(plan); }, 10000));
+  EXPECT_EQ(1u, WorkPlanFlagOnDisk(dir.Path()));
+  Dlg()->Run([](TestMainDlg& d) { EXPECT_EQ(1u, d.m_pConfig->workPlanEnabled); });
+}
+
+// A press in a monitor window that shows a channel asks that channel's
+// device for its colours (the 18-byte get, channel in byte 16, port 8001);
+// a window without a channel asks nobody.
+TEST_F(MainDialog, SelectingAWindowAsksItsChannelsDeviceForTheColours) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  Dlg()->Run([&](TestMainDlg& d) {
+    shell::DeviceRecord& a = d.m_pConfig->devices[0];
+    shell::DeviceRecord& b = d.m_pConfig->devices[1];
+    lstrcpyA(a.address, "169.254.7.1");
+    lstrcpyA(b.address, "169.254.7.2");
+    d.m_windows[2].Add(d.m_channels.Assign(&a, 3));
+    d.m_windows[5].Add(d.m_channels.Assign(&b, 0));
+    d.m_windows[2].position = 0;
+    d.m_windows[5].position = 0;
+    d.m_channels.CountUsed();
+    d.TakeSent();
+  });
+  struct Row {
+    UINT button;
+    int window;
+    const char* to;   // null: nothing sent
+    uint8_t channel;
+    int current;      // the current window after it
+  } rows[] = {{WM_LBUTTONDOWN, 2, "169.254.7.1:8001", 3, 2},
+              {WM_RBUTTONDOWN, 5, "169.254.7.2:8001", 0, 5},
+              {WM_LBUTTONDOWN, 4, nullptr, 0, 4},
+              {WM_LBUTTONDBLCLK, 2, nullptr, 0, 4}};   // not current: no selection
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.window);
+    ::SendMessageA(hwnd, WM_MONITOR_MOUSE, MAKEWPARAM(r.button, r.window), 0);
+    auto sent = Dlg()->TakeSent();
+    EXPECT_EQ(r.current, Dlg()->GetCurrentWindow());
+    if (!r.to) {
+      EXPECT_TRUE(sent.empty());
+      continue;
+    }
+    ASSERT_EQ(1u, sent.size());
+    EXPECT_EQ(r.to, sent[0].first);
+    std::vector<uint8_t> want(18, 0);
+    want[0] = 1;
+    want[1] = 0xC1;
+    want[2] = 2;
+    want[14] = 2;
+    want[16] = r.channel;
+    EXPECT_EQ(want, sent[0].second);
+  }
+}
+
+// The real change of user: each of the five rights switches its own
+// controls of the main window (tool bar, switch-mode panel, device panel,
+// PTZ panel) and no other.
+TEST_F(MainDialog, ChangeOfUserSwitchesTheControlsOfEachRight) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  struct Control {
+    const char* what;
+    HWND hwnd;
+    DWORD right;
+  };
+  std::vector<Control> controls;
+  Dlg()->Run([&](TestMainDlg& d) {
+    controls.push_back({"Settings", d.ToolBarButton(1).m_hWnd, kRightFrontEndSettings});
+    controls.push_back({"Play Back", d.ToolBarButton(0).m_hWnd, kRightLocalPlayback});
+    controls.push_back({"Preview Plans", d.ToolBarButton(2).m_hWnd, 0});
+    controls.push_back({"Record Plans", d.ToolBarButton(3).m_hWnd, 0});
+    HWND recordAll = nullptr;
+    for (int i = 0; i < CSwitchModeDlg::kButtons; ++i)
+      if (CSwitchModeDlg::CommandOf(i) == IDC_RECORD_ALL) recordAll = d.SwitchModePanel().Button(i).m_hWnd;
+    controls.push_back({"All Open Record", recordAll, kRightLocalRecord});
+    controls.push_back({"Device Manage", d.DevicePanel().SkinButton(0).m_hWnd, kRightLocalConnect});
+    controls.push_back({"Connect All", ::GetDlgItem(d.DevicePanel().m_hWnd, IDC_DEVICE_CONNECT_ALL), kRightLocalConnect});
+    controls.push_back({"PTZ Up", d.PtzPanel().ButtonAt(0).m_hWnd, kRightFrontEndPtz});
+    controls.push_back({"PTZ last", d.PtzPanel().ButtonAt(CPtzDlgEx::kButtons - 1).m_hWnd, kRightFrontEndPtz});
+    const DWORD bits[] = {kRightFrontEndSettings, kRightLocalPlayback, kRightLocalRecord, kRightLocalConnect,
+                          kRightFrontEndPtz};
+    for (int i = 0; i < 5; ++i) {
+      char name[8];
+      wsprintfA(name, "op%d", i);
+      shell::LocalUserRecord op = User(name, 0, bits[i] | kRightLocalCloseSystem);
+      lstrcpyA(op.password, "pw");
+      d.m_pConfig->users[2 + i] = op;
+    }
+  });
+  for (const Control& c : controls) {
+    ASSERT_NE(nullptr, c.hwnd) << c.what;
+    EXPECT_TRUE(::IsWindowEnabled(c.hwnd)) << c.what << " for the administrator";
+  }
+  const DWORD thread = ::GetWindowThreadProcessId(hwnd, nullptr);
+  auto changeUser = [&](const char* name, const char* password) {
+    ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_CHANGE_USER, 0);
+    HWND login = gui::FindThreadWindow(thread, "Login Dravenor", 10000);
+    if (!login) return false;
+    gui::SetText(login, IDC_LOGIN_USER, name);
+    gui::SetText(login, IDC_LOGIN_PASSWORD, password);
+    ::PostMessageA(login, WM_COMMAND, IDOK, 0);
+    // The log's line is the change's last step.
+    const std::string line = std::string("Change User ") + name + " Login Successfully!";
+    return gui::PumpUntil([&] { return !::IsWindow(login); }, 10000) &&
+           gui::PumpUntil([&] { return Has(LogRows(Dlg()), line); }, 10000);
+  };
+  const DWORD bits[] = {kRightFrontEndSettings, kRightLocalPlayback, kRightLocalRecord, kRightLocalConnect,
+                        kRightFrontEndPtz};
+  for (int i = 0; i < 5; ++i) {
+    char name[8];
+    wsprintfA(name, "op%d", i);
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(changeUser(name, "pw"));
+    EXPECT_EQ(2 + i, Dlg()->CurrentUserIndex());
+    for (const Control& c : controls)
+      EXPECT_EQ(c.right == 0 || c.right == bits[i], ::IsWindowEnabled(c.hwnd) != FALSE) << c.what;
+  }
+  ASSERT_TRUE(changeUser("admin", "tulip"));
+  for (const Control& c : controls) EXPECT_TRUE(::IsWindowEnabled(c.hwnd)) << c.what << " for the administrator again";
+}
+
+// Talkback on at the close: the close ends it, the device panel's talkback
+// slot and the channel's mark with the main dialog's flag.
+TEST_F(MainDialog, CloseEndsTalkbackWithTheDevicePanelsSlot) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  int slot = -1;
+  Dlg()->Run([&](TestMainDlg& d) {
+    shell::DeviceRecord& dev = d.m_pConfig->devices[0];
+    lstrcpyA(dev.address, "169.254.9.9");
+    slot = d.m_channels.Assign(&dev, 1);
+    d.m_channels.CountUsed();
+    d.m_windows[0].Add(slot);
+    d.m_windows[0].position = 0;
+    d.DevicePanel().OnMonitorButton(0, kButtonTalkback);
+    EXPECT_NE(FALSE, d.TalkbackActive());
+    EXPECT_EQ(slot, d.DevicePanel().TalkbackSlot());
+  });
+  ASSERT_GE(slot, 0);
+  gui::MessageBoxScript yes({IDYES});
+  ::PostMessageA(hwnd, WM_COMMAND, ID_MAIN_EXIT_SYSTEM, 0);
+  ASSERT_TRUE(run->Wait(15000));
+  EXPECT_EQ(FALSE, talkbackAtEnd);
+  EXPECT_EQ(-1, panelTalkbackSlotAtEnd);
+  EXPECT_TRUE(talkbackMarksAtEnd.empty());
 }
