@@ -513,6 +513,7 @@ PTZ_BUTTONS = [("PTZShow", 0, 0, 168, 36),
                ("FocusReduce", 30, 232, 26, 22), ("FocusAdd", 114, 232, 26, 22)]
 PTZ_DIRECTIONS = {"LeftUp": (-1, -1), "Up": (0, -1), "RightUp": (1, -1), "Left": (-1, 0), "Right": (1, 0),
                   "LeftDown": (-1, 1), "Down": (0, 1), "RightDown": (1, 1)}
+PTZ_LABEL_BACK = mix(PANEL, EDGE, 0.5)
 PTZ_ROWS = (("Zoom", 172, g_magnifier), ("Iris", 202, g_iris), ("Focus", 232, g_focus))
 
 
@@ -532,9 +533,11 @@ def ptz_panel(c, state):
             glyph_button(c, r, state, g_minus, 16)
         else:
             glyph_button(c, r, state, g_plus, 16)
-    # Each lens row's mark at the left, on the panel.
+    # Each lens row's mark at the left, and the well between the pair where
+    # the panel writes the row's name.
     for _, y, icon in PTZ_ROWS:
         icon(c, 15, y + 11, 18, TEXT)
+        c.rect(58, y, 112, y + 22, fill=PTZ_LABEL_BACK, radius=3)
     c.rect(8, 160, 161, 161, fill=EDGE)
 
 
@@ -544,8 +547,8 @@ COLOR_LABELS = (g_sun, g_contrast, g_drop, g_hue)
 def color_positions():
     """Header, Default and the four slider labels btn1..btn4."""
     pos = {"ColorShow": (0, 0, 168, 36), "Default": (96, 142, 160, 164)}
-    for i in range(4):
-        y = 44 + i * 24
+    # Beside the four sliders of the panel's dialog, one 23 pixels below the other.
+    for i, y in enumerate((42, 65, 87, 110)):
         pos["btn%d" % (i + 1)] = (6, y, 30, y + 20)
     return pos
 
@@ -576,11 +579,12 @@ def device_header(c, state):
 
 
 # The tool bar's top buttons: a glyph at the left of each face; the control
-# draws its caption (a text of the language file) in the middle.
-TOP_BUTTONS = (("TopPlayBack", "Play Back", (560, 6, 660, 34), g_playback),
-               ("TopConfig", "Settings", (668, 6, 768, 34), None),
-               ("TopPreviewPlan", "Preview Plans", (776, 6, 896, 34), g_grid),
-               ("TopRecordPlan", "Record Plans", (904, 6, 1020, 34), g_calendar_rec))
+# draws its caption (a text of the language file) in the middle. They end
+# left of the logo of a window 1024 pixels wide.
+TOP_BUTTONS = (("TopPlayBack", "Play Back", (340, 6, 452, 34), g_playback),
+               ("TopConfig", "Settings", (460, 6, 564, 34), None),
+               ("TopPreviewPlan", "Preview Plans", (572, 6, 704, 34), g_grid),
+               ("TopRecordPlan", "Record Plans", (712, 6, 840, 34), g_calendar_rec))
 
 
 def toolbar(c, state):
@@ -588,9 +592,9 @@ def toolbar(c, state):
         top, bottom, border, ink = LIGHT_FACES[state]
         ink, off = face(c, x0, y0, x1, y1, state, LIGHT_FACES, 4)
         if draw is None:
-            g_gear(c, x0 + 14 + off, (y0 + y1) / 2 + off, 18, ink, mix(top, bottom, 0.5))
+            g_gear(c, x0 + 13 + off, (y0 + y1) / 2 + off, 16, ink, mix(top, bottom, 0.5))
         else:
-            draw(c, x0 + 14 + off, (y0 + y1) / 2 + off, 18, ink)
+            draw(c, x0 + 13 + off, (y0 + y1) / 2 + off, 16, ink)
 
 
 def title_strip(w, h):
@@ -749,6 +753,8 @@ def rect_keys(rects):
 
 def main():
     check_palette()
+    if contrast(TEXT, PTZ_LABEL_BACK) < MIN_CONTRAST:
+        sys.exit("make-solution: the PTZ labels do not stand out from their well")
     root = sys.argv[1]
     lang = os.path.join(root, "Language")
     sol = os.path.join(lang, "English")
@@ -810,7 +816,8 @@ def main():
     write(os.path.join(sol, "Plan_config.ini"),
           "[MainSettings]\r\nNormalHeight=117\r\n[MainButtons]\r\nPlanShow_Position=0, 0, 168, 36\r\n")
     write(os.path.join(sol, "PTZ_config.ini"),
-          "[MainSettings]\r\nNormalHeight=270\r\nAdvanceHeight=428\r\n[MainButtons]\r\n"
+          "[MainSettings]\r\nNormalHeight=270\r\nAdvanceHeight=428\r\nLabelTextColor=%s\r\nLabelBackColor=%s\r\n"
+          "[MainButtons]\r\n" % (rgb_text(TEXT), rgb_text(PTZ_LABEL_BACK))
           + rect_keys((k, (x, y, x + w, y + h)) for k, x, y, w, h in PTZ_BUTTONS))
 
 
