@@ -795,10 +795,15 @@ TEST_F(MainDialog, ToolBarButtonsWithoutTheVisibilityKeyStayHidden) {
   EXPECT_EQ(nullptr, gui::Control(hwnd, ID_MAIN_SETTINGS));
   EXPECT_EQ("Replay", gui::Text(hwnd, ID_MAIN_PLAYBACK));
   // Placed at its _Position.
+  char pos[64] = {};
+  ::GetPrivateProfileStringA("MainButtons", "TopPreviewPlan_Position", "", pos, sizeof pos, ini);
+  CRect want = ParseRect(pos);
+  ASSERT_FALSE(want.IsRectEmpty()) << pos;
   CRect r;
   ::GetWindowRect(gui::Control(hwnd, ID_MAIN_PREVIEW_PLANS), &r);
   ::ScreenToClient(hwnd, &r.TopLeft());
-  EXPECT_EQ(CPoint(780, 6), r.TopLeft());
+  ::ScreenToClient(hwnd, &r.BottomRight());
+  EXPECT_EQ(want, r);
 }
 
 TEST_F(MainDialog, SkinPictureThatCannotBeLoadedEndsTheDialogWithTheBox) {

@@ -738,9 +738,9 @@ def player_skin(folder):
 def login_dialog_keys(folder):
     """[LoginDlgSettings]: the four pictures of the login dialog's OK and
     Cancel buttons, drawn stretched over each button; the buttons draw
-    their own captions."""
+    their own captions in a colour that stands out from the face."""
     return image_keys(state_pictures(folder, "login_button", 80, 24,
-                                     lambda c, state: face(c, 0, 0, 80, 24, state, LIGHT_FACES, 3)))
+                                     lambda c, state: face(c, 0, 0, 80, 24, state, DARK_FACES, 3)))
 
 
 def switch_button(c, state):
