@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app_services.h"
+#include "helpers.h"
 #include "language.h"
 #include "main_dlg_face.h"
 #include "main_duties.h"
@@ -35,7 +36,14 @@ BOOL CPtzDlgEx::OnInitDialog() {
   TranslateDialog(this);
   m_configFile = "PTZ_config.ini";
   const UINT labels[3] = {IDC_PTZ_ZOOM_LABEL, IDC_PTZ_IRIS_LABEL, IDC_PTZ_FOCUS_LABEL};
-  for (int i = 0; i < 3; ++i) m_labels[i].SubclassDlgItem(labels[i], this);
+  // The pairs' names in the solution's label colours.
+  CString labelText = ReadIniString("MainSettings", "LabelTextColor", "", PanelIni(), 128);
+  CString labelBack = ReadIniString("MainSettings", "LabelBackColor", "", PanelIni(), 128);
+  for (int i = 0; i < 3; ++i) {
+    m_labels[i].SubclassDlgItem(labels[i], this);
+    if (!labelText.IsEmpty()) m_labels[i].SetTextColor(ParseColor(labelText));
+    if (!labelBack.IsEmpty()) m_labels[i].SetBackColor(ParseColor(labelBack));
+  }
   if (!LoadBackground("PtzDlgExSettings")) {
     // "Loading the pictures of the CPtzDlgEx dialog failed" (GBK).
     TranslatedMessageBox(this,

@@ -1,9 +1,37 @@
 // The arithmetic of the skinned menus (see MenuDrawRules.h).
 #include "MenuDrawRules.h"
 
+#include <cmath>
+#include <utility>
+
 #include <algorithm>
 
 namespace menu_rules {
+
+namespace {
+
+double Linear(int channel) {
+  double v = channel / 255.0;
+  return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+
+double Luminance(Color c) {
+  return 0.2126 * Linear(Red(c)) + 0.7152 * Linear(Green(c)) + 0.0722 * Linear(Blue(c));
+}
+
+}  // namespace
+
+double ContrastRatio(Color a, Color b) {
+  double la = Luminance(a), lb = Luminance(b);
+  if (la < lb) std::swap(la, lb);
+  return (la + 0.05) / (lb + 0.05);
+}
+
+Color ReadableText(Color preferred, Color back) {
+  if (ContrastRatio(preferred, back) >= 4.5) return preferred;
+  const Color white = MakeColor(255, 255, 255), black = 0;
+  return ContrastRatio(white, back) >= ContrastRatio(black, back) ? white : black;
+}
 
 int MulDivRound(int a, int b, int c) {
   if (c == 0) return -1;

@@ -43,6 +43,13 @@ struct ItemColors {
 ItemColors BlendedItemColors(Color window, Color menu, Color highlight,
                              const std::function<Color(Color)>& nearest);
 
+// Contrast ratio of two colours, (lighter + 0.05) / (darker + 0.05) of
+// their relative luminances (sRGB): 1 for equal colours, 21 for black on white.
+double ContrastRatio(Color a, Color b);
+// The text colour for captions on `back`: `preferred` when it stands out by
+// 4.5:1 or more, else white or black, whichever stands out more.
+Color ReadableText(Color preferred, Color back);
+
 // One band of the gradient painted without the system's gradient call.
 struct Band {
   int offset;

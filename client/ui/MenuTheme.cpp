@@ -585,7 +585,14 @@ void DrawMenuBarItem(CNewMenu* menu, LPDRAWITEMSTRUCT dis, BOOL) {
   BOOL selected = (state & ODS_SELECTED) != 0;
   BOOL hot = (state & ODS_HOTLIGHT) != 0;
   COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
-  COLORREF textColor = ::GetSysColor((state & (ODS_GRAYED | ODS_DISABLED)) ? COLOR_GRAYTEXT : COLOR_MENUTEXT);
+  // Captions on the bar's own colour: the menu text colour when it stands
+  // out from the bar, else white or black; a disabled caption half-way to
+  // the bar.
+  COLORREF back = menu->GetMenuBackColorOf();
+  COLORREF textColor = menu_rules::ReadableText(::GetSysColor(COLOR_MENUTEXT), back);
+  if (state & (ODS_GRAYED | ODS_DISABLED))
+    textColor = RGB((GetRValue(textColor) + GetRValue(back)) / 2, (GetGValue(textColor) + GetGValue(back)) / 2,
+                    (GetBValue(textColor) + GetBValue(back)) / 2);
   if (selected || hot) {
     RECT in = rc;
     ::InflateRect(&in, -1, -1);
@@ -601,7 +608,7 @@ void DrawMenuBarItem(CNewMenu* menu, LPDRAWITEMSTRUCT dis, BOOL) {
     ::DeleteObject(pen);
     textColor = highlight;
   } else {
-    FillColor(dc, rc, menu->GetMenuBackColorOf());
+    FillColor(dc, rc, back);
   }
   HFONT f = CreateMenuFont(FALSE);
   HGDIOBJ old = ::SelectObject(dc, f);

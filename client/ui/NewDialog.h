@@ -43,6 +43,17 @@ protected:
   afx_msg void OnEnterMenuLoop(BOOL trackPopup);
   afx_msg void OnExitMenuLoop(BOOL trackPopup);
   afx_msg LRESULT OnNcHitTest(CPoint point);
+  // The frame as the system draws it, then the menu bar's empty end in the
+  // skin's colour.
+  afx_msg void OnNcPaint() {
+    this->Default();
+    CNewMenu::PaintBarBeyondItems(this->m_hWnd);
+  }
+  afx_msg BOOL OnNcActivate(BOOL active) {
+    BOOL result = BOOL(this->Default());
+    CNewMenu::PaintBarBeyondItems(this->m_hWnd);
+    return result;
+  }
   afx_msg void OnTimer(UINT_PTR id);
   DECLARE_MESSAGE_MAP()
 };
@@ -56,6 +67,8 @@ BEGIN_TEMPLATE_MESSAGE_MAP(CSkinMenuFrame, Base, Base)
   ON_WM_ENTERMENULOOP()
   ON_WM_EXITMENULOOP()
   ON_WM_NCHITTEST()
+  ON_WM_NCPAINT()
+  ON_WM_NCACTIVATE()
   ON_WM_TIMER()
 END_MESSAGE_MAP()
 

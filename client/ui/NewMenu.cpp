@@ -720,6 +720,33 @@ void CNewMenu::OnMenuPopupExit() {
 
 HWND CNewMenu::LastMenuOwner() { return t_lastOwner; }
 
+void CNewMenu::PaintBarBeyondItems(HWND owner) {
+  HMENU bar = owner ? ::GetMenu(owner) : nullptr;
+  CNewMenu* menu = bar ? FromHandleNew(bar) : nullptr;
+  int items = bar ? ::GetMenuItemCount(bar) : 0;
+  if (!menu || items <= 0 || menu->m_menuColor == 0xFF000000) return;
+  MENUBARINFO whole{};
+  whole.cbSize = sizeof whole;
+  MENUBARINFO last{};
+  last.cbSize = sizeof last;
+  if (!::GetMenuBarInfo(owner, OBJID_MENU, 0, &whole) || !::GetMenuBarInfo(owner, OBJID_MENU, items, &last)) return;
+  // The bar's rows right of the last item, and a row that wraps beneath it.
+  RECT window;
+  ::GetWindowRect(owner, &window);
+  RECT rest = {last.rcBar.right, last.rcBar.top, whole.rcBar.right, last.rcBar.bottom};
+  RECT below = {whole.rcBar.left, last.rcBar.bottom, whole.rcBar.right, whole.rcBar.bottom};
+  HDC dc = ::GetWindowDC(owner);
+  if (!dc) return;
+  HBRUSH brush = ::CreateSolidBrush(menu->GetMenuBackColorOf());
+  for (RECT r : {rest, below}) {
+    if (r.right <= r.left || r.bottom <= r.top) continue;
+    ::OffsetRect(&r, -window.left, -window.top);
+    ::FillRect(dc, &r, brush);
+  }
+  ::DeleteObject(brush);
+  ::ReleaseDC(owner, dc);
+}
+
 BOOL CNewMenu::OnMeasureItem(const MSG* msg) {
   if (!msg || msg->message != WM_MEASUREITEM) return FALSE;
   auto* mis = reinterpret_cast<LPMEASUREITEMSTRUCT>(msg->lParam);

@@ -85,6 +85,11 @@ public:
   static LRESULT OnMenuChar(UINT ch, UINT flags, CMenu* menu);
   // The owner window of the last popup opened on this thread.
   static HWND LastMenuOwner();
+  // Paints the window's menu bar beyond its last item in the bar menu's
+  // background colour (when one is set). Windows fills that part with the
+  // menu's background brush; Wine fills it with the system menu colour
+  // whatever the brush, so the skin paints it after the frame is drawn.
+  static void PaintBarBeyondItems(HWND owner);
 
   int GetItemDataCount() const { return int(m_MenuItemList.size()); }
   CNewMenuItemData* GetItemDataAt(int i) const { return m_MenuItemList[size_t(i)].get(); }

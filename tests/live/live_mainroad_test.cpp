@@ -31,6 +31,7 @@
 #include "language.h"
 #include "main_dlg.h"
 #include "shell_fixture.h"
+#include "side_panels_resource.h"
 #include "user_rights.h"
 #include "device_panel_face.h"
 #include "devnet_kit.h"
@@ -314,6 +315,42 @@ TEST_F(LiveMainRoad, FourWindowsPlayAndADisconnectLeavesTheOthersPlaying) {
   for (int w = 0; w < 4; ++w) ShowsTheClip(w);
   gui::PumpFor(500);
   EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath("live_four_windows.bmp")));
+
+  // Each side panel opened in turn over the playing windows, and the
+  // panels themselves at their size and twice it.
+  struct Side {
+    const char* name;
+    UINT header;
+  };
+  for (const Side& side : {Side{"ptz", IDC_PTZ_SHOW}, Side{"colour", IDC_COLOR_SHOW}, Side{"plan", IDC_PLAN_SHOW}}) {
+    HWND panel = nullptr;
+    Dlg()->Run([&](TestMainDlg& d) {
+      CWnd& p = side.header == IDC_PTZ_SHOW    ? static_cast<CWnd&>(d.PtzPanel())
+                : side.header == IDC_COLOR_SHOW ? static_cast<CWnd&>(d.ColourPanel())
+                                                : static_cast<CWnd&>(d.PlanPanel());
+      panel = p.m_hWnd;
+    });
+    ASSERT_NE(nullptr, panel);
+    ::SendMessageA(panel, WM_COMMAND, MAKEWPARAM(side.header, BN_CLICKED), LPARAM(::GetDlgItem(panel, int(side.header))));
+    gui::PumpFor(300);
+    std::string stem = std::string("live_four_windows_") + side.name + "_open";
+    EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath((stem + ".bmp").c_str())));
+    if (side.header != IDC_PLAN_SHOW) {
+      EXPECT_TRUE(gui::SaveWindowBitmap(panel, gui::OutputPath((std::string("skin_") + side.name + "_panel.bmp").c_str())));
+      EXPECT_TRUE(gui::SaveWindowBitmap(panel, gui::OutputPath((std::string("skin_") + side.name + "_panel_200.bmp").c_str()), 2));
+    } else {
+      HWND device = nullptr;
+      Dlg()->Run([&](TestMainDlg& d) { device = d.DevicePanel().m_hWnd; });
+      EXPECT_TRUE(gui::SaveWindowBitmap(device, gui::OutputPath("skin_device_panel.bmp")));
+      EXPECT_TRUE(gui::SaveWindowBitmap(device, gui::OutputPath("skin_device_panel_200.bmp"), 2));
+    }
+  }
+  {
+    HWND plan = nullptr;
+    Dlg()->Run([&](TestMainDlg& d) { plan = d.PlanPanel().m_hWnd; });
+    ::SendMessageA(plan, WM_COMMAND, MAKEWPARAM(IDC_PLAN_SHOW, BN_CLICKED), LPARAM(::GetDlgItem(plan, IDC_PLAN_SHOW)));
+    gui::PumpFor(100);
+  }
 
   // Disconnecting "server" closes window 0 only; "four" plays on.
   Dlg()->Run([&](TestMainDlg& d) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <atomic>
 #include <thread>
 #include <functional>
@@ -253,6 +255,104 @@ TEST_F(MainDialog, StartsMaximisedWithItsWindowsLogAndFiles) {
     ::ReleaseDC(hwnd, dc);
   }
   EXPECT_TRUE(gui::SaveWindowBitmap(hwnd, gui::OutputPath("main_dialog.bmp")));
+}
+
+// Relative luminance (sRGB) and the contrast ratio of two colours.
+double Luminance(COLORREF c) {
+  auto lin = [](int v) {
+    double x = v / 255.0;
+    return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
+}
+double Contrast(COLORREF a, COLORREF b) {
+  double la = Luminance(a), lb = Luminance(b);
+  if (la < lb) std::swap(la, lb);
+  return (la + 0.05) / (lb + 0.05);
+}
+
+// The screen's pixels inside r (screen coordinates), row by row.
+std::vector<COLORREF> ScreenPixels(const RECT& r) {
+  int w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<COLORREF> out;
+  if (w <= 0 || h <= 0) return out;
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  ::BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  ::SelectObject(mem, old);
+  BITMAPINFOHEADER bi{sizeof bi, w, -h, 1, 32, BI_RGB};
+  std::vector<uint32_t> raw(size_t(w) * h);
+  ::GetDIBits(mem, bmp, 0, UINT(h), raw.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+  ::ReleaseDC(nullptr, screen);
+  for (uint32_t p : raw) out.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+  return out;
+}
+
+TEST_F(MainDialog, MenuBarCaptionsStandOutFromTheBarAsDrawn) {
+  ASSERT_NE(nullptr, Start(User("admin", 0xFFFFFFFF, 0xFFFFFFFF)));
+  ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+  gui::PumpFor(300);
+  MENUBARINFO bar{sizeof bar};
+  ASSERT_TRUE(::GetMenuBarInfo(hwnd, OBJID_MENU, 0, &bar));
+  int items = ::GetMenuItemCount(::GetMenu(hwnd));
+  ASSERT_GE(items, 3);
+  const COLORREF back = RGB(30, 34, 42);  // [MainSettings] BackColor
+  RECT last{};
+  for (int i = 1; i <= items; ++i) {
+    MENUBARINFO item{sizeof item};
+    ASSERT_TRUE(::GetMenuBarInfo(hwnd, OBJID_MENU, i, &item)) << i;
+    last = item.rcBar;
+    std::vector<COLORREF> px = ScreenPixels(item.rcBar);
+    ASSERT_FALSE(px.empty()) << i;
+    // The item's ground is the skin's colour; its caption's strokes stand
+    // out from it by 4.5:1 at least.
+    size_t ground = size_t(std::count(px.begin(), px.end(), back));
+    EXPECT_GT(ground * 2, px.size()) << "item " << i << " is not drawn on the bar's colour";
+    double best = 0;
+    size_t strokes = 0;
+    for (COLORREF c : px) {
+      double k = Contrast(c, back);
+      best = std::max(best, k);
+      if (k >= 4.5) ++strokes;
+    }
+    EXPECT_GE(best, 4.5) << "item " << i;
+    EXPECT_GE(strokes, 12u) << "item " << i << ": too few caption pixels at 4.5:1";
+    std::printf("menu item %d: caption contrast %.2f:1, %u pixels at 4.5:1 or more\n", i, best, unsigned(strokes));
+  }
+  // The bar beyond its last caption.
+  RECT rest{last.right, bar.rcBar.top, bar.rcBar.right, bar.rcBar.bottom};
+  std::vector<COLORREF> px = ScreenPixels(rest);
+  size_t skin = size_t(std::count(px.begin(), px.end(), back));
+  std::printf("bar beyond the last caption: %u of %u pixels in the skin's colour\n", unsigned(skin), unsigned(px.size()));
+  EXPECT_GE(skin * 10, px.size() * 9) << "the bar beyond its captions is not painted in the skin's colour";
+  RECT whole = bar.rcBar;
+  EXPECT_TRUE(gui::SaveScreenBitmap(whole, gui::OutputPath("menu_bar.bmp")));
+
+  // A popup opened by a click on the first caption, as the operator would.
+  MENUBARINFO first{sizeof first};
+  ASSERT_TRUE(::GetMenuBarInfo(hwnd, OBJID_MENU, 1, &first));
+  POINT at{(first.rcBar.left + first.rcBar.right) / 2, (first.rcBar.top + first.rcBar.bottom) / 2};
+  ::PostMessageA(hwnd, WM_NCLBUTTONDOWN, HTMENU, MAKELPARAM(at.x, at.y));
+  HWND popup = nullptr;
+  gui::PumpUntil([&] { return (popup = ::FindWindowA(MAKEINTATOM(32768), nullptr)) != nullptr &&
+                              ::IsWindowVisible(popup); }, 5000);
+  ASSERT_NE(nullptr, popup) << "no popup opened";
+  gui::PumpFor(400);
+  RECT pr;
+  ::GetWindowRect(popup, &pr);
+  RECT shot;
+  ::UnionRect(&shot, &pr, &bar.rcBar);
+  shot.right = std::max(shot.right, pr.right + 8);
+  shot.bottom += 8;
+  EXPECT_TRUE(gui::SaveScreenBitmap(shot, gui::OutputPath("menu_bar_popup.bmp")));
+  ::PostMessageA(hwnd, WM_CANCELMODE, 0, 0);
+  ::PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+  ::PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(gui::PumpUntil([&] { return !::IsWindowVisible(popup); }, 5000));
 }
 
 TEST_F(MainDialog, MenuFollowsTheUsersRights) {
@@ -798,10 +898,15 @@ TEST_F(MainDialog, ToolBarButtonsWithoutTheVisibilityKeyStayHidden) {
   EXPECT_EQ(nullptr, gui::Control(hwnd, ID_MAIN_SETTINGS));
   EXPECT_EQ("Replay", gui::Text(hwnd, ID_MAIN_PLAYBACK));
   // Placed at its _Position.
+  char pos[64] = {};
+  ::GetPrivateProfileStringA("MainButtons", "TopPreviewPlan_Position", "", pos, sizeof pos, ini);
+  CRect want = ParseRect(pos);
+  ASSERT_FALSE(want.IsRectEmpty()) << pos;
   CRect r;
   ::GetWindowRect(gui::Control(hwnd, ID_MAIN_PREVIEW_PLANS), &r);
   ::ScreenToClient(hwnd, &r.TopLeft());
-  EXPECT_EQ(CPoint(780, 6), r.TopLeft());
+  ::ScreenToClient(hwnd, &r.BottomRight());
+  EXPECT_EQ(want, r);
 }
 
 TEST_F(MainDialog, SkinPictureThatCannotBeLoadedEndsTheDialogWithTheBox) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "gui_kit.h"
+#include "helpers.h"
 #include "language.h"
 #include "shell_fixture.h"
 #include "start_logo_dlg.h"
@@ -98,6 +99,35 @@ TEST_F(Splash, WithoutALogoItStaysHidden) {
   EXPECT_FALSE(::IsWindowVisible(h));
   ::PostMessageA(h, WM_CLOSE, 0, 0);
   EXPECT_TRUE(run.Wait(5000));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DefaultSplash, ShowsTheSolutionsStartLogoWholeAboveTheBar) {
+  gui::InitControls();
+  ScratchDir dir{"splash_default"};
+  ScratchDir::CopyTree(GetModuleDirectory() + "Language\\", dir / "Language\\");
+  ScratchDir::WriteText(dir / "Corvel.ini", "[General]\r\nLanguage=English\r\n");
+  CInterfaceSolutions::Instance().Build(dir.Path());
+  ASSERT_TRUE(CInterfaceSolutions::Instance().Choose(dir / "Corvel.ini"));
+  {
+    gui::ModalRunner<CStartLogoDlg> run;
+    HWND h = run.WaitForWindow(5000);
+    ASSERT_NE(nullptr, h);
+    ASSERT_TRUE(run.Dialog()->HasLogo());
+    CRect client;
+    ::GetClientRect(h, &client);
+    // The picture's own size: 400 x 200, the bar below it.
+    EXPECT_EQ(400, client.Width());
+    EXPECT_GT(client.Height(), 200);
+    gui::PumpFor(200);
+    EXPECT_TRUE(gui::SaveWindowBitmap(h, gui::OutputPath("splash_default.bmp")));
+    ::PostMessageA(h, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(run.Wait(5000));
+  }
+  SetCurrentSolution(nullptr);
 }
 
 }  // namespace

@@ -327,17 +327,25 @@ inline std::string OutputPath(const char* name) {
 // Saves a rectangle of the screen as a 24-bit BMP: only what lies on the
 // screen (a maximised window's frame does not), since a blit from outside
 // the screen gives nothing at all.
-inline bool SaveScreenBitmap(const RECT& wanted, const std::string& path) {
+// `scale` > 1 enlarges every pixel to scale x scale pixels, for looking at
+// small controls.
+inline bool SaveScreenBitmap(const RECT& wanted, const std::string& path, int scale = 1) {
   RECT screenRect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
   RECT r;
-  if (!::IntersectRect(&r, &wanted, &screenRect)) return false;
-  int w = r.right - r.left, ht = r.bottom - r.top;
+  if (!::IntersectRect(&r, &wanted, &screenRect) || scale < 1) return false;
+  int sw = r.right - r.left, sh = r.bottom - r.top;
+  int w = sw * scale, ht = sh * scale;
   if (w <= 0 || ht <= 0) return false;
   HDC screen = ::GetDC(nullptr);
   HDC mem = ::CreateCompatibleDC(screen);
   HBITMAP bmp = ::CreateCompatibleBitmap(screen, w, ht);
   HGDIOBJ old = ::SelectObject(mem, bmp);
-  ::BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
+  if (scale == 1) {
+    ::BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
+  } else {
+    ::SetStretchBltMode(mem, COLORONCOLOR);
+    ::StretchBlt(mem, 0, 0, w, ht, screen, r.left, r.top, sw, sh, SRCCOPY);
+  }
   ::SelectObject(mem, old);
   BITMAPINFOHEADER bi{};
   bi.biSize = sizeof bi;
@@ -363,15 +371,16 @@ inline bool SaveScreenBitmap(const RECT& wanted, const std::string& path) {
   return f.WriteAll(&fh, sizeof fh) && f.WriteAll(&bi, sizeof bi) && f.WriteAll(pixels.data(), UINT(pixels.size()));
 }
 
-// Saves what the window shows on the screen as a 24-bit BMP.
-inline bool SaveWindowBitmap(HWND h, const std::string& path) {
+// Saves what the window shows on the screen as a 24-bit BMP, enlarged
+// `scale` times.
+inline bool SaveWindowBitmap(HWND h, const std::string& path, int scale = 1) {
   ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   // Wine puts what the windows painted on the screen while a thread waits
   // for messages: wait a little before reading the screen back.
   PumpFor(150);
   RECT r;
   if (!::GetWindowRect(h, &r)) return false;
-  return SaveScreenBitmap(r, path);
+  return SaveScreenBitmap(r, path, scale);
 }
 
 }  // namespace gui

@@ -109,6 +109,28 @@ TEST(NewDialog, ConvertingAgainKeepsOneDataObjectPerItem) {
   for (int i = 0; i < system->GetItemDataCount(); ++i) EXPECT_EQ(system->GetItemDataAt(i), before[size_t(i)]);
 }
 
+TEST(MenuDrawRules, BarCaptionColourStandsOutFromTheBar) {
+  using menu_rules::MakeColor;
+  const menu_rules::Color black = 0, white = MakeColor(255, 255, 255);
+  struct Case {
+    menu_rules::Color preferred, back, want;
+  } cases[] = {
+      {black, MakeColor(30, 34, 42), white},         // the default skin's dark bar
+      {MakeColor(64, 64, 64), MakeColor(0, 0, 0), white},
+      {black, MakeColor(240, 240, 240), black},      // a light bar keeps the system's text
+      {MakeColor(0, 0, 128), white, MakeColor(0, 0, 128)},
+      {white, MakeColor(250, 250, 210), black},
+      {white, MakeColor(119, 119, 119), black},      // mid grey: black stands out a little more
+  };
+  for (const Case& c : cases) {
+    menu_rules::Color got = menu_rules::ReadableText(c.preferred, c.back);
+    EXPECT_EQ(c.want, got) << std::hex << c.preferred << " on " << c.back;
+  }
+  EXPECT_NEAR(21.0, menu_rules::ContrastRatio(black, white), 1e-9);
+  EXPECT_NEAR(1.0, menu_rules::ContrastRatio(MakeColor(30, 34, 42), MakeColor(30, 34, 42)), 1e-9);
+  EXPECT_NEAR(4.48, menu_rules::ContrastRatio(MakeColor(119, 119, 119), white), 0.01);
+}
+
 TEST(NewMenu, ItemsGoIntoThePopupHoldingTheCommand) {
   SkinnedDialog d;
   CNewMenu& bar = d.dlg.m_DefaultNewMenu;

@@ -5,7 +5,11 @@ Language/English folder with its skin ini files and pictures.
     make-solution.py <program folder>
 
 Every picture is a version-3 BMP (40-byte header, 24 bits) drawn here from
-one palette, so the whole look changes in one place."""
+one palette, so the whole look changes in one place. The pictures are drawn
+with Pillow (Debian: python3-pil) and DejaVu Sans (fonts-dejavu-core); the
+palette and the plain pixel writer above the drawing code are shared with
+the scripts that draw the program's own bitmaps, which need no Pillow."""
+import math
 import os
 import struct
 import sys
@@ -71,12 +75,572 @@ STATES = {
 }
 
 
-def state_set(folder, prefix, w, h, states=("up", "over", "down", "disable")):
+# ---------------------------------------------------------------- drawing
+# Every picture of the solution is drawn with Pillow: shapes four times as
+# large and scaled down (smooth edges), texts at their own size in DejaVu
+# Sans. Text is 11 pixels or larger (8 points at 96 dpi) and keeps a contrast
+# of 4.5:1 or more against the face it stands on; the script stops when a
+# pair of the palette does not.
+PRODUCT = "Dravenor"
+VERSION = "1.0.1"
+WHITE = (255, 255, 255)
+INK_DARK = (24, 28, 36)
+SS = 4
+FONT_DIRS = ("/usr/share/fonts/truetype/dejavu", "/usr/share/fonts/TTF", "/usr/share/fonts/dejavu")
+MIN_TEXT_PX = 11
+MIN_CONTRAST = 4.5
+
+# Button faces, (top, bottom, border, ink) per state: the dark faces carry
+# the glyphs and captions drawn here; the light faces stand behind captions
+# that the controls draw themselves in the system's dark button text.
+DARK_FACES = {
+    "up": (PANEL_HI, PANEL, EDGE, TEXT),
+    "over": ((0, 104, 176), (0, 86, 148), ACCENT_HI, WHITE),
+    "down": ((0, 58, 104), (0, 74, 130), EDGE, WHITE),
+    "disable": ((50, 54, 62), (44, 48, 56), (40, 44, 52), (112, 118, 128)),
+}
+LIGHT_FACES = {
+    "up": ((240, 242, 246), (212, 217, 225), (120, 128, 140), INK_DARK),
+    "over": ((226, 240, 252), (192, 220, 244), ACCENT, INK_DARK),
+    "down": ((168, 198, 226), (192, 214, 236), ACCENT_LO, INK_DARK),
+    "disable": ((206, 208, 212), (196, 198, 202), (150, 154, 160), (120, 124, 130)),
+}
+BUTTON_STATES = ("up", "over", "down", "disable")
+
+
+def luminance(c):
+    def lin(v):
+        v /= 255.0
+        return v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4
+    r, g, b = (lin(v) for v in c)
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def contrast(a, b):
+    la, lb = sorted((luminance(a), luminance(b)), reverse=True)
+    return (la + 0.05) / (lb + 0.05)
+
+
+def check_palette():
+    """Text of every enabled state against both ends of its face."""
+    pairs = [(TEXT, BACK), (TEXT, PANEL), (TEXT, EDGE)]
+    for faces in (DARK_FACES, LIGHT_FACES):
+        for state in ("up", "over", "down"):
+            top, bottom, _, ink = faces[state]
+            pairs += [(ink, top), (ink, bottom)]
+    for ink, back in pairs:
+        if contrast(ink, back) < MIN_CONTRAST:
+            sys.exit("make-solution: text %s on %s has a contrast of %.2f:1 only" % (ink, back, contrast(ink, back)))
+
+
+_fonts = {}
+
+
+def font(size, bold=False):
+    from PIL import ImageFont
+    if size < MIN_TEXT_PX:
+        sys.exit("make-solution: text of %d pixels is below 8 points" % size)
+    key = (size, bold)
+    if key not in _fonts:
+        name = "DejaVuSans-Bold.ttf" if bold else "DejaVuSans.ttf"
+        for d in FONT_DIRS:
+            path = os.path.join(d, name)
+            if os.path.exists(path):
+                # The basic layout: the same pixels whether or not libraqm is there.
+                _fonts[key] = ImageFont.truetype(path, size, layout_engine=ImageFont.Layout.BASIC)
+                break
+        else:
+            sys.exit("make-solution: %s not found (Debian: fonts-dejavu-core)" % name)
+    return _fonts[key]
+
+
+class Canvas:
+    """A picture drawn in pixel coordinates: shapes at SS times the size,
+    texts at their own size once the shapes are scaled down."""
+
+    def __init__(self, w, h, fill=BACK):
+        from PIL import Image, ImageDraw
+        self.w, self.h = w, h
+        self.big = Image.new("RGB", (w * SS, h * SS), fill)
+        self.d = ImageDraw.Draw(self.big)
+        self.texts = []
+
+    @staticmethod
+    def _p(v):
+        return round(v * SS)
+
+    def gradient(self, x0, y0, x1, y1, top, bottom, radius=0, border=None):
+        """A vertical blend over [x0, x1) x [y0, y1), corners rounded."""
+        from PIL import Image, ImageDraw
+        w, h = self._p(x1) - self._p(x0), self._p(y1) - self._p(y0)
+        band = Image.new("RGB", (1, h))
+        for y in range(h):
+            band.putpixel((0, y), mix(top, bottom, y / max(1, h - 1)))
+        band = band.resize((w, h))
+        mask = Image.new("L", (w, h), 0)
+        ImageDraw.Draw(mask).rounded_rectangle([0, 0, w - 1, h - 1], radius * SS, fill=255)
+        self.big.paste(band, (self._p(x0), self._p(y0)), mask)
+        if border:
+            self.d.rounded_rectangle([self._p(x0), self._p(y0), self._p(x1) - 1, self._p(y1) - 1], radius * SS,
+                                     outline=border, width=SS)
+
+    def rect(self, x0, y0, x1, y1, fill=None, outline=None, width=1.0, radius=0):
+        self.d.rounded_rectangle([self._p(x0), self._p(y0), self._p(x1) - 1, self._p(y1) - 1], self._p(radius),
+                                 fill=fill, outline=outline, width=self._p(width) if outline else 0)
+
+    def poly(self, pts, fill):
+        self.d.polygon([(self._p(x), self._p(y)) for x, y in pts], fill=fill)
+
+    def disc(self, cx, cy, r, fill):
+        self.d.ellipse([self._p(cx - r), self._p(cy - r), self._p(cx + r), self._p(cy + r)], fill=fill)
+
+    def ring(self, cx, cy, r, ink, width=1.6):
+        self.d.ellipse([self._p(cx - r), self._p(cy - r), self._p(cx + r), self._p(cy + r)], outline=ink,
+                       width=self._p(width))
+
+    def arc(self, cx, cy, r, start, end, ink, width=1.6):
+        self.d.arc([self._p(cx - r), self._p(cy - r), self._p(cx + r), self._p(cy + r)], start, end, fill=ink,
+                   width=self._p(width))
+
+    def pie(self, cx, cy, r, start, end, fill):
+        self.d.pieslice([self._p(cx - r), self._p(cy - r), self._p(cx + r), self._p(cy + r)], start, end, fill=fill)
+
+    def line(self, pts, ink, width=1.6):
+        self.d.line([(self._p(x), self._p(y)) for x, y in pts], fill=ink, width=self._p(width), joint="curve")
+        for x, y in (pts[0], pts[-1]):
+            self.disc(x, y, width / 2, ink)
+
+    def text(self, x, y, s, size, ink, bold=False, anchor="lm", back=None):
+        self.texts.append((x, y, s, size, ink, bold, anchor))
+
+    def text_width(self, s, size, bold=False):
+        l, _, r, _ = font(size, bold).getbbox(s)
+        return r - l
+
+    def image(self):
+        from PIL import Image, ImageDraw
+        small = self.big.resize((self.w, self.h), Image.BOX)
+        d = ImageDraw.Draw(small)
+        for x, y, s, size, ink, bold, anchor in self.texts:
+            d.text((x, y), s, fill=ink, font=font(size, bold), anchor=anchor)
+        return small
+
+    def save(self, path):
+        # Pillow writes RGB pictures as version-3 BMPs of 24 bits, bottom-up.
+        self.image().save(path, format="BMP")
+
+
+def face(c, x0, y0, x1, y1, state, faces=DARK_FACES, radius=3):
+    """A button face; returns its ink and the press offset of its content."""
+    top, bottom, border, ink = faces[state]
+    c.gradient(x0, y0, x1, y1, top, bottom, radius, border)
+    if state in ("up", "over") and radius < 8:
+        # A light top edge: the face stands out of the panel.
+        c.rect(x0 + 2, y0 + 1, x1 - 2, y0 + 2, fill=mix(top, WHITE, 0.25))
+    return ink, (1 if state == "down" else 0)
+
+
+# ---- glyphs: each drawn into the box centred at (cx, cy) of size s
+
+def g_arrow(c, cx, cy, s, ink, dx, dy):
+    """A solid arrow head pointing along (dx, dy)."""
+    n = math.hypot(dx, dy)
+    ux, uy = dx / n, dy / n
+    px, py = -uy, ux
+    tip, back, half = s * 0.34, s * 0.2, s * 0.28
+    c.poly([(cx + ux * tip, cy + uy * tip), (cx - ux * back + px * half, cy - uy * back + py * half),
+            (cx - ux * back - px * half, cy - uy * back - py * half)], ink)
+
+
+def g_stop(c, cx, cy, s, ink):
+    c.ring(cx, cy, s * 0.34, ink, 1.5)
+    h = s * 0.15
+    c.rect(cx - h, cy - h, cx + h, cy + h, fill=ink)
+
+
+def g_minus(c, cx, cy, s, ink):
+    c.rect(cx - s * 0.3, cy - 1.2, cx + s * 0.3, cy + 1.2, fill=ink)
+
+
+def g_plus(c, cx, cy, s, ink):
+    g_minus(c, cx, cy, s, ink)
+    c.rect(cx - 1.2, cy - s * 0.3, cx + 1.2, cy + s * 0.3, fill=ink)
+
+
+def g_magnifier(c, cx, cy, s, ink):
+    r = s * 0.26
+    ox, oy = cx - s * 0.08, cy - s * 0.08
+    c.ring(ox, oy, r, ink, 1.6)
+    c.line([(ox + r * 0.75, oy + r * 0.75), (cx + s * 0.38, cy + s * 0.38)], ink, 2.2)
+
+
+def g_iris(c, cx, cy, s, ink):
+    r = s * 0.4
+    c.ring(cx, cy, r, ink, 1.4)
+    for i in range(6):
+        a = math.radians(i * 60 + 15)
+        b = math.radians(i * 60 + 95)
+        c.line([(cx + r * math.cos(a), cy + r * math.sin(a)), (cx + r * 0.35 * math.cos(b), cy + r * 0.35 * math.sin(b))],
+               ink, 1.1)
+
+
+def g_focus(c, cx, cy, s, ink):
+    r = s * 0.4
+    k = s * 0.16
+    for sx in (-1, 1):
+        for sy in (-1, 1):
+            x, y = cx + sx * r, cy + sy * r
+            c.line([(x, y - sy * k), (x, y), (x - sx * k, y)], ink, 1.4)
+    c.disc(cx, cy, s * 0.12, ink)
+
+
+def g_sun(c, cx, cy, s, ink):
+    c.disc(cx, cy, s * 0.17, ink)
+    for i in range(8):
+        a = math.radians(i * 45)
+        c.line([(cx + s * 0.28 * math.cos(a), cy + s * 0.28 * math.sin(a)),
+                (cx + s * 0.42 * math.cos(a), cy + s * 0.42 * math.sin(a))], ink, 1.3)
+
+
+def g_contrast(c, cx, cy, s, ink):
+    r = s * 0.38
+    c.ring(cx, cy, r, ink, 1.4)
+    c.pie(cx, cy, r, 90, 270, ink)
+
+
+def g_drop(c, cx, cy, s, ink):
+    r = s * 0.24
+    by = cy + s * 0.12
+    c.disc(cx, by, r, ink)
+    c.poly([(cx, cy - s * 0.42), (cx + r * 0.95, by - r * 0.3), (cx - r * 0.95, by - r * 0.3)], ink)
+
+
+def g_hue(c, cx, cy, s, ink, grey=False):
+    r = s * 0.4
+    hues = [(232, 64, 64), (240, 200, 40), (64, 190, 90), (40, 170, 230), (70, 90, 230), (200, 70, 210)]
+    for i, col in enumerate(hues):
+        c.pie(cx, cy, r, i * 60 - 90, i * 60 - 30, mix(col, (120, 124, 130), 0.8) if grey else col)
+    c.disc(cx, cy, r * 0.38, ink)
+
+
+def g_camera(c, cx, cy, s, ink):
+    """A dome camera on a bracket: what the PTZ panel moves."""
+    c.rect(cx - s * 0.42, cy - s * 0.2, cx + s * 0.18, cy + s * 0.16, fill=ink, radius=1.5)
+    c.poly([(cx + s * 0.18, cy - s * 0.08), (cx + s * 0.42, cy - s * 0.22), (cx + s * 0.42, cy + s * 0.3),
+            (cx + s * 0.18, cy + s * 0.1)], ink)
+
+
+def g_palette(c, cx, cy, s, ink, grey=False):
+    g_hue(c, cx, cy, s, ink, grey)
+
+
+def g_plan(c, cx, cy, s, ink):
+    """A list of plans: three lines with their bullets."""
+    for i in range(3):
+        y = cy - s * 0.28 + i * s * 0.28
+        c.disc(cx - s * 0.33, y, s * 0.07, ink)
+        c.rect(cx - s * 0.18, y - 1, cx + s * 0.42, y + 1, fill=ink)
+
+
+def g_chevron(c, cx, cy, s, ink):
+    c.line([(cx - s * 0.3, cy - s * 0.14), (cx, cy + s * 0.16), (cx + s * 0.3, cy - s * 0.14)], ink, 1.8)
+
+
+def g_device(c, cx, cy, s, ink):
+    """Two stacked recorder boxes, each with a drive slot and a lamp."""
+    for i in (0, 1):
+        y = cy - s * 0.36 + i * s * 0.4
+        c.rect(cx - s * 0.42, y, cx + s * 0.42, y + s * 0.32, outline=ink, width=1.3, radius=1.5)
+        c.rect(cx - s * 0.28, y + s * 0.14, cx + s * 0.02, y + s * 0.18, fill=ink)
+        c.disc(cx + s * 0.24, y + s * 0.16, s * 0.06, ink)
+
+
+def g_record(c, cx, cy, s, ink, red=RECORD):
+    c.ring(cx, cy, s * 0.38, ink, 1.3)
+    c.disc(cx, cy, s * 0.24, red)
+
+
+def g_power(c, cx, cy, s, ink):
+    c.arc(cx, cy + s * 0.04, s * 0.32, -55, 235, ink, 1.8)
+    c.line([(cx, cy - s * 0.4), (cx, cy)], ink, 1.8)
+
+
+def g_microphone(c, cx, cy, s, ink):
+    c.rect(cx - s * 0.12, cy - s * 0.42, cx + s * 0.12, cy + s * 0.08, fill=ink, radius=s * 0.12)
+    c.arc(cx, cy - s * 0.06, s * 0.24, 0, 180, ink, 1.4)
+    c.line([(cx, cy + s * 0.18), (cx, cy + s * 0.38)], ink, 1.4)
+    c.line([(cx - s * 0.16, cy + s * 0.4), (cx + s * 0.16, cy + s * 0.4)], ink, 1.4)
+
+
+def g_gear(c, cx, cy, s, ink, back):
+    r = s * 0.3
+    for i in range(8):
+        a = math.radians(i * 45)
+        px, py = cx + r * math.cos(a), cy + r * math.sin(a)
+        c.disc(px, py, s * 0.1, ink)
+    c.disc(cx, cy, r, ink)
+    c.disc(cx, cy, s * 0.12, back)
+
+
+def g_grid(c, cx, cy, s, ink, n=2):
+    x0, y0, x1, y1 = cx - s * 0.4, cy - s * 0.34, cx + s * 0.4, cy + s * 0.34
+    c.rect(x0, y0, x1, y1, outline=ink, width=1.3)
+    for i in range(1, n):
+        x = x0 + (x1 - x0) * i / n
+        y = y0 + (y1 - y0) * i / n
+        c.rect(x - 0.6, y0, x + 0.6, y1, fill=ink)
+        c.rect(x0, y - 0.6, x1, y + 0.6, fill=ink)
+
+
+def g_play(c, cx, cy, s, ink):
+    c.poly([(cx - s * 0.2, cy - s * 0.3), (cx + s * 0.3, cy), (cx - s * 0.2, cy + s * 0.3)], ink)
+
+
+def g_playback(c, cx, cy, s, ink):
+    """Play inside a turning arrow: play what was recorded."""
+    c.arc(cx, cy, s * 0.4, 200, 520 - 60, ink, 1.4)
+    c.poly([(cx - s * 0.44, cy - s * 0.02), (cx - s * 0.22, cy - s * 0.02), (cx - s * 0.36, cy - s * 0.24)], ink)
+    g_play(c, cx + s * 0.04, cy, s * 0.6, ink)
+
+
+def g_calendar_rec(c, cx, cy, s, ink):
+    x0, y0, x1, y1 = cx - s * 0.4, cy - s * 0.34, cx + s * 0.4, cy + s * 0.38
+    c.rect(x0, y0, x1, y1, outline=ink, width=1.3, radius=1)
+    c.rect(x0, y0, x1, y0 + s * 0.18, fill=ink)
+    c.disc(cx, cy + s * 0.1, s * 0.16, RECORD)
+
+
+# Player bar glyphs: the file player's ten buttons.
+def g_pause(c, cx, cy, s, ink):
+    c.rect(cx - s * 0.24, cy - s * 0.3, cx - s * 0.06, cy + s * 0.3, fill=ink)
+    c.rect(cx + s * 0.06, cy - s * 0.3, cx + s * 0.24, cy + s * 0.3, fill=ink)
+
+
+def g_square(c, cx, cy, s, ink):
+    c.rect(cx - s * 0.24, cy - s * 0.24, cx + s * 0.24, cy + s * 0.24, fill=ink, radius=1)
+
+
+def g_fast(c, cx, cy, s, ink, back=False):
+    k = -1 if back else 1
+    for off in (-0.22, 0.14):
+        x = cx + k * s * off
+        c.poly([(x - k * s * 0.18, cy - s * 0.24), (x + k * s * 0.18, cy), (x - k * s * 0.18, cy + s * 0.24)], ink)
+
+
+def g_slow(c, cx, cy, s, ink):
+    g_fast(c, cx, cy, s, ink, back=True)
+
+
+def g_next(c, cx, cy, s, ink):
+    c.poly([(cx - s * 0.26, cy - s * 0.26), (cx + s * 0.1, cy), (cx - s * 0.26, cy + s * 0.26)], ink)
+    c.rect(cx + s * 0.14, cy - s * 0.26, cx + s * 0.24, cy + s * 0.26, fill=ink)
+
+
+def g_shot(c, cx, cy, s, ink, back):
+    c.rect(cx - s * 0.38, cy - s * 0.18, cx + s * 0.38, cy + s * 0.3, fill=ink, radius=2)
+    c.rect(cx - s * 0.14, cy - s * 0.3, cx + s * 0.1, cy - s * 0.16, fill=ink)
+    c.disc(cx, cy + s * 0.06, s * 0.15, back)
+    c.disc(cx, cy + s * 0.06, s * 0.08, ink)
+
+
+def g_open(c, cx, cy, s, ink):
+    c.poly([(cx - s * 0.4, cy - s * 0.26), (cx - s * 0.12, cy - s * 0.26), (cx - s * 0.04, cy - s * 0.18),
+            (cx + s * 0.34, cy - s * 0.18), (cx + s * 0.34, cy + s * 0.3), (cx - s * 0.4, cy + s * 0.3)], ink)
+
+
+def g_save(c, cx, cy, s, ink, back):
+    c.rect(cx - s * 0.34, cy - s * 0.34, cx + s * 0.34, cy + s * 0.34, fill=ink, radius=1.5)
+    c.rect(cx - s * 0.2, cy - s * 0.34, cx + s * 0.14, cy - s * 0.1, fill=back)
+    c.rect(cx - s * 0.22, cy + s * 0.04, cx + s * 0.22, cy + s * 0.26, fill=back)
+
+
+def g_sound(c, cx, cy, s, ink):
+    c.poly([(cx - s * 0.38, cy - s * 0.12), (cx - s * 0.2, cy - s * 0.12), (cx, cy - s * 0.32), (cx, cy + s * 0.32),
+            (cx - s * 0.2, cy + s * 0.12), (cx - s * 0.38, cy + s * 0.12)], ink)
+    c.arc(cx + s * 0.02, cy, s * 0.18, -50, 50, ink, 1.4)
+    c.arc(cx + s * 0.02, cy, s * 0.34, -50, 50, ink, 1.4)
+
+
+def g_mark(c, cx, cy, s):
+    """The product's mark: a lens in an accent square."""
+    c.rect(cx - s / 2, cy - s / 2, cx + s / 2, cy + s / 2, fill=ACCENT, radius=s * 0.22)
+    c.ring(cx, cy, s * 0.3, WHITE, max(1.4, s * 0.08))
+    c.disc(cx, cy, s * 0.14, WHITE)
+    c.disc(cx + s * 0.2, cy - s * 0.2, max(1.0, s * 0.05), WHITE)
+
+
+# ---------------------------------------------------------------- panels
+
+def glyph_button(c, rect, state, draw, size=None, faces=DARK_FACES, radius=3):
+    x0, y0, x1, y1 = rect
+    ink, off = face(c, x0, y0, x1, y1, state, faces, radius)
+    s = size or min(x1 - x0, y1 - y0) * 0.78
+    draw(c, (x0 + x1) / 2 + off, (y0 + y1) / 2 + off, s, ink)
+    return ink
+
+
+def header(c, state, icon, caption, w=168, h=36):
+    """A side panel's header: its icon, its name and the open/close mark."""
+    ink, off = face(c, 0, 0, w, h, state, radius=0)
+    icon(c, 18 + off, h / 2 + off, 20, ink)
+    c.text(34 + off, h / 2 + off, caption, 13, ink, bold=True)
+    g_chevron(c, w - 16 + off, h / 2 + off, 14, ink)
+
+
+def panel_states(folder, prefix, w, h, draw):
     names = {}
-    for s in states:
-        name = "%s_%s.bmp" % (prefix, s)
-        bmp(os.path.join(folder, name), w, h, STATES[s](w, h))
-        names[s] = name
+    for state in BUTTON_STATES:
+        c = Canvas(w, h, PANEL)
+        # The panel body: a quiet blend with a line along its left edge.
+        c.gradient(0, 0, w, h, PANEL, mix(PANEL, BACK, 0.6))
+        c.rect(0, 0, 1, h, fill=EDGE)
+        draw(c, state)
+        name = "%s_%s.bmp" % (prefix, state)
+        c.save(os.path.join(folder, name))
+        names[state] = name
+    return names
+
+
+# The PTZ panel's buttons: the header, the direction pad around its centre
+# stop (Sit), the zoom, iris and focus pairs; the pairs' names are the
+# panel's labels, drawn by the panel between each pair.
+PTZ_BUTTONS = [("PTZShow", 0, 0, 168, 36),
+               ("LeftUp", 36, 48, 30, 30), ("Up", 70, 48, 30, 30), ("RightUp", 104, 48, 30, 30),
+               ("Left", 36, 82, 30, 30), ("Sit", 70, 82, 30, 30), ("Right", 104, 82, 30, 30),
+               ("LeftDown", 36, 116, 30, 30), ("Down", 70, 116, 30, 30), ("RightDown", 104, 116, 30, 30),
+               ("ZoomReduce", 30, 172, 26, 22), ("ZoomAdd", 114, 172, 26, 22),
+               ("IrisReduce", 30, 202, 26, 22), ("IrisAdd", 114, 202, 26, 22),
+               ("FocusReduce", 30, 232, 26, 22), ("FocusAdd", 114, 232, 26, 22)]
+PTZ_DIRECTIONS = {"LeftUp": (-1, -1), "Up": (0, -1), "RightUp": (1, -1), "Left": (-1, 0), "Right": (1, 0),
+                  "LeftDown": (-1, 1), "Down": (0, 1), "RightDown": (1, 1)}
+PTZ_LABEL_BACK = mix(PANEL, EDGE, 0.5)
+PTZ_ROWS = (("Zoom", 172, g_magnifier), ("Iris", 202, g_iris), ("Focus", 232, g_focus))
+
+
+def ptz_panel(c, state):
+    header(c, state, g_camera, "PTZ Control")
+    # The pad's well.
+    c.rect(31, 43, 139, 151, fill=mix(PANEL, EDGE, 0.5), outline=EDGE, radius=8)
+    for key, x, y, w, h in PTZ_BUTTONS[1:]:
+        r = (x, y, x + w, y + h)
+        if key in PTZ_DIRECTIONS:
+            dx, dy = PTZ_DIRECTIONS[key]
+            glyph_button(c, r, state, lambda c, cx, cy, s, ink, dx=dx, dy=dy: g_arrow(c, cx, cy, s, ink, dx, dy),
+                         radius=4)
+        elif key == "Sit":
+            glyph_button(c, r, state, g_stop, radius=15)
+        elif key.endswith("Reduce"):
+            glyph_button(c, r, state, g_minus, 16)
+        else:
+            glyph_button(c, r, state, g_plus, 16)
+    # Each lens row's mark at the left, and the well between the pair where
+    # the panel writes the row's name.
+    for _, y, icon in PTZ_ROWS:
+        icon(c, 15, y + 11, 18, TEXT)
+        c.rect(58, y, 112, y + 22, fill=PTZ_LABEL_BACK, radius=3)
+    c.rect(8, 160, 161, 161, fill=EDGE)
+
+
+COLOR_LABELS = (g_sun, g_contrast, g_drop, g_hue)
+
+
+def color_positions():
+    """Header, Default and the four slider labels btn1..btn4."""
+    pos = {"ColorShow": (0, 0, 168, 36), "Default": (96, 142, 160, 164)}
+    # Beside the four sliders of the panel's dialog, one 23 pixels below the other.
+    for i, y in enumerate((42, 65, 87, 110)):
+        pos["btn%d" % (i + 1)] = (6, y, 30, y + 20)
+    return pos
+
+
+def color_panel(c, state):
+    pos = color_positions()
+    header(c, state, lambda c, cx, cy, s, ink: g_hue(c, cx, cy, s, ink, state == "disable"), "Colour")
+    for i, draw in enumerate(COLOR_LABELS):
+        if draw is g_hue:
+            draw = (lambda c, cx, cy, s, ink: g_hue(c, cx, cy, s, ink, state == "disable"))
+        glyph_button(c, pos["btn%d" % (i + 1)], state, draw, 15)
+    x0, y0, x1, y1 = pos["Default"]
+    ink, off = face(c, x0, y0, x1, y1, state)
+    c.text((x0 + x1) / 2 + off, (y0 + y1) / 2 + off, "Default", 11, ink, anchor="mm")
+
+
+def plan_panel(c, state):
+    header(c, state, g_plan, "Plans")
+
+
+DEVICE_BUTTONS = (("DevcManage", g_device), ("Record", g_record), ("Reboot", g_power), ("Talking", g_microphone))
+
+
+def device_header(c, state):
+    for i, (key, draw) in enumerate(DEVICE_BUTTONS):
+        x = 4 + i * 40
+        glyph_button(c, (x, 4, x + 36, 30), state, draw, 20)
+
+
+# The tool bar's top buttons: a glyph at the left of each face; the control
+# draws its caption (a text of the language file) in the middle. They end
+# left of the logo of a window 1024 pixels wide.
+TOP_BUTTONS = (("TopPlayBack", "Play Back", (340, 6, 452, 34), g_playback),
+               ("TopConfig", "Settings", (460, 6, 564, 34), None),
+               ("TopPreviewPlan", "Preview Plans", (572, 6, 704, 34), g_grid),
+               ("TopRecordPlan", "Record Plans", (712, 6, 840, 34), g_calendar_rec))
+
+
+def toolbar(c, state):
+    for _, _, (x0, y0, x1, y1), draw in TOP_BUTTONS:
+        top, bottom, border, ink = LIGHT_FACES[state]
+        ink, off = face(c, x0, y0, x1, y1, state, LIGHT_FACES, 4)
+        if draw is None:
+            g_gear(c, x0 + 13 + off, (y0 + y1) / 2 + off, 16, ink, mix(top, bottom, 0.5))
+        else:
+            draw(c, x0 + 13 + off, (y0 + y1) / 2 + off, 16, ink)
+
+
+def title_strip(w, h):
+    c = Canvas(w, h)
+    c.gradient(0, 0, w, h, mix(PANEL, BACK, 0.3), BACK)
+    c.rect(0, h - 2, w, h, fill=ACCENT_LO)
+    g_mark(c, 20, h / 2 - 1, 24)
+    c.text(40, h / 2 - 1, PRODUCT, 18, TEXT, bold=True)
+    return c
+
+
+def logo(w, h):
+    c = Canvas(w, h)
+    c.gradient(0, 0, w, h, mix(PANEL, BACK, 0.3), BACK)
+    c.rect(0, h - 2, w, h, fill=ACCENT_LO)
+    g_mark(c, 16, h / 2 - 1, 22)
+    c.text(34, h / 2 - 8, PRODUCT, 13, TEXT, bold=True)
+    c.text(34, h / 2 + 8, "Version " + VERSION, 11, TEXT)
+    return c
+
+
+def banner(w, h, mark, name_px, lines):
+    """The login banner and the splash: the mark, the name, the version."""
+    c = Canvas(w, h)
+    c.gradient(0, 0, w, h, mix(PANEL, BACK, 0.2), BACK)
+    c.rect(0, h - 3, w, h, fill=ACCENT)
+    cx = 24 + mark / 2
+    g_mark(c, cx, h / 2 - 4, mark)
+    x = cx + mark / 2 + 16
+    c.text(x, h / 2 - 4 - name_px * 0.45, PRODUCT, name_px, TEXT, bold=True, anchor="ls")
+    y = h / 2 + 6
+    for text, px in lines:
+        c.text(x, y, text, px, TEXT, anchor="lm")
+        y += px + 6
+    return c
+
+
+def state_pictures(folder, prefix, w, h, draw, back=BACK, states=BUTTON_STATES):
+    names = {}
+    for state in states:
+        c = Canvas(w, h, back)
+        c.gradient(0, 0, w, h, mix(PANEL, BACK, 0.3), BACK)
+        draw(c, state)
+        name = "%s_%s.bmp" % (prefix, state)
+        c.save(os.path.join(folder, name))
+        names[state] = name
     return names
 
 
@@ -91,41 +655,48 @@ def write(path, text):
         f.write(text)
 
 
-def logo(w, h):
-    # A dark field with an accent lens: a ring and a bar under it.
-    cx, cy, r = w // 2, h // 2 - 10, min(w, h) // 4
+STATUS_LEFT, STATUS_TOP = 4, 730
+STATUS_COMMANDS = ("AllOpen", "AllClose", "MonitorKind", "RecordKind", "AlarmKind", "Hide")
 
-    def pixel(x, y):
-        d2 = (x - cx) ** 2 + (y - cy) ** 2
-        if (r - 6) ** 2 <= d2 <= r ** 2:
-            return ACCENT
-        if d2 < (r // 3) ** 2:
-            return ACCENT_HI
-        if h - 40 <= y < h - 34 and w // 4 <= x < 3 * w // 4:
-            return TEXT
-        return mix(BACK, PANEL, y / h)
-    return pixel
+
+def status_rects():
+    """The kind button and the six command buttons in the bar's own
+    coordinates; their captions are drawn by the buttons."""
+    rects = {"Preview": (4, 3, 103, 27)}
+    rows = (3, 17)
+    for i, name in enumerate(STATUS_COMMANDS):
+        x = 792 + (i // 2) * 66
+        y = rows[i % 2]
+        rects[name] = (x, y, x + 61, y + 12)
+    return rects
 
 
 def status_bar_keys(pictures):
     """[SystemStatusBar]: the bar's place in the main window, its pictures
     (each as large as the bar), the kind button, two rows of 32 channel
     lamps and six command buttons, all in main-window coordinates."""
-    left, top = 4, 730
+    left, top = STATUS_LEFT, STATUS_TOP
     keys = ["InMainWnd_Region=%d, %d, %d, %d" % (left, top, left + 1016, top + 30),
-            "LabelTextColor=%s" % rgb_text(TEXT), "LabelBackColor=%s" % rgb_text(EDGE),
-            "Preview_Position=%d, %d, %d, %d" % (left + 4, top + 3, left + 103, top + 27)]
+            "LabelTextColor=%s" % rgb_text(TEXT), "LabelBackColor=%s" % rgb_text(EDGE)]
+    rects = status_rects()
+    x0, y0, x1, y1 = rects["Preview"]
+    keys.append("Preview_Position=%d, %d, %d, %d" % (left + x0, top + y0, left + x1, top + y1))
     rows = (top + 3, top + 17)
     for i in range(64):
         x = left + 112 + (i % 32) * 21
         y = rows[i // 32]
         keys.append("Ch%d_Position=%d, %d, %d, %d" % (i + 1, x, y, x + 18, y + 12))
-    commands = ("AllOpen", "AllClose", "MonitorKind", "RecordKind", "AlarmKind", "Hide")
-    for i, name in enumerate(commands):
-        x = left + 792 + (i // 2) * 66
-        y = rows[i % 2]
-        keys.append("%s_Position=%d, %d, %d, %d" % (name, x, y, x + 61, y + 12))
+    for name in STATUS_COMMANDS:
+        x0, y0, x1, y1 = rects[name]
+        keys.append("%s_Position=%d, %d, %d, %d" % (name, left + x0, top + y0, left + x1, top + y1))
     return image_keys(pictures) + "".join(k + "\r\n" for k in keys)
+
+
+def status_bar(c, state):
+    if state == "fill":
+        return
+    for r in status_rects().values():
+        face(c, *r, state, LIGHT_FACES, 2)
 
 
 # The file player's control bar: ten 32 x 32 buttons cut from the four state
@@ -135,70 +706,30 @@ PLAYER_BUTTONS = ("Play", "Pause", "Stop", "Fast", "Slow", "Next", "Shot", "Open
 PLAYER_W, PLAYER_H = 580, 55
 
 
-def player_glyph(name, x, y):
-    """True where the glyph of the button covers (x, y) of its 32 x 32 square."""
-    def tri(x0, x1, cy, half, pointing_right=True):
-        if not x0 <= x <= x1:
-            return False
-        t = (x - x0) / max(1, x1 - x0)
-        h = half * (1 - t) if pointing_right else half * t
-        return abs(y - cy) <= h
-    if name == "Play":
-        return tri(11, 23, 15.5, 8)
-    if name == "Pause":
-        return 8 <= y <= 23 and (10 <= x <= 13 or 18 <= x <= 21)
-    if name == "Stop":
-        return 9 <= x <= 22 and 9 <= y <= 22
-    if name == "Fast":
-        return tri(7, 15, 15.5, 7) or tri(16, 24, 15.5, 7)
-    if name == "Slow":
-        return tri(7, 15, 15.5, 7, False) or tri(16, 24, 15.5, 7, False)
-    if name == "Next":
-        return tri(9, 19, 15.5, 7) or (21 <= x <= 23 and 8 <= y <= 23)
-    if name == "Shot":
-        body = 6 <= x <= 25 and 10 <= y <= 23
-        lens = (x - 15.5) ** 2 + (y - 16.5) ** 2
-        return (body and not 9 <= lens <= 16 and lens > 4) or (11 <= x <= 17 and 7 <= y <= 9)
-    if name == "Open":
-        return (6 <= x <= 25 and 11 <= y <= 23 and not (8 <= x <= 23 and 14 <= y <= 21)) or (6 <= x <= 13 and 8 <= y <= 10)
-    if name == "Save":
-        frame = 7 <= x <= 24 and 7 <= y <= 24
-        return frame and not (10 <= x <= 21 and 15 <= y <= 21) and not (11 <= x <= 19 and 9 <= y <= 12)
-    if name == "Sound":
-        speaker = (8 <= x <= 11 and 12 <= y <= 19) or (12 <= x <= 16 and abs(y - 15.5) <= (x - 8) * 0.9)
-        d2 = (x - 16) ** 2 + (y - 15.5) ** 2
-        return speaker or (x > 18 and (25 <= d2 <= 36 or 64 <= d2 <= 81))
-    return False
+def player_place(i):
+    return 8 + i * 38, 12
+
+
+def player_bar(c, state):
+    if state == "fill":
+        return
+    top, bottom = DARK_FACES[state][:2]
+    back = mix(top, bottom, 0.5)
+    glyphs = {"Play": g_play, "Pause": g_pause, "Stop": g_square, "Fast": g_fast, "Slow": g_slow, "Next": g_next,
+              "Shot": lambda c, cx, cy, s, ink: g_shot(c, cx, cy, s, ink, back), "Open": g_open,
+              "Save": lambda c, cx, cy, s, ink: g_save(c, cx, cy, s, ink, back), "Sound": g_sound}
+    for i, name in enumerate(PLAYER_BUTTONS):
+        bx, by = player_place(i)
+        glyph_button(c, (bx, by, bx + 32, by + 32), state, glyphs[name], 24)
 
 
 def player_skin(folder):
     """Writes the bar's pictures and player_config.ini; returns the picture
     names for [PlayerSettings] of Config.ini."""
-    def place(i):
-        return 8 + i * 38, 12
-    names = {}
-    for state in ("up", "over", "down", "disable", "fill"):
-        face = STATES[state](PLAYER_W, PLAYER_H)
-        ink = {"up": TEXT, "over": TEXT, "down": ACCENT_HI, "disable": mix(DISABLED, TEXT, 0.3)}.get(state)
-
-        def pixel(x, y, face=face, ink=ink):
-            if ink is not None:
-                for i, name in enumerate(PLAYER_BUTTONS):
-                    bx, by = place(i)
-                    if bx <= x < bx + 32 and by <= y < by + 32:
-                        gx, gy = x - bx, y - by
-                        if gx in (0, 31) or gy in (0, 31):
-                            return EDGE
-                        if player_glyph(name, gx, gy):
-                            return ink
-                        return mix(face(x, y), EDGE, 0.25)
-            return face(x, y)
-        name = "player_%s.bmp" % state
-        bmp(os.path.join(folder, name), PLAYER_W, PLAYER_H, pixel)
-        names[state] = name
+    names = state_pictures(folder, "player", PLAYER_W, PLAYER_H, player_bar, states=BUTTON_STATES + ("fill",))
     lines = ["[MainButtons]"]
     for i, name in enumerate(PLAYER_BUTTONS):
-        bx, by = place(i)
+        bx, by = player_place(i)
         lines.append("%s_Position=%d, %d, %d, %d" % (name, bx, by, bx + 31, by + 31))
     write(os.path.join(folder, "player_config.ini"), "\r\n".join(lines) + "\r\n")
     return names
@@ -206,20 +737,24 @@ def player_skin(folder):
 
 def login_dialog_keys(folder):
     """[LoginDlgSettings]: the four pictures of the login dialog's OK and
-    Cancel buttons, drawn stretched over each button."""
-    return image_keys(state_set(folder, "login_button", 80, 24))
-# The PTZ panel's buttons: the header, the direction pad, the lens pairs
-# and Sit.
-PTZ_BUTTONS = [("PTZShow", 0, 0, 168, 36),
-               ("LeftUp", 30, 46, 30, 30), ("Up", 66, 46, 30, 30), ("RightUp", 102, 46, 30, 30),
-               ("Left", 30, 82, 30, 30), ("Sit", 66, 82, 30, 30), ("Right", 102, 82, 30, 30),
-               ("LeftDown", 30, 118, 30, 30), ("Down", 66, 118, 30, 30), ("RightDown", 102, 118, 30, 30),
-               ("ZoomReduce", 30, 172, 24, 22), ("ZoomAdd", 114, 172, 24, 22),
-               ("IrisReduce", 30, 202, 24, 22), ("IrisAdd", 114, 202, 24, 22),
-               ("FocusReduce", 30, 232, 24, 22), ("FocusAdd", 114, 232, 24, 22)]
+    Cancel buttons, drawn stretched over each button; the buttons draw
+    their own captions in a colour that stands out from the face."""
+    return image_keys(state_pictures(folder, "login_button", 80, 24,
+                                     lambda c, state: face(c, 0, 0, 80, 24, state, DARK_FACES, 3)))
+
+
+def switch_button(c, state):
+    glyph_button(c, (0, 0, 24, 24), state, lambda c, cx, cy, s, ink: g_grid(c, cx, cy, s, ink, 2), 18)
+
+
+def rect_keys(rects):
+    return "".join("%s_Position=%d, %d, %d, %d\r\n" % ((k,) + tuple(r)) for k, r in rects)
 
 
 def main():
+    check_palette()
+    if contrast(TEXT, PTZ_LABEL_BACK) < MIN_CONTRAST:
+        sys.exit("make-solution: the PTZ labels do not stand out from their well")
     root = sys.argv[1]
     lang = os.path.join(root, "Language")
     sol = os.path.join(lang, "English")
@@ -229,20 +764,25 @@ def main():
           "[Info]\r\nLanguage=English\r\nImgDir=English\r\nAuthor=Selvane\r\n"
           "[String]\r\n")
 
-    tb = state_set(sol, "toolbar", 1024, 40)
-    bmp(os.path.join(sol, "title.bmp"), 1024, 28, strip(PANEL, BACK)(1024, 28))
-    bmp(os.path.join(sol, "logo.bmp"), 160, 28, logo(160, 28))
-    bmp(os.path.join(sol, "login.bmp"), 360, 120, logo(360, 120))
-    bmp(os.path.join(sol, "StartLogo.bmp"), 400, 200, logo(400, 200))
+    tb = state_pictures(sol, "toolbar", 1024, 40, toolbar)
+    title_strip(1024, 40).save(os.path.join(sol, "title.bmp"))
+    logo(160, 40).save(os.path.join(sol, "logo.bmp"))
+    banner(360, 120, 64, 30, [("Video Surveillance Client", 13), ("Version " + VERSION, 11)]).save(
+        os.path.join(sol, "login.bmp"))
+    banner(400, 200, 88, 36, [("Video Surveillance Client", 15), ("Version " + VERSION, 12)]).save(
+        os.path.join(sol, "StartLogo.bmp"))
     player = player_skin(sol)
-    color = state_set(sol, "color", 169, 170)
-    plan = state_set(sol, "plan", 169, 117)
-    ptz = state_set(sol, "ptz", 169, 270)
-    device = state_set(sol, "device", 169, 37)
+    color = panel_states(sol, "color", 169, 170, color_panel)
+    plan = panel_states(sol, "plan", 169, 117, plan_panel)
+    ptz = panel_states(sol, "ptz", 169, 270, ptz_panel)
+    device = panel_states(sol, "device", 169, 37, device_header)
     device["background"] = "device_background.bmp"
-    bmp(os.path.join(sol, device["background"]), 169, 400, strip(PANEL, BACK)(169, 400))
-    switch = state_set(sol, "switch", 24, 24)
-    status = state_set(sol, "statusbar", 1017, 31, ("up", "over", "down", "disable", "fill"))
+    bg = Canvas(169, 400, PANEL)
+    bg.gradient(0, 0, 169, 400, PANEL, BACK)
+    bg.rect(0, 0, 1, 400, fill=EDGE)
+    bg.save(os.path.join(sol, device["background"]))
+    switch = state_pictures(sol, "switch", 24, 24, switch_button)
+    status = state_pictures(sol, "statusbar", 1017, 31, status_bar, states=BUTTON_STATES + ("fill",))
 
     write(os.path.join(sol, "Config.ini"),
           "[MainSettings]\r\nBackColor=%s\r\nMonBackColor=%s\r\nLog_Image=login.bmp\r\n"
@@ -262,26 +802,23 @@ def main():
           % (rgb_text(BACK), rgb_text(EDGE), login_dialog_keys(sol), image_keys(tb), rgb_text(EDGE), rgb_text(BACK),
              rgb_text(PANEL_HI), rgb_text(ACCENT), status_bar_keys(status), image_keys(switch), image_keys(color),
              image_keys(plan), image_keys(ptz), image_keys(player), rgb_text(PANEL)))
-    write(os.path.join(sol, "top_config.ini"),
-          "[MainButtons]\r\nTopPlayBack=Play Back\r\nTopPlayBack_IsVisible=1\r\n"
-          "TopPlayBack_Position=600, 6, 680, 34\r\nTopConfig=Settings\r\nTopConfig_IsVisible=1\r\n"
-          "TopConfig_Position=690, 6, 770, 34\r\nTopPreviewPlan=Preview Plans\r\nTopPreviewPlan_IsVisible=1\r\n"
-          "TopPreviewPlan_Position=780, 6, 880, 34\r\nTopRecordPlan=Record Plans\r\nTopRecordPlan_IsVisible=1\r\n"
-          "TopRecordPlan_Position=890, 6, 990, 34\r\n")
+    top = ["[MainButtons]"]
+    for key, caption, r, _ in TOP_BUTTONS:
+        top += ["%s=%s" % (key, caption), "%s_IsVisible=1" % key, "%s_Position=%d, %d, %d, %d" % ((key,) + r)]
+    write(os.path.join(sol, "top_config.ini"), "\r\n".join(top) + "\r\n")
     write(os.path.join(sol, "device_config.ini"),
-          "[MainSettings]\r\nBackColor=%s\r\n[DeviceDlgSettings]\r\n%s"
-          "[MainButtons]\r\nDevcManage_Position=4, 4, 40, 30\r\nRecord_Position=44, 4, 80, 30\r\n"
-          "Reboot_Position=84, 4, 120, 30\r\nTalking_Position=124, 4, 160, 30\r\n"
-          % (rgb_text(PANEL), image_keys(device)))
+          "[MainSettings]\r\nBackColor=%s\r\n[DeviceDlgSettings]\r\n%s[MainButtons]\r\n%s"
+          % (rgb_text(PANEL), image_keys(device),
+             rect_keys((k, (4 + i * 40, 4, 40 + i * 40, 30)) for i, (k, _) in enumerate(DEVICE_BUTTONS))))
     write(os.path.join(sol, "color_config.ini"),
-          "[MainSettings]\r\nNormalHeight=170\r\n[MainButtons]\r\nColorShow_Position=0, 0, 168, 36\r\n"
-          "Default_Position=10, 140, 70, 162\r\n"
-          + "".join("btn%d_Position=10, %d, 34, %d\r\n" % (i + 1, 48 + i * 22, 66 + i * 22) for i in range(4)))
+          "[MainSettings]\r\nNormalHeight=170\r\n[MainButtons]\r\n"
+          + rect_keys(sorted(color_positions().items(), key=lambda kv: (kv[0] != "ColorShow", kv[0]))))
     write(os.path.join(sol, "Plan_config.ini"),
           "[MainSettings]\r\nNormalHeight=117\r\n[MainButtons]\r\nPlanShow_Position=0, 0, 168, 36\r\n")
     write(os.path.join(sol, "PTZ_config.ini"),
-          "[MainSettings]\r\nNormalHeight=270\r\nAdvanceHeight=428\r\n[MainButtons]\r\n"
-          + "".join("%s_Position=%d, %d, %d, %d\r\n" % (k, x, y, x + w, y + h) for k, x, y, w, h in PTZ_BUTTONS))
+          "[MainSettings]\r\nNormalHeight=270\r\nAdvanceHeight=428\r\nLabelTextColor=%s\r\nLabelBackColor=%s\r\n"
+          "[MainButtons]\r\n" % (rgb_text(TEXT), rgb_text(PTZ_LABEL_BACK))
+          + rect_keys((k, (x, y, x + w, y + h)) for k, x, y, w, h in PTZ_BUTTONS))
 
 
 if __name__ == "__main__":
