@@ -244,6 +244,13 @@ def face(c, x0, y0, x1, y1, state, faces=DARK_FACES, radius=3):
 
 def g_arrow(c, cx, cy, s, ink, dx, dy):
     """A solid arrow head pointing along (dx, dy)."""
+    if dx and dy:
+        # A corner triangle whose right angle is the tip: a plain triangle
+        # turned 45 degrees reads as pointing along the pad's axes.
+        k, span = s * 0.2, s * 0.52
+        tx, ty = cx + dx * k, cy + dy * k
+        c.poly([(tx, ty), (tx - dx * span, ty), (tx, ty - dy * span)], ink)
+        return
     n = math.hypot(dx, dy)
     ux, uy = dx / n, dy / n
     px, py = -uy, ux
