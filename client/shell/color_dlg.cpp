@@ -50,7 +50,7 @@ BOOL CColorDlg::OnInitDialog() {
   }
   for (int i = 0; i < 4; ++i) {
     CSkinSliderCtrl& s = Slider(i);
-    s.SetBitmaps(IDB_SLIDER_THUMB, IDB_SLIDER_CHANNEL);
+    s.SetBitmaps(IDB_TRACK_REST, IDB_TRACK_FILLED);
     s.SetRange(0, 255);
     s.SetLineSize(0);
     s.SetNotifyWindow(this);

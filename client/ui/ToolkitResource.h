@@ -15,6 +15,9 @@
 #define IDB_SLIDER_THUMB 21602
 #define IDB_SLIDER_THUMB_ACTIVE 21603
 #define IDB_SLIDER_VALUE 21604
+// The colour panel's track bars: the groove before and beyond the thumb.
+#define IDB_TRACK_FILLED 21605
+#define IDB_TRACK_REST 21606
 // The switch-mode panel's button strips, one per state.
 #define IDB_SWITCH_UP 21610
 #define IDB_SWITCH_OVER 21611

@@ -119,6 +119,15 @@ def groove(fill):
     return pixel
 
 
+def track(fill):
+    """groove() on the colour panel's background instead of transparency."""
+    inner = groove(fill)
+
+    def pixel(x, y):
+        return sol.PANEL if y in (0, 7) else inner(x, y)
+    return pixel
+
+
 def thumb(face):
     """A 10 x 16 thumb with rounded ends on a transparent field."""
     def pixel(x, y):
@@ -148,6 +157,13 @@ SLIDERS = [
     ("slider_thumb.bmp", 10, 16, thumb(sol.PANEL_HI)),
     ("slider_thumb_active.bmp", 10, 16, thumb(sol.ACCENT)),
     ("slider_value.bmp", 3 * 24, 16, value_strip(24, 16)),
+    # The skin track bar draws its channel picture from the start up to the
+    # thumb and its thumb picture beyond it, both stretched: the colour
+    # panel's pair is a filled and an empty groove, 116 wide so that the
+    # track bar (sized to its channel) ends inside the 168-pixel side
+    # column, on the panel's own colour (the track bar draws opaque).
+    ("track_filled.bmp", 116, 8, track(sol.ACCENT)),
+    ("track_rest.bmp", 116, 8, track(sol.BACK)),
 ]
 
 

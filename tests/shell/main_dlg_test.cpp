@@ -1771,7 +1771,10 @@ TEST_F(MainDialog, RecordPlansButtonClickedRunsTheWorkPlanAndOkSavesIt) {
   gui::Click(plan, IDC_WP_ENABLE);
   ::PostMessageA(plan, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(gui::PumpUntil([&] { return !::IsWindow(plan); }, 10000));
-  EXPECT_EQ(1u, WorkPlanFlagOnDisk(dir.Path()));
+  // The dialog's thread writes the file once the modal loop has returned,
+  // a moment after the window is gone.
+  EXPECT_TRUE(gui::PumpUntil([&] { return WorkPlanFlagOnDisk(dir.Path()) == 1u; }, 10000))
+      << WorkPlanFlagOnDisk(dir.Path());
   Dlg()->Run([](TestMainDlg& d) { EXPECT_EQ(1u, d.m_pConfig->workPlanEnabled); });
 }
 
