@@ -1,8 +1,9 @@
 // Single-thread decode speed of the player's H.264 engine (SIMD kernel set
 // and plain set) against libavcodec, in one run: rounds of about a second
 // each, the three decoders alternating, medians printed.
-//   h264dec_bench [-r ROUNDS] [stream.264 ...]
-//     (default: the 352x288 and 704x576 fixtures, 5 rounds)
+//   h264dec_bench [-r ROUNDS] [-c] [stream.264 ...]
+//     (default: the 352x288 and 704x576 fixtures, 5 rounds; -c first checks
+//     every picture of both kernel sets against the stream's .framemd5 list)
 // The target build reaches libavcodec through ffmpeg_api (which copies every
 // picture out); the native build (-DSELVANE_NATIVE=ON, with the system's
 // libavcodec development files) calls libavcodec itself with one thread and
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 #include "annexb.h"
+#include "decoder_stream.h"
 #include "h264dec.h"
 #ifdef SELVANE_BENCH_SYSTEM_LIBAVCODEC
 extern "C" {
@@ -123,6 +125,29 @@ double FramesPerSecond(F decode, double seconds) {
     return frames / secs;
 }
 
+// Both kernel sets' pictures against the framemd5 list beside the stream.
+bool CheckStream(const std::string& file, const std::vector<uint8_t>& data) {
+    std::string list = file.substr(0, file.rfind('.')) + ".framemd5";
+    std::vector<std::string> want = testsupport::ReadFrameMd5s(list);
+    if (want.empty()) {
+        std::printf("%s: no %s to check against\n", file.c_str(), list.c_str());
+        return false;
+    }
+    bool ok = true;
+    for (int level : {-1, 3}) {
+        H264DecSetCpuLevelOverride(level);
+        dectest::DecodeResult got = dectest::DecodeStream(data, 0, 0, 4);
+        H264DecSetCpuLevelOverride(-1);
+        size_t same = 0;
+        while (same < got.md5s.size() && same < want.size() && got.md5s[same] == want[same]) ++same;
+        bool exact = same == want.size() && got.md5s.size() == want.size() && got.damaged == 0;
+        std::printf("%s: %s set %s (%zu of %zu pictures match, %d damaged)\n", file.c_str(),
+                    level < 0 ? "SIMD" : "plain", exact ? "bit-exact" : "DIFFERS", same, want.size(), got.damaged);
+        ok = ok && exact;
+    }
+    return ok;
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     size_t n = v.size();
@@ -134,13 +159,21 @@ double Median(std::vector<double> v) {
 int main(int argc, char** argv) {
     std::vector<std::string> files;
     int rounds = 5;
+    bool check = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-r") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "-c") == 0)
+            check = true;
+        else if (std::strcmp(argv[i], "-r") == 0 && i + 1 < argc)
             rounds = std::max(1, std::atoi(argv[++i]));
         else
             files.push_back(argv[i]);
     }
     if (files.empty()) files = {SELVANE_TEST_DATA "/cif_aud.264", SELVANE_TEST_DATA "/d1.264"};
+    if (check) {
+        bool ok = true;
+        for (const std::string& f : files) ok = CheckStream(f, testsupport::ReadFileBytes(f)) && ok;
+        if (!ok) return 1;
+    }
     std::printf("medians of %d rounds, the decoders alternating\n", rounds);
     std::printf("%-24s %12s %12s %12s %8s %8s\n", "stream", "engine SIMD", "engine plain", "libavcodec", "SIMD/av",
                 "SIMD/plain");
