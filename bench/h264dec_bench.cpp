@@ -3,7 +3,8 @@
 // each, the three decoders alternating, medians printed.
 //   h264dec_bench [-r ROUNDS] [-c] [stream.264 ...]
 //     (default: the 352x288 and 704x576 fixtures, 5 rounds; -c first checks
-//     every picture of both kernel sets against the stream's .framemd5 list)
+//     every picture of both kernel sets against the stream's .framemd5 list;
+//     -s runs the SIMD set alone, for a profiler)
 // The target build reaches libavcodec through ffmpeg_api (which copies every
 // picture out); the native build (-DSELVANE_NATIVE=ON, with the system's
 // libavcodec development files) calls libavcodec itself with one thread and
@@ -159,10 +160,12 @@ double Median(std::vector<double> v) {
 int main(int argc, char** argv) {
     std::vector<std::string> files;
     int rounds = 5;
-    bool check = false;
+    bool check = false, simdOnly = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-c") == 0)
             check = true;
+        else if (std::strcmp(argv[i], "-s") == 0)
+            simdOnly = true;
         else if (std::strcmp(argv[i], "-r") == 0 && i + 1 < argc)
             rounds = std::max(1, std::atoi(argv[++i]));
         else
@@ -192,6 +195,7 @@ int main(int argc, char** argv) {
         std::vector<double> simd, plain, av;
         for (int r = 0; r < rounds; ++r) {
             simd.push_back(FramesPerSecond([&] { return DecodeEngine(simdDec, data); }, 1.0));
+            if (simdOnly) continue;
             av.push_back(FramesPerSecond([&] { return DecodeLibavcodec(units); }, 1.0));
             plain.push_back(FramesPerSecond([&] { return DecodeEngine(plainDec, data); }, 1.0));
         }

@@ -805,6 +805,15 @@ void InitSliceData(H264DecContext* c) {
     c->curMotion.refStruct = 0;
     if (sh.kind == kSliceI) std::memset(c->curMotion.refIdxL0, 0xFF, 4);
     std::memset(c->curMotion.refIdxL1, 0xFF, 4);
+    if (sh.weightMode == 1) {
+        H264PredWeightTable& wt = c->weights;
+        wt.lumaLog2Denom = int32_t(sh.lumaLog2Denom);
+        wt.chromaLog2Denom = int32_t(sh.chromaLog2Denom);
+        std::memcpy(wt.lumaWeight, sh.lumaWeight, sizeof wt.lumaWeight);
+        std::memcpy(wt.lumaOffset, sh.lumaOffset, sizeof wt.lumaOffset);
+        std::memcpy(wt.chromaWeight, sh.chromaWeight, sizeof wt.chromaWeight);
+        std::memcpy(wt.chromaOffset, sh.chromaOffset, sizeof wt.chromaOffset);
+    }
     PointNeighbours(c);
 }
 
