@@ -184,10 +184,17 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
     // Placement from the highest coefficient down: run_before separates a
     // coefficient from the one below it (the lowest takes the zeros left).
     // Once the zeros are used up the runs read as 0 from no bits, so one
-    // loop of a count known up front places them all.
+    // loop of a count known up front places them all; a block without
+    // zeros among its coefficients (most blocks at low QP) is placed
+    // without it.
     int32_t p = totalCoeff - 1 + totalZeros;
     put(p, level[totalCoeff - 1]);
     int32_t zerosLeft = totalZeros;
+    if (totalZeros == 0) {
+        for (int32_t i = totalCoeff - 1; i > 0; --i) put(i - 1, level[i - 1]);
+        br->pos = b.pos;
+        return err;
+    }
     for (int32_t i = totalCoeff - 1; i > 0; --i) {
         const int zl = zerosLeft > 7 ? 7 : zerosLeft;
         b.Need32();
