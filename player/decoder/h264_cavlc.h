@@ -144,8 +144,11 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
     // Remaining levels: prefix and suffix from one read.
     int32_t suffixLength = totalCoeff > 10 && trailingOnes < 3 ? 1 : 0;
     int32_t bonus = trailingOnes < 3 ? 2 : 0;  // the first level after fewer than 3 trailing ones
-    for (int32_t i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
-        b.Need32();  // a level takes at most 28 bits
+    // A level takes at most 28 bits, so a fresh word (57 bits or more)
+    // holds two: the word is reloaded once a pair, with no test of what is
+    // left in it (a test the data decides, one level in two, is a branch
+    // the processor cannot foresee).
+    auto readLevel = [&](int32_t i) {
         uint64_t v = b.bits;
         int32_t prefix = v ? __builtin_clzll(v) : 64;
         if (__builtin_expect(prefix > 15, 0)) {
@@ -171,6 +174,12 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
         level[i] = (levelCode & 1) ? -magnitude : magnitude;
         suffixLength += suffixLength == 0;
         suffixLength += magnitude > (3 << (suffixLength - 1)) && suffixLength < 6;
+    };
+    for (int32_t i = totalCoeff - trailingOnes - 1; i >= 0; i -= 2) {
+        b.Load();
+        readLevel(i);
+        if (i == 0) break;
+        readLevel(i - 1);
     }
     int32_t totalZeros = 0;
     if (totalCoeff < maxNumCoeff) {
