@@ -12,6 +12,8 @@ struct LzTable {
     uint16_t e[33][8];
 };
 
+constexpr int kLevelBits = 9;
+
 struct Tables {
     LzTable coeffToken[3];  // nC 0..1, 2..3, 4..7
     uint8_t coeffTokenFlc[64];  // nC >= 8: TotalCoeff * 4 + TrailingOnes, 0xFF none
@@ -19,6 +21,10 @@ struct Tables {
     LzTable totalZeros[15];
     LzTable chromaDcTotalZeros[3];
     LzTable runBefore[8];  // by min(zerosLeft, 7); [0]: no zeros left, no bits (entries kNoRun)
+    // Levels whose whole code (prefix, one bit, suffix) lies in the next
+    // kLevelBits bits, by suffixLength: level << 7 | next suffixLength << 4
+    // | code length; 0 where the code is longer.
+    int16_t level[7][1 << kLevelBits];
     Tables();
 };
 
@@ -149,6 +155,15 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
     // left in it (a test the data decides, one level in two, is a branch
     // the processor cannot foresee).
     auto readLevel = [&](int32_t i) {
+        // Short codes (most levels) from the table; the first level after
+        // fewer than three trailing ones (its code is offset) never.
+        const int32_t e = t.level[suffixLength][b.bits >> (64 - kLevelBits)];
+        if (__builtin_expect((e & 15) != 0 && bonus == 0, 1)) {
+            b.Skip(uint32_t(e & 15));
+            level[i] = e >> 7;
+            suffixLength = (e >> 4) & 7;
+            return;
+        }
         uint64_t v = b.bits;
         int32_t prefix = v ? __builtin_clzll(v) : 64;
         if (__builtin_expect(prefix > 15, 0)) {
