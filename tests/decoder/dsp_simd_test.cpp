@@ -83,6 +83,29 @@ TEST(DspSimd, TransformAnyInput) {
     }
 }
 
+// Coefficients at the ends of the range the SIMD set takes in 16-bit lanes
+// (-2048..2047: every sign pattern of the extremes gives the largest sums)
+// and just past it, one at every position.
+TEST(DspSimd, TransformAtTheNarrowLaneLimits) {
+    Sets s;
+    std::mt19937 rng(3);
+    static const int16_t kEnds[] = {-2048, 2047};
+    static const int16_t kPast[] = {-2049, 2048, -32768, 32767};
+    for (int iter = 0; iter < 40000; ++iter) {
+        int16_t c[16];
+        for (auto& v : c) v = iter % 4 == 3 ? static_cast<int16_t>(int(rng() % 4095) - 2047) : kEnds[rng() & 1];
+        if (iter % 5 == 4) c[iter / 5 % 16] = kPast[rng() % 4];
+        if (iter % 7 == 6)  // wider blocks whose sums would leave 16 bits
+            for (auto& v : c) v = static_cast<int16_t>(kEnds[rng() & 1] * (3 + int(rng() % 2)) / 2);
+        int16_t a[32], b[32];
+        std::memset(a, 0x11, sizeof a);
+        std::memset(b, 0x11, sizeof b);
+        s.plain.inverseTransform4x4(c, a);
+        s.simd.inverseTransform4x4(c, b);
+        ASSERT_EQ(std::memcmp(a, b, sizeof a), 0) << iter;
+    }
+}
+
 TEST(DspSimd, EdgeStrengths) {
     Sets s;
     std::mt19937 rng(2);
