@@ -48,6 +48,12 @@ inline __m128i Weight16(__m128i p, __m128i w, __m128i round, __m128i shift, __m1
     return _mm_adds_epi16(_mm_sra_epi16(_mm_add_epi16(_mm_mullo_epi16(p, w), round), shift), o);
 }
 
+// [a a a a b b b b] in 16-bit lanes.
+inline __m128i Pair4(int16_t a, int16_t b) {
+    const __m128i v = _mm_shufflelo_epi16(_mm_cvtsi32_si128(int32_t(uint16_t(a)) | int32_t(uint32_t(uint16_t(b)) << 16)), 0x50);
+    return _mm_unpacklo_epi32(v, v);
+}
+
 void WeightedReconstructQuadrant(const H264ReconQuadrant* quad, const H264ReconState* st) {
     const int q = quad->quadrant & 3;
     int ref = st->refIdxL0[q] >> quad->refIdxShift;
@@ -81,8 +87,8 @@ void WeightedReconstructQuadrant(const H264ReconQuadrant* quad, const H264ReconS
         if (cwt[0] != 1 << cw || cwt[1] != 1 << cw || cof[0] != 0 || cof[1] != 0) {
             uint8_t* const cb = quad->cb;
             uint8_t* const cr = quad->cr;
-            const __m128i w = _mm_set_epi16(cwt[1], cwt[1], cwt[1], cwt[1], cwt[0], cwt[0], cwt[0], cwt[0]);
-            const __m128i o = _mm_set_epi16(cof[1], cof[1], cof[1], cof[1], cof[0], cof[0], cof[0], cof[0]);
+            const __m128i w = Pair4(cwt[0], cwt[1]);
+            const __m128i o = Pair4(cof[0], cof[1]);
             const __m128i round = _mm_set1_epi16(int16_t(cw ? 1 << (cw - 1) : 0));
             const __m128i shift = _mm_cvtsi32_si128(cw);
 #pragma GCC unroll 4
