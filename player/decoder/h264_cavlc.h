@@ -219,7 +219,7 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
         br->pos = b.pos;
         return err;
     }
-    for (int32_t i = totalCoeff - 1; i > 0; --i) {
+    auto run = [&](int32_t i) {
         const int zl = zerosLeft > 7 ? 7 : zerosLeft;
         b.Need32();
         uint32_t e = LzLookup(t.runBefore[zl], b.Peek32());
@@ -233,7 +233,16 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
         zerosLeft -= r;
         p -= r + 1;
         put(p, level[i - 1]);
+    };
+    int32_t i = totalCoeff - 1;
+    if (totalCoeff <= 8) {
+        for (; i > 0; --i) run(i);
+    } else {
+        // Dense blocks (low QP) use their few zeros up early: the rest is
+        // placed straight once they are.
+        for (; i > 0 && zerosLeft > 0; --i) run(i);
     }
+    for (; i > 0; --i) put(--p, level[i - 1]);
     br->pos = b.pos;
     return err;
 }
