@@ -207,10 +207,10 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
     }
     // Placement from the highest coefficient down: run_before separates a
     // coefficient from the one below it (the lowest takes the zeros left).
-    // Once the zeros are used up the runs read as 0 from no bits, so one
-    // loop of a count known up front places them all; a block without
-    // zeros among its coefficients (most blocks at low QP) is placed
-    // without it.
+    // Once the zeros are used up the runs read as 0 from no bits, so for
+    // blocks of few coefficients one loop of a count known up front places
+    // them all; a block without zeros among its coefficients (most blocks
+    // at low QP) is placed without it.
     int32_t p = totalCoeff - 1 + totalZeros;
     put(p, level[totalCoeff - 1]);
     int32_t zerosLeft = totalZeros;
