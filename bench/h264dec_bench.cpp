@@ -1,8 +1,10 @@
 // Single-thread decode speed of the player's H.264 engine (SIMD kernel set
 // and plain set) against libavcodec, in one run: rounds of about a second
 // each, the three decoders alternating, medians printed.
-//   h264dec_bench [-r ROUNDS] [stream.264 ...]
-//     (default: the 352x288 and 704x576 fixtures, 5 rounds)
+//   h264dec_bench [-r ROUNDS] [-c] [stream.264 ...]
+//     (default: the 352x288 and 704x576 fixtures, 5 rounds; -c first checks
+//     every picture of both kernel sets against the stream's .framemd5 list;
+//     -s runs the SIMD set alone, for a profiler)
 // The target build reaches libavcodec through ffmpeg_api (which copies every
 // picture out); the native build (-DSELVANE_NATIVE=ON, with the system's
 // libavcodec development files) calls libavcodec itself with one thread and
@@ -21,6 +23,7 @@
 #include <string>
 #include <vector>
 #include "annexb.h"
+#include "decoder_stream.h"
 #include "h264dec.h"
 #ifdef SELVANE_BENCH_SYSTEM_LIBAVCODEC
 extern "C" {
@@ -34,9 +37,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One pass over the stream with a decoder made once (as the player does),
-// flushed at the end of every pass.
-int DecodeEngine(H264DecContext* dec, const std::vector<uint8_t>& data) {
+// One pass over the stream with a decoder made for the pass (as a player
+// opening the stream does, and as libavcodec's below), so that the start-up
+// weighs in short clips; cpuLevel 3 takes the plain set, -1 the best.
+int DecodeEngine(int cpuLevel, const std::vector<uint8_t>& data) {
+    const H264DecParams params{0, 0, 128, 75, 4, 0};
+    H264DecSetCpuLevelOverride(cpuLevel);
+    H264DecContext* dec = H264DecCreate(&params);
+    H264DecSetCpuLevelOverride(-1);
     if (!dec) return 0;
     H264DecPicture pic;
     int frames = 0;
@@ -46,6 +54,7 @@ int DecodeEngine(H264DecContext* dec, const std::vector<uint8_t>& data) {
         rc = H264DecDecodeFrame(dec, nullptr, 0, 0, 0, &pic, 0);
     }
     while (H264DecDecodeFrame(dec, nullptr, 0, 0, 0, &pic, 1) == 0) ++frames;
+    H264DecRelease(dec);
     return frames;
 }
 
@@ -123,6 +132,29 @@ double FramesPerSecond(F decode, double seconds) {
     return frames / secs;
 }
 
+// Both kernel sets' pictures against the framemd5 list beside the stream.
+bool CheckStream(const std::string& file, const std::vector<uint8_t>& data) {
+    std::string list = file.substr(0, file.rfind('.')) + ".framemd5";
+    std::vector<std::string> want = testsupport::ReadFrameMd5s(list);
+    if (want.empty()) {
+        std::printf("%s: no %s to check against\n", file.c_str(), list.c_str());
+        return false;
+    }
+    bool ok = true;
+    for (int level : {-1, 3}) {
+        H264DecSetCpuLevelOverride(level);
+        dectest::DecodeResult got = dectest::DecodeStream(data, 0, 0, 4);
+        H264DecSetCpuLevelOverride(-1);
+        size_t same = 0;
+        while (same < got.md5s.size() && same < want.size() && got.md5s[same] == want[same]) ++same;
+        bool exact = same == want.size() && got.md5s.size() == want.size() && got.damaged == 0;
+        std::printf("%s: %s set %s (%zu of %zu pictures match, %d damaged)\n", file.c_str(),
+                    level < 0 ? "SIMD" : "plain", exact ? "bit-exact" : "DIFFERS", same, want.size(), got.damaged);
+        ok = ok && exact;
+    }
+    return ok;
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     size_t n = v.size();
@@ -134,13 +166,23 @@ double Median(std::vector<double> v) {
 int main(int argc, char** argv) {
     std::vector<std::string> files;
     int rounds = 5;
+    bool check = false, simdOnly = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-r") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "-c") == 0)
+            check = true;
+        else if (std::strcmp(argv[i], "-s") == 0)
+            simdOnly = true;
+        else if (std::strcmp(argv[i], "-r") == 0 && i + 1 < argc)
             rounds = std::max(1, std::atoi(argv[++i]));
         else
             files.push_back(argv[i]);
     }
     if (files.empty()) files = {SELVANE_TEST_DATA "/cif_aud.264", SELVANE_TEST_DATA "/d1.264"};
+    if (check) {
+        bool ok = true;
+        for (const std::string& f : files) ok = CheckStream(f, testsupport::ReadFileBytes(f)) && ok;
+        if (!ok) return 1;
+    }
     std::printf("medians of %d rounds, the decoders alternating\n", rounds);
     std::printf("%-24s %12s %12s %12s %8s %8s\n", "stream", "engine SIMD", "engine plain", "libavcodec", "SIMD/av",
                 "SIMD/plain");
@@ -151,19 +193,13 @@ int main(int argc, char** argv) {
             continue;
         }
         auto units = testsupport::SplitAccessUnits(data);
-        H264DecParams params{0, 0, 128, 75, 4, 0};
-        H264DecContext* simdDec = H264DecCreate(&params);
-        H264DecSetCpuLevelOverride(3);
-        H264DecContext* plainDec = H264DecCreate(&params);
-        H264DecSetCpuLevelOverride(-1);
         std::vector<double> simd, plain, av;
         for (int r = 0; r < rounds; ++r) {
-            simd.push_back(FramesPerSecond([&] { return DecodeEngine(simdDec, data); }, 1.0));
+            simd.push_back(FramesPerSecond([&] { return DecodeEngine(-1, data); }, 1.0));
+            if (simdOnly) continue;
             av.push_back(FramesPerSecond([&] { return DecodeLibavcodec(units); }, 1.0));
-            plain.push_back(FramesPerSecond([&] { return DecodeEngine(plainDec, data); }, 1.0));
+            plain.push_back(FramesPerSecond([&] { return DecodeEngine(3, data); }, 1.0));
         }
-        H264DecRelease(simdDec);
-        H264DecRelease(plainDec);
         double s = Median(simd), p = Median(plain), a = Median(av);
         std::string name = f.substr(f.find_last_of('/') + 1);
         std::printf("%-24s %12.1f %12.1f %12.1f %8.2f %8.2f\n", name.c_str(), s, p, a, s / a, s / p);

@@ -1,6 +1,9 @@
-// Inverse 4x4 transform, SSE2 set. Both passes run in 32-bit lanes and the
-// result is packed with signed saturation, exactly as the plain set
-// computes and saturates, so the two sets agree on every input.
+// Inverse 4x4 transform, SSE2 set. Blocks whose coefficients all lie in
+// -2048..2047 (every block of a conforming stream but the largest at the
+// lowest QPs) run in 16-bit lanes, two columns a register: no sum of
+// theirs leaves 16 bits (3.5 x 3.5 x 2048 + 32 < 32768). Any other block
+// runs in 32-bit lanes and is packed with signed saturation, exactly as the
+// plain set computes and saturates, so the two sets agree on every input.
 #include "dsp_sse2.h"
 
 namespace h264dsp {
@@ -31,9 +34,48 @@ inline void StoreHigh8(int16_t* p, __m128i v) { _mm_storeh_pd(reinterpret_cast<d
 
 inline __m128i Sext16(__m128i v) { return _mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16); }
 
+// One pass over four lanes of [d0 | d1] and [d2 | d3]: [o0 | o3] in a and
+// [o1 | o2] in b.
+inline void Butterfly16(__m128i& a, __m128i& b) {
+    const auto Lo = [](__m128i lo, __m128i hi) {  // [lo.low half | hi.high half]
+        return _mm_castpd_si128(_mm_move_sd(_mm_castsi128_pd(hi), _mm_castsi128_pd(lo)));
+    };
+    const __m128i eh = _mm_add_epi16(a, Lo(b, _mm_srai_epi16(b, 1)));  // [d0 + d2 | d1 + (d3 >> 1)]
+    const __m128i fg = _mm_sub_epi16(Lo(a, _mm_srai_epi16(a, 1)), b);  // [d0 - d2 | (d1 >> 1) - d3]
+    const __m128i he = _mm_shuffle_epi32(eh, 0x4E), gf = _mm_shuffle_epi32(fg, 0x4E);
+    a = Lo(_mm_add_epi16(eh, he), _mm_sub_epi16(he, eh));  // [e + h | e - h]
+    b = Lo(_mm_add_epi16(fg, gf), _mm_sub_epi16(gf, fg));  // [f + g | f - g]
+}
+
+void Transform16(__m128i rows01, __m128i rows23, int16_t* dst) {
+    // Columns: [c0 | c1], [c2 | c3], lane r of each from row r.
+    const __m128i u = _mm_unpacklo_epi16(rows01, rows23), v = _mm_unpackhi_epi16(rows01, rows23);
+    __m128i a = _mm_unpacklo_epi16(u, v), b = _mm_unpackhi_epi16(u, v);
+    Butterfly16(a, b);  // a: [o0 | o3], b: [o1 | o2], lane r: row r's outputs
+    // Rows of the row pass's outputs: [r0 | r1], [r2 | r3].
+    const __m128i t0 = _mm_unpacklo_epi16(a, b), t1 = _mm_unpackhi_epi16(b, a);
+    a = _mm_unpacklo_epi32(t0, t1);
+    b = _mm_unpackhi_epi32(t0, t1);
+    Butterfly16(a, b);  // a: [row 0 | row 3], b: [row 1 | row 2]
+    const __m128i rnd = _mm_set1_epi16(32);
+    a = _mm_srai_epi16(_mm_add_epi16(a, rnd), 6);
+    b = _mm_srai_epi16(_mm_add_epi16(b, rnd), 6);
+    sse2::Store8(dst, a);
+    StoreHigh8(dst + 24, a);
+    sse2::Store8(dst + 8, b);
+    StoreHigh8(dst + 16, b);
+}
+
 }  // namespace
 
 void Sse2InverseTransform4x4(const int16_t* blk, int16_t* dst) {
+    const __m128i rows01 = sse2::Load16(blk), rows23 = sse2::Load16(blk + 8);
+    const __m128i hi = _mm_max_epi16(rows01, rows23), lo = _mm_min_epi16(rows01, rows23);
+    const __m128i out = _mm_or_si128(_mm_cmpgt_epi16(hi, _mm_set1_epi16(2047)), _mm_cmplt_epi16(lo, _mm_set1_epi16(-2048)));
+    if (__builtin_expect(_mm_movemask_epi8(out) == 0, 1)) {
+        Transform16(rows01, rows23, dst);
+        return;
+    }
     // One 8-byte load per row (no byte shifts: see the deblocking kernels).
     __m128i r0 = Sext16(sse2::Load8(blk)), r1 = Sext16(sse2::Load8(blk + 4));
     __m128i r2 = Sext16(sse2::Load8(blk + 8)), r3 = Sext16(sse2::Load8(blk + 12));

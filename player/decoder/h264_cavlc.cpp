@@ -104,6 +104,18 @@ Tables::Tables() {
     for (int tc = 0; tc < 3; ++tc)
         for (int z = 0; z < 4 - tc; ++z)
             AddCode(&chromaDcTotalZeros[tc], kChromaDcTotalZerosLen[tc][z], kChromaDcTotalZerosBits[tc][z], z);
+    for (int sl = 0; sl < 7; ++sl)
+        for (uint32_t bits = 0; bits < (1u << kLevelBits); ++bits) {
+            const int prefix = bits ? __builtin_clz(bits) - (32 - kLevelBits) : kLevelBits;
+            const int len = prefix + 1 + sl;
+            if (len > kLevelBits || prefix >= 14) continue;
+            const int levelCode = (prefix << sl) + int((bits >> (kLevelBits - len)) & ((1u << sl) - 1));
+            const int magnitude = (levelCode + 2) >> 1;
+            const int value = (levelCode & 1) ? -magnitude : magnitude;
+            int next = sl + (sl == 0);
+            next += magnitude > (3 << (next - 1)) && next < 6;
+            level[sl][bits] = int16_t(uint16_t(value * 128 + next * 16 + len));
+        }
     for (auto& row : runBefore[0].e)
         for (uint16_t& entry : row) entry = kNoRun;
     for (int zl = 0; zl < 7; ++zl)

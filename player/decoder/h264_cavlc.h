@@ -12,6 +12,8 @@ struct LzTable {
     uint16_t e[33][8];
 };
 
+constexpr int kLevelBits = 9;
+
 struct Tables {
     LzTable coeffToken[3];  // nC 0..1, 2..3, 4..7
     uint8_t coeffTokenFlc[64];  // nC >= 8: TotalCoeff * 4 + TrailingOnes, 0xFF none
@@ -19,6 +21,10 @@ struct Tables {
     LzTable totalZeros[15];
     LzTable chromaDcTotalZeros[3];
     LzTable runBefore[8];  // by min(zerosLeft, 7); [0]: no zeros left, no bits (entries kNoRun)
+    // Levels whose whole code (prefix, one bit, suffix) lies in the next
+    // kLevelBits bits, by suffixLength: level << 7 | next suffixLength << 4
+    // | code length; 0 where the code is longer.
+    int16_t level[7][1 << kLevelBits];
     Tables();
 };
 
@@ -144,8 +150,20 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
     // Remaining levels: prefix and suffix from one read.
     int32_t suffixLength = totalCoeff > 10 && trailingOnes < 3 ? 1 : 0;
     int32_t bonus = trailingOnes < 3 ? 2 : 0;  // the first level after fewer than 3 trailing ones
-    for (int32_t i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
-        b.Need32();  // a level takes at most 28 bits
+    // A level takes at most 28 bits, so a fresh word (57 bits or more)
+    // holds two: the word is reloaded once a pair, with no test of what is
+    // left in it (a test the data decides, one level in two, is a branch
+    // the processor cannot foresee).
+    auto readLevel = [&](int32_t i) {
+        // Short codes (most levels) from the table; the first level after
+        // fewer than three trailing ones (its code is offset) never.
+        const int32_t e = t.level[suffixLength][b.bits >> (64 - kLevelBits)];
+        if (__builtin_expect((e & 15) != 0 && bonus == 0, 1)) {
+            b.Skip(uint32_t(e & 15));
+            level[i] = e >> 7;
+            suffixLength = (e >> 4) & 7;
+            return;
+        }
         uint64_t v = b.bits;
         int32_t prefix = v ? __builtin_clzll(v) : 64;
         if (__builtin_expect(prefix > 15, 0)) {
@@ -171,6 +189,12 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
         level[i] = (levelCode & 1) ? -magnitude : magnitude;
         suffixLength += suffixLength == 0;
         suffixLength += magnitude > (3 << (suffixLength - 1)) && suffixLength < 6;
+    };
+    for (int32_t i = totalCoeff - trailingOnes - 1; i >= 0; i -= 2) {
+        b.Load();
+        readLevel(i);
+        if (i == 0) break;
+        readLevel(i - 1);
     }
     int32_t totalZeros = 0;
     if (totalCoeff < maxNumCoeff) {
@@ -183,12 +207,19 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
     }
     // Placement from the highest coefficient down: run_before separates a
     // coefficient from the one below it (the lowest takes the zeros left).
-    // Once the zeros are used up the runs read as 0 from no bits, so one
-    // loop of a count known up front places them all.
+    // Once the zeros are used up the runs read as 0 from no bits, so for
+    // blocks of few coefficients one loop of a count known up front places
+    // them all; a block without zeros among its coefficients (most blocks
+    // at low QP) is placed without it.
     int32_t p = totalCoeff - 1 + totalZeros;
     put(p, level[totalCoeff - 1]);
     int32_t zerosLeft = totalZeros;
-    for (int32_t i = totalCoeff - 1; i > 0; --i) {
+    if (totalZeros == 0) {
+        for (int32_t i = totalCoeff - 1; i > 0; --i) put(i - 1, level[i - 1]);
+        br->pos = b.pos;
+        return err;
+    }
+    auto run = [&](int32_t i) {
         const int zl = zerosLeft > 7 ? 7 : zerosLeft;
         b.Need32();
         uint32_t e = LzLookup(t.runBefore[zl], b.Peek32());
@@ -202,7 +233,16 @@ inline uint32_t ReadBlock(int32_t maxNumCoeff, int32_t nC, uint8_t* totalCoeffOu
         zerosLeft -= r;
         p -= r + 1;
         put(p, level[i - 1]);
+    };
+    int32_t i = totalCoeff - 1;
+    if (totalCoeff <= 8) {
+        for (; i > 0; --i) run(i);
+    } else {
+        // Dense blocks (low QP) use their few zeros up early: the rest is
+        // placed straight once they are.
+        for (; i > 0 && zerosLeft > 0; --i) run(i);
     }
+    for (; i > 0; --i) put(--p, level[i - 1]);
     br->pos = b.pos;
     return err;
 }

@@ -132,7 +132,9 @@ void H264McFetchReference(H264McBlock* blk, const H264McFrame* frame);
 // ---------------------------------------------------------------------------
 // Inter reconstruction (slot 32).
 
-// Explicit weights of list 0 (pred_weight_table), per reference index.
+// Explicit weights of list 0 (pred_weight_table), per reference index:
+// weights -128..128 (the default, 1 << log2 denominator, reaches 128),
+// offsets -128..127, log2 denominators 0..7.
 struct H264PredWeightTable {
     int32_t lumaLog2Denom;
     int32_t chromaLog2Denom;

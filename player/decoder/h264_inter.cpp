@@ -107,22 +107,13 @@ void H264ReconstructInter(H264DecContext* c) {
     const H264SliceHeader& sh = c->sh;
     // Without weighting and residual the prediction is the reconstruction.
     if ((sh.weightMode & 1) == 0 && w->cbp == 0) return;
-    H264PredWeightTable& wt = c->weights;
-    if (sh.weightMode == 1) {
-        wt.lumaLog2Denom = int32_t(sh.lumaLog2Denom);
-        wt.chromaLog2Denom = int32_t(sh.chromaLog2Denom);
-        std::memcpy(wt.lumaWeight, sh.lumaWeight, sizeof wt.lumaWeight);
-        std::memcpy(wt.lumaOffset, sh.lumaOffset, sizeof wt.lumaOffset);
-        std::memcpy(wt.chromaWeight, sh.chromaWeight, sizeof wt.chromaWeight);
-        std::memcpy(wt.chromaOffset, sh.chromaOffset, sizeof wt.chromaOffset);
-    }
     H264ReconState st;
     st.coefY = w->coefY;
     st.coefCb = w->coefCb;
     st.coefCr = w->coefCr;
     st.cbp = w->cbp;
     st.refIdxL0 = c->curMotion.refIdxL0;
-    st.weights = &wt;
+    st.weights = &c->weights;  // the slice's, set by the slice set-up
     H264InterReconFn fn = c->dsp->interReconstruct[4 * (sh.weightMode & 1) + 1];
     for (int q = 0; q < 4; ++q) {
         H264ReconQuadrant quad;

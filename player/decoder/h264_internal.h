@@ -315,6 +315,9 @@ struct alignas(16) H264DecContext {
     uint8_t** planeV;
     // 4. pictures
     H264Picture pictures[kMaxPictures];
+    // Bytes of each store's Cb and Cr planes set to 128 so far (the stores
+    // start out black: luma 0 from the allocation, chroma set on first use).
+    uint32_t chromaFilled[kMaxPictures];
     // 5. frame stores (16 DPB + 1 direct)
     H264Picture** frameStores;
     // 6. RBSP buffer and bit reader

@@ -1,4 +1,5 @@
 // Picture order counts, reference lists and the decoded-picture buffer.
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include "h264_internal.h"
@@ -296,6 +297,20 @@ void StorePicture(H264DecContext* c, H264Picture* p, const H264SliceHeader& sh) 
     p->inBuffer = 1;
 }
 
+// A store's chroma planes set to 128 as far as a picture of the active
+// size reaches, where not yet: what a store holds before any picture was
+// decoded into it (and what damaged pictures show) is the same as if every
+// store had been set at creation.
+void PrepareStoreChroma(H264DecContext* c, const H264Picture* p, uint32_t bytes) {
+    const ptrdiff_t i = p - c->pictures;
+    if (i < 0 || i >= ptrdiff_t(c->numPictureStores) || !p->u || !p->v) return;
+    uint32_t& filled = c->chromaFilled[i];
+    if (filled >= bytes) return;
+    std::memset(p->u + filled, 128, bytes - filled);
+    std::memset(p->v + filled, 128, bytes - filled);
+    filled = bytes;
+}
+
 void FillPicture(H264DecContext* c, H264Picture* p) {
     const H264SeqParamSet& s = c->activeSps;
     p->outputState = kOutDecoding;
@@ -308,6 +323,12 @@ void FillPicture(H264DecContext* c, H264Picture* p) {
     p->height = int32_t(s.height);
     p->strideY = p->width;
     p->strideC = p->width / 2;
+    // The new picture and every reference the motion compensation may read
+    // at this size.
+    const uint32_t maxBytes = c->maxW * c->maxH * 64;
+    const uint32_t chromaBytes = std::min(uint32_t(p->strideC) * uint32_t(p->height / 2), maxBytes);
+    PrepareStoreChroma(c, p, chromaBytes);
+    for (uint32_t i = 0; i < c->dpbCount; ++i) PrepareStoreChroma(c, c->dpb[i], chromaBytes);
     p->cropLeft = int32_t(s.cropLeft);
     p->cropRight = int32_t(s.cropRight);
     p->cropTop = int32_t(s.cropTop);

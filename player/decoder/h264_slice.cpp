@@ -492,9 +492,20 @@ int ReadCbp(H264DecContext* c, bool intra) {
 
 int MbIntra4x4(H264DecContext* c) {
     H264MbWork* w = c->work;
-    for (int b = 0; b < 16; ++b) {
-        w->prevIntraFlag[b] = int32_t(BitReadBits(1, &c->br));
-        if (!w->prevIntraFlag[b]) w->remIntraMode[b] = int32_t(BitReadBits(3, &c->br));
+    // Eight blocks' modes take at most 32 bits: one peek each, the modes
+    // taken from it without a branch (a block's remaining mode is kept but
+    // not read where its flag is set).
+    for (int half = 0; half < 16; half += 8) {
+        const uint32_t v = BitPeek32(&c->br);
+        uint32_t used = 0;
+        for (int b = half; b < half + 8; ++b) {
+            const uint32_t bits = v << used;  // used is at most 28 here
+            const uint32_t flag = bits >> 31;
+            w->prevIntraFlag[b] = int32_t(flag);
+            w->remIntraMode[b] = int32_t((bits >> 28) & 7);
+            used += 4 - 3 * flag;
+        }
+        c->br.pos += used;
     }
     int err = ReadChromaPredMode(c);
     err |= ReadCbp(c, true);
@@ -805,6 +816,15 @@ void InitSliceData(H264DecContext* c) {
     c->curMotion.refStruct = 0;
     if (sh.kind == kSliceI) std::memset(c->curMotion.refIdxL0, 0xFF, 4);
     std::memset(c->curMotion.refIdxL1, 0xFF, 4);
+    if (sh.weightMode == 1) {
+        H264PredWeightTable& wt = c->weights;
+        wt.lumaLog2Denom = int32_t(sh.lumaLog2Denom);
+        wt.chromaLog2Denom = int32_t(sh.chromaLog2Denom);
+        std::memcpy(wt.lumaWeight, sh.lumaWeight, sizeof wt.lumaWeight);
+        std::memcpy(wt.lumaOffset, sh.lumaOffset, sizeof wt.lumaOffset);
+        std::memcpy(wt.chromaWeight, sh.chromaWeight, sizeof wt.chromaWeight);
+        std::memcpy(wt.chromaOffset, sh.chromaOffset, sizeof wt.chromaOffset);
+    }
     PointNeighbours(c);
 }
 

@@ -12,14 +12,15 @@
 
 // ------------------------------------------------------------ allocation
 // Over-allocates by 16, aligns to 16 and keeps the distance to the true
-// start in the byte before the aligned block.
+// start in the byte before the aligned block. Zeroed by calloc: the picture
+// store's megabytes come from the system as zero pages when first touched,
+// not written through at creation.
 void* H264AlignedAlloc(size_t size) {
-    uint8_t* raw = static_cast<uint8_t*>(std::malloc(size + 16));
+    uint8_t* raw = static_cast<uint8_t*>(std::calloc(size + 16, 1));
     if (!raw) return nullptr;
     size_t shift = 16 - (reinterpret_cast<uintptr_t>(raw) & 15);  // 1..16
     uint8_t* p = raw + shift;
     p[-1] = uint8_t(shift);
-    std::memset(p, 0, size);
     return p;
 }
 
@@ -111,7 +112,6 @@ void FreeContext(H264DecContext* c) {
     H264AlignedFree(c->planeU);
     H264AlignedFree(c->planeV);
     H264AlignedFree(c->frameStores);
-    H264AlignedFree(c->rbsp);
     H264AlignedFree(c->spsTable);
     H264AlignedFree(c->ppsTable);
     H264AlignedFree(c->work);
@@ -141,11 +141,15 @@ H264DecContext* H264DecCreate(const H264DecParams* params) {
     c->infoRecords = static_cast<H264MbInfo*>(H264AlignedAlloc(2 * W * sizeof(H264MbInfo)));
     c->motionRecords = static_cast<H264MbMotion*>(H264AlignedAlloc(2 * W * sizeof(H264MbMotion)));
     c->rbspCapacity = W * H * 384 + 4096;
-    c->rbsp = static_cast<uint8_t*>(H264AlignedAlloc(c->rbspCapacity + 8));
     c->frameStores = static_cast<H264Picture**>(H264AlignedAlloc(17 * sizeof(void*)));
     c->numPictureStores = 2 * c->refFrames + 4;
     const size_t picBytes = size_t(W) * H * 384;
-    c->pictureMemory = static_cast<uint8_t*>(H264AlignedAlloc(picBytes * c->numPictureStores));
+    // The unit buffer lies after the picture stores, in one allocation:
+    // megabytes that large come from the system as zero pages, where a
+    // buffer of its own, after one was freed, may be cleared byte by byte.
+    const size_t storeBytes = picBytes * c->numPictureStores;
+    c->pictureMemory = static_cast<uint8_t*>(H264AlignedAlloc(storeBytes + c->rbspCapacity + 8));
+    c->rbsp = c->pictureMemory ? c->pictureMemory + storeBytes : nullptr;
     c->planeY = static_cast<uint8_t**>(H264AlignedAlloc(c->numPictureStores * sizeof(void*)));
     c->planeU = static_cast<uint8_t**>(H264AlignedAlloc(c->numPictureStores * sizeof(void*)));
     c->planeV = static_cast<uint8_t**>(H264AlignedAlloc(c->numPictureStores * sizeof(void*)));
@@ -170,7 +174,6 @@ H264DecContext* H264DecCreate(const H264DecParams* params) {
         c->planeY[i] = base;
         c->planeU[i] = base + size_t(W) * H * 256;
         c->planeV[i] = base + size_t(W) * H * 320;
-        std::memset(c->planeU[i], 128, size_t(W) * H * 128);
     }
     ResetDecodingState(c);
     for (uint32_t i = 0; i < c->numPictureStores; ++i) {

@@ -119,7 +119,6 @@ TEST(Create, ParametersAreClamped) {
         EXPECT_EQ(d->maxH, c.h);
         EXPECT_EQ(d->refFrames, c.r);
         EXPECT_EQ(d->numPictureStores, 2 * c.r + 4);
-        EXPECT_EQ(d->planeU[0][0], 128);
         EXPECT_EQ(reinterpret_cast<uintptr_t>(d->planeY[1]) % 16, 0u);
         H264DecRelease(d);
     }
@@ -514,6 +513,54 @@ TEST(Streams, TruncatedPcmMacroblock) {
         dectest::DecodeResult got = dectest::DecodeStream(part, 0);
         EXPECT_GE(got.md5s.size(), 1u);
         EXPECT_GE(got.damaged, 1);
+    }
+}
+
+TEST(Streams, UndecodedAreaIsBlack) {
+    // The first picture of a stream cut inside its slice: the macroblocks
+    // never decoded show what a fresh store holds, luma 0 and chroma 128,
+    // also in a store used before by smaller pictures.
+    std::vector<uint8_t> cif = testsupport::ReadFileBytes(std::string(SELVANE_TEST_DATA) + "/cif_aud.264");
+    std::vector<uint8_t> small = testsupport::ReadFileBytes(std::string(SELVANE_TEST_DATA) + "/small_intra_48x48.264");
+    ASSERT_FALSE(cif.empty());
+    ASSERT_FALSE(small.empty());
+    std::vector<size_t> starts = testsupport::FindStartCodes(cif);
+    ASSERT_GT(starts.size(), 4u);
+    // Access unit delimiter, SPS, PPS, SEI, then the IDR slice: cut 300 bytes into it.
+    ASSERT_EQ(cif[starts[4] + 3] & 31, 5);
+    const std::vector<uint8_t> cut(cif.begin(), cif.begin() + long(starts[4] + 300));
+    for (bool smallFirst : {false, true}) {
+        H264DecParams params{0, 0, 45, 36, 4, 0};
+        H264DecContext* d = H264DecCreate(&params);
+        ASSERT_NE(d, nullptr);
+        H264DecPicture pic{}, out{};  // out: the last picture handed out
+        auto feed = [&](const std::vector<uint8_t>& data) {
+            int last = -1, guard = 0;
+            int rc = H264DecDecodeFrame(d, data.data(), uint32_t(data.size()), 0, 0, &out, 0);
+            while (rc == 0 && ++guard < 1000) {
+                pic = out;
+                last = pic.index;
+                rc = H264DecDecodeFrame(d, nullptr, 0, 0, 0, &out, 0);
+            }
+            while (H264DecDecodeFrame(d, nullptr, 0, 0, 0, &out, H264DEC_FLUSH) == 0 && ++guard < 1000) {
+                pic = out;
+                last = pic.index;
+            }
+            return last;
+        };
+        if (smallFirst) {
+            ASSERT_GE(feed(small), 0);
+        }
+        ASSERT_GE(feed(cut), 0);
+        ASSERT_EQ(pic.width, 352);
+        EXPECT_NE(pic.damaged, 0);
+        const int h = pic.height;
+        for (int x = 0; x < pic.width; ++x) ASSERT_EQ(pic.y[(h - 1) * pic.strideY + x], 0) << x;
+        for (int x = 0; x < pic.width / 2; ++x) {
+            ASSERT_EQ(pic.u[(h / 2 - 1) * pic.strideC + x], 128) << x;
+            ASSERT_EQ(pic.v[(h / 2 - 1) * pic.strideC + x], 128) << x;
+        }
+        H264DecRelease(d);
     }
 }
 

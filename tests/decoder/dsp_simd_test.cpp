@@ -3,6 +3,7 @@
 // the same bytes everywhere.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -73,6 +74,29 @@ TEST(DspSimd, TransformAnyInput) {
     for (int iter = 0; iter < 20000; ++iter) {
         int16_t c[16];
         for (auto& v : c) v = Coef(rng, iter % 5);
+        int16_t a[32], b[32];
+        std::memset(a, 0x11, sizeof a);
+        std::memset(b, 0x11, sizeof b);
+        s.plain.inverseTransform4x4(c, a);
+        s.simd.inverseTransform4x4(c, b);
+        ASSERT_EQ(std::memcmp(a, b, sizeof a), 0) << iter;
+    }
+}
+
+// Coefficients at the ends of the range the SIMD set takes in 16-bit lanes
+// (-2048..2047: every sign pattern of the extremes gives the largest sums)
+// and just past it, one at every position.
+TEST(DspSimd, TransformAtTheNarrowLaneLimits) {
+    Sets s;
+    std::mt19937 rng(3);
+    static const int16_t kEnds[] = {-2048, 2047};
+    static const int16_t kPast[] = {-2049, 2048, -32768, 32767};
+    for (int iter = 0; iter < 40000; ++iter) {
+        int16_t c[16];
+        for (auto& v : c) v = iter % 4 == 3 ? static_cast<int16_t>(int(rng() % 4095) - 2047) : kEnds[rng() & 1];
+        if (iter % 5 == 4) c[iter / 5 % 16] = kPast[rng() % 4];
+        if (iter % 7 == 6)  // wider blocks whose sums would leave 16 bits
+            for (auto& v : c) v = static_cast<int16_t>(kEnds[rng() & 1] * (3 + int(rng() % 2)) / 2);
         int16_t a[32], b[32];
         std::memset(a, 0x11, sizeof a);
         std::memset(b, 0x11, sizeof b);
@@ -367,6 +391,64 @@ TEST(DspSimd, ReconstructionAnyResidual) {
         ASSERT_EQ(std::memcmp(ya, yb, sizeof ya), 0) << iter;
         ASSERT_EQ(std::memcmp(ca, cb, sizeof ca), 0) << iter;
     }
+}
+
+// Explicit weighting alone (no residual) and with one: every log2
+// denominator, every weight with offsets at both ends and between, every
+// sample value at every quadrant position, reference indices of every
+// partition including the out-of-range ones the kernels fold to 0.
+TEST(DspSimd, WeightedReconstructionEveryWeight) {
+    Sets s;
+    std::mt19937 rng(11);
+    static const int kChroma[4] = {0, 4, 32, 36};
+    static const int kOffsets[] = {-128, -127, -1, 0, 1, 126, 127};
+    alignas(16) int16_t ry[256], rc[2][64];
+    for (auto& v : ry) v = Coef(rng, 4);
+    for (auto& r : rc)
+        for (auto& v : r) v = Coef(rng, 3);
+    std::vector<uint8_t> values(256);
+    for (int i = 0; i < 256; ++i) values[i] = static_cast<uint8_t>(i);
+    for (int lw = 0; lw < 8; ++lw)
+        for (int weight = -128; weight <= 128; ++weight)
+            for (int offset : kOffsets) {
+                std::shuffle(values.begin(), values.end(), rng);
+                alignas(16) uint8_t ya[256], yb[256], ca[2][64], cb[2][64];
+                std::memcpy(ya, values.data(), 256);
+                std::memcpy(yb, values.data(), 256);
+                for (int k = 0; k < 2; ++k) {
+                    std::memcpy(ca[k], values.data() + 64 * (2 * k + (weight & 1)), 64);
+                    std::memcpy(cb[k], ca[k], 64);
+                }
+                H264PredWeightTable wt{};
+                wt.lumaLog2Denom = lw;
+                wt.chromaLog2Denom = 7 - lw;
+                for (int r = 0; r < 32; ++r) {
+                    // Reference 0 the default weights (or the ones under test), the rest mixed.
+                    const bool tested = r == 1 || r == 2;
+                    wt.lumaWeight[r] = static_cast<int16_t>(tested ? weight : r == 0 ? 1 << lw : int(rng() % 257) - 128);
+                    wt.lumaOffset[r] = static_cast<int16_t>(tested ? offset : r == 0 ? 0 : int(rng() % 256) - 128);
+                    for (int k = 0; k < 2; ++k) {
+                        const int cw = r == 0 ? 1 << (7 - lw) : r == 2 ? -weight : weight;
+                        wt.chromaWeight[r][k] = static_cast<int16_t>(k == 0 || r != 0 ? cw : int(rng() % 257) - 128);
+                        wt.chromaOffset[r][k] = static_cast<int16_t>(r == 0 ? 0 : k ? -1 - offset : offset);
+                    }
+                }
+                const int pick = int(rng() % 4);
+                int8_t refs[4] = {1, 2, int8_t(rng() % 32), pick == 0 ? int8_t(-1) : int8_t(0)};
+                const int shift = pick == 1 ? 1 : 0;  // 2 * index: every quadrant at index / 2
+                if (shift)
+                    for (auto& r : refs) r = int8_t(r * 2 + (r & 1));
+                if (pick == 2) refs[2] = 64;  // out of range: folded to 0
+                H264ReconState st{ry, rc[0], rc[1], pick == 3 ? int(rng() % 48) : 0, refs, &wt};
+                for (int q = 0; q < 4; ++q) {
+                    H264ReconQuadrant qa{ya + 64 * q, ca[0] + kChroma[q], ca[1] + kChroma[q], q, shift};
+                    H264ReconQuadrant qb{yb + 64 * q, cb[0] + kChroma[q], cb[1] + kChroma[q], q, shift};
+                    s.plain.interReconstruct[5](&qa, &st);
+                    s.simd.interReconstruct[5](&qb, &st);
+                }
+                ASSERT_EQ(std::memcmp(ya, yb, sizeof ya), 0) << "log2 " << lw << " weight " << weight << " offset " << offset;
+                ASSERT_EQ(std::memcmp(ca, cb, sizeof ca), 0) << "log2 " << lw << " weight " << weight << " offset " << offset;
+            }
 }
 
 }  // namespace
