@@ -63,7 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const unsigned faults = control & 31;
     devsim::UdpResponder r({0xA9FE0102u, 0xA9FE0103u}, 1 + (control >> 5));
     r.SetFaults(0, faults);
-    for (int n = in.Byte() % 8; n > 0; --n) {
+    const uint8_t records = in.Byte();
+    r.SetEchoChannel(0, (records & 8) != 0);   // devices that echo the asked channel in byte 3, and those that do not
+    for (int n = records % 8; n > 0; --n) {
         devsim::RecordTime t;
         t.command = uint8_t(1 + in.Byte() % 2);
         t.channel = in.Byte();
@@ -112,7 +114,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             shell::UdpDispatch k = shell::DispatchUdpDatagram(reply.data(), reply.size(), "169.254.1.2", t);
             if (k == shell::UdpDispatch::Ignored) fuzz::Fail("reply the client ignores", command);
             if (k == shell::UdpDispatch::ConfigReply) {
-                const std::vector<uint8_t>* held = HeldBlock(r, command, reply.data()[3]);
+                // The block of the channel asked: byte 3 of a region get, the
+                // first payload byte of a sensor get. The reply's byte 3 is 0
+                // unless the device echoes the channel there.
+                const uint8_t asked = command == 1 ? dg.data()[3] : command == 2 && n > 16 ? dg.data()[16] : 0;
+                if (reply.data()[3] != (r.EchoChannel(0) ? asked : 0))
+                    fuzz::Fail("configuration reply's byte 3", reply.data()[3]);
+                const std::vector<uint8_t>* held = HeldBlock(r, command, asked);
                 if (!held || held->size() != t.size || std::memcmp(held->data(), t.block, t.size) != 0)
                     fuzz::Fail("configuration reply is not the held block", command);
             }
