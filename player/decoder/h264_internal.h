@@ -390,6 +390,7 @@ struct alignas(16) H264DecContext {
 // ---------------------------------------------------------------- layers
 void* H264AlignedAlloc(size_t size);
 void H264AlignedFree(void* p);
+void H264AdviseLargePages(const H264DecContext* c, const uint8_t* from, size_t bytes);
 
 uint32_t H264DecodeNal(H264DecContext* c);
 uint32_t H264ParseSps(H264DecContext* c);

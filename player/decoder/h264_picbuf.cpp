@@ -306,6 +306,13 @@ void PrepareStoreChroma(H264DecContext* c, const H264Picture* p, uint32_t bytes)
     if (i < 0 || i >= ptrdiff_t(c->numPictureStores) || !p->u || !p->v) return;
     uint32_t& filled = c->chromaFilled[i];
     if (filled >= bytes) return;
+    // Large pages for a store the picture nearly fills (1080p in stores
+    // made for it), before its first bytes are touched, with the ends of
+    // the stores beside it that share its first and last large page (they
+    // hold pictures of the same size); for smaller pictures a large page
+    // would mostly map memory they never use.
+    const size_t span = size_t(p->v + bytes - p->y);
+    if (p->y && 4 * (6 * size_t(bytes)) >= 3 * span) H264AdviseLargePages(c, p->y, span);
     std::memset(p->u + filled, 128, bytes - filled);
     std::memset(p->v + filled, 128, bytes - filled);
     filled = bytes;

@@ -5,6 +5,9 @@
 #include "h264_dsp.h"
 #include "h264_internal.h"
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
 #define H264_X86 1
@@ -28,6 +31,28 @@ void H264AlignedFree(void* ptr) {
     if (!ptr) return;
     uint8_t* p = static_cast<uint8_t*>(ptr);
     std::free(p - p[-1]);
+}
+
+// Asks for large pages (2 MB) where the system offers them on request, for
+// the large pages [from, from + bytes) touches inside the picture stores: a
+// 1080p reference block's rows then lie in one page, not in a dozen, and a
+// store is mapped 2 MB a time. Only advice: nothing is allocated here and
+// nothing can fail.
+void H264AdviseLargePages(const H264DecContext* c, const uint8_t* from, size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    const uintptr_t large = uintptr_t(2) << 20;
+    const uintptr_t stores = reinterpret_cast<uintptr_t>(c->pictureMemory);
+    const uintptr_t storesEnd = stores + size_t(c->maxW) * c->maxH * 384 * c->numPictureStores;
+    const uintptr_t at = reinterpret_cast<uintptr_t>(from);
+    uintptr_t begin = at & ~(large - 1), end = (at + bytes + large - 1) & ~(large - 1);
+    if (begin < stores) begin = (stores + large - 1) & ~(large - 1);
+    if (end > storesEnd) end = storesEnd & ~(large - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)c;
+    (void)from;
+    (void)bytes;
+#endif
 }
 
 // ------------------------------------------------------------ processor level
